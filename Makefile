@@ -1,0 +1,45 @@
+# Entry points: `make demo` runs ladder51 on the shipped example, `make test` runs the whole suite.
+# Both install missing Debian packages, configure and build first.
+
+PRESET ?= default
+BUILD_DIR := build/$(PRESET)
+CLI := $(BUILD_DIR)/ladder51
+EXAMPLE := examples/motor.il
+
+.PHONY: all deps configure build test demo bench format format-check golden clean
+
+all: build
+
+deps:
+	@scripts/install-deps.sh
+
+configure: deps
+	@cmake --preset $(PRESET) >/dev/null
+
+build: configure
+	@cmake --build --preset $(PRESET)
+
+test: build
+	@ctest --preset $(PRESET) -j2
+
+demo: build
+	@mkdir -p $(BUILD_DIR)/demo
+	$(CLI) asm $(EXAMPLE) -o $(BUILD_DIR)/demo/motor.pmw
+	$(CLI) disasm $(BUILD_DIR)/demo/motor.pmw
+	$(CLI) ladder $(BUILD_DIR)/demo/motor.pmw
+
+bench: build
+	@$(BUILD_DIR)/ladder51_bench
+
+# Rewrites the golden files of generated text from the current generators.
+golden: build
+	@LADDER51_UPDATE_GOLDEN=1 $(BUILD_DIR)/ladder51_tests --gtest_filter='*Golden*' >/dev/null && echo "golden files updated"
+
+format:
+	@git ls-files '*.cpp' '*.h' | xargs clang-format -i
+
+format-check:
+	@git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run --Werror
+
+clean:
+	rm -rf build

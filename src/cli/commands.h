@@ -1,0 +1,19 @@
+// The subcommands of the ladder51 command line. Each one registers itself on the app and
+// leaves its exit status in the shared context.
+#pragma once
+
+#include <CLI/CLI.hpp>
+
+namespace ladder51::cli {
+
+struct Context {
+  int exitCode = 0;
+};
+
+using CommandSetup = void (*)(CLI::App& app, Context& context);
+
+void addAsmCommand(CLI::App& app, Context& context);
+void addDisasmCommand(CLI::App& app, Context& context);
+void addLadderCommand(CLI::App& app, Context& context);
+
+}  // namespace ladder51::cli

@@ -1,0 +1,33 @@
+#include "cli/output.h"
+
+#include <iostream>
+
+namespace ladder51::cli {
+
+void printError(const Error& error) { std::cerr << "ladder51: error: " << error.describe() << "\n"; }
+
+void printWarning(const std::string& text) { std::cerr << "ladder51: warning: " << text << "\n"; }
+
+void printTranslationReport(const Translation& translation) {
+  for (const Notice& notice : translation.notices) {
+    printWarning(notice.message + " (" + notice.step.describe() + ")");
+  }
+  for (const Notice& warning : translation.warnings) {
+    printWarning(warning.step.describe() + ": " + warning.message);
+  }
+  if (!translation.completed()) printError({translation.message, translation.step.describe()});
+}
+
+bool translateFile(const std::filesystem::path& program, const TranslateOptions& options,
+                   Translation& translation) {
+  Result<ProgramImage> image = ProgramImage::readFile(program);
+  if (!image) {
+    printError(image.error());
+    return false;
+  }
+  translation = translate(*image, options);
+  printTranslationReport(translation);
+  return translation.completed();
+}
+
+}  // namespace ladder51::cli

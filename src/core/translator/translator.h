@@ -1,0 +1,78 @@
+// The ladder translator: walks the steps of a ProgramImage and produces the C statements of
+// the scan loop (the body that fx1n.c places after the display refresh of main).
+#pragma once
+
+#include <cstdint>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "core/translator/program_image.h"
+
+namespace ladder51 {
+
+// The options the translation depends on.
+struct TranslateOptions {
+  // An external 24Cxx EEPROM holds D16 and up; without one such registers are refused.
+  bool eepromFitted = false;
+};
+
+// One step of the program, as reported to the user.
+struct StepRef {
+  int byteAddress = 0;                // image index of the step's low byte (348, 350, ...)
+  std::vector<std::uint16_t> words;   // the instruction word and its operand words
+
+  // PLC step number: (byteAddress - 348) / 2.
+  int stepNumber() const { return (byteAddress - kFirstStep) / 2; }
+  // "step N (byte B: 2400 8005)"
+  std::string describe() const;
+};
+
+// A message about a step that did not stop the translation.
+struct Notice {
+  std::string message;
+  StepRef step;
+};
+
+enum class TranslationOutcome {
+  Completed,  // END reached, or the walk passed the last step
+  Refused,    // a device or operand outside the supported ranges; `message` is the refusal
+  Fault,      // a program the translator cannot follow (a contact with no rung open, ...)
+};
+
+// Where a statement begins in `statements`, and how many MC blocks are open there.
+// A cut between statements is safe only where mcDepth is 0.
+struct StatementMark {
+  std::size_t offset = 0;
+  int mcDepth = 0;
+};
+
+// Everything a translation produces.
+struct Translation {
+  TranslationOutcome outcome = TranslationOutcome::Completed;
+  std::string statements;  // the scan-loop statements, CR LF line ends
+  int risingPulseCount = 0;
+  int fallingPulseCount = 0;
+  std::string message;     // refusal or fault message; empty when completed
+  StepRef step;            // the step that refused or faulted
+  // Messages shown to the user while the translation went on (the M-range notice for an
+  // operand class 89).
+  std::vector<Notice> notices;
+  // Words passed over without output: instructions or operand combinations not supported.
+  std::vector<Notice> warnings;
+  std::vector<StatementMark> marks;
+  // Output points (sequential numbers 0..35) whose pin symbol the statements write.
+  std::set<int> drivenOutputs;
+
+  bool completed() const { return outcome == TranslationOutcome::Completed; }
+};
+
+// Translates the program. Never throws for any image content.
+Translation translate(const ProgramImage& image, const TranslateOptions& options);
+
+// Pin symbol of output point n (0..35): "Y" followed by the point's octal digits.
+std::string outputPinName(int n);
+// Octal point digits of point n: 8 -> "10", 35 -> "43".
+std::string pointDigits(int n);
+
+}  // namespace ladder51
