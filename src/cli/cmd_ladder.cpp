@@ -13,9 +13,11 @@ void addLadderCommand(CLI::App& app, Context& context) {
     bool eeprom = false;
   };
   auto options = std::make_shared<Options>();
-  CLI::App* cmd = app.add_subcommand("ladder", "Translate a .pmw program and print its scan-loop statements");
+  CLI::App* cmd =
+      app.add_subcommand("ladder", "Translate a .pmw program and print its scan-loop statements");
   cmd->add_option("program", options->program, "The .pmw program")->required();
-  cmd->add_flag("--eeprom", options->eeprom, "An external 24Cxx EEPROM is fitted (holds D16 and up)");
+  cmd->add_flag("--eeprom", options->eeprom,
+                "An external 24Cxx EEPROM is fitted (holds D16 and up)");
   cmd->callback([options, &context] {
     Translation translation;
     if (!translateFile(options->program, {.eepromFitted = options->eeprom}, translation)) {

@@ -4,9 +4,13 @@
 
 namespace ladder51::cli {
 
-void printError(const Error& error) { std::cerr << "ladder51: error: " << error.describe() << "\n"; }
+void printError(const Error& error) {
+  std::cerr << "ladder51: error: " << error.describe() << "\n";
+}
 
-void printWarning(const std::string& text) { std::cerr << "ladder51: warning: " << text << "\n"; }
+void printWarning(const std::string& text) {
+  std::cerr << "ladder51: warning: " << text << "\n";
+}
 
 void printTranslationReport(const Translation& translation) {
   for (const Notice& notice : translation.notices) {

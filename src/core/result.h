@@ -41,6 +41,8 @@ class Result {
 // The result of an operation that yields nothing but may fail.
 struct Done {};
 using Status = Result<Done>;
-inline Status success() { return Done{}; }
+inline Status success() {
+  return Done{};
+}
 
 }  // namespace ladder51

@@ -25,8 +25,8 @@ Result<ProgramImage> ProgramImage::fromBytes(std::span<const std::uint8_t> bytes
   const std::size_t count = static_cast<std::size_t>(blocks * 16);
   for (std::size_t k = 0; k < count; ++k) {
     // Positions of the last block that lie past the end of the file hold nothing.
-    image.entries_[k] = k < bytes.size() ? static_cast<std::int16_t>(bytes[k])
-                                          : static_cast<std::int16_t>(kEmpty);
+    image.entries_[k] =
+        k < bytes.size() ? static_cast<std::int16_t>(bytes[k]) : static_cast<std::int16_t>(kEmpty);
   }
   image.stored_ = static_cast<int>(count);
   return image;

@@ -19,8 +19,8 @@ struct TranslateOptions {
 
 // One step of the program, as reported to the user.
 struct StepRef {
-  int byteAddress = 0;                // image index of the step's low byte (348, 350, ...)
-  std::vector<std::uint16_t> words;   // the instruction word and its operand words
+  int byteAddress = 0;               // image index of the step's low byte (348, 350, ...)
+  std::vector<std::uint16_t> words;  // the instruction word and its operand words
 
   // PLC step number: (byteAddress - 348) / 2.
   int stepNumber() const { return (byteAddress - kFirstStep) / 2; }
@@ -53,8 +53,8 @@ struct Translation {
   std::string statements;  // the scan-loop statements, CR LF line ends
   int risingPulseCount = 0;
   int fallingPulseCount = 0;
-  std::string message;     // refusal or fault message; empty when completed
-  StepRef step;            // the step that refused or faulted
+  std::string message;  // refusal or fault message; empty when completed
+  StepRef step;         // the step that refused or faulted
   // Messages shown to the user while the translation went on (the M-range notice for an
   // operand class 89).
   std::vector<Notice> notices;

@@ -11,9 +11,9 @@ struct BlockCase {
 };
 
 TEST(ProgramImage, BlockCountRoundsHalvesToEven) {
-  const BlockCase cases[] = {{0, 0},       {7, 0},       {8, 0},       {9, 1},        {24, 2},
-                             {40, 2},      {56, 4},      {300, 19},    {5120, 320},   {20008, 1250},
-                             {20009, 1251}, {20001, 1250}, {16, 1},     {25, 2}};
+  const BlockCase cases[] = {{0, 0},        {7, 0},        {8, 0},    {9, 1},      {24, 2},
+                             {40, 2},       {56, 4},       {300, 19}, {5120, 320}, {20008, 1250},
+                             {20009, 1251}, {20001, 1250}, {16, 1},   {25, 2}};
   for (const BlockCase& c : cases) EXPECT_EQ(storedBlocks(c.length), c.blocks) << c.length;
 }
 
