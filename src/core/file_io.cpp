@@ -1,0 +1,98 @@
+#include "core/file_io.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <system_error>
+#include <vector>
+
+namespace ladder51 {
+namespace {
+
+std::string systemMessage(int error) {
+  return std::strerror(error);
+}
+
+// Writes `bytes` to a fresh temporary file beside `target`; returns its path.
+Result<std::filesystem::path> writeTemporary(const std::filesystem::path& target,
+                                             std::string_view bytes) {
+  const std::filesystem::path folder =
+      target.has_parent_path() ? target.parent_path() : std::filesystem::path(".");
+  std::string pattern = (folder / ("." + target.filename().string() + ".XXXXXX")).string();
+  std::vector<char> name(pattern.begin(), pattern.end());
+  name.push_back('\0');
+  const int fd = mkstemp(name.data());
+  if (fd < 0) {
+    return Error{"cannot create a file in the folder: " + systemMessage(errno), folder.string()};
+  }
+  const std::filesystem::path temporary(name.data());
+  std::size_t written = 0;
+  int failure = 0;
+  while (written < bytes.size()) {
+    const ssize_t n = ::write(fd, bytes.data() + written, bytes.size() - written);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      failure = errno;
+      break;
+    }
+    written += static_cast<std::size_t>(n);
+  }
+  if (failure == 0 && ::fsync(fd) != 0) failure = errno;
+  // mkstemp creates the file readable by its owner only; give it the usual permissions.
+  if (failure == 0 && ::fchmod(fd, 0644) != 0) failure = errno;
+  if (::close(fd) != 0 && failure == 0) failure = errno;
+  if (failure != 0) {
+    std::error_code ignored;
+    std::filesystem::remove(temporary, ignored);
+    return Error{"cannot write the file: " + systemMessage(failure), target.string()};
+  }
+  return temporary;
+}
+
+}  // namespace
+
+Status writeFileAtomically(const std::filesystem::path& path, std::string_view bytes) {
+  const FileContent file{path, std::string(bytes)};
+  return writeFilesAtomically(std::span<const FileContent>(&file, 1));
+}
+
+Status writeFilesAtomically(std::span<const FileContent> files) {
+  std::vector<std::filesystem::path> temporaries;
+  auto discard = [&temporaries] {
+    std::error_code ignored;
+    for (const auto& temporary : temporaries) std::filesystem::remove(temporary, ignored);
+  };
+  for (const FileContent& file : files) {
+    Result<std::filesystem::path> temporary = writeTemporary(file.path, file.bytes);
+    if (!temporary) {
+      discard();
+      return temporary.error();
+    }
+    temporaries.push_back(*temporary);
+  }
+  for (std::size_t k = 0; k < files.size(); ++k) {
+    std::error_code error;
+    std::filesystem::rename(temporaries[k], files[k].path, error);
+    if (error) {
+      temporaries.erase(temporaries.begin(), temporaries.begin() + static_cast<long>(k));
+      discard();
+      return Error{"cannot replace the file: " + error.message(), files[k].path.string()};
+    }
+  }
+  return success();
+}
+
+Result<std::string> readWholeFile(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return Error{"cannot open the file", path.string()};
+  std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  if (in.bad()) return Error{"cannot read the file", path.string()};
+  return bytes;
+}
+
+}  // namespace ladder51

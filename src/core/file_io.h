@@ -1,0 +1,32 @@
+// Whole-file reads and writes. A write replaces its file whole or not at all: the bytes go to
+// a temporary file in the same folder, which is then renamed over the target, so a crash or
+// a full disk never leaves a half-written file behind.
+#pragma once
+
+#include <filesystem>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "core/result.h"
+
+namespace ladder51 {
+
+// One file to be written: where, and its exact bytes.
+struct FileContent {
+  std::filesystem::path path;
+  std::string bytes;
+};
+
+// Writes `bytes` as the whole content of `path`, replacing any file of that name.
+Status writeFileAtomically(const std::filesystem::path& path, std::string_view bytes);
+
+// Writes every file to its temporary first and renames them all only when each was written
+// completely, in the order given. On any failure no target has been touched yet, unless a
+// rename itself fails.
+Status writeFilesAtomically(std::span<const FileContent> files);
+
+// The bytes of a file; an Error (where = the path) when it is missing or unreadable.
+Result<std::string> readWholeFile(const std::filesystem::path& path);
+
+}  // namespace ladder51
