@@ -1,0 +1,280 @@
+#include "core/config/settings_files.h"
+
+#include <array>
+
+#include "core/file_io.h"
+#include "core/text/encoding.h"
+
+namespace ladder51 {
+namespace {
+
+constexpr std::size_t kDisplayFields = 4;
+constexpr std::size_t kEepromFields = 6;
+constexpr std::size_t kPinFields = kPinCount + 1;
+
+bool isBlank(char c) {
+  return c == ' ' || c == '\t';
+}
+
+std::string_view trim(std::string_view text) {
+  while (!text.empty() && isBlank(text.front())) text.remove_prefix(1);
+  while (!text.empty() && isBlank(text.back())) text.remove_suffix(1);
+  return text;
+}
+
+// An unquoted number: optional sign, digits, optional fraction.
+bool isNumber(std::string_view text) {
+  std::size_t k = 0;
+  if (k < text.size() && text[k] == '-') ++k;
+  const std::size_t digitsStart = k;
+  while (k < text.size() && text[k] >= '0' && text[k] <= '9') ++k;
+  if (k == digitsStart) return false;
+  if (k < text.size() && text[k] == '.') {
+    ++k;
+    while (k < text.size() && text[k] >= '0' && text[k] <= '9') ++k;
+  }
+  return k == text.size();
+}
+
+Result<RecordField> unquotedField(std::string_view token) {
+  RecordField field;
+  token = trim(token);
+  if (token.empty()) return field;
+  if (token == "#TRUE#" || token == "#FALSE#") {
+    field.kind = RecordField::Kind::Boolean;
+    field.truth = token == "#TRUE#";
+    return field;
+  }
+  if (!isNumber(token)) return Error{"unexpected field " + std::string(token), ""};
+  field.kind = RecordField::Kind::Number;
+  field.text = std::string(token);
+  field.number = std::stol(field.text);
+  return field;
+}
+
+std::string quoted(const std::string& text) {
+  return "\"" + text + "\"";
+}
+
+std::string booleanField(bool value) {
+  return value ? "#TRUE#" : "#FALSE#";
+}
+
+// The conversions of a field into the value of a control; nothing when the kind does not fit.
+std::optional<std::string> asText(const RecordField& field) {
+  if (field.kind == RecordField::Kind::Boolean) return std::nullopt;
+  return field.text;
+}
+
+// A check box value: 0 or 1 (an empty field counts as 0).
+std::optional<bool> asCheckBox(const RecordField& field) {
+  switch (field.kind) {
+    case RecordField::Kind::Empty:
+      return false;
+    case RecordField::Kind::Boolean:
+      return field.truth;
+    case RecordField::Kind::Number:
+      if (field.text == "0" || field.text == "1") return field.text == "1";
+      return std::nullopt;
+    case RecordField::Kind::Text:
+      return std::nullopt;
+  }
+  return std::nullopt;
+}
+
+// An option button value; false also covers 0 and an empty field.
+std::optional<bool> asOptionButton(const RecordField& field) {
+  switch (field.kind) {
+    case RecordField::Kind::Empty:
+      return false;
+    case RecordField::Kind::Boolean:
+      return field.truth;
+    case RecordField::Kind::Number:
+      return field.number != 0;
+    case RecordField::Kind::Text:
+      return std::nullopt;
+  }
+  return std::nullopt;
+}
+
+// The record of one settings file as text: the first line, decoded. Reports why the file
+// cannot be used.
+Result<std::vector<RecordField>> readRecord(const std::filesystem::path& path,
+                                            std::size_t fieldCount) {
+  const std::string name = path.filename().string();
+  if (!std::filesystem::exists(path)) return Error{name + " is missing", path.string()};
+  Result<std::string> bytes = readWholeFile(path);
+  if (!bytes) return Error{name + " cannot be read", path.string()};
+  std::string text = *bytes;
+  if (!isValidUtf8(text)) {
+    // Files written on the user's earlier systems are in the local 8-bit code page.
+    Result<std::string> decoded = decodeGbk(text);
+    if (!decoded) return Error{name + " is malformed (not a text file)", path.string()};
+    text = *decoded;
+  }
+  if (trim(text.substr(0, text.find_first_of("\r\n"))).empty()) {
+    return Error{name + " is empty", path.string()};
+  }
+  Result<std::vector<RecordField>> fields = parseRecord(text);
+  if (!fields) return Error{name + " is malformed (" + fields.error().message + ")", path.string()};
+  if (fields->size() < fieldCount) {
+    return Error{name + " is malformed (" + std::to_string(fields->size()) + " fields instead of " +
+                     std::to_string(fieldCount) + ")",
+                 path.string()};
+  }
+  return fields;
+}
+
+Error wrongKind(const std::filesystem::path& path, std::size_t field) {
+  return Error{path.filename().string() + " is malformed (field " + std::to_string(field + 1) +
+                   " has the wrong kind)",
+               path.string()};
+}
+
+// The display part of the settings from 7219.dat.
+Status loadDisplayFile(const std::filesystem::path& path, Settings& settings) {
+  Result<std::vector<RecordField>> fields = readRecord(path, kDisplayFields);
+  if (!fields) return fields.error();
+  const std::vector<RecordField>& f = *fields;
+  const std::optional<bool> display = asCheckBox(f[0]);
+  if (!display) return wrongKind(path, 0);
+  Settings loaded = settings;
+  std::array<std::string*, 3> targets = {&loaded.din, &loaded.load, &loaded.clk};
+  for (std::size_t k = 0; k < targets.size(); ++k) {
+    std::optional<std::string> text = asText(f[k + 1]);
+    if (!text) return wrongKind(path, k + 1);
+    *targets[k] = *text;
+  }
+  loaded.display = *display;
+  settings = loaded;
+  return success();
+}
+
+// The EEPROM part, the I2C pins, the Proteus switch and the crystal from IIC.dat.
+Status loadEepromFile(const std::filesystem::path& path, Settings& settings) {
+  Result<std::vector<RecordField>> fields = readRecord(path, kEepromFields);
+  if (!fields) return fields.error();
+  const std::vector<RecordField>& f = *fields;
+  const std::optional<bool> from24C32 = asOptionButton(f[0]);
+  if (!from24C32) return wrongKind(path, 0);
+  const std::optional<std::string> scl = asText(f[1]);
+  if (!scl) return wrongKind(path, 1);
+  const std::optional<std::string> sda = asText(f[2]);
+  if (!sda) return wrongKind(path, 2);
+  const std::optional<bool> proteus = asCheckBox(f[3]);
+  if (!proteus) return wrongKind(path, 3);
+  const std::optional<bool> upto24C16 = asOptionButton(f[4]);
+  if (!upto24C16) return wrongKind(path, 4);
+  const std::optional<std::string> crystal = asText(f[5]);
+  if (!crystal) return wrongKind(path, 5);
+  // Both or neither selected: no EEPROM.
+  settings.eeprom = EepromChoice::None;
+  if (*from24C32 && !*upto24C16) settings.eeprom = EepromChoice::From24C32;
+  if (*upto24C16 && !*from24C32) settings.eeprom = EepromChoice::Upto24C16;
+  settings.scl = *scl;
+  settings.sda = *sda;
+  settings.proteus = *proteus;
+  settings.crystal = *crystal;
+  return success();
+}
+
+Result<PinFileValues> readPinRecord(const std::filesystem::path& path) {
+  Result<std::vector<RecordField>> fields = readRecord(path, kPinFields);
+  if (!fields) return fields.error();
+  PinFileValues values;
+  for (std::size_t k = 0; k < kPinFields; ++k) {
+    std::optional<std::string> text = asText((*fields)[k]);
+    if (!text) return wrongKind(path, k);
+    if (k < static_cast<std::size_t>(kPinCount)) {
+      values.pins[k] = *text;
+    } else {
+      values.filter = *text;
+    }
+  }
+  return values;
+}
+
+std::string defaultsNotice(const Error& error) {
+  return error.message + ": its settings take the values of a new installation";
+}
+
+}  // namespace
+
+Result<std::vector<RecordField>> parseRecord(std::string_view content) {
+  const std::string_view line = content.substr(0, content.find_first_of("\r\n"));
+  std::vector<RecordField> fields;
+  std::size_t k = 0;
+  while (true) {
+    while (k < line.size() && isBlank(line[k])) ++k;
+    if (k < line.size() && line[k] == '"') {
+      const std::size_t close = line.find('"', k + 1);
+      if (close == std::string_view::npos) return Error{"a quoted text is not closed", ""};
+      RecordField field;
+      field.kind = RecordField::Kind::Text;
+      field.text = std::string(line.substr(k + 1, close - k - 1));
+      fields.push_back(std::move(field));
+      k = close + 1;
+      while (k < line.size() && isBlank(line[k])) ++k;
+      if (k < line.size() && line[k] != ',') return Error{"text after a quoted field", ""};
+    } else {
+      const std::size_t comma = std::min(line.find(',', k), line.size());
+      Result<RecordField> field = unquotedField(line.substr(k, comma - k));
+      if (!field) return field.error();
+      fields.push_back(std::move(*field));
+      k = comma;
+    }
+    if (k >= line.size()) break;
+    ++k;  // the comma
+  }
+  return fields;
+}
+
+std::string displayRecord(const Settings& settings) {
+  return std::string(settings.display ? "1" : "0") + "," + quoted(settings.din) + "," +
+         quoted(settings.load) + "," + quoted(settings.clk) + "\r\n";
+}
+
+std::string eepromRecord(const Settings& settings) {
+  return booleanField(settings.eeprom == EepromChoice::From24C32) + "," + quoted(settings.scl) +
+         "," + quoted(settings.sda) + "," + (settings.proteus ? "1" : "0") + "," +
+         booleanField(settings.eeprom == EepromChoice::Upto24C16) + "," + quoted(settings.crystal) +
+         "\r\n";
+}
+
+std::string pinRecord(const Settings& settings) {
+  std::string record;
+  for (const std::string& pin : settings.pins) record += quoted(pin) + ",";
+  return record + quoted(settings.filter) + "\r\n";
+}
+
+Result<PinFileValues> readPinFile(const std::filesystem::path& directory) {
+  return readPinRecord(directory / kPinFileName);
+}
+
+LoadedSettings loadSettings(const std::filesystem::path& directory) {
+  LoadedSettings loaded;
+  if (Status status = loadDisplayFile(directory / kDisplayFileName, loaded.settings); !status) {
+    loaded.notices.push_back(defaultsNotice(status.error()));
+  }
+  if (Status status = loadEepromFile(directory / kEepromFileName, loaded.settings); !status) {
+    loaded.notices.push_back(defaultsNotice(status.error()));
+  }
+  if (Result<PinFileValues> values = readPinRecord(directory / kPinFileName); values) {
+    loaded.settings.pins = values->pins;
+    loaded.settings.filter = values->filter;
+  } else {
+    loaded.notices.push_back(defaultsNotice(values.error()));
+  }
+  return loaded;
+}
+
+Status saveSettings(const std::filesystem::path& directory, const Settings& settings) {
+  const FileContent files[] = {
+      {directory / kDisplayFileName, displayRecord(settings)},
+      {directory / kEepromFileName, eepromRecord(settings)},
+      {directory / kPinFileName, pinRecord(settings)},
+  };
+  return writeFilesAtomically(files);
+}
+
+}  // namespace ladder51

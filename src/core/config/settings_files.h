@@ -1,0 +1,65 @@
+// The settings files of a work directory: 7219.dat (display driver), IIC.dat (EEPROM, I2C
+// pins, Proteus switch, crystal) and io.dat (the 36 pin texts and the filter). Each holds one
+// record line: comma-separated fields, texts in double quotes without escaping, integers in
+// decimal, booleans as #TRUE# or #FALSE#, ended by CR LF.
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/config/settings.h"
+#include "core/result.h"
+
+namespace ladder51 {
+
+inline constexpr std::string_view kDisplayFileName = "7219.dat";
+inline constexpr std::string_view kEepromFileName = "IIC.dat";
+inline constexpr std::string_view kPinFileName = "io.dat";
+
+// One field of a record line as read.
+struct RecordField {
+  enum class Kind { Text, Number, Boolean, Empty };
+  Kind kind = Kind::Empty;
+  std::string text;    // Text: the quoted text; Number: its digits as written
+  long number = 0;     // Number
+  bool truth = false;  // Boolean
+};
+
+// The fields of the first line of `content`; a line may end in CR LF, LF or CR. Fails on an
+// unterminated quote, text after a closing quote, or an unquoted field that is neither a
+// number nor #TRUE#/#FALSE#.
+Result<std::vector<RecordField>> parseRecord(std::string_view content);
+
+// The record lines as the save command writes them, each ended by CR LF.
+std::string displayRecord(const Settings& settings);
+std::string eepromRecord(const Settings& settings);
+std::string pinRecord(const Settings& settings);
+
+// The values io.dat holds: the 36 pin texts and the filter text.
+struct PinFileValues {
+  PinMap pins;
+  std::string filter;
+};
+
+// Reads the io.dat of `directory`.
+Result<PinFileValues> readPinFile(const std::filesystem::path& directory);
+
+// Settings loaded from a work directory, and the files that could not be used.
+struct LoadedSettings {
+  Settings settings;
+  // One notice per file that was missing, empty or malformed, whose part of the settings
+  // took the values of a new installation.
+  std::vector<std::string> notices;
+};
+
+// Loads 7219.dat, IIC.dat and io.dat, in that order. Never fails: a file that cannot be used
+// leaves its values at the defaults of a new installation and adds a notice naming it.
+LoadedSettings loadSettings(const std::filesystem::path& directory);
+
+// Writes 7219.dat, IIC.dat and io.dat; each is replaced whole or not at all. The settings
+// must have passed validateForSave.
+Status saveSettings(const std::filesystem::path& directory, const Settings& settings);
+
+}  // namespace ladder51

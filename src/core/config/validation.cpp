@@ -1,0 +1,136 @@
+#include "core/config/validation.h"
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace ladder51 {
+namespace {
+
+constexpr std::string_view kBadSuffix = "设置错误！！";
+constexpr std::string_view kUnsetSuffix = " 未设置！！";
+constexpr std::string_view kDuplicateX = "X点定义重复！！";
+constexpr std::string_view kDuplicateY = "Y点定义重复！！";
+constexpr std::string_view kBadFilter = "滤波时间参数必须在0-10之间！！";
+constexpr std::string_view kBadCrystal = "晶震频率必须是1至32767之间的数！！";
+constexpr std::string_view kQuoteSuffix = " 不能含有双引号！！";
+
+constexpr std::string_view kFilterTexts[] = {"0", "1", "2", "3", "4", "5",
+                                             "6", "7", "8", "9", "10"};
+
+Status fail(std::string message) {
+  return Error{std::move(message), ""};
+}
+
+// The first pin whose text is not an accepted point name.
+Status checkPointNames(const PinMap& pinMap) {
+  for (int k = 0; k < kPinCount; ++k) {
+    if (!isAcceptedPointName(pinMap[static_cast<std::size_t>(k)])) {
+      return fail(pins()[static_cast<std::size_t>(k)].label() + std::string(kBadSuffix));
+    }
+  }
+  return success();
+}
+
+Status checkDuplicates(const AssignmentTables& tables) {
+  for (int count : tables.xAssignCount) {
+    if (count > 1) return fail(std::string(kDuplicateX));
+  }
+  for (int count : tables.yAssignCount) {
+    if (count > 1) return fail(std::string(kDuplicateY));
+  }
+  return success();
+}
+
+Status checkFilter(const std::string& filter) {
+  for (std::string_view accepted : kFilterTexts) {
+    if (filter == accepted) return success();
+  }
+  return fail(std::string(kBadFilter));
+}
+
+// A pin-text option such as DIN: its value must lie in 0 .. 4.3, and it must not be empty.
+Status checkPinOption(std::string_view name, const std::string& text) {
+  const double value = leadingNumber(text);
+  if (value < 0 || value > 4.3) return fail(std::string(name) + " " + std::string(kBadSuffix));
+  if (text.empty()) return fail(std::string(name) + std::string(kUnsetSuffix));
+  return success();
+}
+
+Status checkDriverPins(const Settings& settings) {
+  if (settings.display) {
+    for (auto [name, text] : {std::pair<std::string_view, const std::string&>{"DIN", settings.din},
+                              {"LOAD", settings.load},
+                              {"CLK", settings.clk}}) {
+      if (Status status = checkPinOption(name, text); !status) return status;
+    }
+  }
+  if (settings.eepromFitted()) {
+    for (auto [name, text] : {std::pair<std::string_view, const std::string&>{"SCL", settings.scl},
+                              {"SDA", settings.sda}}) {
+      if (Status status = checkPinOption(name, text); !status) return status;
+    }
+  }
+  return success();
+}
+
+Status checkCrystal(const std::string& crystal) {
+  if (!scanThreshold(crystal)) return fail(std::string(kBadCrystal));
+  return success();
+}
+
+// Every text field with the name its message gives it, in the order of the window.
+Status checkQuotes(const Settings& settings) {
+  std::vector<std::pair<std::string, const std::string*>> fields;
+  for (int k = 0; k < kPinCount; ++k) {
+    fields.emplace_back(pins()[static_cast<std::size_t>(k)].label(),
+                        &settings.pins[static_cast<std::size_t>(k)]);
+  }
+  fields.emplace_back("滤波时间参数", &settings.filter);
+  fields.emplace_back("晶震频率", &settings.crystal);
+  fields.emplace_back("DIN", &settings.din);
+  fields.emplace_back("LOAD", &settings.load);
+  fields.emplace_back("CLK", &settings.clk);
+  fields.emplace_back("SCL", &settings.scl);
+  fields.emplace_back("SDA", &settings.sda);
+  for (const auto& [name, text] : fields) {
+    if (text->find('"') != std::string::npos) return fail(name + std::string(kQuoteSuffix));
+  }
+  return success();
+}
+
+}  // namespace
+
+AssignmentTables countAssignments(const PinMap& pinMap) {
+  AssignmentTables tables;
+  for (const std::string& name : pinMap) {
+    const std::optional<Point> point = parsePointName(name);
+    if (!point) continue;
+    const auto index = static_cast<std::size_t>(point->index);
+    if (point->kind == PointKind::Input) {
+      ++tables.xAssignCount[index];
+      tables.xAssignFlag[index] = 1;
+    } else {
+      ++tables.yAssignCount[index];
+    }
+  }
+  return tables;
+}
+
+Status validateForSave(const Settings& settings) {
+  if (Status status = checkPointNames(settings.pins); !status) return status;
+  if (Status status = checkDuplicates(countAssignments(settings.pins)); !status) return status;
+  if (Status status = checkFilter(settings.filter); !status) return status;
+  if (Status status = checkDriverPins(settings); !status) return status;
+  if (Status status = checkCrystal(settings.crystal); !status) return status;
+  return checkQuotes(settings);
+}
+
+Status validateAtStartUp(const Settings& settings) {
+  if (Status status = checkPointNames(settings.pins); !status) return status;
+  if (Status status = checkFilter(settings.filter); !status) return status;
+  if (Status status = checkDriverPins(settings); !status) return status;
+  return checkCrystal(settings.crystal);
+}
+
+}  // namespace ladder51

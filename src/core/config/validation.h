@@ -1,0 +1,34 @@
+// Validation of the settings before they are saved or used to generate the source, and the
+// assignment tables the runtime generators read.
+#pragma once
+
+#include <array>
+
+#include "core/config/settings.h"
+#include "core/result.h"
+
+namespace ladder51 {
+
+// How the pins carry the points, indexed by a point's digits read as decimal (X17 -> 17).
+struct AssignmentTables {
+  std::array<int, kPointTableSize> xAssignCount{};  // pins carrying each X point
+  std::array<int, kPointTableSize> yAssignCount{};  // pins carrying each Y point
+  std::array<int, kPointTableSize> xAssignFlag{};   // 1 when some pin carries the X point
+
+  bool operator==(const AssignmentTables&) const = default;
+};
+
+// Counts the accepted point names of the pins; other texts count for nothing.
+AssignmentTables countAssignments(const PinMap& pins);
+
+// The checks of the save command, in order; the first failure is returned with its message:
+// pin names ("P0.5设置错误！！"), X then Y duplicates, the filter, the display pins when a
+// display is fitted, the I2C pins when an EEPROM is chosen, the crystal, and finally any
+// double quote in a text field (the settings files cannot hold one).
+Status validateForSave(const Settings& settings);
+
+// The checks run on the settings loaded at start-up: pin names, the filter, the display and
+// I2C pins and the crystal, with the same messages. Duplicates are not checked here.
+Status validateAtStartUp(const Settings& settings);
+
+}  // namespace ladder51
