@@ -1,0 +1,17 @@
+// The main routine of fx1n.c up to the translated statements: chip and PLC initialisation,
+// the output restore after a watchdog reset, the display set-up, and the head of the endless
+// scan loop with the display refresh.
+#pragma once
+
+#include <string>
+
+#include "core/config/settings.h"
+#include "core/config/validation.h"
+
+namespace ladder51 {
+
+// The main section, each line appended as CR LF and the line. The power-up retention block
+// is left out when the source is meant for Proteus.
+std::string mainSection(const Settings& settings, const AssignmentTables& tables);
+
+}  // namespace ladder51
