@@ -1,9 +1,10 @@
-// `ladder51 ladder PROG.pmw`: prints the translated scan-loop statements.
+// `ladder51 ladder PROG.pmw [--eeprom] [-C DIR]`: prints the translated scan-loop statements.
 #include <iostream>
 #include <memory>
 
 #include "cli/commands.h"
 #include "cli/output.h"
+#include "core/config/settings_files.h"
 
 namespace ladder51::cli {
 
@@ -11,6 +12,7 @@ void addLadderCommand(CLI::App& app, Context& context) {
   struct Options {
     std::string program;
     bool eeprom = false;
+    std::string directory;
   };
   auto options = std::make_shared<Options>();
   CLI::App* cmd =
@@ -18,9 +20,17 @@ void addLadderCommand(CLI::App& app, Context& context) {
   cmd->add_option("program", options->program, "The .pmw program")->required();
   cmd->add_flag("--eeprom", options->eeprom,
                 "An external 24Cxx EEPROM is fitted (holds D16 and up)");
+  cmd->add_option("-C,--directory", options->directory,
+                  "Take the EEPROM choice from the settings files of this work directory");
   cmd->callback([options, &context] {
+    bool eeprom = options->eeprom;
+    if (!options->directory.empty()) {
+      const LoadedSettings loaded = loadSettings(options->directory);
+      printNotices(loaded.notices);
+      eeprom = eeprom || loaded.settings.eepromFitted();
+    }
     Translation translation;
-    if (!translateFile(options->program, {.eepromFitted = options->eeprom}, translation)) {
+    if (!translateFile(options->program, {.eepromFitted = eeprom}, translation)) {
       context.exitCode = 1;
       return;
     }

@@ -12,6 +12,10 @@ void printWarning(const std::string& text) {
   std::cerr << "ladder51: warning: " << text << "\n";
 }
 
+void printNotices(const std::vector<std::string>& notices) {
+  for (const std::string& notice : notices) printWarning(notice);
+}
+
 void printTranslationReport(const Translation& translation) {
   for (const Notice& notice : translation.notices) {
     printWarning(notice.message + " (" + notice.step.describe() + ")");

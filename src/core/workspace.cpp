@@ -1,0 +1,124 @@
+#include "core/workspace.h"
+
+#include "core/config/declarations.h"
+#include "core/config/settings_files.h"
+#include "core/config/validation.h"
+#include "core/file_io.h"
+#include "core/runtime_gen/file_assembly.h"
+#include "core/runtime_gen/main_routine.h"
+#include "core/runtime_gen/runtime_routines.h"
+
+namespace ladder51 {
+namespace {
+
+// "Y24, Y25 are driven by the program but carried by no pin: ..."
+std::string undeclaredOutputsNotice(const std::vector<int>& outputs) {
+  std::string names;
+  for (int output : outputs) {
+    if (!names.empty()) names += ", ";
+    names += outputPinName(output);
+  }
+  const bool one = outputs.size() == 1;
+  return names + (one ? " is" : " are") +
+         " driven by the program but carried by no pin: " + (one ? "it works" : "they work") +
+         " as an internal relay only";
+}
+
+}  // namespace
+
+Workspace::Workspace(std::filesystem::path directory)
+    : directory_(std::move(directory)),
+      savedFilter_(settings_.filter),
+      ready_(
+          Error{"the settings of the work directory have not been loaded", directory_.string()}) {}
+
+Status Workspace::startUp() {
+  LoadedSettings loaded = loadSettings(directory_);
+  settings_ = loaded.settings;
+  savedFilter_ = settings_.filter;
+  notices_.insert(notices_.end(), loaded.notices.begin(), loaded.notices.end());
+  ready_ = validateAtStartUp(settings_);
+  if (!ready_) {
+    registerHeader_.clear();
+    pinDeclarations_.clear();
+    runtime_.clear();
+    return ready_;
+  }
+  pinDeclarations_ = pinDeclarationSection(settings_);
+  registerHeader_ = registerHeaderSection();
+  generateSections();
+  return ready_;
+}
+
+Status Workspace::save(const Settings& settings) {
+  if (Status valid = validateForSave(settings); !valid) return valid;
+  if (Status saved = saveSettings(directory_, settings); !saved) return saved;
+  Result<PinFileValues> reread = readPinFile(directory_);
+  if (!reread) return reread.error();
+  settings_ = settings;
+  settings_.pins = reread->pins;
+  settings_.filter = reread->filter;
+  savedFilter_ = reread->filter;
+  pinDeclarations_ = pinDeclarationSection(settings_);
+  if (registerHeader_.empty()) registerHeader_ = registerHeaderSection();
+  generateSections();
+  ready_ = success();
+  return ready_;
+}
+
+void Workspace::generateSections() {
+  // Validation has accepted the crystal, so its threshold exists.
+  runtime_ = runtimeSection(settings_, scanThreshold(settings_.crystal).value_or(0));
+}
+
+Result<AssembledFile> Workspace::translateAndAssemble(const std::filesystem::path& program,
+                                                      const AssembleOptions& options) {
+  if (!ready_) return ready_.error();
+  Result<ProgramImage> image = ProgramImage::readFile(program);
+  if (!image) return image.error();
+  return translateAndAssemble(*image, options);
+}
+
+Result<AssembledFile> Workspace::translateAndAssemble(const ProgramImage& image,
+                                                      const AssembleOptions& options) {
+  if (!ready_) return ready_.error();
+  translation_ = translate(image, {.eepromFitted = settings_.eepromFitted()});
+  statements_ = translation_.statements;
+  if (!translation_.completed()) return Error{translation_.message, translation_.step.describe()};
+
+  mainRoutine_ = mainSection(settings_, countAssignments(settings_.pins));
+  AssembledFile file;
+  file.undeclaredOutputs = undeclaredOutputs(translation_.drivenOutputs, settings_.pins);
+  const AssembledSource source =
+      assembleSource({registerHeader_, pinDeclarations_, runtime_, mainRoutine_, statements_},
+                     spareOutputDefines(file.undeclaredOutputs));
+  wholeFile_ = source.text;
+  file.text = source.text;
+  file.statementsOffset = source.statementsOffset;
+
+  file.path = options.output.value_or(directory_ / kSourceFileName);
+  // The encodings are stateless, so the head and the rest convert separately.
+  const std::string_view text(file.text);
+  Result<std::string> head = encodeText(text.substr(0, file.statementsOffset), options.encoding);
+  Result<std::string> rest = encodeText(text.substr(file.statementsOffset), options.encoding);
+  for (const Result<std::string>* part : {&head, &rest}) {
+    if (!*part) return Error{part->error().message, file.path.string()};
+  }
+  file.bytes = *head + *rest;
+  file.bytesStatementsOffset = head->size();
+  if (Status written = writeFileAtomically(file.path, file.bytes); !written) {
+    return written.error();
+  }
+  if (!file.undeclaredOutputs.empty()) {
+    notices_.push_back(undeclaredOutputsNotice(file.undeclaredOutputs));
+  }
+  return file;
+}
+
+std::vector<std::string> Workspace::takeNotices() {
+  std::vector<std::string> taken;
+  taken.swap(notices_);
+  return taken;
+}
+
+}  // namespace ladder51

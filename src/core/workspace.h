@@ -1,0 +1,104 @@
+// One work directory: its settings files, the generated sections of fx1n.c and the file
+// itself. The start-up, the save command and the translate-and-assemble step are the same
+// for the command line and the window, and are called in this order: startUp() once, then
+// save() and translateAndAssemble() as the user asks.
+#pragma once
+
+#include <cstddef>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/config/settings.h"
+#include "core/result.h"
+#include "core/text/encoding.h"
+#include "core/translator/program_image.h"
+#include "core/translator/translator.h"
+
+namespace ladder51 {
+
+inline constexpr std::string_view kSourceFileName = "fx1n.c";
+
+// Where and how translateAndAssemble writes the file.
+struct AssembleOptions {
+  std::optional<std::filesystem::path> output;  // default: fx1n.c in the work directory
+  FileEncoding encoding = FileEncoding::Gbk;
+};
+
+// A written fx1n.c.
+struct AssembledFile {
+  std::filesystem::path path;
+  std::string text;                       // UTF-8, CR LF line ends
+  std::size_t statementsOffset = 0;       // where the translated statements begin in `text`
+  std::string bytes;                      // the file's bytes, in the chosen encoding
+  std::size_t bytesStatementsOffset = 0;  // where they begin in `bytes`
+  // Outputs (sequential numbers 0..35) that the statements drive but no pin carries.
+  std::vector<int> undeclaredOutputs;
+};
+
+class Workspace {
+ public:
+  explicit Workspace(std::filesystem::path directory);
+
+  const std::filesystem::path& directory() const { return directory_; }
+
+  // Loads the settings files (a file that cannot be used gives the defaults of a new
+  // installation and a notice), validates them and generates the register header, the pin
+  // declarations and the runtime section. On a validation failure the sections stay empty
+  // and the loaded settings stay available for correction and save().
+  Status startUp();
+
+  // The save command: validates `settings`, writes the three settings files, reads io.dat
+  // back and regenerates the pin declarations and the runtime section (and the register
+  // header if it is missing). Nothing is written or regenerated when a check fails; after a
+  // failed filter check the caller shows savedFilter() again.
+  Status save(const Settings& settings);
+
+  // Translates the program with the EEPROM choice of the settings, builds main, joins the
+  // file and writes it whole. Nothing is written on any refusal: settings not loaded or
+  // invalid, a translation that did not complete, a text the encoding cannot hold, a failed
+  // write. The translation's own notices and warnings are in translation().
+  Result<AssembledFile> translateAndAssemble(const std::filesystem::path& program,
+                                             const AssembleOptions& options = {});
+  Result<AssembledFile> translateAndAssemble(const ProgramImage& image,
+                                             const AssembleOptions& options = {});
+
+  // The settings as last loaded or saved.
+  const Settings& settings() const { return settings_; }
+  // The filter text io.dat held when last read.
+  const std::string& savedFilter() const { return savedFilter_; }
+
+  // The sections of fx1n.c as last generated.
+  const std::string& registerHeader() const { return registerHeader_; }
+  const std::string& pinDeclarations() const { return pinDeclarations_; }
+  const std::string& runtime() const { return runtime_; }
+  const std::string& statements() const { return statements_; }
+  const std::string& mainRoutine() const { return mainRoutine_; }
+  const std::string& wholeFile() const { return wholeFile_; }
+  // The last translation.
+  const Translation& translation() const { return translation_; }
+
+  // Messages for the user collected since the last call: settings files replaced by
+  // defaults, outputs that no pin carries.
+  std::vector<std::string> takeNotices();
+
+ private:
+  void generateSections();
+
+  std::filesystem::path directory_;
+  Settings settings_;
+  std::string savedFilter_;
+  // Success once the sections follow valid settings; otherwise why they do not.
+  Status ready_;
+  std::string registerHeader_;
+  std::string pinDeclarations_;
+  std::string runtime_;
+  std::string statements_;
+  std::string mainRoutine_;
+  std::string wholeFile_;
+  Translation translation_;
+  std::vector<std::string> notices_;
+};
+
+}  // namespace ladder51
