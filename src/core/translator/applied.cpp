@@ -64,8 +64,8 @@ void translateZrst(TranslatorRun& t) {
     const int a = firstBit->number;
     const int z = lastBit->number;
     if (refusePair(t, a, kMRange, z, kMRange, kMaxRelay)) return;
-    t.appendGuarded("ZRST", "for(i=" + dec(a) + ";i<=" + dec(z) + ";i++)" +
-                                "m[i/8]&=0xff-(0x01<<(i%8));\r\n");
+    t.appendGuarded(
+        "ZRST", "for(i=" + dec(a) + ";i<=" + dec(z) + ";i++)" + "m[i/8]&=0xff-(0x01<<(i%8));\r\n");
     return;
   }
   const WordOperand first = decodeWordOperand(t, 2);

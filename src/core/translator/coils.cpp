@@ -13,18 +13,33 @@ std::string bitSet(std::string_view array, int n) {
 std::string bitClear(std::string_view array, int n) {
   return std::string(array) + "[" + dec(n / 8) + "]&=(0xff-(0x01<<" + dec(n % 8) + "));";
 }
-std::string pinOn(int n) { return outputPinName(n) + "=0;"; }
-std::string pinOff(int n) { return outputPinName(n) + "=1;"; }
+std::string pinOn(int n) {
+  return outputPinName(n) + "=0;";
+}
+std::string pinOff(int n) {
+  return outputPinName(n) + "=1;";
+}
 
 // The statement bodies (what follows "if(" cond ")") of the six single-step coils.
 std::string outYBody(int n) {
-  return "{" + bitSet("y", n) + pinOn(n) + "}\r\nelse\r\n{" + bitClear("y", n) + pinOff(n) + "}\r\n";
+  return "{" + bitSet("y", n) + pinOn(n) + "}\r\nelse\r\n{" + bitClear("y", n) + pinOff(n) +
+         "}\r\n";
 }
-std::string outMBody(int n) { return bitSet("m", n) + "\r\nelse\r\n" + bitClear("m", n) + "\r\n"; }
-std::string setYBody(int n) { return "{" + bitSet("y", n) + pinOn(n) + "}\r\n"; }
-std::string setMBody(int n) { return bitSet("m", n) + "\r\n"; }
-std::string rstYBody(int n) { return "{" + bitClear("y", n) + pinOff(n) + "}\r\n"; }
-std::string rstMBody(int n) { return bitClear("m", n) + "\r\n"; }
+std::string outMBody(int n) {
+  return bitSet("m", n) + "\r\nelse\r\n" + bitClear("m", n) + "\r\n";
+}
+std::string setYBody(int n) {
+  return "{" + bitSet("y", n) + pinOn(n) + "}\r\n";
+}
+std::string setMBody(int n) {
+  return bitSet("m", n) + "\r\n";
+}
+std::string rstYBody(int n) {
+  return "{" + bitClear("y", n) + pinOff(n) + "}\r\n";
+}
+std::string rstMBody(int n) {
+  return bitClear("m", n) + "\r\n";
+}
 
 struct Coil {
   int high;
@@ -34,9 +49,8 @@ struct Coil {
 };
 
 constexpr Coil kCoils[] = {
-    {0xC5, "OUT", true, outYBody},  {0xC8, "OUT", false, outMBody},
-    {0xD5, "SET", true, setYBody},  {0xD8, "SET", false, setMBody},
-    {0xE5, "RST", true, rstYBody},  {0xE8, "RST", false, rstMBody},
+    {0xC5, "OUT", true, outYBody},  {0xC8, "OUT", false, outMBody}, {0xD5, "SET", true, setYBody},
+    {0xD8, "SET", false, setMBody}, {0xE5, "RST", true, rstYBody},  {0xE8, "RST", false, rstMBody},
 };
 
 struct Pulse {

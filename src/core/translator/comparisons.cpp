@@ -21,7 +21,8 @@ void translateComparisons(TranslatorRun& t) {
     for (std::size_t mode = 0; mode < kLoadCodes.size(); ++mode) {
       if (t.at(0) != kLoadCodes[mode] + 0x10 * static_cast<int>(form)) continue;
       const std::string name = std::string(kForms[form]) + std::string(kSymbols[mode]);
-      const std::optional<std::string> first = sourceText(t, decodeWordOperand(t, 2), name, "first");
+      const std::optional<std::string> first =
+          sourceText(t, decodeWordOperand(t, 2), name, "first");
       if (!first) return;
       const std::optional<std::string> second =
           sourceText(t, decodeWordOperand(t, 6), name, "second");

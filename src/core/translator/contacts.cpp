@@ -8,8 +8,8 @@ namespace ladder51::detail {
 namespace {
 
 // The six contact instructions, by the high nibble of the step's high byte (2 to 7).
-constexpr std::array<std::string_view, 8> kContactNames = {"", "", "LD", "LDI", "AND", "ANI",
-                                                           "OR", "ORI"};
+constexpr std::array<std::string_view, 8> kContactNames = {"",    "",    "LD", "LDI",
+                                                           "AND", "ANI", "OR", "ORI"};
 
 // Applies contact instruction `row` (2 LD, 3 LDI, 4 AND, 5 ANI, 6 OR, 7 ORI) with the
 // contact's positive and negative atoms.
@@ -61,7 +61,9 @@ struct SpecialRelay {
 constexpr SpecialRelay kSpecialRelays[] = {{0x0, "0x01"}, {0x2, "0x02"}, {0xB, "0x10"},
                                            {0xC, "0x20"}, {0xD, "0x40"}, {0xE, "0x80"}};
 
-bool inRange(int v, int first, int last) { return v >= first && v <= last; }
+bool inRange(int v, int first, int last) {
+  return v >= first && v <= last;
+}
 
 }  // namespace
 

@@ -14,8 +14,10 @@ struct EdgeClass {
 
 // Tried in this order.
 constexpr EdgeClass kEdgeClasses[] = {
-    {0x84, "x", kMaxPoint, kXRange},         {0x88, "m", kMaxRelay, kMRange},
-    {0x85, "y", kMaxPoint, kYRange},         {0x8E, "c", kMaxCounter, kCRange},
+    {0x84, "x", kMaxPoint, kXRange},
+    {0x88, "m", kMaxRelay, kMRange},
+    {0x85, "y", kMaxPoint, kYRange},
+    {0x8E, "c", kMaxCounter, kCRange},
     {0x86, "t", kMaxTimerContact, kTContactRange},
 };
 
@@ -26,7 +28,7 @@ struct EdgeInstruction {
 };
 
 constexpr EdgeInstruction kEdgeInstructions[] = {
-    {0xCA, "LDP", true}, {0xCC, "ANDP", true}, {0xCE, "ORP", true},
+    {0xCA, "LDP", true},  {0xCC, "ANDP", true},  {0xCE, "ORP", true},
     {0xCB, "LDF", false}, {0xCD, "ANDF", false}, {0xCF, "ORF", false},
 };
 

@@ -26,20 +26,22 @@ inline constexpr std::string_view kDRange = "D超出范围 只能在D0-D15之间
 inline constexpr std::string_view kZrstDRange = "ZRST D 超出范围 只能在D0-D15之间！！";
 
 // Highest device numbers the firmware's tables hold.
-inline constexpr int kMaxPoint = 35;          // X0..X43, Y0..Y43 (octal)
-inline constexpr int kMaxRelay = 79;          // M0..M79
-inline constexpr int kMaxTimerContact = 25;   // T contacts T0..T25
-inline constexpr int kMaxTimer = 15;          // timers with a count in tc[16]
-inline constexpr int kMaxCounter = 10;        // C0..C10
-inline constexpr int kMaxRamRegister = 15;    // D0..D15 in RAM; D16 and up in the EEPROM
-inline constexpr int kScratchRegister = 16;   // d[16] holds EEPROM values while they are used
-inline constexpr int kMaxPulses = 16;         // plsm[2] and plfm[2] hold 16 edge bits each
+inline constexpr int kMaxPoint = 35;         // X0..X43, Y0..Y43 (octal)
+inline constexpr int kMaxRelay = 79;         // M0..M79
+inline constexpr int kMaxTimerContact = 25;  // T contacts T0..T25
+inline constexpr int kMaxTimer = 15;         // timers with a count in tc[16]
+inline constexpr int kMaxCounter = 10;       // C0..C10
+inline constexpr int kMaxRamRegister = 15;   // D0..D15 in RAM; D16 and up in the EEPROM
+inline constexpr int kScratchRegister = 16;  // d[16] holds EEPROM values while they are used
+inline constexpr int kMaxPulses = 16;        // plsm[2] and plfm[2] hold 16 edge bits each
 
 inline constexpr int kConditionStackSize = 8001;
 inline constexpr int kBranchStackSize = 501;
 
 // Decimal text of a number.
-inline std::string dec(long long n) { return std::to_string(n); }
+inline std::string dec(long long n) {
+  return std::to_string(n);
+}
 
 // A named value for fillLines.
 struct Field {
@@ -92,7 +94,7 @@ class TranslatorRun {
   std::string* top(std::string_view instruction);
   // The two top entries for ANB/ORB: merges them with `joiner` ("&&(" or "||(").
   void mergeTopTwo(std::string_view instruction, std::string_view joiner);
-  void saveBranch();                           // MPS
+  void saveBranch();                                           // MPS
   void restoreBranch(bool pop, std::string_view instruction);  // MRD, MPP
 
   // --- output -------------------------------------------------------------------------------
@@ -134,10 +136,10 @@ void translateSpecialRelayContacts(TranslatorRun& t);
 void refuseHighMRelayOtherContacts(TranslatorRun& t);
 void checkFollowingOperandClass(TranslatorRun& t);
 void refuseHighMRelayCoils(TranslatorRun& t);
-void translateDeviceContacts(TranslatorRun& t);  // M, Y, C, T
-void translateCoils(TranslatorRun& t);             // OUT, SET, RST on Y and M
+void translateDeviceContacts(TranslatorRun& t);     // M, Y, C, T
+void translateCoils(TranslatorRun& t);              // OUT, SET, RST on Y and M
 void translateBlockInstructions(TranslatorRun& t);  // INV, ANB, ORB, MPS, MPP, MRD
-void translatePulses(TranslatorRun& t);            // PLS, PLF
+void translatePulses(TranslatorRun& t);             // PLS, PLF
 void translateTimersAndCounters(TranslatorRun& t);  // OUT T, OUT C, RST T, RST C, MC, MCR
 void translateEdgeContacts(TranslatorRun& t);
 void translateAppliedInstructions(TranslatorRun& t);
