@@ -7,8 +7,7 @@ namespace {
 
 TEST(Coils, WorkedExampleOfOutSetAndPls) {
   // LD X0, OUT Y0, SET M13, PLS M1 (operand word 8801), END.
-  const Translation translation =
-      translateWords({0x2400, 0xC500, 0xD80D, 0x0008, 0x8801, 0x000F});
+  const Translation translation = translateWords({0x2400, 0xC500, 0xD80D, 0x0008, 0x8801, 0x000F});
   ASSERT_TRUE(translation.completed()) << translation.message;
   EXPECT_EQ(translation.statements,
             crlf("\nif((!inx(0))){y[0]|=(0x01<<0);Y0=0;}\nelse\n{y[0]&=(0xff-(0x01<<0));Y0=1;}\n"
@@ -39,8 +38,7 @@ TEST(Coils, EachCoilUnderTheRungCondition) {
   };
   for (const CoilCase& c : cases) {
     const Translation translation = translateWords({0x2400, c.word, 0x000F});
-    EXPECT_EQ(translation.statements, crlf(std::string("\nif((!inx(0)))") + c.statement))
-        << c.name;
+    EXPECT_EQ(translation.statements, crlf(std::string("\nif((!inx(0)))") + c.statement)) << c.name;
   }
 }
 

@@ -19,17 +19,24 @@ TEST(Comparisons, CallLdequWithTheModeNumber) {
       {"LD>= K1 K2", {0x01DC, 0x8001, 0x8000, 0x8002, 0x8000}, "ldequ(1,2,2)"},
       {"LD> C2 T3", {0x01D2, 0x8604, 0x8400, 0x8606, 0x8200}, "ldequ(ct[2],tc[3],3)"},
       {"LD< D1 K65535", {0x01D4, 0x8602, 0x8600, 0x80FF, 0x80FF}, "ldequ(d[1],65535,4)"},
-      {"LD<= D20 K5", {0x01DA, 0x8628, 0x8600, 0x8005, 0x8000},
-       "ldequ((ReData(20*2)+256*ReData(20*2+1)),5,5)", true},
-      {"AND>= D5 K100", {0x2400, 0x01EC, 0x860A, 0x8600, 0x8064, 0x8000},
+      {"LD<= D20 K5",
+       {0x01DA, 0x8628, 0x8600, 0x8005, 0x8000},
+       "ldequ((ReData(20*2)+256*ReData(20*2+1)),5,5)",
+       true},
+      {"AND>= D5 K100",
+       {0x2400, 0x01EC, 0x860A, 0x8600, 0x8064, 0x8000},
        "((!inx(0))&&ldequ(d[5], 100, 2))"},
-      {"AND= C10 K1", {0x2400, 0x01E0, 0x8614, 0x8400, 0x8001, 0x8000},
+      {"AND= C10 K1",
+       {0x2400, 0x01E0, 0x8614, 0x8400, 0x8001, 0x8000},
        "((!inx(0))&&ldequ(ct[10], 1, 1))"},
-      {"OR< K7 D1", {0x2400, 0x01F4, 0x8007, 0x8000, 0x8602, 0x8600},
+      {"OR< K7 D1",
+       {0x2400, 0x01F4, 0x8007, 0x8000, 0x8602, 0x8600},
        "((!inx(0))||ldequ(7, d[1], 4))"},
-      {"OR<= T15 K3", {0x2400, 0x01FA, 0x861E, 0x8200, 0x8003, 0x8000},
+      {"OR<= T15 K3",
+       {0x2400, 0x01FA, 0x861E, 0x8200, 0x8003, 0x8000},
        "((!inx(0))||ldequ(tc[15], 3, 5))"},
-      {"OR> K1 K2", {0x2400, 0x01F2, 0x8001, 0x8000, 0x8002, 0x8000},
+      {"OR> K1 K2",
+       {0x2400, 0x01F2, 0x8001, 0x8000, 0x8002, 0x8000},
        "((!inx(0))||ldequ(1, 2, 3))"},
   };
   for (const ComparisonCase& c : cases) {
@@ -59,8 +66,7 @@ TEST(Comparisons, OperandsOutsideTheTablesAreRefused) {
 }
 
 TEST(Comparisons, AndWithoutARungIsAFault) {
-  const Translation translation =
-      translateWords({0x01E0, 0x8600, 0x8600, 0x8001, 0x8000, 0x000F});
+  const Translation translation = translateWords({0x01E0, 0x8600, 0x8600, 0x8001, 0x8000, 0x000F});
   EXPECT_EQ(translation.outcome, TranslationOutcome::Fault);
   EXPECT_NE(translation.message.find("AND="), std::string::npos);
 }

@@ -41,8 +41,7 @@ TEST(TimersCounters, OutCWritesTwoStatements) {
 
 TEST(TimersCounters, OutCWithAnEepromSetValue) {
   // OUT C10 D100 (offset 200): the EEPROM line sits between the count and the test.
-  const Translation translation =
-      translateWords({0x2400, 0x0E0A, 0x86C8, 0x8600, 0x000F}, true);
+  const Translation translation = translateWords({0x2400, 0x0E0A, 0x86C8, 0x8600, 0x000F}, true);
   EXPECT_EQ(translation.statements,
             crlf("\nif((!inx(0))){if(!(cflag[1]&(0x01<<2)))\n{cflag[1]|=(0x01<<2);\nct[10]++;\n"
                  "d[16]=ReData(100*2)+256*ReData(100*2+1);\nif(ct[10]>=(d[16]))\n"

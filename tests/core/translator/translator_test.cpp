@@ -18,8 +18,8 @@ TEST(Walk, WithoutEndStopsAfterTheStepAtByte5000) {
   // (5000 - 348) / 2 + 1 = 2327 steps are visited. Fill them with LD X0 and put OUT Y0 just
   // before and just past the last one.
   std::vector<std::uint16_t> words(2327, 0x2400);
-  words[2325] = 0xC500;  // byte 4998
-  words[2326] = 0xC501;  // byte 5000, the last step visited
+  words[2325] = 0xC500;     // byte 4998
+  words[2326] = 0xC501;     // byte 5000, the last step visited
   words.push_back(0xC502);  // byte 5002, never visited
   const Translation translation = translateWords(words);
   EXPECT_TRUE(translation.completed());
