@@ -320,10 +320,12 @@ Result<Words> appliedOperand(const Operand& op, std::string_view user) {
   Status letter = expectLetter(op, "YMKDCT", user);
   if (!letter) return letter.error();
   if (op.letter != 'Y' && op.letter != 'M') return wordOperand(op);
-  const long long limit = kMaxByteDevice;
-  if (op.number > limit) {
-    return Error{op.text + " cannot be an operand of " + std::string(user) + ": only " +
-                     (op.letter == 'Y' ? "Y0 to Y377 (octal)" : "M0 to M255") + " fit",
+  if (op.letter == 'Y') {
+    Result<BitDevice> device = bitDevice(op);
+    if (!device) return device.error();
+  } else if (op.number > kMaxByteDevice) {
+    return Error{op.text + " cannot be an operand of " + std::string(user) +
+                     ": only M0 to M255 fit in its operand",
                  ""};
   }
   return Words{makeWord(kBitOperandHigh, static_cast<int>(op.number)),
