@@ -466,9 +466,12 @@ Result<Words> encodeMnemonic(const Mnemonic& m, const std::vector<Operand>& ops)
       }
       return words;
     }
-    default:
-      return Error{"internal: unhandled form of " + name, ""};
+    case Form::Out:
+    case Form::Set:
+    case Form::Reset:
+      break;  // encoded above: their operand count depends on the operand
   }
+  return Error{"no encoding for " + name, ""};
 }
 
 // The words of one line that holds an instruction or directive (no comment, not blank).
@@ -518,7 +521,7 @@ std::optional<std::string> operandWordName(std::uint16_t word, std::string_view 
   return bitDeviceName(highOf(word) & 0x0F, lowOf(word), allowed);
 }
 
-// A two-word operand: K, D, C or T when `wordKinds`, and Y or M bit operands when `bitKinds`.
+// A two-word operand: K, D, C or T, and also a Y or M bit operand when `bitKinds`.
 std::optional<std::string> twoWordOperandName(std::uint16_t first, std::uint16_t second,
                                               bool bitKinds) {
   const int value = lowOf(second) << 8 | lowOf(first);
