@@ -1,0 +1,126 @@
+#include "tests/support/generated_text.h"
+
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <regex>
+#include <sstream>
+
+namespace ladder51::test {
+namespace {
+
+std::string readFile(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+void writeFile(const std::filesystem::path& path, std::string_view bytes) {
+  std::ofstream(path, std::ios::binary) << bytes;
+}
+
+// Runs a shell command in `directory` with its output captured into `run.output`.
+bool runIn(const std::filesystem::path& directory, const std::string& command, CompileRun& run) {
+  const std::filesystem::path log = directory / "command.log";
+  const std::string full = "cd '" + directory.string() + "' && " + command + " >'" +
+                           log.string() + "' 2>&1";
+  const int status = std::system(full.c_str());
+  run.output += readFile(log);
+  return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+}  // namespace
+
+std::vector<std::string> splitLines(std::string_view text) {
+  std::vector<std::string> lines;
+  std::size_t start = 0;
+  while (true) {
+    const std::size_t end = text.find("\r\n", start);
+    if (end == std::string_view::npos) {
+      lines.emplace_back(text.substr(start));
+      return lines;
+    }
+    lines.emplace_back(text.substr(start, end - start));
+    start = end + 2;
+  }
+}
+
+std::size_t findLine(const std::vector<std::string>& lines, std::string_view line,
+                     std::size_t from) {
+  for (std::size_t k = from; k < lines.size(); ++k) {
+    if (lines[k] == line) return k;
+  }
+  return lines.size();
+}
+
+std::vector<std::string> linesBetween(const std::vector<std::string>& lines,
+                                      std::string_view first, std::string_view last) {
+  const std::size_t begin = findLine(lines, first);
+  const std::size_t end = findLine(lines, last, begin);
+  if (begin == lines.size() || end == lines.size()) return {};
+  return {lines.begin() + static_cast<long>(begin), lines.begin() + static_cast<long>(end) + 1};
+}
+
+std::string checkGolden(const std::string& name, const std::string& text) {
+  const std::filesystem::path path =
+      std::filesystem::path(LADDER51_SOURCE_DIR) / "tests" / "golden" / name;
+  const char* update = std::getenv("LADDER51_UPDATE_GOLDEN");
+  if (update != nullptr && std::string(update) == "1") {
+    writeFile(path, text);
+    return "";
+  }
+  if (!std::filesystem::exists(path)) {
+    return path.string() + " is missing (make golden writes it)";
+  }
+  const std::vector<std::string> expected = splitLines(readFile(path));
+  const std::vector<std::string> actual = splitLines(text);
+  for (std::size_t k = 0; k < std::max(expected.size(), actual.size()); ++k) {
+    const std::string want = k < expected.size() ? expected[k] : "<end of file>";
+    const std::string got = k < actual.size() ? actual[k] : "<end of text>";
+    if (want != got) {
+      return name + " line " + std::to_string(k + 1) + ":\n  expected [" + want + "]\n  actual   [" +
+             got + "]";
+    }
+  }
+  return "";
+}
+
+std::string toSdccDialect(std::string_view keilSource) {
+  static const std::regex kSfr(R"(\bsfr\s+(\w+)\s*=\s*(0[xX][0-9A-Fa-f]+)\s*;)");
+  static const std::regex kSbit(R"(\bsbit\s+(\w+)\s*=\s*(0[xX][0-9A-Fa-f]+)\s*;)");
+  static const std::regex kIdata(R"(\bidata\b)");
+  static const std::regex kInterrupt(R"(\binterrupt\s+(\d+)\s+using\s+(\d+))");
+  std::string text(keilSource);
+  text = std::regex_replace(text, kSfr, "__sfr __at ($2) $1;");
+  text = std::regex_replace(text, kSbit, "__sbit __at ($2) $1;");
+  text = std::regex_replace(text, kIdata, "__idata");
+  return std::regex_replace(text, kInterrupt, "__interrupt($1) __using($2)");
+}
+
+bool haveProgram(const std::string& program) {
+  const std::string command = "command -v " + program + " >/dev/null 2>&1";
+  return std::system(command.c_str()) == 0;
+}
+
+CompileRun compileWithSdcc(std::string_view keilSource, const std::filesystem::path& directory) {
+  CompileRun run;
+  run.directory = directory;
+  writeFile(directory / "fx1n.c", toSdccDialect(keilSource));
+  run.ok = runIn(directory, "sdcc -mmcs51 fx1n.c", run);
+  return run;
+}
+
+CompileRun compileAndRunOnHost(std::string_view source, const std::filesystem::path& directory) {
+  CompileRun run;
+  run.directory = directory;
+  writeFile(directory / "host.c", source);
+  run.ok = runIn(directory, "cc -std=gnu99 -w -o host host.c", run);
+  if (!run.ok) return run;
+  run.output.clear();
+  run.ok = runIn(directory, "./host", run);
+  return run;
+}
+
+}  // namespace ladder51::test
