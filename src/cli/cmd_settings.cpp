@@ -47,15 +47,15 @@ void printSettings(const Settings& settings) {
   for (std::size_t k = 0; k < settings.pins.size(); ++k) {
     std::cout << "pin " << pins()[k].label() << "=" << settings.pins[k] << "\n";
   }
-  std::cout << "filter=" << settings.filter << "\n"
-            << "xtal=" << settings.crystal << "\n"
+  std::cout << "xtal=" << settings.crystal << "\n"
+            << "filter=" << settings.filter << "\n"
+            << "eeprom=" << eepromName(settings.eeprom) << "\n"
+            << "scl=" << settings.scl << "\n"
+            << "sda=" << settings.sda << "\n"
             << "display=" << onOff(settings.display) << "\n"
             << "din=" << settings.din << "\n"
             << "load=" << settings.load << "\n"
             << "clk=" << settings.clk << "\n"
-            << "eeprom=" << eepromName(settings.eeprom) << "\n"
-            << "scl=" << settings.scl << "\n"
-            << "sda=" << settings.sda << "\n"
             << "proteus=" << onOff(settings.proteus) << "\n";
 }
 

@@ -19,9 +19,8 @@ std::string undeclaredOutputsNotice(const std::vector<int>& outputs) {
     names += outputPinName(output);
   }
   const bool one = outputs.size() == 1;
-  return names + (one ? " is" : " are") +
-         " driven by the program but carried by no pin: " + (one ? "it works" : "they work") +
-         " as an internal relay only";
+  return names + (one ? " is" : " are") + " driven by the program but carried by no pin: " +
+         (one ? "it works as an internal relay only" : "they work as internal relays only");
 }
 
 }  // namespace
@@ -86,17 +85,17 @@ Result<AssembledFile> Workspace::translateAndAssemble(const ProgramImage& image,
   statements_ = translation_.statements;
   if (!translation_.completed()) return Error{translation_.message, translation_.step.describe()};
 
-  mainRoutine_ = mainSection(settings_, countAssignments(settings_.pins));
+  // main and the whole file replace the previous ones only once the file is written.
+  std::string mainRoutine = mainSection(settings_, countAssignments(settings_.pins));
   AssembledFile file;
   file.undeclaredOutputs = undeclaredOutputs(translation_.drivenOutputs, settings_.pins);
   const AssembledSource source =
-      assembleSource({registerHeader_, pinDeclarations_, runtime_, mainRoutine_, statements_},
+      assembleSource({registerHeader_, pinDeclarations_, runtime_, mainRoutine, statements_},
                      spareOutputDefines(file.undeclaredOutputs));
-  wholeFile_ = source.text;
   file.text = source.text;
   file.statementsOffset = source.statementsOffset;
-
   file.path = options.output.value_or(directory_ / kSourceFileName);
+
   // The encodings are stateless, so the head and the rest convert separately.
   const std::string_view text(file.text);
   Result<std::string> head = encodeText(text.substr(0, file.statementsOffset), options.encoding);
@@ -109,6 +108,8 @@ Result<AssembledFile> Workspace::translateAndAssemble(const ProgramImage& image,
   if (Status written = writeFileAtomically(file.path, file.bytes); !written) {
     return written.error();
   }
+  mainRoutine_ = std::move(mainRoutine);
+  wholeFile_ = file.text;
   if (!file.undeclaredOutputs.empty()) {
     notices_.push_back(undeclaredOutputsNotice(file.undeclaredOutputs));
   }

@@ -24,8 +24,8 @@ void writeFile(const std::filesystem::path& path, std::string_view bytes) {
 // Runs a shell command in `directory` with its output captured into `run.output`.
 bool runIn(const std::filesystem::path& directory, const std::string& command, CompileRun& run) {
   const std::filesystem::path log = directory / "command.log";
-  const std::string full = "cd '" + directory.string() + "' && " + command + " >'" +
-                           log.string() + "' 2>&1";
+  const std::string full =
+      "cd '" + directory.string() + "' && " + command + " >'" + log.string() + "' 2>&1";
   const int status = std::system(full.c_str());
   run.output += readFile(log);
   return WIFEXITED(status) && WEXITSTATUS(status) == 0;
@@ -55,8 +55,8 @@ std::size_t findLine(const std::vector<std::string>& lines, std::string_view lin
   return lines.size();
 }
 
-std::vector<std::string> linesBetween(const std::vector<std::string>& lines,
-                                      std::string_view first, std::string_view last) {
+std::vector<std::string> linesBetween(const std::vector<std::string>& lines, std::string_view first,
+                                      std::string_view last) {
   const std::size_t begin = findLine(lines, first);
   const std::size_t end = findLine(lines, last, begin);
   if (begin == lines.size() || end == lines.size()) return {};
@@ -80,8 +80,8 @@ std::string checkGolden(const std::string& name, const std::string& text) {
     const std::string want = k < expected.size() ? expected[k] : "<end of file>";
     const std::string got = k < actual.size() ? actual[k] : "<end of text>";
     if (want != got) {
-      return name + " line " + std::to_string(k + 1) + ":\n  expected [" + want + "]\n  actual   [" +
-             got + "]";
+      return name + " line " + std::to_string(k + 1) + ":\n  expected [" + want +
+             "]\n  actual   [" + got + "]";
     }
   }
   return "";

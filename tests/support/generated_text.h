@@ -17,8 +17,8 @@ std::size_t findLine(const std::vector<std::string>& lines, std::string_view lin
                      std::size_t from = 0);
 
 // The lines from the one equal to `first` up to and including the one equal to `last`.
-std::vector<std::string> linesBetween(const std::vector<std::string>& lines,
-                                      std::string_view first, std::string_view last);
+std::vector<std::string> linesBetween(const std::vector<std::string>& lines, std::string_view first,
+                                      std::string_view last);
 
 // Compares `text` with tests/golden/NAME; with LADDER51_UPDATE_GOLDEN=1 in the environment it
 // rewrites the file instead. Returns a description of the first difference, or "".

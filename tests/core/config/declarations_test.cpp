@@ -41,7 +41,8 @@ TEST(RegisterHeader, SixtyNineDeclarationsOnSixtySevenLines) {
        at = header.find(" = 0x", at + 1)) {
     ++declarations;
   }
-  for (std::size_t at = header.find("P4P"); at != std::string::npos; at = header.find("P4P", at + 1)) {
+  for (std::size_t at = header.find("P4P"); at != std::string::npos;
+       at = header.find("P4P", at + 1)) {
     ++declarations;
   }
   EXPECT_EQ(declarations, 69);

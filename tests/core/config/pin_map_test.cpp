@@ -55,12 +55,9 @@ TEST(PinMap, PointIndexAndInputIndex) {
     int index;
     int inputIndex;
   };
-  const Row rows[] = {{"X0", PointKind::Input, 0, 0},
-                      {"X7", PointKind::Input, 7, 7},
-                      {"X10", PointKind::Input, 10, 8},
-                      {"X17", PointKind::Input, 17, 15},
-                      {"Y24", PointKind::Output, 24, 20},
-                      {"Y43", PointKind::Output, 43, 35}};
+  const Row rows[] = {{"X0", PointKind::Input, 0, 0},     {"X7", PointKind::Input, 7, 7},
+                      {"X10", PointKind::Input, 10, 8},   {"X17", PointKind::Input, 17, 15},
+                      {"Y24", PointKind::Output, 24, 20}, {"Y43", PointKind::Output, 43, 35}};
   for (const Row& row : rows) {
     const std::optional<Point> point = parsePointName(row.name);
     ASSERT_TRUE(point) << row.name;

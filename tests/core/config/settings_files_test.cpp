@@ -57,9 +57,10 @@ TEST(SettingsFiles, RecordLinesHaveTheExactFormat) {
   EXPECT_EQ(displayRecord(other), "0,\"1.5\",\"1.6\",\"1.7\"\r\n");
   other.eeprom = EepromChoice::None;
   EXPECT_EQ(eepromRecord(other), "#FALSE#,\"3.6\",\"3.7\",0,#FALSE#,\"11.0592\"\r\n");
-  EXPECT_EQ(pinRecord(s), "\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"Y0\",\"\",\"\",\"\",\"\",\"\","
-                          "\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"X0\",\"\","
-                          "\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"Y43\",\"7\"\r\n");
+  EXPECT_EQ(pinRecord(s),
+            "\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"Y0\",\"\",\"\",\"\",\"\",\"\","
+            "\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"X0\",\"\","
+            "\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"Y43\",\"7\"\r\n");
 }
 
 TEST(SettingsFiles, ParsesEachFieldKindAnywhere) {
@@ -97,7 +98,8 @@ TEST(SettingsFiles, SaveThenLoadGivesBackEverySetting) {
   from24C32.eeprom = EepromChoice::From24C32;
   Settings allPins;
   for (int k = 0; k < kPinCount; ++k) {
-    allPins.pins[static_cast<std::size_t>(k)] = (k < 18 ? "X" : "Y") + std::to_string(k % 18 / 8 * 10 + k % 18 % 8);
+    allPins.pins[static_cast<std::size_t>(k)] =
+        (k < 18 ? "X" : "Y") + std::to_string(k % 18 / 8 * 10 + k % 18 % 8);
   }
   for (const Settings& settings : {Settings{}, boardSettings(), noEeprom, from24C32, allPins}) {
     ScratchDir dir;
@@ -184,8 +186,8 @@ TEST(SettingsFiles, EepromChoiceNeedsExactlyOneOptionTrue) {
                       {"#TRUE#", "", EepromChoice::From24C32}};
   for (const Row& row : rows) {
     ScratchDir dir;
-    writeWholeFile(dir / "IIC.dat", std::string(row.first) + ",\"3.6\",\"3.7\",0," + row.fifth +
-                                        ",\"12\"\r\n");
+    writeWholeFile(dir / "IIC.dat",
+                   std::string(row.first) + ",\"3.6\",\"3.7\",0," + row.fifth + ",\"12\"\r\n");
     EXPECT_EQ(loadSettings(dir.path()).settings.eeprom, row.expected)
         << row.first << " " << row.fifth;
   }

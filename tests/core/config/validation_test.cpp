@@ -51,7 +51,8 @@ const Case kCases[] = {
     {"every pin a distinct point",
      [](Settings& s) {
        for (int k = 0; k < kPinCount; ++k) {
-         s.pins[static_cast<std::size_t>(k)] = (k % 2 ? "X" : "Y") + std::to_string(k / 8 * 10 + k % 8);
+         s.pins[static_cast<std::size_t>(k)] =
+             (k % 2 ? "X" : "Y") + std::to_string(k / 8 * 10 + k % 8);
        }
      },
      "", ""},

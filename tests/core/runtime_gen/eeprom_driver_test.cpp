@@ -36,7 +36,8 @@ TEST(EepromDriver, BothVariantsShareTheBusRoutinesAndFrames) {
     for (const std::string& line : lines) frames += line == " #if  1";
     EXPECT_EQ(frames, 2);
   }
-  const std::size_t busEnd = findLine(paged, " unsigned char WrData(unsigned int addr,unsigned char dta)");
+  const std::size_t busEnd =
+      findLine(paged, " unsigned char WrData(unsigned int addr,unsigned char dta)");
   ASSERT_EQ(busEnd, findLine(twoByte, paged[busEnd]));
   for (std::size_t k = 0; k < busEnd; ++k) EXPECT_EQ(paged[k], twoByte[k]) << k;
   EXPECT_EQ(paged[busEnd - 1], " #if  1");
@@ -70,25 +71,24 @@ TEST(EepromDriver, TwoByteVariantSendsBothAddressBytes) {
   const std::vector<std::string> lines = driver(EepromChoice::From24C32);
   const std::vector<std::string> read =
       linesBetween(lines, " unsigned char ReData(unsigned int addr)", " return recedata;");
-  const std::vector<std::string> expected = {
-      " unsigned char ReData(unsigned int addr)",
-      " {unsigned char high,low,recedata;",
-      "  high=addr/256;",
-      "  low=addr-high*256;",
-      "  Start_I2c();",
-      "  SendByte(0xa0);//read",
-      "  if(ack==0)return(0);",
-      " SendByte(high);//hi addr",
-      " if(ack==0)return(0);",
-      "  SendByte(low);//low addr",
-      "  if(ack==0)return(0);",
-      " Start_I2c();",
-      " SendByte(0xa1);",
-      " if(ack==0)return(0);",
-      "  recedata=RcvByte();//receive data",
-      " Ack_I2c(1);",
-      "  Stop_I2c();",
-      " return recedata;"};
+  const std::vector<std::string> expected = {" unsigned char ReData(unsigned int addr)",
+                                             " {unsigned char high,low,recedata;",
+                                             "  high=addr/256;",
+                                             "  low=addr-high*256;",
+                                             "  Start_I2c();",
+                                             "  SendByte(0xa0);//read",
+                                             "  if(ack==0)return(0);",
+                                             " SendByte(high);//hi addr",
+                                             " if(ack==0)return(0);",
+                                             "  SendByte(low);//low addr",
+                                             "  if(ack==0)return(0);",
+                                             " Start_I2c();",
+                                             " SendByte(0xa1);",
+                                             " if(ack==0)return(0);",
+                                             "  recedata=RcvByte();//receive data",
+                                             " Ack_I2c(1);",
+                                             "  Stop_I2c();",
+                                             " return recedata;"};
   EXPECT_EQ(read, expected);
 }
 
@@ -114,8 +114,8 @@ TEST(EepromDriver, WrDataEnablesInterruptsOnEveryExit) {
     for (std::size_t k = 0; k < write.size(); ++k) {
       if (write[k].find("return(") == std::string::npos) continue;
       ++exits;
-      const bool enabled = write[k].find("EA=1;") < write[k].find("return(") ||
-                           (k > 0 && write[k - 1] == "  EA=1;");
+      const bool enabled =
+          write[k].find("EA=1;") < write[k].find("return(") || (k > 0 && write[k - 1] == "  EA=1;");
       EXPECT_TRUE(enabled) << write[k];
     }
     EXPECT_EQ(exits, eeprom == EepromChoice::From24C32 ? 5 : 4);

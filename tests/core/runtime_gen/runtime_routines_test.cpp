@@ -75,8 +75,9 @@ TEST(RuntimeRoutines, EdgeRoutinesFollowTheRelayPattern) {
     const char* image;
     const char* memory;
   };
-  const Pair pairs[] = {
-      {"ldpy", "ldfy", "y", "yflag"}, {"ldpc", "ldfc", "c", "cout"}, {"ldpt", "ldft", "t", "tflag"}};
+  const Pair pairs[] = {{"ldpy", "ldfy", "y", "yflag"},
+                        {"ldpc", "ldfc", "c", "cout"},
+                        {"ldpt", "ldft", "t", "tflag"}};
   for (const Pair& pair : pairs) {
     for (auto [name, model] : {std::pair{pair.rising, "ldpm"}, std::pair{pair.falling, "ldfm"}}) {
       std::string expected = replaceAll(routine(model), model, name);

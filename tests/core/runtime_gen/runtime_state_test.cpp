@@ -20,10 +20,10 @@ TEST(RuntimeState, FilterMaskForEverySetting) {
     const char* filter;
     const char* mask;
   };
-  const Row rows[] = {{"0", "0x01"},  {"1", "0x03"}, {"2", "0x07"},  {"3", "0x0f"}, {"4", "0x1f"},
-                      {"5", "0x3f"},  {"6", "0x7f"}, {"7", "0xff"},  {"8", "0xff"}, {"9", "0xff"},
-                      {"10", "0xff"}, {"", "0x01"},  {"abc", "0x01"}, {"11", ""},   {"-1", ""},
-                      {"2.5", ""}};
+  const Row rows[] = {{"0", "0x01"},   {"1", "0x03"}, {"2", "0x07"},  {"3", "0x0f"},
+                      {"4", "0x1f"},   {"5", "0x3f"}, {"6", "0x7f"},  {"7", "0xff"},
+                      {"8", "0xff"},   {"9", "0xff"}, {"10", "0xff"}, {"", "0x01"},
+                      {"abc", "0x01"}, {"11", ""},    {"-1", ""},     {"2.5", ""}};
   for (const Row& row : rows) EXPECT_EQ(filterMask(row.filter), row.mask) << row.filter;
 }
 
