@@ -69,7 +69,9 @@ class Workspace {
   // The filter text io.dat held when last read.
   const std::string& savedFilter() const { return savedFilter_; }
 
-  // The sections of fx1n.c as last generated.
+  // The sections of fx1n.c: the first three as the last start-up or save generated them, the
+  // statements of the last translation (also one that stopped), and main and the whole text
+  // of the last file written.
   const std::string& registerHeader() const { return registerHeader_; }
   const std::string& pinDeclarations() const { return pinDeclarations_; }
   const std::string& runtime() const { return runtime_; }

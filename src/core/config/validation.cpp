@@ -57,19 +57,24 @@ Status checkPinOption(std::string_view name, const std::string& text) {
   return success();
 }
 
+// A pin-text option and the name its messages give it.
+struct PinOption {
+  std::string_view name;
+  const std::string* text;
+};
+
+// The display pins when a display is fitted, then the I2C pins when an EEPROM is chosen.
 Status checkDriverPins(const Settings& settings) {
+  std::vector<PinOption> options;
   if (settings.display) {
-    for (auto [name, text] : {std::pair<std::string_view, const std::string&>{"DIN", settings.din},
-                              {"LOAD", settings.load},
-                              {"CLK", settings.clk}}) {
-      if (Status status = checkPinOption(name, text); !status) return status;
-    }
+    options.insert(options.end(),
+                   {{"DIN", &settings.din}, {"LOAD", &settings.load}, {"CLK", &settings.clk}});
   }
   if (settings.eepromFitted()) {
-    for (auto [name, text] : {std::pair<std::string_view, const std::string&>{"SCL", settings.scl},
-                              {"SDA", settings.sda}}) {
-      if (Status status = checkPinOption(name, text); !status) return status;
-    }
+    options.insert(options.end(), {{"SCL", &settings.scl}, {"SDA", &settings.sda}});
+  }
+  for (const PinOption& option : options) {
+    if (Status status = checkPinOption(option.name, *option.text); !status) return status;
   }
   return success();
 }

@@ -67,31 +67,6 @@ TEST(EepromDriver, BusTimingUsesTheDocumentedDelays) {
   }
 }
 
-TEST(EepromDriver, TwoByteVariantSendsBothAddressBytes) {
-  const std::vector<std::string> lines = driver(EepromChoice::From24C32);
-  const std::vector<std::string> read =
-      linesBetween(lines, " unsigned char ReData(unsigned int addr)", " return recedata;");
-  const std::vector<std::string> expected = {" unsigned char ReData(unsigned int addr)",
-                                             " {unsigned char high,low,recedata;",
-                                             "  high=addr/256;",
-                                             "  low=addr-high*256;",
-                                             "  Start_I2c();",
-                                             "  SendByte(0xa0);//read",
-                                             "  if(ack==0)return(0);",
-                                             " SendByte(high);//hi addr",
-                                             " if(ack==0)return(0);",
-                                             "  SendByte(low);//low addr",
-                                             "  if(ack==0)return(0);",
-                                             " Start_I2c();",
-                                             " SendByte(0xa1);",
-                                             " if(ack==0)return(0);",
-                                             "  recedata=RcvByte();//receive data",
-                                             " Ack_I2c(1);",
-                                             "  Stop_I2c();",
-                                             " return recedata;"};
-  EXPECT_EQ(read, expected);
-}
-
 TEST(EepromDriver, PagedVariantPutsTheBlockIntoTheDeviceByte) {
   const std::vector<std::string> lines = driver(EepromChoice::Upto24C16);
   const std::vector<std::string> write =

@@ -15,19 +15,6 @@ std::vector<std::string> mainLines(const Settings& s) {
   return splitLines(mainSection(s, countAssignments(s.pins)));
 }
 
-TEST(MainRoutine, HeadKeepsItsTrailingBlanks) {
-  const std::vector<std::string> lines = mainLines(Settings{});
-  EXPECT_EQ(lines[0], "");
-  EXPECT_EQ(lines[1], "main()");
-  EXPECT_EQ(lines[3], "    EA = 1;         //开总中断");
-  EXPECT_EQ(lines[7], "   TH0 = 0xfa;     //定时器赋予初值");
-  EXPECT_EQ(lines[9], "   WDT=0X1E;      ");
-  EXPECT_EQ(lines[10], "   WDT=0XE1;     ");
-  EXPECT_EQ(lines[11], "   WDTSTC=0X3C;     ");
-  EXPECT_EQ(lines[12], "#if  1");
-  EXPECT_EQ(lines[14], "else   ");
-}
-
 TEST(MainRoutine, RetentionRestoresOnlyAssignedOutputs) {
   Settings s;
   s.pins[*findPin("P1.0")] = "Y10";
@@ -72,24 +59,6 @@ TEST(MainRoutine, DisplayBlocksFollowTheDisplaySwitch) {
     EXPECT_EQ(lines[setUp + 13], "{m8000&=0xf7; ");
     EXPECT_EQ(lines.back(), "#endif");
     EXPECT_EQ(lines[lines.size() - 2], "EX:i++;}");
-  }
-}
-
-TEST(MainRoutine, EachDisplayBlockShowsItsSource) {
-  const std::vector<std::string> lines = mainLines(Settings{});
-  const struct {
-    const char* select;
-    const char* source;
-  } blocks[] = {{" if(d[15]==0)", "tc[0]"}, {" if(d[15]==1)", "ct[0]"}, {" if(d[15]==2)", "d[0]"}};
-  for (const auto& block : blocks) {
-    const std::size_t at = findLine(lines, block.select);
-    ASSERT_LT(at + 7, lines.size()) << block.select;
-    EXPECT_EQ(lines[at + 1], "  {for(j=0;j<=7;j++)write_word(0x01+j,0x0f);");
-    EXPECT_EQ(lines[at + 2], std::string("   j=") + block.source + "%10;write_word(0x01,j);");
-    EXPECT_EQ(lines[at + 3], std::string("  i=") + block.source +
-                                 "-j;if(i==0)goto EX;i=i/10;j=i%10;write_word(0x02,j);");
-    EXPECT_EQ(lines[at + 6], "  i=i-j;if(i==0)goto EX;i=i/10;j=i%10;write_word(0x05,j);");
-    EXPECT_EQ(lines[at + 7], "  }");
   }
 }
 

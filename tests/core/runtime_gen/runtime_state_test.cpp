@@ -27,20 +27,6 @@ TEST(RuntimeState, FilterMaskForEverySetting) {
   for (const Row& row : rows) EXPECT_EQ(filterMask(row.filter), row.mask) << row.filter;
 }
 
-TEST(RuntimeState, StartsWithTheStateBlock) {
-  const std::vector<std::string> lines =
-      splitLines(runtimeStateText(Settings{}, AssignmentTables{}));
-  ASSERT_GT(lines.size(), 10u);
-  EXPECT_EQ(lines[0], "");
-  EXPECT_EQ(lines[1], " unsigned char y[5],yflag[5],xflag[5],plsm[2],plfm[2];");
-  EXPECT_EQ(lines[2],
-            " unsigned char  dly,mlei,mlei1,mlei2,mlei3,m[11],mflag[11],t[4],tflag[4],to[4],c[2],"
-            "cflag[2],cout[2];");
-  EXPECT_EQ(lines[4], " unsigned int  idata tc[16];//16 timer");
-  EXPECT_EQ(lines[6], " unsigned int idata d[17];");
-  EXPECT_EQ(lines[9], " unsigned int tmr;");
-}
-
 TEST(RuntimeState, DisplayDriverIsFramedByTheDisplaySwitch) {
   for (bool display : {false, true}) {
     Settings s;
