@@ -34,11 +34,14 @@ ssize_t writeQuietly(int fd, const char* data, std::size_t size) {
   sigaddset(&pipeSignal, SIGPIPE);
   pthread_sigmask(SIG_BLOCK, &pipeSignal, &previous);
   ssize_t w = ::write(fd, data, size);
-  if (w < 0 && errno == EPIPE) {
+  const int writeError = errno;
+  // A write cut short by the reader going away raises SIGPIPE even when it returns a count.
+  sigset_t pending;
+  if (::sigpending(&pending) == 0 && sigismember(&pending, SIGPIPE)) {
     const timespec noWait{0, 0};
     ::sigtimedwait(&pipeSignal, nullptr, &noWait);
-    errno = EPIPE;
   }
+  errno = writeError;
   pthread_sigmask(SIG_SETMASK, &previous, nullptr);
   return w;
 }
