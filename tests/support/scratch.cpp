@@ -100,3 +100,32 @@ bool programAvailable(const std::string& name) {
 }
 
 }  // namespace ladder51::testing
+
+namespace ladder51::testing {
+
+Result<BuildReport> buildFollowPinFirmware(const std::filesystem::path& workDirectory,
+                                           int perFunction, const BuildProgressCallback& progress) {
+  const std::string text = readFile(sourcePath("tests/fixtures/follow_pin.c"));
+  writeFile(workDirectory / "fx1n.c", text);
+  BuildJob job;
+  job.workDirectory = workDirectory;
+  job.sourceFile = workDirectory / "fx1n.c";
+  job.statementsOffset = text.find("\nif(!X0)");
+  const std::size_t end = text.rfind("\n}}");
+  job.statements = text.substr(job.statementsOffset, end - job.statementsOffset);
+  // One statement per line; the block opened by "if(!X1){" closes with its "}" line.
+  int depth = 0;
+  for (std::size_t at = 0; at < job.statements.size(); at = job.statements.find('\n', at + 1)) {
+    const std::string line =
+        job.statements.substr(at + 1, job.statements.find('\n', at + 1) - at - 1);
+    job.marks.push_back({at, depth});
+    if (line.ends_with("{")) ++depth;
+    if (line == "}") --depth;
+    if (job.statements.find('\n', at + 1) == std::string::npos) break;
+  }
+  SdccOptions options;
+  options.statementsPerFunction = perFunction;
+  return SdccToolchain(options).build(job, progress);
+}
+
+}  // namespace ladder51::testing

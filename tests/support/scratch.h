@@ -53,3 +53,17 @@ std::filesystem::path sourcePath(const std::string& relative);
 bool programAvailable(const std::string& name);
 
 }  // namespace ladder51::testing
+
+#include "core/toolchain/sdcc_pipeline.h"
+
+namespace ladder51::testing {
+
+// Builds tests/fixtures/follow_pin.c (a hand-written Keil-dialect firmware: Y0 follows X0, Y1
+// comes on only after a cold start, Y2 after 100 timer interrupts, Y3 follows X1 inside an
+// MC-like block) with SDCC in `workDirectory`, its scan statements split `perFunction` to a
+// function.
+Result<BuildReport> buildFollowPinFirmware(const std::filesystem::path& workDirectory,
+                                           int perFunction = 1,
+                                           const BuildProgressCallback& progress = {});
+
+}  // namespace ladder51::testing

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cctype>
 #include <cmath>
 #include <cstdio>
 #include <sstream>
@@ -13,6 +14,11 @@ namespace {
 
 constexpr int kSimulatedPorts = 4;  // ports 0..3; the 8052 of s51 has no port 4
 constexpr int kPort4Sfr = 0xE8;
+constexpr int kSlicesPerBatch = 250;
+// Tag bytes of the values read back (see S51::exchange).
+constexpr long kMarkerTag = 0x5C000000;
+constexpr long kLowPortsTag = 0x5A000000;   // P0, P1, P2
+constexpr long kHighPortsTag = 0x5B000000;  // P3, port 4's SFR
 
 // One conversation with s51. Every batch of commands ends with an expression whose value is a
 // fresh marker, so that the answer to the batch is complete once the marker line arrives.
@@ -32,11 +38,17 @@ class S51 {
   }
 
   Result<std::string> exchange(const std::string& commands) {
-    const std::string marker = std::to_string(++marker_ + 770000000);
-    if (Status sent = session_.send(commands + "expression " + marker + "\n"); !sent) {
+    // s51 echoes each command as it reads it, and the echo can land inside its answers. So
+    // every value asked for is printed in hexadecimal behind a tag byte (0x5c for the marker)
+    // while the command gives it in decimal: an echo can never look like an answer.
+    const long marker = kMarkerTag + (++marker_ & 0xFFFFFF);
+    char expected[16];
+    std::snprintf(expected, sizeof expected, "0x%08lx", marker);
+    if (Status sent = session_.send(commands + "expression /X " + std::to_string(marker) + "\n");
+        !sent) {
       return sent.error();
     }
-    Result<std::string> answer = session_.readUntil("\n" + marker + "\n", limit_);
+    Result<std::string> answer = session_.readUntil(expected, limit_);
     if (!answer) return Error{"the 8051 simulator stopped answering", answer.error().message};
     return answer;
   }
@@ -49,32 +61,70 @@ class S51 {
   long marker_ = 0;
 };
 
-// Oscillator periods simulated by one "step": "Simulated 18924 ticks (1.577e-03 sec)".
-bool readSteppedTicks(const std::string& answer, std::uint64_t& ticks) {
-  std::size_t at = answer.rfind("Simulated ");
-  if (at == std::string::npos) return false;
-  unsigned long long value = 0;
-  if (std::sscanf(answer.c_str() + at, "Simulated %llu ticks", &value) != 1) return false;
-  ticks = value;
-  return true;
+// What one "step" and the port sample after it report: the oscillator periods it ran ("Stop at
+// 0x0095: (109) stepped 24 ticks") and the levels of ports 0..4.
+struct SliceAnswer {
+  std::uint64_t ticks = 0;
+  std::array<int, 5> ports{};
+  int portsSeen = 0;
+};
+
+// The commands that sample the ports after a step.
+const std::string& sampleCommands() {
+  static const std::string text =
+      "expression /X " + std::to_string(kLowPortsTag) + "|(P0<<16)|(P1<<8)|P2\nexpression /X " +
+      std::to_string(kHighPortsTag) + "|(P3<<8)|sfr[" + std::to_string(kPort4Sfr) + "]\n";
+  return text;
 }
 
-// The values of the expressions asked for, one number per line before the marker.
-std::vector<long> readValues(const std::string& answer, std::size_t count) {
-  std::vector<long> values;
-  std::istringstream lines(answer);
-  std::string line;
-  std::vector<std::string> all;
-  while (std::getline(lines, line)) all.push_back(line);
-  // The last line is the marker; the values stand just before it.
-  if (all.size() < count + 1) return values;
-  for (std::size_t k = all.size() - 1 - count; k + 1 < all.size(); ++k) {
-    char* end = nullptr;
-    long value = std::strtol(all[k].c_str(), &end, 10);
-    if (end == all[k].c_str()) return {};
-    values.push_back(value);
+// The next value printed behind `tag`: the tag, six hex digits and the line's end. Register
+// dumps and disassembly show shorter or longer numbers, so they never match.
+std::size_t findTagged(const std::string& answer, const char* tag, std::size_t from) {
+  for (std::size_t at = answer.find(tag, from); at != std::string::npos;
+       at = answer.find(tag, at + 1)) {
+    std::size_t end = at + 10;
+    if (end >= answer.size() || (answer[end] != '\n' && answer[end] != '\r')) continue;
+    bool hex = true;
+    for (std::size_t k = at + 4; k < end; ++k)
+      hex = hex && std::isxdigit(static_cast<unsigned char>(answer[k]));
+    if (hex) return at;
   }
-  return values;
+  return std::string::npos;
+}
+
+// Reads the answers to a batch of slices in the order they came.
+std::vector<SliceAnswer> readSlices(const std::string& answer) {
+  std::vector<SliceAnswer> slices;
+  for (std::size_t at = 0; at < answer.size();) {
+    std::size_t stepped = answer.find("stepped ", at);
+    std::size_t low = findTagged(answer, "0x5a", at);
+    std::size_t high = findTagged(answer, "0x5b", at);
+    std::size_t next = std::min({stepped, low, high});
+    if (next == std::string::npos) break;
+    if (next == stepped) {
+      unsigned long long ticks = 0;
+      if (std::sscanf(answer.c_str() + next, "stepped %llu ticks", &ticks) == 1) {
+        slices.push_back({ticks, {}, 0});
+      }
+      at = next + 8;
+      continue;
+    }
+    unsigned long value = 0;
+    if (!slices.empty() && std::sscanf(answer.c_str() + next, "0x%8lx", &value) == 1) {
+      SliceAnswer& slice = slices.back();
+      if (next == low) {
+        slice.ports[0] = static_cast<int>((value >> 16) & 0xFF);
+        slice.ports[1] = static_cast<int>((value >> 8) & 0xFF);
+        slice.ports[2] = static_cast<int>(value & 0xFF);
+      } else {
+        slice.ports[3] = static_cast<int>((value >> 8) & 0xFF);
+        slice.ports[4] = static_cast<int>(value & 0xFF);
+      }
+      ++slice.portsSeen;
+    }
+    at = next + 4;
+  }
+  return slices;
 }
 
 }  // namespace
@@ -121,10 +171,8 @@ Result<SimulationResult> simulate(const std::filesystem::path& hexFile, const Si
   if (options.powerOn) setup += "set memory sfr 0x87 0x10\n";
   Result<std::string> loaded = s51.exchange(setup);
   if (!loaded) return loaded.error();
-  if (loaded->find("words read") == std::string::npos) {
-    s51.quit();
-    return Error{"the simulator could not load the hex file", hex.string()};
-  }
+  // s51 reports the load when the simulation first runs.
+  bool loadSeen = loaded->find("words read") != std::string::npos;
 
   const double ticksPerMicro = options.crystalMHz;  // oscillator periods per microsecond
   auto micros = [&](std::uint64_t ticks) {
@@ -140,24 +188,22 @@ Result<SimulationResult> simulate(const std::filesystem::path& hexFile, const Si
   std::array<int, kSimulatedPorts> levels{0xFF, 0xFF, 0xFF, 0xFF};
   std::map<std::string, bool> outputOn;
   for (const auto& entry : pins.outputs) outputOn[entry.first] = false;
-  bool watchPort4 = std::any_of(pins.outputs.begin(), pins.outputs.end(),
-                                [](const auto& entry) { return entry.second.port == 4; });
-  const std::string sample =
-      std::string("expression P0\nexpression P1\nexpression P2\nexpression P3\n") +
-      (watchPort4 ? "expression sfr[" + std::to_string(kPort4Sfr) + "]\n" : "");
-  const std::size_t sampleCount = watchPort4 ? 5 : 4;
-
+  const std::string& sample = sampleCommands();
   SimulationResult result;
   std::uint64_t now = 0;
   std::size_t nextEvent = 0;
-  double ticksPerInstruction = 12.0;  // refined from what the simulator reports
+  // Oscillator periods per instruction, refined from what the simulator reports. Planning with
+  // a little more than measured makes a batch end just before an input change rather than after.
+  double ticksPerInstruction = 24.0;
+  auto eventTicks = [&](std::size_t k) {
+    return static_cast<std::uint64_t>(
+        std::llround(static_cast<double>(stimulus.events[k].timeMicros) * ticksPerMicro));
+  };
   while (now < endTicks) {
     // Inputs due by now switch first.
     std::string commands;
     std::array<int, kSimulatedPorts> newLevels = levels;
-    while (nextEvent < stimulus.events.size() &&
-           static_cast<double>(stimulus.events[nextEvent].timeMicros) * ticksPerMicro <=
-               static_cast<double>(now)) {
+    while (nextEvent < stimulus.events.size() && eventTicks(nextEvent) <= now) {
       const StimulusEvent& event = stimulus.events[nextEvent++];
       const PortPin pin = pins.inputs.at(event.point);
       if (event.on)
@@ -175,42 +221,66 @@ Result<SimulationResult> simulate(const std::filesystem::path& hexFile, const Si
     }
     levels = newLevels;
 
-    // Step towards the end of the slice, or the next input change if it comes first.
-    std::uint64_t target = std::min(endTicks, now + sliceTicks);
-    if (nextEvent < stimulus.events.size()) {
-      auto eventTicks = static_cast<std::uint64_t>(
-          std::llround(static_cast<double>(stimulus.events[nextEvent].timeMicros) * ticksPerMicro));
-      target = std::min(target, std::max(eventTicks, now + 1));
+    // Each answer of s51 costs a round trip, so the slices up to the next input change (or the
+    // end) go in one batch; their lengths in instructions come from the last measured speed.
+    std::uint64_t limit = endTicks;
+    if (nextEvent < stimulus.events.size()) limit = std::min(limit, eventTicks(nextEvent));
+    std::uint64_t planned = now;
+    int batch = 0;
+    while (planned < limit && batch < kSlicesPerBatch) {
+      std::uint64_t target = std::min(limit, planned + sliceTicks);
+      auto instructions = static_cast<std::uint64_t>(
+          std::max(1.0, std::floor(static_cast<double>(target - planned) / ticksPerInstruction)));
+      commands += "step " + std::to_string(instructions) + "\n" + sample;
+      planned = target;
+      ++batch;
     }
-    auto instructions = static_cast<std::uint64_t>(
-        std::max(1.0, std::floor(static_cast<double>(target - now) / ticksPerInstruction)));
-    commands += "step " + std::to_string(instructions) + "\n" + sample;
+    if (batch == 0) {  // the next change is due at once: one instruction brings it closer
+      commands += "step 1\n" + sample;
+      batch = 1;
+    }
     Result<std::string> answer = s51.exchange(commands);
     if (!answer) return answer.error();
-    std::uint64_t stepped = 0;
-    if (!readSteppedTicks(*answer, stepped)) {
+    if (!loadSeen && answer->find("words read") == std::string::npos) {
       s51.quit();
-      return Error{"the simulator did not report the simulated time", {}};
+      return Error{"the simulator could not load the hex file", hex.string()};
     }
-    if (stepped == 0) {
+    loadSeen = true;
+    std::vector<SliceAnswer> slices = readSlices(*answer);
+    if (slices.size() != static_cast<std::size_t>(batch)) {
       s51.quit();
-      return Error{"the simulated chip has stopped", {}};
+      return Error{"the simulator's answer cannot be read", {}};
     }
-    ticksPerInstruction =
-        std::max(12.0, static_cast<double>(stepped) / static_cast<double>(instructions));
-    now += stepped;
-
-    std::vector<long> ports = readValues(*answer, sampleCount);
-    if (ports.size() != sampleCount) {
-      s51.quit();
-      return Error{"the simulator's answer about the ports cannot be read", {}};
-    }
-    for (const auto& [point, pin] : pins.outputs) {
-      bool on = (ports[static_cast<std::size_t>(pin.port)] & (1 << pin.bit)) == 0;  // active low
-      if (on != outputOn[point]) {
-        outputOn[point] = on;
-        result.outputs.push_back({point, on, micros(now)});
+    std::uint64_t batchTicks = 0;
+    for (const SliceAnswer& slice : slices) {
+      if (slice.ticks == 0) {
+        s51.quit();
+        return Error{"the simulated chip has stopped", {}};
       }
+      if (slice.portsSeen != 2) {
+        s51.quit();
+        return Error{"the simulator's answer about the ports cannot be read", {}};
+      }
+      now += slice.ticks;
+      batchTicks += slice.ticks;
+      for (const auto& [point, pin] : pins.outputs) {
+        // Outputs are active low: a pin at 0 is an output that is on.
+        bool on = (slice.ports[static_cast<std::size_t>(pin.port)] & (1 << pin.bit)) == 0;
+        if (on != outputOn[point]) {
+          outputOn[point] = on;
+          result.outputs.push_back({point, on, micros(now)});
+        }
+      }
+    }
+    if (batchTicks > static_cast<std::uint64_t>(batch) * 12) {
+      // Average oscillator periods per instruction over the batch (12 is the least).
+      std::uint64_t instructionsRun = 0;
+      for (std::size_t at = commands.find("step "); at != std::string::npos;
+           at = commands.find("step ", at + 5)) {
+        instructionsRun += std::strtoull(commands.c_str() + at + 5, nullptr, 10);
+      }
+      ticksPerInstruction = 1.1 * std::max(12.0, static_cast<double>(batchTicks) /
+                                                     static_cast<double>(instructionsRun));
     }
     if (progress) progress(micros(now));
   }
