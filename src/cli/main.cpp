@@ -9,9 +9,8 @@ using ladder51::cli::CommandSetup;
 
 // Every subcommand, in the order --help lists them.
 constexpr CommandSetup kCommands[] = {
-    ladder51::cli::addLadderCommand,
-    ladder51::cli::addAsmCommand,
-    ladder51::cli::addDisasmCommand,
+    ladder51::cli::addLadderCommand, ladder51::cli::addAsmCommand, ladder51::cli::addDisasmCommand,
+    ladder51::cli::addBuildCommand,  ladder51::cli::addSimCommand,
 };
 
 }  // namespace

@@ -53,7 +53,10 @@ class S51 {
     return answer;
   }
 
-  void quit() { session_.finish(std::chrono::seconds(2)); }
+  void quit() {
+    (void)session_.send("quit\n");
+    session_.finish(std::chrono::seconds(2));
+  }
 
  private:
   ProcessSession session_;
@@ -65,16 +68,41 @@ class S51 {
 // 0x0095: (109) stepped 24 ticks") and the levels of ports 0..4.
 struct SliceAnswer {
   std::uint64_t ticks = 0;
-  std::array<int, 5> ports{};
+  std::array<int, 6> bytes{};  // in the order of PortSample::ports
   int portsSeen = 0;
 };
 
-// The commands that sample the ports after a step.
-const std::string& sampleCommands() {
-  static const std::string text =
-      "expression /X " + std::to_string(kLowPortsTag) + "|(P0<<16)|(P1<<8)|P2\nexpression /X " +
-      std::to_string(kHighPortsTag) + "|(P3<<8)|sfr[" + std::to_string(kPort4Sfr) + "]\n";
-  return text;
+// The ports that carry outputs, read after every step: up to three per tagged expression, as
+// every command costs the simulator time.
+struct PortSample {
+  std::vector<int> ports;  // ports 0..4 in the order their bytes are read
+  std::string commands;
+  int expressions = 0;
+};
+
+PortSample portSample(const SimPinMap& pins) {
+  PortSample sample;
+  for (const auto& entry : pins.outputs) {
+    if (std::find(sample.ports.begin(), sample.ports.end(), entry.second.port) ==
+        sample.ports.end()) {
+      sample.ports.push_back(entry.second.port);
+    }
+  }
+  std::sort(sample.ports.begin(), sample.ports.end());
+  auto name = [](int port) {
+    return port == 4 ? "sfr[" + std::to_string(kPort4Sfr) + "]" : "P" + std::to_string(port);
+  };
+  for (std::size_t first = 0; first < sample.ports.size(); first += 3) {
+    std::string expression =
+        "expression /X " + std::to_string(first == 0 ? kLowPortsTag : kHighPortsTag);
+    for (std::size_t k = first; k < std::min(first + 3, sample.ports.size()); ++k) {
+      expression +=
+          "|(" + name(sample.ports[k]) + "<<" + std::to_string(16 - 8 * (k - first)) + ")";
+    }
+    sample.commands += expression + "\n";
+    ++sample.expressions;
+  }
+  return sample;
 }
 
 // The next value printed behind `tag`: the tag, six hex digits and the line's end. Register
@@ -112,13 +140,9 @@ std::vector<SliceAnswer> readSlices(const std::string& answer) {
     unsigned long value = 0;
     if (!slices.empty() && std::sscanf(answer.c_str() + next, "0x%8lx", &value) == 1) {
       SliceAnswer& slice = slices.back();
-      if (next == low) {
-        slice.ports[0] = static_cast<int>((value >> 16) & 0xFF);
-        slice.ports[1] = static_cast<int>((value >> 8) & 0xFF);
-        slice.ports[2] = static_cast<int>(value & 0xFF);
-      } else {
-        slice.ports[3] = static_cast<int>((value >> 8) & 0xFF);
-        slice.ports[4] = static_cast<int>(value & 0xFF);
+      const std::size_t first = next == low ? 0 : 3;
+      for (std::size_t k = 0; k < 3; ++k) {
+        slice.bytes[first + k] = static_cast<int>((value >> (16 - 8 * k)) & 0xFF);
       }
       ++slice.portsSeen;
     }
@@ -188,7 +212,12 @@ Result<SimulationResult> simulate(const std::filesystem::path& hexFile, const Si
   std::array<int, kSimulatedPorts> levels{0xFF, 0xFF, 0xFF, 0xFF};
   std::map<std::string, bool> outputOn;
   for (const auto& entry : pins.outputs) outputOn[entry.first] = false;
-  const std::string& sample = sampleCommands();
+  const PortSample portSampling = portSample(pins);
+  const std::string& sample = portSampling.commands;
+  std::array<std::size_t, 5> byteOfPort{};
+  for (std::size_t k = 0; k < portSampling.ports.size(); ++k) {
+    byteOfPort[static_cast<std::size_t>(portSampling.ports[k])] = k;
+  }
   SimulationResult result;
   std::uint64_t now = 0;
   std::size_t nextEvent = 0;
@@ -257,7 +286,7 @@ Result<SimulationResult> simulate(const std::filesystem::path& hexFile, const Si
         s51.quit();
         return Error{"the simulated chip has stopped", {}};
       }
-      if (slice.portsSeen != 2) {
+      if (slice.portsSeen != portSampling.expressions) {
         s51.quit();
         return Error{"the simulator's answer about the ports cannot be read", {}};
       }
@@ -265,7 +294,8 @@ Result<SimulationResult> simulate(const std::filesystem::path& hexFile, const Si
       batchTicks += slice.ticks;
       for (const auto& [point, pin] : pins.outputs) {
         // Outputs are active low: a pin at 0 is an output that is on.
-        bool on = (slice.ports[static_cast<std::size_t>(pin.port)] & (1 << pin.bit)) == 0;
+        const int level = slice.bytes[byteOfPort[static_cast<std::size_t>(pin.port)]];
+        bool on = (level & (1 << pin.bit)) == 0;
         if (on != outputOn[point]) {
           outputOn[point] = on;
           result.outputs.push_back({point, on, micros(now)});
