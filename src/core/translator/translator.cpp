@@ -1,10 +1,11 @@
+// The walk over the program's steps and the state it shares with the instruction families.
 #include "core/translator/translator.h"
 
-namespace ladder51 {
+#include <cstdio>
 
-Translation translate(const ProgramImage&, const TranslateOptions&) {
-  return {};
-}
+#include "core/translator/translator_run.h"
+
+namespace ladder51 {
 
 std::string pointDigits(int n) {
   return std::to_string(n / 8 * 2 + n);
@@ -12,8 +13,230 @@ std::string pointDigits(int n) {
 std::string outputPinName(int n) {
   return "Y" + pointDigits(n);
 }
+
 std::string StepRef::describe() const {
-  return "step " + std::to_string(stepNumber());
+  std::string text =
+      "step " + std::to_string(stepNumber()) + " (byte " + std::to_string(byteAddress);
+  if (!words.empty()) {
+    text += ':';
+    for (std::uint16_t word : words) {
+      char hex[8];
+      std::snprintf(hex, sizeof hex, " %04X", word);
+      text += hex;
+    }
+  }
+  return text + ")";
 }
 
+Translation translate(const ProgramImage& image, const TranslateOptions& options) {
+  return detail::TranslatorRun(image, options).run();
+}
+
+namespace detail {
+
+std::string fillLines(std::initializer_list<std::string_view> lines,
+                      std::initializer_list<Field> fields) {
+  std::string text;
+  for (std::string_view line : lines) {
+    std::size_t pos = 0;
+    while (pos < line.size()) {
+      const Field* match = nullptr;
+      if (line[pos] == '{') {
+        for (const Field& field : fields) {
+          if (line.substr(pos + 1, field.name.size()) == field.name &&
+              line.substr(pos + 1 + field.name.size(), 1) == "}") {
+            match = &field;
+            break;
+          }
+        }
+      }
+      if (match) {
+        text += match->value;
+        pos += match->name.size() + 2;
+      } else {
+        text += line[pos++];
+      }
+    }
+    text += kCrLf;
+  }
+  return text;
+}
+
+TranslatorRun::TranslatorRun(const ProgramImage& image, const TranslateOptions& options)
+    : image_(image),
+      options_(options),
+      conditions_(kConditionStackSize),
+      branches_(kBranchStackSize) {}
+
+Translation TranslatorRun::run() {
+  for (scan_ = kFirstStep; scan_ <= kLastStep && !stopped_ && !ended_; scan_ += 2) {
+    recognised_ = false;
+    testStep();
+    if (!stopped_) warnIfPassedOver();
+  }
+  if (!stopped_ && mcDepth_ > 0) {
+    // An MC block left open would swallow the end of the scan loop.
+    scan_ -= 2;
+    fault("MC without a matching MCR: " + dec(mcDepth_) + " block(s) still open at the end");
+  }
+  return std::move(result_);
+}
+
+// The step tests, in the fixed order; no test excludes a later one, but a refusal ends them.
+void TranslatorRun::testStep() {
+  using Test = void (*)(TranslatorRun&);
+  static constexpr Test kBeforeEnd[] = {
+      translateXContacts,
+      refuseHighMRelayContacts,
+      translateSpecialRelayContacts,
+      refuseHighMRelayOtherContacts,
+      checkFollowingOperandClass,
+      refuseHighMRelayCoils,
+      translateDeviceContacts,
+      translateCoils,
+      translateBlockInstructions,
+      translatePulses,
+      translateTimersAndCounters,
+      translateEdgeContacts,
+  };
+  for (Test test : kBeforeEnd) {
+    test(*this);
+    if (stopped_) return;
+  }
+  if (isWord(0x0F, 0x00)) {  // END
+    recognise();
+    ended_ = true;
+    return;
+  }
+  translateAppliedInstructions(*this);
+  if (stopped_) return;
+  translateComparisons(*this);
+}
+
+StepRef TranslatorRun::currentStep() const {
+  StepRef step;
+  step.byteAddress = scan_;
+  // The instruction word and the operand words that follow it (high bytes 80 to 8F).
+  for (int k = 0; k < 8; ++k) {
+    int low = at(2 * k);
+    int high = at(2 * k + 1);
+    if (low == ProgramImage::kEmpty || high == ProgramImage::kEmpty) break;
+    if (k > 0 && (high < 0x80 || high > 0x8F)) break;
+    step.words.push_back(static_cast<std::uint16_t>(high << 8 | low));
+  }
+  return step;
+}
+
+void TranslatorRun::warnIfPassedOver() {
+  if (recognised_) return;
+  const int low = at(0);
+  const int high = at(1);
+  if (low == ProgramImage::kEmpty || high == ProgramImage::kEmpty) return;
+  if (low == 0xFF && high == 0xFF) return;   // NOP
+  if (high >= 0x80 && high <= 0x8F) return;  // operand word of an instruction
+  std::string why = "not supported: no code generated for it";
+  if (high >= 0x20 && high <= 0x7F && (high & 0x0F) == 0x0F) {
+    why = "special relay M" + dec(8000 + low) + " not supported: contact left out";
+  } else if (high == 0x00 || high == 0x01) {
+    why = "instruction or operand combination not supported: no code generated for it";
+  }
+  result_.warnings.push_back({why, currentStep()});
+}
+
+void TranslatorRun::refuse(std::string_view message) {
+  recognise();
+  stopped_ = true;
+  result_.outcome = TranslationOutcome::Refused;
+  result_.message = std::string(message);
+  result_.step = currentStep();
+}
+
+void TranslatorRun::fault(std::string message) {
+  recognise();
+  stopped_ = true;
+  result_.outcome = TranslationOutcome::Fault;
+  result_.message = std::move(message);
+  result_.step = currentStep();
+}
+
+void TranslatorRun::notice(std::string_view message) {
+  recognise();
+  result_.notices.push_back({std::string(message), currentStep()});
+}
+
+void TranslatorRun::push(std::string condition) {
+  recognise();
+  if (conditionDepth_ >= kConditionStackSize) {
+    fault("too many pending rung conditions (more than 8001)");
+    return;
+  }
+  conditions_[static_cast<std::size_t>(conditionDepth_++)] = std::move(condition);
+}
+
+std::string* TranslatorRun::top(std::string_view instruction) {
+  recognise();
+  if (conditionDepth_ == 0) {
+    fault(std::string(instruction) + " needs a rung condition, but no LD or LDI opened one");
+    return nullptr;
+  }
+  return &conditions_[static_cast<std::size_t>(conditionDepth_ - 1)];
+}
+
+void TranslatorRun::mergeTopTwo(std::string_view instruction, std::string_view joiner) {
+  recognise();
+  if (conditionDepth_ < 2) {
+    fault(std::string(instruction) + " needs two pending rung conditions, but " +
+          dec(conditionDepth_) + " is open");
+    return;
+  }
+  auto& first = conditions_[static_cast<std::size_t>(conditionDepth_ - 2)];
+  auto& last = conditions_[static_cast<std::size_t>(conditionDepth_ - 1)];
+  last = "(" + first + std::string(joiner) + last + "))";
+  first = last;
+  --conditionDepth_;
+}
+
+void TranslatorRun::saveBranch() {
+  std::string* condition = top("MPS");
+  if (!condition) return;
+  if (branchDepth_ >= kBranchStackSize) {
+    fault("MPS nested more than 501 deep");
+    return;
+  }
+  branches_[static_cast<std::size_t>(branchDepth_++)] = *condition;
+}
+
+void TranslatorRun::restoreBranch(bool pop, std::string_view instruction) {
+  recognise();
+  if (branchDepth_ == 0) {
+    fault(std::string(instruction) + " with no branch saved by MPS");
+    return;
+  }
+  std::string* condition = top(instruction);
+  if (!condition) return;
+  *condition = branches_[static_cast<std::size_t>(branchDepth_ - 1)];
+  if (pop) --branchDepth_;
+}
+
+void TranslatorRun::appendStatement(std::string_view statement) {
+  recognise();
+  result_.marks.push_back({result_.statements.size(), mcDepth_});
+  result_.statements += kCrLf;
+  result_.statements += statement;
+}
+
+void TranslatorRun::appendGuarded(std::string_view instruction, std::string_view body) {
+  const std::string* condition = top(instruction);
+  if (!condition) return;
+  appendStatement("if(" + *condition + ")" + std::string(body));
+}
+
+void TranslatorRun::appendJoined(std::string_view text, int mcDepthChange) {
+  recognise();
+  result_.marks.push_back({result_.statements.size(), mcDepth_});
+  result_.statements += text;
+  mcDepth_ += mcDepthChange;
+}
+
+}  // namespace detail
 }  // namespace ladder51

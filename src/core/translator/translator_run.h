@@ -1,0 +1,148 @@
+// Internal to the translator: the state of one translation run, shared by the instruction
+// families. Each family file defines one `translate...` function that tests the current step
+// and, when the step is one of its instructions, rewrites the condition stack or appends
+// statements here.
+#pragma once
+
+#include <initializer_list>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/translator/translator.h"
+
+namespace ladder51::detail {
+
+inline constexpr std::string_view kCrLf = "\r\n";
+
+// Refusal messages, as the PLC programming tool's users know them.
+inline constexpr std::string_view kXRange = "X超出范围 只能在X0-X43之间！！";
+inline constexpr std::string_view kYRange = "Y超出范围 只能在Y0-Y43之间！！";
+inline constexpr std::string_view kMRange = "M超出范围 只能在M0-M79之间！！";
+inline constexpr std::string_view kTContactRange = "T超出范围 只能在T0-T25之间！！";
+inline constexpr std::string_view kTTimerRange = "T超出范围 只能在T0-T15之间！！";
+inline constexpr std::string_view kCRange = "C超出范围 只能在C0-C10之间！！";
+inline constexpr std::string_view kDRange = "D超出范围 只能在D0-D15之间！！";
+inline constexpr std::string_view kZrstDRange = "ZRST D 超出范围 只能在D0-D15之间！！";
+
+// Highest device numbers the firmware's tables hold.
+inline constexpr int kMaxPoint = 35;         // X0..X43, Y0..Y43 (octal)
+inline constexpr int kMaxRelay = 79;         // M0..M79
+inline constexpr int kMaxTimerContact = 25;  // T contacts T0..T25
+inline constexpr int kMaxTimer = 15;         // timers with a count in tc[16]
+inline constexpr int kMaxCounter = 10;       // C0..C10
+inline constexpr int kMaxRamRegister = 15;   // D0..D15 in RAM; D16 and up in the EEPROM
+inline constexpr int kScratchRegister = 16;  // d[16] holds EEPROM values while they are used
+inline constexpr int kMaxPulses = 16;        // plsm[2] and plfm[2] hold 16 edge bits each
+
+inline constexpr int kConditionStackSize = 8001;
+inline constexpr int kBranchStackSize = 501;
+
+// Decimal text of a number.
+inline std::string dec(long long n) {
+  return std::to_string(n);
+}
+
+// A named value for fillLines.
+struct Field {
+  std::string_view name;
+  std::string value;
+};
+
+// Joins statement lines, each followed by CR LF, after replacing every "{name}" of a field by
+// its value. Keeps the fixed text of a statement readable as the lines it produces.
+std::string fillLines(std::initializer_list<std::string_view> lines,
+                      std::initializer_list<Field> fields);
+
+class TranslatorRun {
+ public:
+  TranslatorRun(const ProgramImage& image, const TranslateOptions& options);
+
+  // Walks the steps from byte 348 to 5000 and returns what the walk produced.
+  Translation run();
+
+  // --- the current step -----------------------------------------------------------------
+  // Image entry at ScanIndex + offset (kEmpty when it holds no byte).
+  int at(int offset) const { return image_.at(scan_ + offset); }
+  // Numeric value of the entry at ScanIndex + offset (0 when empty).
+  int value(int offset) const { return image_.value(scan_ + offset); }
+  // True when the step's low byte is `low` and its high byte `high`.
+  bool isWord(int low, int high) const { return at(0) == low && at(1) == high; }
+  const TranslateOptions& options() const { return options_; }
+
+  // Marks the step as recognised, so that it draws no "passed over" warning.
+  void recognise() { recognised_ = true; }
+
+  // --- stopping -----------------------------------------------------------------------------
+  // Refuses the program at this step with `message`; the walk ends.
+  void refuse(std::string_view message);
+  // Ends the walk at this step because the program cannot be followed.
+  void fault(std::string message);
+  bool stopped() const { return stopped_; }
+  // A message shown to the user; the translation goes on.
+  void notice(std::string_view message);
+  // Refuses when a device number is above its limit; returns true when it refused.
+  bool refuseAbove(int n, int limit, std::string_view message) {
+    if (n <= limit) return false;
+    refuse(message);
+    return true;
+  }
+
+  // --- the condition stack ------------------------------------------------------------------
+  void push(std::string condition);
+  // The current condition, or nullptr after reporting a fault naming `instruction`.
+  std::string* top(std::string_view instruction);
+  // The two top entries for ANB/ORB: merges them with `joiner` ("&&(" or "||(").
+  void mergeTopTwo(std::string_view instruction, std::string_view joiner);
+  void saveBranch();                                           // MPS
+  void restoreBranch(bool pop, std::string_view instruction);  // MRD, MPP
+
+  // --- output -------------------------------------------------------------------------------
+  // Appends CR LF and a statement.
+  void appendStatement(std::string_view statement);
+  // Appends the statement "if(" cond ")" + body under the current condition.
+  void appendGuarded(std::string_view instruction, std::string_view body);
+  // Appends text with no CR LF before it (MC and MCR).
+  void appendJoined(std::string_view text, int mcDepthChange);
+  int mcDepth() const { return mcDepth_; }
+  void noteOutputDriven(int n) { result_.drivenOutputs.insert(n); }
+
+  int& risingPulseCount() { return result_.risingPulseCount; }
+  int& fallingPulseCount() { return result_.fallingPulseCount; }
+
+ private:
+  void testStep();
+  StepRef currentStep() const;
+  void warnIfPassedOver();
+
+  const ProgramImage& image_;
+  TranslateOptions options_;
+  int scan_ = kFirstStep;
+  std::vector<std::string> conditions_;
+  int conditionDepth_ = 0;
+  std::vector<std::string> branches_;
+  int branchDepth_ = 0;
+  int mcDepth_ = 0;
+  bool recognised_ = false;
+  bool stopped_ = false;
+  bool ended_ = false;
+  Translation result_;
+};
+
+// --- instruction families, in the order the walk tries them --------------------------------
+void translateXContacts(TranslatorRun& t);
+void refuseHighMRelayContacts(TranslatorRun& t);  // M256 and up: LD row
+void translateSpecialRelayContacts(TranslatorRun& t);
+void refuseHighMRelayOtherContacts(TranslatorRun& t);
+void checkFollowingOperandClass(TranslatorRun& t);
+void refuseHighMRelayCoils(TranslatorRun& t);
+void translateDeviceContacts(TranslatorRun& t);     // M, Y, C, T
+void translateCoils(TranslatorRun& t);              // OUT, SET, RST on Y and M
+void translateBlockInstructions(TranslatorRun& t);  // INV, ANB, ORB, MPS, MPP, MRD
+void translatePulses(TranslatorRun& t);             // PLS, PLF
+void translateTimersAndCounters(TranslatorRun& t);  // OUT T, OUT C, RST T, RST C, MC, MCR
+void translateEdgeContacts(TranslatorRun& t);
+void translateAppliedInstructions(TranslatorRun& t);
+void translateComparisons(TranslatorRun& t);
+
+}  // namespace ladder51::detail
