@@ -9,9 +9,15 @@ using ladder51::cli::CommandSetup;
 
 // Every subcommand, in the order --help lists them.
 constexpr CommandSetup kCommands[] = {
-    ladder51::cli::addLadderCommand,   ladder51::cli::addTranslateCommand,
-    ladder51::cli::addSettingsCommand, ladder51::cli::addAsmCommand,
+    // clang-format off
+    ladder51::cli::addLadderCommand,
+    ladder51::cli::addTranslateCommand,
+    ladder51::cli::addSettingsCommand,
+    ladder51::cli::addAsmCommand,
     ladder51::cli::addDisasmCommand,
+    ladder51::cli::addBuildCommand,
+    ladder51::cli::addSimCommand,
+    // clang-format on
 };
 
 }  // namespace
