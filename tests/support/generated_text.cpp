@@ -4,7 +4,6 @@
 
 #include <cstdlib>
 #include <fstream>
-#include <regex>
 #include <sstream>
 
 namespace ladder51::test {
@@ -87,27 +86,15 @@ std::string checkGolden(const std::string& name, const std::string& text) {
   return "";
 }
 
-std::string toSdccDialect(std::string_view keilSource) {
-  static const std::regex kSfr(R"(\bsfr\s+(\w+)\s*=\s*(0[xX][0-9A-Fa-f]+)\s*;)");
-  static const std::regex kSbit(R"(\bsbit\s+(\w+)\s*=\s*(0[xX][0-9A-Fa-f]+)\s*;)");
-  static const std::regex kIdata(R"(\bidata\b)");
-  static const std::regex kInterrupt(R"(\binterrupt\s+(\d+)\s+using\s+(\d+))");
-  std::string text(keilSource);
-  text = std::regex_replace(text, kSfr, "__sfr __at ($2) $1;");
-  text = std::regex_replace(text, kSbit, "__sbit __at ($2) $1;");
-  text = std::regex_replace(text, kIdata, "__idata");
-  return std::regex_replace(text, kInterrupt, "__interrupt($1) __using($2)");
-}
-
 bool haveProgram(const std::string& program) {
   const std::string command = "command -v " + program + " >/dev/null 2>&1";
   return std::system(command.c_str()) == 0;
 }
 
-CompileRun compileWithSdcc(std::string_view keilSource, const std::filesystem::path& directory) {
+CompileRun compileWithSdcc(std::string_view sdccSource, const std::filesystem::path& directory) {
   CompileRun run;
   run.directory = directory;
-  writeFile(directory / "fx1n.c", toSdccDialect(keilSource));
+  writeFile(directory / "fx1n.c", sdccSource);
   run.ok = runIn(directory, "sdcc -mmcs51 fx1n.c", run);
   return run;
 }

@@ -24,10 +24,6 @@ std::vector<std::string> linesBetween(const std::vector<std::string>& lines, std
 // rewrites the file instead. Returns a description of the first difference, or "".
 std::string checkGolden(const std::string& name, const std::string& text);
 
-// The Keil C51 forms rewritten to SDCC's: `sfr N = A;` -> `__sfr __at (A) N;`, `sbit` likewise,
-// `idata` -> `__idata`, `interrupt N using M` -> `__interrupt(N) __using(M)`.
-std::string toSdccDialect(std::string_view keilSource);
-
 struct CompileRun {
   bool ok = false;
   std::string output;  // what the compiler printed
@@ -37,8 +33,8 @@ struct CompileRun {
 // Whether `program` is found on the PATH.
 bool haveProgram(const std::string& program);
 
-// Compiles and links UTF-8 Keil-dialect source with `sdcc -mmcs51` in `directory`.
-CompileRun compileWithSdcc(std::string_view keilSource, const std::filesystem::path& directory);
+// Compiles and links SDCC-dialect source with `sdcc -mmcs51` in `directory`.
+CompileRun compileWithSdcc(std::string_view sdccSource, const std::filesystem::path& directory);
 
 // Compiles C source with the host's cc and runs it; `output` holds what it printed, `ok`
 // that both steps succeeded.
