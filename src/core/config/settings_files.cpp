@@ -1,6 +1,7 @@
 #include "core/config/settings_files.h"
 
 #include <array>
+#include <charconv>
 
 #include "core/file_io.h"
 #include "core/text/encoding.h"
@@ -48,7 +49,10 @@ Result<RecordField> unquotedField(std::string_view token) {
   if (!isNumber(token)) return Error{"unexpected field " + std::string(token), ""};
   field.kind = RecordField::Kind::Number;
   field.text = std::string(token);
-  field.number = std::stol(field.text);
+  const std::string_view whole = token.substr(0, token.find('.'));
+  const auto [end, error] =
+      std::from_chars(whole.data(), whole.data() + whole.size(), field.number);
+  if (error != std::errc()) return Error{"number out of range " + field.text, ""};
   return field;
 }
 

@@ -14,6 +14,7 @@ constexpr std::string_view kDuplicateY = "Y点定义重复！！";
 constexpr std::string_view kBadFilter = "滤波时间参数必须在0-10之间！！";
 constexpr std::string_view kBadCrystal = "晶震频率必须是1至32767之间的数！！";
 constexpr std::string_view kQuoteSuffix = " 不能含有双引号！！";
+constexpr std::string_view kLineBreakSuffix = " 不能含有换行符！！";
 
 constexpr std::string_view kFilterTexts[] = {"0", "1", "2", "3", "4", "5",
                                              "6", "7", "8", "9", "10"};
@@ -85,7 +86,7 @@ Status checkCrystal(const std::string& crystal) {
 }
 
 // Every text field with the name its message gives it, in the order of the window.
-Status checkQuotes(const Settings& settings) {
+Status checkRecordCharacters(const Settings& settings) {
   std::vector<std::pair<std::string, const std::string*>> fields;
   for (int k = 0; k < kPinCount; ++k) {
     fields.emplace_back(pins()[static_cast<std::size_t>(k)].label(),
@@ -100,6 +101,9 @@ Status checkQuotes(const Settings& settings) {
   fields.emplace_back("SDA", &settings.sda);
   for (const auto& [name, text] : fields) {
     if (text->find('"') != std::string::npos) return fail(name + std::string(kQuoteSuffix));
+    if (text->find_first_of("\r\n") != std::string::npos) {
+      return fail(name + std::string(kLineBreakSuffix));
+    }
   }
   return success();
 }
@@ -128,7 +132,7 @@ Status validateForSave(const Settings& settings) {
   if (Status status = checkFilter(settings.filter); !status) return status;
   if (Status status = checkDriverPins(settings); !status) return status;
   if (Status status = checkCrystal(settings.crystal); !status) return status;
-  return checkQuotes(settings);
+  return checkRecordCharacters(settings);
 }
 
 Status validateAtStartUp(const Settings& settings) {

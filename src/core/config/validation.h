@@ -24,7 +24,7 @@ AssignmentTables countAssignments(const PinMap& pins);
 // The checks of the save command, in order; the first failure is returned with its message:
 // pin names ("P0.5设置错误！！"), X then Y duplicates, the filter, the display pins when a
 // display is fitted, the I2C pins when an EEPROM is chosen, the crystal, and finally any
-// double quote in a text field (the settings files cannot hold one).
+// double quote or line break in a text field (the settings files cannot hold either).
 Status validateForSave(const Settings& settings);
 
 // The checks run on the settings loaded at start-up: pin names, the filter, the display and

@@ -84,7 +84,8 @@ TEST(SettingsFiles, ParsesEachFieldKindAnywhere) {
 }
 
 TEST(SettingsFiles, RejectsMalformedRecords) {
-  for (const char* record : {"\"open", "\"a\"b", "abc", "#MAYBE#", "1,2x"}) {
+  for (const char* record :
+       {"\"open", "\"a\"b", "abc", "#MAYBE#", "1,2x", "99999999999999999999999"}) {
     EXPECT_FALSE(parseRecord(record).ok()) << record;
   }
 }

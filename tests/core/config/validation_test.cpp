@@ -143,6 +143,8 @@ const Case kCases[] = {
        s.scl = "\"";
      },
      "CLK 不能含有双引号！！", ""},
+    {"line break in an unchecked LOAD", [](Settings& s) { s.load = "1\n6"; },
+     "LOAD 不能含有换行符！！", ""},
     {"quote in the crystal", [](Settings& s) { s.crystal = "12\""; },
      "晶震频率必须是1至32767之间的数！！", "晶震频率必须是1至32767之间的数！！"},
 };
