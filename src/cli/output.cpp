@@ -2,6 +2,8 @@
 
 #include <iostream>
 
+#include "core/translator/instruction_list.h"
+
 namespace ladder51::cli {
 
 void printError(const Error& error) {
@@ -21,7 +23,9 @@ void printTranslationReport(const Translation& translation) {
     printWarning(notice.message + " (" + notice.step.describe() + ")");
   }
   for (const Notice& warning : translation.warnings) {
-    printWarning(warning.step.describe() + ": " + warning.message);
+    const std::string instruction = describeInstruction(warning.step.words);
+    printWarning(warning.step.describe() + (instruction.empty() ? "" : " " + instruction) + ": " +
+                 warning.message);
   }
   if (!translation.completed()) printError({translation.message, translation.step.describe()});
 }

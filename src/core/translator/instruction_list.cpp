@@ -50,8 +50,8 @@ constexpr int kCoilSet = 0xD;
 constexpr int kCoilReset = 0xE;
 
 constexpr std::uint16_t kNopWord = 0xFFFF;
-constexpr long long kMaxNopCount = 65535;  // per ".nop" line
-constexpr std::size_t kCollapseNopsAbove = 8;
+constexpr long long kMaxNopCount = 65535;      // per ".nop" line
+constexpr std::size_t kCollapseNopsAbove = 1;  // padding after END is one line
 constexpr std::size_t kCommentColumn = 21;
 constexpr std::size_t kBlockBytes = 16;
 

@@ -13,12 +13,12 @@ namespace {
 
 // Element counts of the firmware's tables, and the highest argument of each routine.
 const std::map<std::string, int> kTableSizes = {
-    {"y", 5},  {"m", 11},  {"t", 4},  {"to", 4},   {"tc", 16},  {"c", 2},
+    {"y", 5},     {"m", 11},  {"t", 4},  {"to", 4},   {"tc", 16},  {"c", 2},
     {"cflag", 2}, {"ct", 11}, {"d", 17}, {"plsm", 2}, {"plfm", 2},
 };
 const std::map<std::string, int> kHighestArgument = {
-    {"inx", 35},  {"ldpx", 35}, {"ldfx", 35}, {"ldpm", 79}, {"ldfm", 79},
-    {"ldpy", 35}, {"ldfy", 35}, {"ldpc", 15}, {"ldfc", 15}, {"ldpt", 31}, {"ldft", 31},
+    {"inx", 35},  {"ldpx", 35}, {"ldfx", 35}, {"ldpm", 79}, {"ldfm", 79}, {"ldpy", 35},
+    {"ldfy", 35}, {"ldpc", 15}, {"ldfc", 15}, {"ldpt", 31}, {"ldft", 31},
 };
 
 // Every constant index and routine argument that lies outside its table.
@@ -28,7 +28,8 @@ std::vector<std::string> outOfBounds(const std::string& statements) {
   for (auto it = std::sregex_iterator(statements.begin(), statements.end(), index);
        it != std::sregex_iterator(); ++it) {
     auto size = kTableSizes.find((*it)[1]);
-    if (size == kTableSizes.end() || std::stoi((*it)[2]) >= size->second) found.push_back(it->str());
+    if (size == kTableSizes.end() || std::stoi((*it)[2]) >= size->second)
+      found.push_back(it->str());
   }
   static const std::regex call(R"(\b(inx|ld[pf][xmyct])\((\d+)\))");
   for (auto it = std::sregex_iterator(statements.begin(), statements.end(), call);
@@ -81,8 +82,8 @@ class ProgramGenerator {
   void instruction(std::vector<std::uint16_t>& words) {
     static const std::uint16_t kContactHigh[] = {0x24, 0x25, 0x26, 0x28, 0x2E, 0x2F};
     static const std::uint16_t kCoilHigh[] = {0xC5, 0xC8, 0xD5, 0xD8, 0xE5, 0xE8};
-    static const std::uint16_t kApplied[] = {0x94, 0x60, 0x0D, 0x40, 0x42, 0x28,
-                                             0x38, 0x3A, 0x3C, 0x3E};
+    static const std::uint16_t kApplied[] = {0x94, 0x60, 0x0D, 0x40, 0x42,
+                                             0x28, 0x38, 0x3A, 0x3C, 0x3E};
     static const std::uint16_t kEdgeClass[] = {0x84, 0x88, 0x85, 0x8E, 0x86};
     switch (pick(0, 9)) {
       case 0:
@@ -125,7 +126,8 @@ class ProgramGenerator {
       }
       case 8: {
         static const std::uint16_t kCompare[] = {0xD0, 0xDC, 0xD2, 0xD4, 0xDA};
-        words.push_back(static_cast<std::uint16_t>(0x0100 | (kCompare[pick(0, 4)] + 0x10 * pick(0, 2))));
+        words.push_back(
+            static_cast<std::uint16_t>(0x0100 | (kCompare[pick(0, 4)] + 0x10 * pick(0, 2))));
         wordOperand(words);
         wordOperand(words);
         break;
