@@ -13,9 +13,11 @@ struct Context {
 using CommandSetup = void (*)(CLI::App& app, Context& context);
 
 void addAsmCommand(CLI::App& app, Context& context);
+void addBuildCommand(CLI::App& app, Context& context);
 void addDisasmCommand(CLI::App& app, Context& context);
 void addLadderCommand(CLI::App& app, Context& context);
 void addSettingsCommand(CLI::App& app, Context& context);
+void addSimCommand(CLI::App& app, Context& context);
 void addTranslateCommand(CLI::App& app, Context& context);
 
 }  // namespace ladder51::cli

@@ -10,7 +10,8 @@ using ladder51::cli::CommandSetup;
 // Every subcommand, in the order --help lists them.
 constexpr CommandSetup kCommands[] = {
     ladder51::cli::addLadderCommand,   ladder51::cli::addTranslateCommand,
-    ladder51::cli::addSettingsCommand, ladder51::cli::addAsmCommand,
+    ladder51::cli::addSettingsCommand, ladder51::cli::addBuildCommand,
+    ladder51::cli::addSimCommand,      ladder51::cli::addAsmCommand,
     ladder51::cli::addDisasmCommand,
 };
 

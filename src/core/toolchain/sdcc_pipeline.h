@@ -1,0 +1,61 @@
+// The SDCC build: the generated fx1n.c is adapted into SDCC's translation unit in a build folder,
+// compiled and linked for the mcs51 small model, packed into Intel HEX, and its memory report is
+// checked against the chip.
+#pragma once
+
+#include <chrono>
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/toolchain/build.h"
+
+namespace ladder51 {
+
+struct SdccOptions {
+  // Where the adapted unit and SDCC's outputs go; empty: the work directory's "sdcc" folder.
+  std::filesystem::path buildDirectory;
+  std::string compiler = "sdcc";
+  std::string hexPacker = "packihx";
+  // Flash of the target chip (8 KB on an AT89S52 or STC89C52; larger 8051 parts exist).
+  long flashBytes = 8 * 1024;
+  // Stack the firmware needs at least: main, a scan function, a runtime routine and the timer
+  // interrupt nest on it. Fewer bytes left means the build fails.
+  int minimumStackBytes = 16;
+  int statementsPerFunction = 5;
+  std::chrono::milliseconds timeLimit{std::chrono::minutes(5)};
+};
+
+// Parses SDCC's memory report (the .mem file). Fails when the text has no stack or flash line.
+Result<MemoryUsage> parseMemoryReport(std::string_view memText);
+
+// "internal RAM 216 of 256 bytes, 29 bytes left for the stack; code 4852 of 8192 bytes"
+std::string describeMemoryUsage(const MemoryUsage& usage, long flashBytes);
+
+class SdccToolchain final : public Toolchain {
+ public:
+  explicit SdccToolchain(SdccOptions options = {}) : options_(std::move(options)) {}
+
+  std::string name() const override { return "sdcc"; }
+  std::vector<std::string> commandLines(const BuildJob& job) const override;
+  Result<BuildReport> build(const BuildJob& job,
+                            const BuildProgressCallback& progress) const override;
+
+  std::filesystem::path buildDirectory(const std::filesystem::path& workDirectory) const;
+  const SdccOptions& options() const { return options_; }
+
+ private:
+  struct Step {
+    BuildStage stage;
+    const char* status;
+    Command command;
+    std::string output;  // the file it must leave in the build folder
+  };
+  std::vector<Step> steps(const std::filesystem::path& workDirectory) const;
+  static std::string commandLine(const Command& command);
+
+  SdccOptions options_;
+};
+
+}  // namespace ladder51

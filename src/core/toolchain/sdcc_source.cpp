@@ -1,0 +1,191 @@
+#include "core/toolchain/sdcc_source.h"
+
+#include <cctype>
+
+namespace ladder51 {
+namespace {
+
+bool isIdentifierChar(char c) {
+  return std::isalnum(static_cast<unsigned char>(c)) != 0 || c == '_';
+}
+
+// A cursor over the text for reading one declaration; it never moves past the end.
+struct Reader {
+  std::string_view text;
+  std::size_t at;
+
+  void skipBlanks() {
+    while (at < text.size() && (text[at] == ' ' || text[at] == '\t')) ++at;
+  }
+  std::string_view identifier() {
+    std::size_t start = at;
+    while (at < text.size() && isIdentifierChar(text[at])) ++at;
+    return text.substr(start, at - start);
+  }
+  bool take(char c) {
+    if (at < text.size() && text[at] == c) {
+      ++at;
+      return true;
+    }
+    return false;
+  }
+};
+
+// "NAME = ADDR;" after the keyword at `at`. On a match, sets the parts and the end offset.
+bool readRegisterDeclaration(std::string_view text, std::size_t at, std::string_view& name,
+                             std::string_view& address, std::size_t& end) {
+  Reader r{text, at};
+  r.skipBlanks();
+  if (r.at == at) return false;  // the keyword must be followed by a blank
+  name = r.identifier();
+  if (name.empty() || std::isdigit(static_cast<unsigned char>(name.front()))) return false;
+  r.skipBlanks();
+  if (!r.take('=')) return false;
+  r.skipBlanks();
+  address = r.identifier();  // 0x8C, 140
+  if (address.empty() || !std::isdigit(static_cast<unsigned char>(address.front()))) return false;
+  r.skipBlanks();
+  if (!r.take(';')) return false;
+  end = r.at;
+  return true;
+}
+
+// "N using M" or "N" after "interrupt".
+bool readInterruptClause(std::string_view text, std::size_t at, std::string& replacement,
+                         std::size_t& end) {
+  Reader r{text, at};
+  r.skipBlanks();
+  std::string_view vector = r.identifier();
+  if (vector.empty() || !std::isdigit(static_cast<unsigned char>(vector.front()))) return false;
+  replacement = "__interrupt(" + std::string(vector) + ")";
+  end = r.at;
+  Reader rest = r;
+  rest.skipBlanks();
+  if (rest.identifier() == "using") {
+    rest.skipBlanks();
+    std::string_view bank = rest.identifier();
+    if (!bank.empty() && std::isdigit(static_cast<unsigned char>(bank.front()))) {
+      replacement += " __using(" + std::string(bank) + ")";
+      end = rest.at;
+    }
+  }
+  return true;
+}
+
+}  // namespace
+
+std::string adaptKeilSource(std::string_view text) {
+  std::string out;
+  out.reserve(text.size() + text.size() / 8);
+  std::size_t i = 0;
+  while (i < text.size()) {
+    char c = text[i];
+    // Comments and literals pass through untouched.
+    if (c == '/' && i + 1 < text.size() && text[i + 1] == '/') {
+      std::size_t end = text.find('\n', i);
+      end = end == std::string_view::npos ? text.size() : end;
+      out.append(text.substr(i, end - i));
+      i = end;
+      continue;
+    }
+    if (c == '/' && i + 1 < text.size() && text[i + 1] == '*') {
+      std::size_t end = text.find("*/", i + 2);
+      end = end == std::string_view::npos ? text.size() : end + 2;
+      out.append(text.substr(i, end - i));
+      i = end;
+      continue;
+    }
+    if (c == '"' || c == '\'') {
+      std::size_t end = i + 1;
+      while (end < text.size() && text[end] != c && text[end] != '\n') {
+        end += text[end] == '\\' ? 2 : 1;
+      }
+      end = end < text.size() ? end + 1 : text.size();
+      out.append(text.substr(i, end - i));
+      i = end;
+      continue;
+    }
+    if (!isIdentifierChar(c)) {
+      out.push_back(c);
+      ++i;
+      continue;
+    }
+    std::size_t start = i;
+    while (i < text.size() && isIdentifierChar(text[i])) ++i;
+    std::string_view word = text.substr(start, i - start);
+    std::string_view name, address;
+    std::size_t end = 0;
+    std::string replacement;
+    if ((word == "sfr" || word == "sbit") && readRegisterDeclaration(text, i, name, address, end)) {
+      out += word == "sfr" ? "__sfr __at (" : "__sbit __at (";
+      out.append(address);
+      out += ") ";
+      out.append(name);
+      out += ';';
+      i = end;
+    } else if (word == "idata") {
+      out += "__idata";
+    } else if (word == "interrupt" && readInterruptClause(text, i, replacement, end)) {
+      out += replacement;
+      i = end;
+    } else {
+      out.append(word);
+    }
+  }
+  return out;
+}
+
+std::vector<std::size_t> scanCutOffsets(std::size_t statementsSize,
+                                        const std::vector<StatementMark>& marks, int perFunction) {
+  std::vector<std::size_t> cuts;
+  if (statementsSize == 0) return cuts;
+  cuts.push_back(0);
+  int inPiece = 0;
+  for (const StatementMark& mark : marks) {
+    if (mark.offset >= statementsSize) break;
+    if (mark.offset > cuts.back() && inPiece >= perFunction && mark.mcDepth == 0) {
+      cuts.push_back(mark.offset);
+      inPiece = 0;
+    }
+    ++inPiece;
+  }
+  return cuts;
+}
+
+Result<std::string> splitScanStatements(std::string_view fileText, const ScanStatements& scan,
+                                        int perFunction) {
+  if (scan.offset > fileText.size() ||
+      fileText.substr(scan.offset, scan.text.size()) != scan.text) {
+    return Error{"the scan statements are not where the translation places them", "fx1n.c"};
+  }
+  if (scan.text.empty() || scan.marks == nullptr || scan.marks->empty()) {
+    return std::string(fileText);
+  }
+  // main() stands on a line of its own; the scan functions go right before it.
+  std::size_t mainAt = fileText.rfind("\nmain()", scan.offset);
+  if (mainAt == std::string_view::npos) return Error{"the file has no main()", "fx1n.c"};
+  ++mainAt;
+
+  const std::vector<std::size_t> cuts =
+      scanCutOffsets(scan.text.size(), *scan.marks, perFunction < 1 ? 1 : perFunction);
+  std::string functions;
+  std::string calls;
+  for (std::size_t k = 0; k < cuts.size(); ++k) {
+    std::size_t end = k + 1 < cuts.size() ? cuts[k + 1] : scan.text.size();
+    std::string name = kScanFunctionPrefix + std::to_string(k + 1);
+    functions += "void " + name + "(void)\r\n{unsigned int i;";
+    functions.append(scan.text.substr(cuts[k], end - cuts[k]));
+    functions += "\r\n}\r\n";
+    calls += "\r\n" + name + "();";
+  }
+  std::string unit;
+  unit.reserve(fileText.size() + functions.size() + calls.size());
+  unit.append(fileText.substr(0, mainAt));
+  unit += functions;
+  unit.append(fileText.substr(mainAt, scan.offset - mainAt));
+  unit += calls;
+  unit.append(fileText.substr(scan.offset + scan.text.size()));
+  return unit;
+}
+
+}  // namespace ladder51

@@ -1,0 +1,46 @@
+// SDCC's translation unit derived from a generated fx1n.c: the Keil-only forms rewritten into
+// SDCC's, and the scan statements of main split into small functions so that SDCC's optimiser,
+// whose time grows faster than the size of one function, stays quick on large programs.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/result.h"
+#include "core/translator/translator.h"
+
+namespace ladder51 {
+
+// Rewrites the Keil C51 forms SDCC does not take: "sfr P1 = 0x90;" -> "__sfr __at (0x90) P1;",
+// "sbit TR0 = 0x8C;" -> "__sbit __at (0x8C) TR0;", "idata" -> "__idata",
+// "interrupt 1 using 0" -> "__interrupt(1) __using(0)". Comments and string literals are left
+// alone, and so is every other character of the text.
+std::string adaptKeilSource(std::string_view keilText);
+
+// Statements per scan function when splitting.
+inline constexpr int kStatementsPerScanFunction = 5;
+
+// Prefix of the scan functions' names: scanpart1, scanpart2, ...
+inline constexpr char kScanFunctionPrefix[] = "scanpart";
+
+// Where the scan statements stand in a generated file, as the translation reports them.
+struct ScanStatements {
+  std::size_t offset = 0;  // where the statements begin in the file's text
+  std::string_view text;   // the statements, as the translation produced them
+  const std::vector<StatementMark>* marks = nullptr;
+};
+
+// The translation unit with the scan statements moved into functions of about
+// `perFunction` statements each, defined just before main() and called in order where the
+// statements stood. A cut is made only at a statement start outside every MC block. Fails when
+// the file does not hold the statements at `offset` or has no main().
+Result<std::string> splitScanStatements(std::string_view fileText, const ScanStatements& scan,
+                                        int perFunction = kStatementsPerScanFunction);
+
+// The start offsets (into the statements) of the pieces the statements are cut into.
+std::vector<std::size_t> scanCutOffsets(std::size_t statementsSize,
+                                        const std::vector<StatementMark>& marks, int perFunction);
+
+}  // namespace ladder51

@@ -1,0 +1,121 @@
+#include "core/toolchain/sdcc_pipeline.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "support/scratch.h"
+
+namespace ladder51 {
+namespace {
+
+using testing::ScratchDir;
+
+std::string memReport(const std::string& firstRows, const std::string& stackLine,
+                      const std::string& flashLine) {
+  std::string text = "Internal RAM layout:\n      0 1 2 3 4 5 6 7 8 9 A B C D E F\n" + firstRows;
+  for (auto row = std::count(firstRows.begin(), firstRows.end(), '\n'); row < 16; ++row) {
+    char head[8];
+    std::snprintf(head, sizeof head, "0x%x0:", static_cast<int>(row));
+    text += std::string(head) + "|S|S|S|S|S|S|S|S|S|S|S|S|S|S|S|S|\n";
+  }
+  return text + "0-3:Reg Banks, T:Bit regs, a-z:Data, B:Bits, Q:Overlay, I:iData, S:Stack\n\n" +
+         stackLine + "\n\nOther memory:\n   Name             Start    End      Size     Max\n" +
+         flashLine + "\n";
+}
+
+TEST(MemoryReport, ReadsRamStackAndCode) {
+  const std::string rows = "0x00:|0|0|0|0|0|0|0|0|a|a|a|I|I|T| |S|\n";  // 13 used, one free byte
+  Result<MemoryUsage> usage = parseMemoryReport(
+      memReport(rows, "Stack starts at: 0x0f (sp set to 0x0e) with 241 bytes available.",
+                "   ROM/EPROM/FLASH  0x0000   0x12f3    4852    65536"));
+  ASSERT_TRUE(usage.ok()) << usage.error().describe();
+  EXPECT_EQ(usage->internalRamUsed, 14);
+  EXPECT_EQ(usage->stackStart, 0x0f);
+  EXPECT_EQ(usage->stackBytes, 241);
+  EXPECT_EQ(usage->codeBytes, 4852);
+  EXPECT_EQ(describeMemoryUsage(*usage, 8192),
+            "internal RAM 14 of 256 bytes, 241 bytes left for the stack; code 4852 of 8192 bytes");
+}
+
+TEST(MemoryReport, RefusesAnIncompleteReport) {
+  const std::string rows = "0x00:|0|0|0|0|0|0|0|0|S|S|S|S|S|S|S|S|\n";
+  const std::string stack = "Stack starts at: 0x08 (sp set to 0x07) with 248 bytes available.";
+  const std::string flash = "   ROM/EPROM/FLASH  0x0000   0x007e     127    65536";
+  EXPECT_TRUE(parseMemoryReport(memReport(rows, stack, flash)).ok());
+  EXPECT_FALSE(parseMemoryReport(memReport(rows, "", flash)).ok());
+  EXPECT_FALSE(parseMemoryReport(memReport(rows, stack, "")).ok());
+  EXPECT_FALSE(parseMemoryReport(stack + "\n" + flash).ok());  // no map
+}
+
+class SdccBuildTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!testing::programAvailable("sdcc") || !testing::programAvailable("packihx")) {
+      GTEST_SKIP() << "SDCC is not installed";
+    }
+  }
+  ScratchDir scratch_{"sdcc"};
+};
+
+TEST_F(SdccBuildTest, BuildsAKeilDialectProgramWithItsStatementsSplit) {
+  std::vector<BuildProgress> stages;
+  Result<BuildReport> report = testing::buildFollowPinFirmware(
+      scratch_.path(), 1, [&](const BuildProgress& p) { stages.push_back(p); });
+  ASSERT_TRUE(report.ok()) << report.error().describe();
+
+  const std::string hex = testing::readFile(scratch_.path() / "fx1n.hex");
+  EXPECT_EQ(hex.rfind(":", 0), 0u);
+  EXPECT_NE(hex.find(":00000001FF"), std::string::npos);  // Intel HEX end record
+  ASSERT_TRUE(report->memory.has_value());
+  EXPECT_GT(report->memory->codeBytes, 50);
+  EXPECT_LT(report->memory->codeBytes, 8192);
+  EXPECT_GT(report->memory->stackBytes, 200);
+
+  ASSERT_EQ(stages.size(), 4u);
+  EXPECT_EQ(stages[0].status, "CHANGE");
+  EXPECT_EQ(stages[1].status, "LINK START UP");
+  EXPECT_EQ(stages[3].status, "FX1N.HEX  DONE");
+
+  // The generated file is untouched; the adapted unit has SDCC's forms and the scan functions,
+  // the MC-like block kept in one of them.
+  const std::string original = testing::readFile(scratch_.path() / "fx1n.c");
+  EXPECT_EQ(original, testing::readFile(testing::sourcePath("tests/fixtures/follow_pin.c")));
+  const std::string unit = testing::readFile(scratch_.path() / "sdcc" / "fx1n.c");
+  EXPECT_NE(unit.find("__sfr __at (0x90) P1;"), std::string::npos);
+  EXPECT_NE(unit.find("__interrupt(1) __using(0)"), std::string::npos);
+  EXPECT_NE(unit.find("void scanpart3(void)\r\n{unsigned int i;\nif(!X1){\nfor(i=0;i<1;i++)"),
+            std::string::npos)
+      << unit;
+  EXPECT_NE(unit.find("scanpart5();"), std::string::npos);
+  EXPECT_EQ(unit.find("scanpart6"), std::string::npos);
+}
+
+TEST_F(SdccBuildTest, FailsWhenTheCodeDoesNotFitTheFlash) {
+  testing::writeFile(scratch_.path() / "fx1n.c", "main()\n{while(1);}\n");
+  BuildJob job;
+  job.workDirectory = scratch_.path();
+  job.sourceFile = scratch_.path() / "fx1n.c";
+  SdccOptions tiny;
+  tiny.flashBytes = 16;
+  Result<BuildReport> report = SdccToolchain(tiny).build(job, {});
+  ASSERT_FALSE(report.ok());
+  EXPECT_EQ(report.error().message.rfind("the program does not fit: it needs ", 0), 0u)
+      << report.error().message;
+  EXPECT_FALSE(std::filesystem::exists(scratch_.path() / "fx1n.hex"));
+}
+
+TEST_F(SdccBuildTest, NamesTheCompilerAndShowsItsMessagesOnAnError) {
+  testing::writeFile(scratch_.path() / "fx1n.c", "main()\n{ undefined_name = 1; }\n");
+  BuildJob job;
+  job.workDirectory = scratch_.path();
+  job.sourceFile = scratch_.path() / "fx1n.c";
+  Result<BuildReport> report = SdccToolchain().build(job, {});
+  ASSERT_FALSE(report.ok());
+  EXPECT_EQ(report.error().message.rfind("the compiler failed (exit status 1)", 0), 0u)
+      << report.error().message;
+  EXPECT_NE(report.error().message.find("undefined_name"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace ladder51

@@ -1,0 +1,124 @@
+#include "core/toolchain/sdcc_source.h"
+
+#include <gtest/gtest.h>
+
+namespace ladder51 {
+namespace {
+
+struct AdaptCase {
+  const char* name;
+  const char* keil;
+  const char* sdcc;
+};
+
+TEST(AdaptKeilSource, RewritesKeilOnlyForms) {
+  const AdaptCase cases[] = {
+      {"sfr", "sfr P1   = 0x90;", "__sfr __at (0x90) P1;"},
+      {"sfr with leading blank", " sfr P1   = 0x90;", " __sfr __at (0x90) P1;"},
+      {"three sfr on one line", "sfr WDT   = 0xA6;sfr WDTSTC   = 0xE1;sfr P0   = 0x80;",
+       "__sfr __at (0xA6) WDT;__sfr __at (0xE1) WDTSTC;__sfr __at (0x80) P0;"},
+      {"sbit", "sbit TR0  = 0x8C;", "__sbit __at (0x8C) TR0;"},
+      {"sbit without blanks", "sbit P4P0=0xE8;", "__sbit __at (0xE8) P4P0;"},
+      {"pin declaration", "\r\nsbit X10=0xA0;\r\n", "\r\n__sbit __at (0xA0) X10;\r\n"},
+      {"decimal address", "sfr IE = 168;", "__sfr __at (168) IE;"},
+      {"idata", "unsigned char idata xfir[36];", "unsigned char __idata xfir[36];"},
+      {"interrupt using", "void timer0(void) interrupt 1 using 0",
+       "void timer0(void) __interrupt(1) __using(0)"},
+      {"interrupt alone", "void isr(void) interrupt 3\r\n{", "void isr(void) __interrupt(3)\r\n{"},
+      {"words containing keywords", "ReData(idatax); my_idata=sfrx; sbits=1;",
+       "ReData(idatax); my_idata=sfrx; sbits=1;"},
+      {"comment untouched", "x=1; // sfr P1 = 0x90; idata interrupt 1",
+       "x=1; // sfr P1 = 0x90; idata interrupt 1"},
+      {"block comment untouched", "/* sbit A = 0x90; */ idata", "/* sbit A = 0x90; */ __idata"},
+      {"string untouched", "s=\"idata\";", "s=\"idata\";"},
+      {"non-declaration kept", "sfr;", "sfr;"},
+      {"already SDCC", "__sfr __at (0x90) P1; __idata", "__sfr __at (0x90) P1; __idata"},
+      {"8-bit comment text", "EA = 1; //\xbf\xaa idata", "EA = 1; //\xbf\xaa idata"},
+  };
+  for (const AdaptCase& c : cases) EXPECT_EQ(adaptKeilSource(c.keil), c.sdcc) << c.name;
+}
+
+// Statements of "<name>;" lines with marks, depth given per statement.
+struct Program {
+  std::string text;
+  std::vector<StatementMark> marks;
+};
+
+Program statementsOf(const std::vector<int>& depths) {
+  Program p;
+  for (std::size_t k = 0; k < depths.size(); ++k) {
+    p.marks.push_back({p.text.size(), depths[k]});
+    p.text += "\r\ns" + std::to_string(k) + "();";
+  }
+  return p;
+}
+
+struct CutCase {
+  const char* name;
+  std::vector<int> depths;
+  int perFunction;
+  std::vector<int> firstStatements;  // statement numbers where the pieces begin
+};
+
+TEST(ScanSplit, CutsOnlyAtStatementStartsOutsideMasterControl) {
+  const CutCase cases[] = {
+      {"even pieces", {0, 0, 0, 0, 0, 0}, 2, {0, 2, 4}},
+      {"remainder", {0, 0, 0, 0, 0}, 2, {0, 2, 4}},
+      {"one piece", {0, 0, 0}, 5, {0}},
+      {"MC block is kept whole", {0, 0, 1, 1, 1, 0, 0}, 2, {0, 5}},
+      {"nested MC", {0, 1, 2, 2, 1, 0, 0, 0}, 1, {0, 5, 6, 7}},
+      {"open to the end", {0, 1, 1, 1}, 1, {0}},
+      {"every statement", {0, 0, 0}, 1, {0, 1, 2}},
+  };
+  for (const CutCase& c : cases) {
+    Program p = statementsOf(c.depths);
+    std::vector<std::size_t> expected;
+    for (int k : c.firstStatements) expected.push_back(p.marks[static_cast<std::size_t>(k)].offset);
+    EXPECT_EQ(scanCutOffsets(p.text.size(), p.marks, c.perFunction), expected) << c.name;
+    for (std::size_t cut : scanCutOffsets(p.text.size(), p.marks, c.perFunction)) {
+      for (const StatementMark& mark : p.marks) {
+        if (mark.offset == cut) {
+          EXPECT_EQ(mark.mcDepth, 0) << c.name;
+        }
+      }
+    }
+  }
+}
+
+TEST(ScanSplit, MovesStatementsIntoFunctionsCalledInOrder) {
+  Program p = statementsOf({0, 1, 1, 0, 0});
+  const std::string head = "int g;\r\n\r\nmain()\r\n{unsigned int i;\r\n while(1){";
+  const std::string tail = "\r\nm8000&=0xfd;\r\n}}";
+  const std::string file = head + p.text + tail;
+  Result<std::string> unit = splitScanStatements(file, {head.size(), p.text, &p.marks}, 2);
+  ASSERT_TRUE(unit.ok()) << unit.error().describe();
+  const std::string expected =
+      "int g;\r\n\r\n"
+      "void scanpart1(void)\r\n{unsigned int i;\r\ns0();\r\ns1();\r\ns2();\r\n}\r\n"
+      "void scanpart2(void)\r\n{unsigned int i;\r\ns3();\r\ns4();\r\n}\r\n"
+      "main()\r\n{unsigned int i;\r\n while(1){\r\nscanpart1();\r\nscanpart2();" +
+      tail;
+  EXPECT_EQ(*unit, expected);
+}
+
+TEST(ScanSplit, LeavesTheFileAloneWithoutStatementsOrMarks) {
+  const std::string file = "main()\r\n{while(1){\r\nm8000&=0xfd;\r\n}}";
+  std::vector<StatementMark> none;
+  Result<std::string> unit = splitScanStatements(file, {file.find("\r\nm8000"), "", &none});
+  ASSERT_TRUE(unit.ok());
+  EXPECT_EQ(*unit, file);
+}
+
+TEST(ScanSplit, RefusesStatementsThatAreNotWhereTheTranslationSays) {
+  Program p = statementsOf({0, 0});
+  const std::string file = "main()\r\n{" + p.text + "}";
+  EXPECT_FALSE(splitScanStatements(file, {0, p.text, &p.marks}).ok());
+  EXPECT_FALSE(splitScanStatements(file, {file.size() + 1, p.text, &p.marks}).ok());
+  const std::string noMain = "void f(void){" + p.text + "}";
+  Result<std::string> unit = splitScanStatements(noMain, {13, p.text, &p.marks});
+  ASSERT_FALSE(unit.ok());
+  EXPECT_EQ(unit.error().message, "the file has no main()");
+}
+
+}  // namespace
+}  // namespace ladder51

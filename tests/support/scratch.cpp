@@ -1,0 +1,131 @@
+#include "support/scratch.h"
+
+#include <unistd.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+
+namespace ladder51::testing {
+
+ScratchDir::ScratchDir(const std::string& label) {
+  static std::atomic<int> counter{0};
+  path_ = std::filesystem::temp_directory_path() /
+          (label + "-" + std::to_string(::getpid()) + "-" + std::to_string(counter++));
+  std::filesystem::remove_all(path_);
+  std::filesystem::create_directories(path_);
+}
+
+ScratchDir::~ScratchDir() {
+  std::error_code ec;
+  std::filesystem::remove_all(path_, ec);
+}
+
+void writeFile(const std::filesystem::path& path, const std::string& text) {
+  std::filesystem::create_directories(path.parent_path());
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out << text;
+  if (!out) throw std::runtime_error("cannot write " + path.string());
+}
+
+std::string readFile(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) throw std::runtime_error("cannot read " + path.string());
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+void writeScript(const std::filesystem::path& path, const std::string& body) {
+  writeFile(path, "#!/bin/sh\n" + body);
+  std::filesystem::permissions(path, std::filesystem::perms::owner_all |
+                                         std::filesystem::perms::group_read |
+                                         std::filesystem::perms::group_exec);
+}
+
+namespace {
+
+std::string toolScript(const std::string& name, const std::string& output,
+                       const std::string& content, ToolBehaviour behaviour) {
+  std::string body =
+      "here=\"$(dirname \"$0\")\"\n"
+      "line=\"" +
+      name +
+      "\"\n"
+      "for a in \"$@\"; do line=\"$line [$a]\"; done\n"
+      "echo \"$line\" >> \"$here/calls.log\"\n";
+  const std::string write = "printf '" + content + "' > \"$here/" + output + "\"\n";
+  switch (behaviour) {
+    case ToolBehaviour::Succeed:
+      return body + write + "echo '" + name + ": 0 errors'\nexit 0\n";
+    case ToolBehaviour::Warn:
+      return body + write + "echo '" + name + ": 1 WARNING'\nexit 1\n";
+    case ToolBehaviour::Fail:
+      return body + "echo '" + name + ": ERROR C141: syntax error near token'\nexit 2\n";
+    case ToolBehaviour::Silent:
+      return body + "exit 0\n";
+    case ToolBehaviour::Hang:
+      return body + "sleep 30\n";
+  }
+  return body;
+}
+
+}  // namespace
+
+void StandInTools::install(const std::filesystem::path& dir) const {
+  writeScript(dir / "c51.exe", toolScript("c51.exe", "fx1n.obj", "OBJ", compiler));
+  writeScript(dir / "A51.exe", toolScript("A51.exe", "startup.obj", "OBJ", assembler));
+  writeScript(dir / "lx51.exe", toolScript("lx51.exe", "fx1n", "ABS", linker));
+  writeScript(dir / "ohx51.exe", toolScript("ohx51.exe", "fx1n.hex", "NEW HEX", hexConverter));
+  writeFile(dir / "STARTUP.A51", "; start-up module\n");
+}
+
+std::filesystem::path sourcePath(const std::string& relative) {
+  return std::filesystem::path(LADDER51_SOURCE_DIR) / relative;
+}
+
+bool programAvailable(const std::string& name) {
+  const char* path = std::getenv("PATH");
+  if (path == nullptr) return false;
+  std::stringstream dirs(path);
+  std::string dir;
+  while (std::getline(dirs, dir, ':')) {
+    if (!dir.empty() && ::access((std::filesystem::path(dir) / name).c_str(), X_OK) == 0) {
+      return true;
+    }
+  }
+  return false;
+}
+
+}  // namespace ladder51::testing
+
+namespace ladder51::testing {
+
+Result<BuildReport> buildFollowPinFirmware(const std::filesystem::path& workDirectory,
+                                           int perFunction, const BuildProgressCallback& progress) {
+  const std::string text = readFile(sourcePath("tests/fixtures/follow_pin.c"));
+  writeFile(workDirectory / "fx1n.c", text);
+  BuildJob job;
+  job.workDirectory = workDirectory;
+  job.sourceFile = workDirectory / "fx1n.c";
+  job.statementsOffset = text.find("\nif(!X0)");
+  const std::size_t end = text.rfind("\n}}");
+  job.statements = text.substr(job.statementsOffset, end - job.statementsOffset);
+  // One statement per line; the block opened by "if(!X1){" closes with its "}" line.
+  int depth = 0;
+  for (std::size_t at = 0; at < job.statements.size(); at = job.statements.find('\n', at + 1)) {
+    const std::string line =
+        job.statements.substr(at + 1, job.statements.find('\n', at + 1) - at - 1);
+    job.marks.push_back({at, depth});
+    if (line.ends_with("{")) ++depth;
+    if (line == "}") --depth;
+    if (job.statements.find('\n', at + 1) == std::string::npos) break;
+  }
+  SdccOptions options;
+  options.statementsPerFunction = perFunction;
+  return SdccToolchain(options).build(job, progress);
+}
+
+}  // namespace ladder51::testing
