@@ -16,6 +16,7 @@
 #include "gui/message_sink.h"
 #include "gui/session.h"
 #include "gui/texts.h"
+#include "gui/toolchain_build.h"
 #include "gui/work_directory.h"
 
 namespace {
@@ -86,8 +87,7 @@ int main(int argc, char** argv) {
   StderrMessageSink printed;
   MessageSink& messages = screenshot ? static_cast<MessageSink&>(printed) : dialogs;
 
-  // The build of fx1n.hex is not wired yet: opening a program writes fx1n.c only.
-  std::shared_ptr<BuildService> builds;
+  auto builds = std::make_shared<ToolchainBuildService>();
   Session session(QDir(workDirectory.path).absolutePath().toStdString(), messages, builds);
   MainWindow window(session, messages);
   dialogs.setParent(&window);

@@ -230,6 +230,7 @@ void MainWindow::connectSession() {
           [this] { showSettings(session_.workspace().settings()); });
   connect(&session_, &Session::filterRestored, filter_, &QLineEdit::setText);
   connect(&session_, &Session::statusChanged, statusLabel_, &QLabel::setText);
+  connect(&session_, &Session::buildWarningsChanged, statusLabel_, &QLabel::setToolTip);
   connect(&session_, &Session::programChanged, this,
           [this](const QString& path) { setWindowTitle(QDir::toNativeSeparators(path)); });
   connect(&session_, &Session::buildingChanged, this, &MainWindow::showBuilding);

@@ -118,6 +118,8 @@ void Session::startBuild(const AssembledFile& file) {
   buildResult_ = std::make_shared<std::optional<Result<BuildSummary>>>();
   stage_.clear();
   setStatus(QString());
+  buildWarnings_.clear();
+  emit buildWarningsChanged(buildWarnings_);
 
   // The thread sees only its own copies; stage texts come back to this object's thread
   // through its event queue, before the thread's finished signal does.
@@ -161,10 +163,14 @@ void Session::finishBuild() {
   if (!stage_.isEmpty()) lines << stage_;
   lines << pathText(summary->hexFile);
   if (!summary->memoryUse.empty()) lines << fromUtf8(summary->memoryUse);
-  setStatus(lines.join(QLatin1Char('\n')));
+  // Tool warnings do not stop the build; they are counted here and readable on demand rather
+  // than put in the user's way after every build.
   QStringList warnings;
   for (const std::string& warning : summary->warnings) warnings << fromUtf8(warning);
-  if (!warnings.isEmpty()) messages_.show(warnings.join(QLatin1Char('\n')));
+  if (!warnings.isEmpty()) lines << QString::fromUtf8("编译警告：%1 条").arg(warnings.size());
+  buildWarnings_ = warnings.join(QLatin1Char('\n'));
+  emit buildWarningsChanged(buildWarnings_);
+  setStatus(lines.join(QLatin1Char('\n')));
 }
 
 }  // namespace ladder51::gui

@@ -48,6 +48,8 @@ class Session final : public QObject {
   bool building() const { return buildThread_ != nullptr; }
   // The status line: the stage text, then where fx1n.hex went and the memory use.
   const QString& status() const { return status_; }
+  // The tool warnings of the last build, one a line.
+  const QString& buildWarnings() const { return buildWarnings_; }
   // The program last chosen, empty before the first.
   const QString& programPath() const { return programPath_; }
 
@@ -57,6 +59,7 @@ class Session final : public QObject {
   void statusChanged(const QString& status);
   void programChanged(const QString& path);
   void buildingChanged(bool building);
+  void buildWarningsChanged(const QString& warnings);
 
  private:
   void setStatus(const QString& status);
@@ -71,6 +74,7 @@ class Session final : public QObject {
   QString status_;
   QString stage_;
   QString programPath_;
+  QString buildWarnings_;
   QThread* buildThread_ = nullptr;
   // Written by the build thread before it finishes, read once it has.
   std::shared_ptr<std::optional<Result<BuildSummary>>> buildResult_;

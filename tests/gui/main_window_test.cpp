@@ -9,10 +9,12 @@
 #include <QRadioButton>
 #include <QScopeGuard>
 #include <QSet>
+#include <QStandardPaths>
 #include <QTest>
 
 #include "core/text/encoding.h"
 #include "gui/texts.h"
+#include "gui/toolchain_build.h"
 #include "tests/gui/gui_support.h"
 
 namespace ladder51::gui::test {
@@ -63,6 +65,7 @@ class MainWindowTest : public QObject {
 
   void buildRunsInTheBackgroundShowingItsStages();
   void failedBuildIsReported();
+  void openingAProgramBuildsTheHexWithSdcc();
 };
 
 void MainWindowTest::showsEveryControlWithItsCaption() {
@@ -404,7 +407,7 @@ void MainWindowTest::buildRunsInTheBackgroundShowingItsStages() {
   const QString hexFile = ui.path("fx1n.hex");
   builds->setResult(BuildSummary{.hexFile = hexFile.toStdString(),
                                  .memoryUse = "internal RAM 120 of 256 bytes; code 2100 bytes",
-                                 .warnings = {}});
+                                 .warnings = {"fx1n.c:430: warning 85", "fx1n.c:431: warning 85"}});
   QLabel* status = ui.find<QLabel>("Label1");
   QPushButton* open = ui.find<QPushButton>("Command1");
 
@@ -428,8 +431,11 @@ void MainWindowTest::buildRunsInTheBackgroundShowingItsStages() {
   builds->advance();
   QTRY_VERIFY(!ui.session.building());
 
-  QCOMPARE(status->text(), QStringLiteral("FX1N.HEX  DONE\n") + hexFile +
-                               QStringLiteral("\ninternal RAM 120 of 256 bytes; code 2100 bytes"));
+  QCOMPARE(status->text(),
+           QStringLiteral("FX1N.HEX  DONE\n") + hexFile +
+               QStringLiteral("\ninternal RAM 120 of 256 bytes; code 2100 bytes\n") +
+               utf8("编译警告：2 条"));
+  QCOMPARE(status->toolTip(), QStringLiteral("fx1n.c:430: warning 85\nfx1n.c:431: warning 85"));
   QVERIFY(open->isEnabled());
   QCOMPARE(ui.messages.shown, QStringList());
 
@@ -460,6 +466,31 @@ void MainWindowTest::failedBuildIsReported() {
            QStringList{QStringLiteral("the compiler failed (exit status 2) (sdcc fx1n.c)")});
   QCOMPARE(ui.find<QLabel>("Label1")->text(), QStringLiteral("CHANGE"));
   QVERIFY(ui.find<QPushButton>("Command1")->isEnabled());
+}
+
+void MainWindowTest::openingAProgramBuildsTheHexWithSdcc() {
+  if (QStandardPaths::findExecutable(QStringLiteral("sdcc")).isEmpty()) {
+    QSKIP("SDCC is not installed");
+  }
+  WindowUnderTest ui(std::make_shared<ToolchainBuildService>());
+  QVERIFY(writeBoardFiles(ui.folder.path(), typicalBoard()));
+  ui.window.startUp();
+  const QString program =
+      writeProgram(ui.folder.path(), "motor.pmw", "LD X0\nOR Y0\nANI X1\nOUT Y0\nEND\n");
+
+  QVERIFY(ui.window.openProgram(program));
+  QTRY_VERIFY_WITH_TIMEOUT(!ui.session.building(), 180000);
+
+  QVERIFY2(ui.messages.shown.isEmpty(), qPrintable(ui.messages.shown.join('\n')));
+  const QByteArray hex = readBytes(ui.path("fx1n.hex"));
+  // Intel HEX: records start with a colon, the last one is the end-of-file record.
+  QVERIFY2(hex.startsWith(':'), hex.left(40).constData());
+  QVERIFY(hex.trimmed().endsWith(":00000001FF"));
+  const QStringList status = ui.find<QLabel>("Label1")->text().split(QLatin1Char('\n'));
+  QCOMPARE(status.value(0), QStringLiteral("FX1N.HEX  DONE"));
+  QCOMPARE(status.value(1), ui.path("fx1n.hex"));
+  QVERIFY2(status.value(2).startsWith(QStringLiteral("internal RAM ")),
+           qPrintable(status.value(2)));
 }
 
 int runMainWindowTests(int argc, char** argv) {
