@@ -6,7 +6,7 @@ BUILD_DIR := build/$(PRESET)
 CLI := $(BUILD_DIR)/ladder51
 EXAMPLE := examples/motor.il
 
-.PHONY: all deps configure build test demo bench format format-check golden clean
+.PHONY: all deps configure build test demo bench format format-check golden screenshot clean
 
 all: build
 
@@ -34,6 +34,9 @@ bench: build
 # Rewrites the golden files of generated text from the current generators.
 golden: build
 	@LADDER51_UPDATE_GOLDEN=1 $(BUILD_DIR)/ladder51_tests --gtest_filter='*Golden*' >/dev/null && echo "golden files updated"
+
+screenshot: build
+	@BUILD_DIR=$(BUILD_DIR) scripts/screenshot.sh docs/window.png
 
 format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i

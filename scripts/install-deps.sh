@@ -8,6 +8,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev
   clang-format
   sdcc sdcc-ucsim
+  qt6-base-dev fonts-wqy-microhei xvfb xauth
 )
 
 missing=()

@@ -1,0 +1,311 @@
+#include "gui/main_window.h"
+
+#include <QAction>
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QDir>
+#include <QFileDialog>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+#include "gui/texts.h"
+
+namespace ladder51::gui {
+namespace {
+
+// Tooltips: what each control means on the board.
+constexpr char kPinTip[] =
+    "此引脚接的PLC点：输入X0-X43或输出Y0-Y43（八进制编号，大写字母），留空表示不用";
+constexpr char kCrystalTip[] = "单片机的晶振频率，单位MHz，例如12或11.0592";
+constexpr char kFilterTip[] = "输入滤波系数，填0至10的整数；数值越大，抗干扰越强，响应越慢";
+constexpr char kDisplayTip[] = "板上装有MAX7219数码管驱动时打钩，并填写它的DIN、LOAD、CLK引脚";
+constexpr char kDisplayPinTip[] = "MAX7219的引脚，写成端口.位，例如1.5表示P1.5";
+constexpr char kSmallEepromTip[] = "外接24C16或更小的EEPROM，保存D16以上的数据寄存器";
+constexpr char kLargeEepromTip[] = "外接24C32至24C512的EEPROM，保存D16以上的数据寄存器";
+constexpr char kNoEepromTip[] = "不接EEPROM：程序中不能使用D16以上的数据寄存器";
+constexpr char kI2cPinTip[] = "EEPROM的I2C引脚，写成端口.位，例如3.6表示P3.6";
+constexpr char kProteusTip[] = "生成的程序用于Proteus仿真时打钩；下载到真实单片机时去掉";
+constexpr char kOpenTip[] = "选择.pmw程序，转换成fx1n.c，再生成fx1n.hex";
+constexpr char kSaveTip[] = "检查并保存引脚和选项设置";
+constexpr char kWorkDirectoryPrefix[] = "工作目录：";
+
+QString text(const char* utf8) {
+  return QString::fromUtf8(utf8);
+}
+
+QString text(const std::string& utf8) {
+  return QString::fromStdString(utf8);
+}
+
+QLabel* plainLabel(const QString& caption, QWidget* parent) {
+  auto* label = new QLabel(caption, parent);
+  label->setTextFormat(Qt::PlainText);
+  return label;
+}
+
+QLineEdit* textBox(const char* name, int width, const char* tip, QWidget* parent) {
+  auto* box = new QLineEdit(parent);
+  box->setObjectName(QString::fromLatin1(name));
+  box->setFixedWidth(width);
+  box->setToolTip(text(tip));
+  return box;
+}
+
+// "T5" for P0.5, "T17" for P1.7: port 0's boxes carry only the bit digit.
+QString pinBoxName(const Pin& pin) {
+  return pin.port == 0 ? QStringLiteral("T%1").arg(pin.bit)
+                       : QStringLiteral("T%1%2").arg(pin.port).arg(pin.bit);
+}
+
+}  // namespace
+
+MainWindow::MainWindow(Session& session, MessageSink& messages, QWidget* parent)
+    : QMainWindow(parent), session_(session), messages_(messages) {
+  setObjectName(QStringLiteral("Form1"));
+  setWindowTitle(text(kApplicationTitle));
+  buildMenus();
+
+  auto* central = new QWidget(this);
+  auto* layout = new QVBoxLayout(central);
+  auto* top = new QHBoxLayout;
+  top->addWidget(buildPinColumns());
+  top->addSpacing(16);
+  top->addWidget(buildOptions(), 1);
+  layout->addLayout(top);
+
+  proteus_ = new QCheckBox(text(kProteusCaption), central);
+  proteus_->setObjectName(QStringLiteral("CKPTUS"));
+  proteus_->setToolTip(text(kProteusTip));
+  layout->addWidget(proteus_);
+  layout->addWidget(buildCommands());
+
+  workDirectoryLabel_ =
+      plainLabel(text(kWorkDirectoryPrefix) +
+                     QDir::toNativeSeparators(text(session_.workDirectory().string())),
+                 central);
+  workDirectoryLabel_->setObjectName(QStringLiteral("WorkDirectory"));
+  workDirectoryLabel_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  layout->addWidget(workDirectoryLabel_);
+  setCentralWidget(central);
+
+  connectSession();
+}
+
+void MainWindow::buildMenus() {
+  QAction* chip = menuBar()->addAction(text(kChipMenu));
+  chip->setObjectName(QStringLiteral("CHIP"));
+  connect(chip, &QAction::triggered, this, [this] { messages_.show(text(kChipMessage)); });
+  QAction* commands = menuBar()->addAction(text(kCommandsMenu));
+  commands->setObjectName(QStringLiteral("CMD"));
+  connect(commands, &QAction::triggered, this, [this] { messages_.show(text(kCommandsMessage)); });
+}
+
+QWidget* MainWindow::buildPinColumns() {
+  auto* columns = new QWidget(this);
+  auto* grid = new QGridLayout(columns);
+  grid->setContentsMargins(0, 0, 0, 0);
+  grid->setHorizontalSpacing(4);
+  for (std::size_t k = 0; k < pins().size(); ++k) {
+    const Pin& pin = pins()[k];
+    QLabel* label = plainLabel(text(pin.label()), columns);
+    QLineEdit* box = textBox("", 44, kPinTip, columns);
+    box->setObjectName(pinBoxName(pin));
+    label->setBuddy(box);
+    grid->addWidget(label, pin.bit, pin.port * 2, Qt::AlignRight);
+    grid->addWidget(box, pin.bit, pin.port * 2 + 1);
+    if (pin.port < 4) grid->setColumnMinimumWidth(pin.port * 2 + 2, 40);
+    pinBoxes_[k] = box;
+  }
+  grid->setRowStretch(8, 1);
+  return columns;
+}
+
+QWidget* MainWindow::buildOptions() {
+  auto* options = new QWidget(this);
+  auto* column = new QVBoxLayout(options);
+  column->setContentsMargins(0, 0, 0, 0);
+
+  auto* crystalRow = new QHBoxLayout;
+  crystalRow->addWidget(plainLabel(text(kCrystalLabel), options));
+  crystal_ = textBox("XTAL", 70, kCrystalTip, options);
+  crystalRow->addWidget(crystal_);
+  crystalRow->addSpacing(24);
+  crystalRow->addWidget(plainLabel(text(kFilterLabel), options));
+  filter_ = textBox("DlyT", 40, kFilterTip, options);
+  crystalRow->addWidget(filter_);
+  crystalRow->addStretch(1);
+  column->addLayout(crystalRow);
+  column->addSpacing(8);
+
+  display_ = new QCheckBox(text(kDisplayCaption), options);
+  display_->setObjectName(QStringLiteral("CHK7219"));
+  display_->setToolTip(text(kDisplayTip));
+  column->addWidget(display_);
+  for (const char* help : {kDisplayHelpT0, kDisplayHelpC0, kDisplayHelpD0}) {
+    column->addWidget(plainLabel(text(help), options));
+  }
+  auto* displayPins = new QHBoxLayout;
+  din_ = textBox("DIN", 44, kDisplayPinTip, options);
+  load_ = textBox("LOAD", 44, kDisplayPinTip, options);
+  clk_ = textBox("CLK", 44, kDisplayPinTip, options);
+  for (auto [caption, box] : {std::pair{kDinLabel, din_}, {kLoadLabel, load_}, {kClkLabel, clk_}}) {
+    displayPins->addWidget(plainLabel(text(caption), options));
+    displayPins->addWidget(box);
+    displayPins->addSpacing(8);
+  }
+  displayPins->addStretch(1);
+  column->addLayout(displayPins);
+  column->addSpacing(8);
+
+  auto* eepromRow = new QHBoxLayout;
+  auto* frame = new QGroupBox(options);
+  frame->setObjectName(QStringLiteral("Frame1"));
+  auto* frameLayout = new QVBoxLayout(frame);
+  smallEeprom_ = new QRadioButton(text(kSmallEepromCaption), frame);
+  smallEeprom_->setObjectName(QStringLiteral("CHK24C16"));
+  smallEeprom_->setToolTip(text(kSmallEepromTip));
+  largeEeprom_ = new QRadioButton(text(kLargeEepromCaption), frame);
+  largeEeprom_->setObjectName(QStringLiteral("CHK24C"));
+  largeEeprom_->setToolTip(text(kLargeEepromTip));
+  frameLayout->addWidget(smallEeprom_);
+  frameLayout->addWidget(largeEeprom_);
+  eepromGroup_ = new QButtonGroup(frame);
+  eepromGroup_->addButton(smallEeprom_);
+  eepromGroup_->addButton(largeEeprom_);
+  eepromRow->addWidget(frame);
+  noEeprom_ = new QPushButton(text(kNoEepromCaption), options);
+  noEeprom_->setObjectName(QStringLiteral("NOT24C"));
+  noEeprom_->setToolTip(text(kNoEepromTip));
+  connect(noEeprom_, &QPushButton::clicked, this, &MainWindow::clearEeprom);
+  eepromRow->addWidget(noEeprom_, 0, Qt::AlignVCenter);
+  eepromRow->addStretch(1);
+  column->addLayout(eepromRow);
+
+  auto* i2cPins = new QHBoxLayout;
+  scl_ = textBox("TSCL", 44, kI2cPinTip, options);
+  sda_ = textBox("TSDA", 44, kI2cPinTip, options);
+  for (auto [caption, box] : {std::pair{kSclLabel, scl_}, {kSdaLabel, sda_}}) {
+    i2cPins->addWidget(plainLabel(text(caption), options));
+    i2cPins->addWidget(box);
+    i2cPins->addSpacing(8);
+  }
+  i2cPins->addStretch(1);
+  column->addLayout(i2cPins);
+  column->addStretch(1);
+  return options;
+}
+
+QWidget* MainWindow::buildCommands() {
+  auto* commands = new QWidget(this);
+  auto* row = new QHBoxLayout(commands);
+  row->setContentsMargins(0, 0, 0, 0);
+  openButton_ = new QPushButton(text(kOpenCaption), commands);
+  openButton_->setObjectName(QStringLiteral("Command1"));
+  openButton_->setToolTip(text(kOpenTip));
+  connect(openButton_, &QPushButton::clicked, this, &MainWindow::chooseProgram);
+  saveButton_ = new QPushButton(text(kSaveCaption), commands);
+  saveButton_->setObjectName(QStringLiteral("Command2"));
+  saveButton_->setToolTip(text(kSaveTip));
+  connect(saveButton_, &QPushButton::clicked, this, &MainWindow::saveSettings);
+  statusLabel_ = plainLabel(QString(), commands);
+  statusLabel_->setObjectName(QStringLiteral("Label1"));
+  statusLabel_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  statusLabel_->setMinimumWidth(200);
+  row->addWidget(openButton_, 0, Qt::AlignTop);
+  row->addWidget(saveButton_, 0, Qt::AlignTop);
+  row->addSpacing(16);
+  row->addWidget(statusLabel_, 1);
+  return commands;
+}
+
+void MainWindow::connectSession() {
+  connect(&session_, &Session::settingsChanged, this,
+          [this] { showSettings(session_.workspace().settings()); });
+  connect(&session_, &Session::filterRestored, filter_, &QLineEdit::setText);
+  connect(&session_, &Session::statusChanged, statusLabel_, &QLabel::setText);
+  connect(&session_, &Session::buildWarningsChanged, statusLabel_, &QLabel::setToolTip);
+  connect(&session_, &Session::programChanged, this,
+          [this](const QString& path) { setWindowTitle(QDir::toNativeSeparators(path)); });
+  connect(&session_, &Session::buildingChanged, this, &MainWindow::showBuilding);
+}
+
+void MainWindow::startUp() {
+  session_.startUp();
+}
+
+bool MainWindow::openProgram(const QString& path) {
+  return session_.openProgram(path.toStdString());
+}
+
+void MainWindow::chooseProgram() {
+  if (session_.building()) return;
+  const QString path =
+      QFileDialog::getOpenFileName(this, text(kOpenCaption), QString(), text(kProgramFilter));
+  // A cancelled dialog ends the command without a word.
+  if (!path.isEmpty()) openProgram(path);
+}
+
+void MainWindow::saveSettings() {
+  session_.save(editedSettings());
+}
+
+void MainWindow::clearEeprom() {
+  setEeprom(EepromChoice::None);
+}
+
+Settings MainWindow::editedSettings() const {
+  Settings settings;
+  for (std::size_t k = 0; k < pinBoxes_.size(); ++k) {
+    settings.pins[k] = pinBoxes_[k]->text().toStdString();
+  }
+  settings.filter = filter_->text().toStdString();
+  settings.crystal = crystal_->text().toStdString();
+  settings.display = display_->isChecked();
+  settings.din = din_->text().toStdString();
+  settings.load = load_->text().toStdString();
+  settings.clk = clk_->text().toStdString();
+  settings.eeprom = largeEeprom_->isChecked()   ? EepromChoice::From24C32
+                    : smallEeprom_->isChecked() ? EepromChoice::Upto24C16
+                                                : EepromChoice::None;
+  settings.scl = scl_->text().toStdString();
+  settings.sda = sda_->text().toStdString();
+  settings.proteus = proteus_->isChecked();
+  return settings;
+}
+
+void MainWindow::showSettings(const Settings& settings) {
+  for (std::size_t k = 0; k < pinBoxes_.size(); ++k) {
+    pinBoxes_[k]->setText(text(settings.pins[k]));
+  }
+  filter_->setText(text(settings.filter));
+  crystal_->setText(text(settings.crystal));
+  display_->setChecked(settings.display);
+  din_->setText(text(settings.din));
+  load_->setText(text(settings.load));
+  clk_->setText(text(settings.clk));
+  setEeprom(settings.eeprom);
+  scl_->setText(text(settings.scl));
+  sda_->setText(text(settings.sda));
+  proteus_->setChecked(settings.proteus);
+}
+
+void MainWindow::setEeprom(EepromChoice choice) {
+  // An exclusive group keeps one button checked; "no EEPROM" needs both off.
+  eepromGroup_->setExclusive(false);
+  smallEeprom_->setChecked(choice == EepromChoice::Upto24C16);
+  largeEeprom_->setChecked(choice == EepromChoice::From24C32);
+  eepromGroup_->setExclusive(true);
+}
+
+void MainWindow::showBuilding(bool building) {
+  openButton_->setEnabled(!building);
+}
+
+}  // namespace ladder51::gui

@@ -1,0 +1,176 @@
+#include "gui/session.h"
+
+#include <QStringList>
+#include <QThread>
+#include <exception>
+#include <utility>
+
+#include "gui/texts.h"
+
+namespace ladder51::gui {
+namespace {
+
+QString fromUtf8(const std::string& text) {
+  return QString::fromStdString(text);
+}
+
+QString pathText(const std::filesystem::path& path) {
+  return QString::fromStdString(path.string());
+}
+
+}  // namespace
+
+Session::Session(std::filesystem::path workDirectory, MessageSink& messages,
+                 std::shared_ptr<BuildService> builds, QObject* parent)
+    : QObject(parent),
+      workspace_(std::move(workDirectory)),
+      messages_(messages),
+      builds_(std::move(builds)) {}
+
+Session::~Session() {
+  if (buildThread_ != nullptr) {
+    buildThread_->wait();
+    delete buildThread_;
+  }
+}
+
+bool Session::startUp() {
+  const Status started = workspace_.startUp();
+  emit settingsChanged();
+  reportNotices();
+  if (!started) {
+    messages_.show(fromUtf8(started.error().describe()));
+    return false;
+  }
+  return true;
+}
+
+bool Session::save(const Settings& settings) {
+  const Status saved = workspace_.save(settings);
+  if (!saved) {
+    messages_.show(fromUtf8(saved.error().describe()));
+    if (saved.error().message == kFilterMessage) {
+      emit filterRestored(fromUtf8(workspace_.savedFilter()));
+    }
+    return false;
+  }
+  emit settingsChanged();
+  reportNotices();
+  return true;
+}
+
+bool Session::openProgram(const std::filesystem::path& program) {
+  if (building()) return false;
+  programPath_ = pathText(program);
+  emit programChanged(programPath_);
+
+  Result<ProgramImage> image = ProgramImage::readFile(program);
+  if (!image) {
+    messages_.show(fromUtf8(image.error().describe()));
+    return false;
+  }
+  Result<AssembledFile> file = workspace_.translateAndAssemble(*image);
+  reportTranslation(workspace_.translation());
+  reportNotices();
+  if (!file) {
+    messages_.show(fromUtf8(file.error().describe()));
+    return false;
+  }
+  if (!builds_) {
+    setStatus(pathText(file->path));
+    return true;
+  }
+  startBuild(*file);
+  return true;
+}
+
+void Session::setStatus(const QString& status) {
+  if (status == status_) return;
+  status_ = status;
+  emit statusChanged(status_);
+}
+
+void Session::reportNotices() {
+  QStringList lines;
+  for (const std::string& notice : workspace_.takeNotices()) lines << fromUtf8(notice);
+  if (!lines.isEmpty()) messages_.show(lines.join(QLatin1Char('\n')));
+}
+
+void Session::reportTranslation(const Translation& translation) {
+  // Notices are messages the PLC tool shows one by one; warnings list the words passed over.
+  for (const Notice& notice : translation.notices) {
+    messages_.show(fromUtf8(notice.message + " (" + notice.step.describe() + ")"));
+  }
+  QStringList warnings;
+  for (const Notice& warning : translation.warnings) {
+    warnings << fromUtf8(warning.step.describe() + ": " + warning.message);
+  }
+  if (!warnings.isEmpty()) messages_.show(warnings.join(QLatin1Char('\n')));
+}
+
+void Session::startBuild(const AssembledFile& file) {
+  const Translation& translation = workspace_.translation();
+  BuildRequest request{.workDirectory = workspace_.directory(),
+                       .sourceFile = file.path,
+                       .statementsOffset = file.bytesStatementsOffset,
+                       .statements = translation.statements,
+                       .marks = translation.marks};
+  buildResult_ = std::make_shared<std::optional<Result<BuildSummary>>>();
+  stage_.clear();
+  setStatus(QString());
+  buildWarnings_.clear();
+  emit buildWarningsChanged(buildWarnings_);
+
+  // The thread sees only its own copies; stage texts come back to this object's thread
+  // through its event queue, before the thread's finished signal does.
+  buildThread_ = QThread::create(
+      [this, request = std::move(request), builds = builds_, result = buildResult_] {
+        const StageCallback onStage = [this](const std::string& stage) {
+          QMetaObject::invokeMethod(
+              this,
+              [this, text = fromUtf8(stage)] {
+                stage_ = text;
+                setStatus(stage_);
+              },
+              Qt::QueuedConnection);
+        };
+        try {
+          *result = builds->build(request, onStage);
+        } catch (const std::exception& fault) {
+          // A build must never take the window down with it.
+          *result = Error{fault.what(), request.sourceFile.string()};
+        }
+      });
+  connect(buildThread_, &QThread::finished, this, &Session::finishBuild, Qt::QueuedConnection);
+  buildThread_->start();
+  emit buildingChanged(true);
+}
+
+void Session::finishBuild() {
+  buildThread_->wait();
+  delete buildThread_;
+  buildThread_ = nullptr;
+  std::shared_ptr<std::optional<Result<BuildSummary>>> result = std::move(buildResult_);
+  emit buildingChanged(false);
+
+  if (!result || !result->has_value()) return;
+  const Result<BuildSummary>& summary = **result;
+  if (!summary) {
+    messages_.show(fromUtf8(summary.error().describe()));
+    return;
+  }
+  QStringList lines;
+  if (!stage_.isEmpty()) lines << stage_;
+  lines << pathText(summary->hexFile);
+  if (!summary->memoryUse.empty()) lines << fromUtf8(summary->memoryUse);
+  // Tool warnings do not stop the build; they are counted here and readable on demand rather
+  // than put in the user's way after every build.
+  QStringList warnings;
+  for (const std::string& warning : summary->warnings) warnings << fromUtf8(warning);
+  if (!warnings.isEmpty()) lines << QString::fromUtf8("编译警告：%1 条").arg(warnings.size());
+  buildWarnings_ = warnings.join(QLatin1Char('\n'));
+  emit buildWarningsChanged(buildWarnings_);
+  setStatus(lines.join(QLatin1Char('\n')));
+}
+
+}  // namespace ladder51::gui

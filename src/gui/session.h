@@ -1,0 +1,83 @@
+// The window's state apart from its widgets: the Workspace of the work directory, the opened
+// program, the status line and the build running in the background. The window displays it
+// and forwards the user's commands; every report goes to the MessageSink.
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <filesystem>
+#include <memory>
+#include <optional>
+
+#include "core/workspace.h"
+#include "gui/build_service.h"
+#include "gui/message_sink.h"
+
+class QThread;
+
+namespace ladder51::gui {
+
+class Session final : public QObject {
+  Q_OBJECT
+
+ public:
+  // `builds` may be null: opening a program then writes fx1n.c and builds nothing.
+  Session(std::filesystem::path workDirectory, MessageSink& messages,
+          std::shared_ptr<BuildService> builds, QObject* parent = nullptr);
+  // Waits for a running build to finish.
+  ~Session() override;
+
+  const Workspace& workspace() const { return workspace_; }
+  const std::filesystem::path& workDirectory() const { return workspace_.directory(); }
+
+  // Loads the settings files, validates them and generates the sections. The loaded settings
+  // are announced (settingsChanged) whether or not they pass, so that the user can correct
+  // them; a failure is reported. Returns whether the sections were generated.
+  bool startUp();
+
+  // The save command. On success the saved settings are announced; on a failed check the
+  // message is reported and, when the filter was at fault, filterRestored gives the saved
+  // filter back.
+  bool save(const Settings& settings);
+
+  // The open command for a chosen file: translates it and writes fx1n.c at once, reports the
+  // translation's notices, warnings and any refusal, then starts the build in the background.
+  // Refused (false, nothing done) while a build runs.
+  bool openProgram(const std::filesystem::path& program);
+
+  bool building() const { return buildThread_ != nullptr; }
+  // The status line: the stage text, then where fx1n.hex went and the memory use.
+  const QString& status() const { return status_; }
+  // The tool warnings of the last build, one a line.
+  const QString& buildWarnings() const { return buildWarnings_; }
+  // The program last chosen, empty before the first.
+  const QString& programPath() const { return programPath_; }
+
+ signals:
+  void settingsChanged();
+  void filterRestored(const QString& filter);
+  void statusChanged(const QString& status);
+  void programChanged(const QString& path);
+  void buildingChanged(bool building);
+  void buildWarningsChanged(const QString& warnings);
+
+ private:
+  void setStatus(const QString& status);
+  void reportNotices();
+  void reportTranslation(const Translation& translation);
+  void startBuild(const AssembledFile& file);
+  void finishBuild();
+
+  Workspace workspace_;
+  MessageSink& messages_;
+  std::shared_ptr<BuildService> builds_;
+  QString status_;
+  QString stage_;
+  QString programPath_;
+  QString buildWarnings_;
+  QThread* buildThread_ = nullptr;
+  // Written by the build thread before it finishes, read once it has.
+  std::shared_ptr<std::optional<Result<BuildSummary>>> buildResult_;
+};
+
+}  // namespace ladder51::gui
