@@ -161,17 +161,14 @@ std::string formatTimelineWithValues(const SimulationResult& result,
                    [](const Line& a, const Line& b) { return a.time < b.time; });
   std::string text;
   for (const Line& line : lines) text += line.text + " at " + timeText(line.time) + "\n";
-  if (!result.finalValues.empty()) {
-    text += "at " + timeText(result.finalValues.front().timeMicros) + ":";
-    const char* separator = " ";
-    for (const ValueChange& value : result.finalValues) {
-      auto watch = byName.find(value.name);
-      if (watch == byName.end()) continue;
-      text += separator + valueText(*watch->second, value.value);
-      separator = ", ";
-    }
-    text += "\n";
+  std::string end;
+  for (const ValueChange& value : result.finalValues) {
+    auto watch = byName.find(value.name);
+    if (watch == byName.end()) continue;
+    end += (end.empty() ? "at " + timeText(value.timeMicros) + ": " : std::string(", ")) +
+           valueText(*watch->second, value.value);
   }
+  if (!end.empty()) text += end + "\n";
   return text;
 }
 
