@@ -32,6 +32,15 @@ std::vector<std::uint8_t> bytesOf(const std::filesystem::path& file) {
 
 class FuzzInputs : public ::testing::TestWithParam<Target> {};
 
+}  // namespace
+
+// Test names and messages show a target by its name.
+void PrintTo(const Target& target, std::ostream* out) {
+  *out << target.name;
+}
+
+namespace {
+
 TEST_P(FuzzInputs, EveryStoredInputKeepsTheProperties) {
   const Target& target = GetParam();
   const std::string name(target.name);
