@@ -57,5 +57,28 @@ TEST(BadProgramFile, IsRefusedWithAMessageAndNothingIsWritten) {
   }
 }
 
+// An endless device named as the program: every command refuses it instead of reading on.
+TEST(BadProgramFile, EndlessInputIsRefusedByEveryCommand) {
+  ScratchDir dir;
+  const struct {
+    std::vector<std::string> args;
+    std::string error;
+  } cases[] = {
+      {{"translate", "/dev/zero", "-C", dir.path().string()},
+       "ladder51: error: program file too long: more than 20008 bytes"},
+      {{"ladder", "/dev/zero"}, "ladder51: error: program file too long: more than 20008 bytes"},
+      {{"disasm", "/dev/zero"}, "ladder51: error: the program file is larger than 16777216 bytes"},
+      {{"asm", "/dev/zero", "-o", (dir / "x.pmw").string()},
+       "ladder51: error: the file is larger than 67108864 bytes"},
+  };
+  for (const auto& c : cases) {
+    const CliRun run = runCli(c.args);
+    EXPECT_EQ(run.exitCode, 1) << c.args[0];
+    EXPECT_NE(run.err.find(c.error), std::string::npos) << c.args[0] << ": " << run.err;
+  }
+  EXPECT_FALSE(std::filesystem::exists(dir / "fx1n.c"));
+  EXPECT_FALSE(std::filesystem::exists(dir / "x.pmw"));
+}
+
 }  // namespace
 }  // namespace ladder51::test

@@ -12,6 +12,8 @@ namespace {
 constexpr std::size_t kDisplayFields = 4;
 constexpr std::size_t kEepromFields = 6;
 constexpr std::size_t kPinFields = kPinCount + 1;
+// A settings file holds one short line; a larger file is not read whole.
+constexpr std::size_t kLongestSettingsFile = 1 << 20;
 
 bool isBlank(char c) {
   return c == ' ' || c == '\t';
@@ -260,7 +262,11 @@ SettingsFileRead readSettingsFile(const std::filesystem::path& path) {
   if (std::filesystem::is_directory(path, error)) {
     return {name, path.string(), Error{name + " is a folder, not a file", path.string()}};
   }
-  Result<std::string> bytes = readWholeFile(path);
+  Result<std::string> bytes = readWholeFile(path, kLongestSettingsFile);
+  if (!bytes && bytes.error().message == fileTooLargeMessage(kLongestSettingsFile)) {
+    return {name, path.string(),
+            Error{name + " is not a settings file (" + bytes.error().message + ")", path.string()}};
+  }
   if (!bytes) return {name, path.string(), Error{name + " cannot be read", path.string()}};
   return {name, path.string(), std::move(*bytes)};
 }

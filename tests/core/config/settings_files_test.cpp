@@ -321,6 +321,10 @@ TEST(SettingsFiles, UnreadablePathsGiveDefaultsWithAReason) {
   ScratchDir dir;
   writeWholeFile(dir / "file", "not a folder");
   std::filesystem::create_directory(dir / "7219.dat");
+  std::filesystem::create_directory(dir / "endless");
+  std::filesystem::create_symlink("/dev/zero", dir / "endless" / "7219.dat");
+  std::filesystem::create_directory(dir / "large");
+  writeWholeFile(dir / "large" / "7219.dat", std::string(2 << 20, '0'));
   struct Row {
     const char* name;
     std::filesystem::path directory;
@@ -330,6 +334,10 @@ TEST(SettingsFiles, UnreadablePathsGiveDefaultsWithAReason) {
       {"settings file is a folder", dir.path(), "7219.dat is a folder, not a file"},
       {"a file stands in the path", dir / "file" / "work", "7219.dat is missing"},
       {"name too long for the system", dir / std::string(300, 'n'), "7219.dat cannot be read"},
+      {"endless device", dir / "endless",
+       "7219.dat is not a settings file (the file is larger than 1048576 bytes)"},
+      {"two megabytes", dir / "large",
+       "7219.dat is not a settings file (the file is larger than 1048576 bytes)"},
   };
   for (const Row& row : rows) {
     const LoadedSettings loaded = loadSettings(row.directory);
