@@ -1,12 +1,14 @@
 # Entry points: `make demo` runs ladder51 on the shipped example, `make test` runs the whole suite.
-# Both install missing Debian packages, configure and build first.
+# Both install missing Debian packages, configure and build first. `make test-asan` runs the suite
+# under AddressSanitizer and UndefinedBehaviorSanitizer, `make fuzz` runs the fuzz targets.
 
 PRESET ?= default
 BUILD_DIR := build/$(PRESET)
 CLI := $(BUILD_DIR)/ladder51
 EXAMPLE := examples/motor.il
 
-.PHONY: all deps configure build test demo bench format format-check golden screenshot clean
+.PHONY: all deps configure build test test-asan fuzz fuzz-smoke demo bench format format-check \
+	golden screenshot clean
 
 all: build
 
@@ -21,6 +23,23 @@ build: configure
 
 test: build
 	@ctest --preset $(PRESET) -j2
+
+# The whole suite built with ASan and UBSan (preset "asan", build/asan).
+test-asan: deps
+	@cmake --preset asan >/dev/null
+	@cmake --build --preset asan
+	@ctest --preset asan -j2
+
+# Every fuzz target for FUZZ_SECONDS each (preset "fuzz", clang, build/fuzz); see scripts/fuzz.sh.
+FUZZ_SECONDS ?= 60
+fuzz: deps
+	@cmake --preset fuzz >/dev/null
+	@cmake --build --preset fuzz
+	@scripts/fuzz.sh $(FUZZ_SECONDS)
+
+# A short run of each fuzz target, for continuous integration.
+fuzz-smoke:
+	@$(MAKE) --no-print-directory fuzz FUZZ_SECONDS=20
 
 demo: build
 	@rm -rf $(BUILD_DIR)/demo && mkdir -p $(BUILD_DIR)/demo

@@ -7,6 +7,7 @@ packages=(
   cmake ninja-build g++ pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev
   clang-format
+  clang libclang-rt-14-dev
   sdcc sdcc-ucsim
   qt6-base-dev fonts-wqy-microhei xvfb xauth
 )

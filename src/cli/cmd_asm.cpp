@@ -10,6 +10,7 @@
 
 #include "cli/commands.h"
 #include "cli/output.h"
+#include "core/file_io.h"
 #include "core/translator/instruction_list.h"
 
 namespace ladder51::cli {
@@ -17,13 +18,23 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// Longest files the commands read: far beyond any program, but a huge file or an endless
+// device is refused instead of filling the memory.
+constexpr std::size_t kLongestText = 64 << 20;
+constexpr std::size_t kLongestProgram = 16 << 20;
+
+// Why a program file could not be listed.
+std::string programReadFailure(const Error& error) {
+  if (error.message == fileTooLargeMessage(kLongestProgram)) {
+    return "the program file is larger than " + std::to_string(kLongestProgram) +
+           " bytes: not a program";
+  }
+  if (error.message == "cannot open the file") return "cannot open the program file";
+  return "cannot read the program file";
+}
+
 Result<std::string> readText(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return Error{"cannot open the file", path.string()};
-  std::ostringstream text;
-  text << in.rdbuf();
-  if (in.bad()) return Error{"cannot read the file", path.string()};
-  return text.str();
+  return readWholeFile(path, kLongestText);
 }
 
 // Writes the file whole or not at all: a temporary file beside it, renamed over it at the end,
@@ -100,19 +111,13 @@ void addDisasmCommand(CLI::App& app, Context& context) {
   CLI::App* cmd = app.add_subcommand("disasm", "List the steps of a .pmw program");
   cmd->add_option("program", *program, "The .pmw program")->required();
   cmd->callback([program, &context] {
-    std::ifstream in(*program, std::ios::binary);
-    if (!in) {
-      printError({"cannot open the program file", *program});
+    Result<std::string> read = readWholeFile(*program, kLongestProgram);
+    if (!read) {
+      printError({programReadFailure(read.error()), *program});
       context.exitCode = 1;
       return;
     }
-    const std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)),
-                                          std::istreambuf_iterator<char>());
-    if (in.bad()) {
-      printError({"cannot read the program file", *program});
-      context.exitCode = 1;
-      return;
-    }
+    const std::vector<std::uint8_t> bytes(read->begin(), read->end());
     std::cout << disassemble(bytes) << std::flush;
   });
 }

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fstream>
@@ -87,11 +88,23 @@ Status writeFilesAtomically(std::span<const FileContent> files) {
   return success();
 }
 
-Result<std::string> readWholeFile(const std::filesystem::path& path) {
+std::string fileTooLargeMessage(std::size_t maxBytes) {
+  return "the file is larger than " + std::to_string(maxBytes) + " bytes";
+}
+
+Result<std::string> readWholeFile(const std::filesystem::path& path, std::size_t maxBytes) {
   std::ifstream in(path, std::ios::binary);
   if (!in) return Error{"cannot open the file", path.string()};
-  std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  std::string bytes;
+  char buffer[64 * 1024];
+  while (bytes.size() <= maxBytes) {
+    const std::size_t wanted = std::min(sizeof buffer, maxBytes + 1 - bytes.size());
+    in.read(buffer, static_cast<std::streamsize>(wanted));
+    bytes.append(buffer, static_cast<std::size_t>(in.gcount()));
+    if (!in) break;
+  }
   if (in.bad()) return Error{"cannot read the file", path.string()};
+  if (bytes.size() > maxBytes) return Error{fileTooLargeMessage(maxBytes), path.string()};
   return bytes;
 }
 

@@ -26,7 +26,13 @@ Status writeFileAtomically(const std::filesystem::path& path, std::string_view b
 // rename itself fails.
 Status writeFilesAtomically(std::span<const FileContent> files);
 
-// The bytes of a file; an Error (where = the path) when it is missing or unreadable.
-Result<std::string> readWholeFile(const std::filesystem::path& path);
+// The bytes of a file; an Error (where = the path) when it is missing or unreadable, or when it
+// holds more than `maxBytes` (then at most maxBytes + 1 bytes are read, so that a huge file or
+// an endless device is refused without filling the memory).
+Result<std::string> readWholeFile(const std::filesystem::path& path,
+                                  std::size_t maxBytes = std::string().max_size() - 1);
+
+// The message of readWholeFile for a file over its limit.
+std::string fileTooLargeMessage(std::size_t maxBytes);
 
 }  // namespace ladder51

@@ -47,5 +47,18 @@ TEST(FileIo, ReadingAMissingFileIsAnError) {
   EXPECT_EQ(missing.error().where, (dir / "none").string());
 }
 
+TEST(FileIo, ReadingStopsPastTheLimit) {
+  ScratchDir dir;
+  ASSERT_TRUE(writeFileAtomically(dir / "ten", "0123456789").ok());
+  EXPECT_EQ(*readWholeFile(dir / "ten", 10), "0123456789");
+  const Result<std::string> over = readWholeFile(dir / "ten", 9);
+  ASSERT_FALSE(over.ok());
+  EXPECT_EQ(over.error().message, "the file is larger than 9 bytes");
+  // A device that never ends is refused instead of filling the memory.
+  const Result<std::string> endless = readWholeFile("/dev/zero", 100000);
+  ASSERT_FALSE(endless.ok());
+  EXPECT_EQ(endless.error().message, fileTooLargeMessage(100000));
+}
+
 }  // namespace
 }  // namespace ladder51

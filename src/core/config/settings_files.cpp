@@ -12,6 +12,8 @@ namespace {
 constexpr std::size_t kDisplayFields = 4;
 constexpr std::size_t kEepromFields = 6;
 constexpr std::size_t kPinFields = kPinCount + 1;
+// A settings file holds one short line; a larger file is not read whole.
+constexpr std::size_t kLongestSettingsFile = 1 << 20;
 
 bool isBlank(char c) {
   return c == ' ' || c == '\t';
@@ -101,52 +103,53 @@ std::optional<bool> asOptionButton(const RecordField& field) {
   return std::nullopt;
 }
 
-// The record of one settings file as text: the first line, decoded. Reports why the file
-// cannot be used.
-Result<std::vector<RecordField>> readRecord(const std::filesystem::path& path,
-                                            std::size_t fieldCount) {
-  const std::string name = path.filename().string();
-  if (!std::filesystem::exists(path)) return Error{name + " is missing", path.string()};
-  Result<std::string> bytes = readWholeFile(path);
-  if (!bytes) return Error{name + " cannot be read", path.string()};
-  std::string text = *bytes;
+// The record of one settings file from what reading it gave: the first line, decoded. Reports
+// why the file cannot be used; `read.error()` already says why a file could not be read.
+Result<std::vector<RecordField>> recordOf(const SettingsFileRead& read, std::size_t fieldCount) {
+  if (!read.bytes) return read.bytes.error();
+  const std::string& name = read.name;
+  const std::string& where = read.where;
+  std::string text = *read.bytes;
+  if (text.starts_with("\xEF\xBB\xBF")) text.erase(0, 3);  // UTF-8 byte order mark of an editor
   if (!isValidUtf8(text)) {
     // Files written on the user's earlier systems are in the local 8-bit code page.
     Result<std::string> decoded = decodeGbk(text);
-    if (!decoded) return Error{name + " is malformed (not a text file)", path.string()};
+    if (!decoded) return Error{name + " is malformed (not a text file)", where};
     text = *decoded;
   }
   if (trim(text.substr(0, text.find_first_of("\r\n"))).empty()) {
-    return Error{name + " is empty", path.string()};
+    return Error{name + " is empty", where};
   }
   Result<std::vector<RecordField>> fields = parseRecord(text);
-  if (!fields) return Error{name + " is malformed (" + fields.error().message + ")", path.string()};
+  if (!fields) {
+    return Error{name + " is malformed (" + fields.error().message + ")", where};
+  }
   if (fields->size() < fieldCount) {
     return Error{name + " is malformed (" + std::to_string(fields->size()) + " fields instead of " +
                      std::to_string(fieldCount) + ")",
-                 path.string()};
+                 where};
   }
   return fields;
 }
 
-Error wrongKind(const std::filesystem::path& path, std::size_t field) {
-  return Error{path.filename().string() + " is malformed (field " + std::to_string(field + 1) +
-                   " has the wrong kind)",
-               path.string()};
+Error wrongKind(const SettingsFileRead& read, std::size_t field) {
+  return Error{
+      read.name + " is malformed (field " + std::to_string(field + 1) + " has the wrong kind)",
+      read.where};
 }
 
 // The display part of the settings from 7219.dat.
-Status loadDisplayFile(const std::filesystem::path& path, Settings& settings) {
-  Result<std::vector<RecordField>> fields = readRecord(path, kDisplayFields);
+Status loadDisplayFile(const SettingsFileRead& read, Settings& settings) {
+  Result<std::vector<RecordField>> fields = recordOf(read, kDisplayFields);
   if (!fields) return fields.error();
   const std::vector<RecordField>& f = *fields;
   const std::optional<bool> display = asCheckBox(f[0]);
-  if (!display) return wrongKind(path, 0);
+  if (!display) return wrongKind(read, 0);
   Settings loaded = settings;
   std::array<std::string*, 3> targets = {&loaded.din, &loaded.load, &loaded.clk};
   for (std::size_t k = 0; k < targets.size(); ++k) {
     std::optional<std::string> text = asText(f[k + 1]);
-    if (!text) return wrongKind(path, k + 1);
+    if (!text) return wrongKind(read, k + 1);
     *targets[k] = *text;
   }
   loaded.display = *display;
@@ -155,22 +158,22 @@ Status loadDisplayFile(const std::filesystem::path& path, Settings& settings) {
 }
 
 // The EEPROM part, the I2C pins, the Proteus switch and the crystal from IIC.dat.
-Status loadEepromFile(const std::filesystem::path& path, Settings& settings) {
-  Result<std::vector<RecordField>> fields = readRecord(path, kEepromFields);
+Status loadEepromFile(const SettingsFileRead& read, Settings& settings) {
+  Result<std::vector<RecordField>> fields = recordOf(read, kEepromFields);
   if (!fields) return fields.error();
   const std::vector<RecordField>& f = *fields;
   const std::optional<bool> from24C32 = asOptionButton(f[0]);
-  if (!from24C32) return wrongKind(path, 0);
+  if (!from24C32) return wrongKind(read, 0);
   const std::optional<std::string> scl = asText(f[1]);
-  if (!scl) return wrongKind(path, 1);
+  if (!scl) return wrongKind(read, 1);
   const std::optional<std::string> sda = asText(f[2]);
-  if (!sda) return wrongKind(path, 2);
+  if (!sda) return wrongKind(read, 2);
   const std::optional<bool> proteus = asCheckBox(f[3]);
-  if (!proteus) return wrongKind(path, 3);
+  if (!proteus) return wrongKind(read, 3);
   const std::optional<bool> upto24C16 = asOptionButton(f[4]);
-  if (!upto24C16) return wrongKind(path, 4);
+  if (!upto24C16) return wrongKind(read, 4);
   const std::optional<std::string> crystal = asText(f[5]);
-  if (!crystal) return wrongKind(path, 5);
+  if (!crystal) return wrongKind(read, 5);
   // Both or neither selected: no EEPROM.
   settings.eeprom = EepromChoice::None;
   if (*from24C32 && !*upto24C16) settings.eeprom = EepromChoice::From24C32;
@@ -182,13 +185,13 @@ Status loadEepromFile(const std::filesystem::path& path, Settings& settings) {
   return success();
 }
 
-Result<PinFileValues> readPinRecord(const std::filesystem::path& path) {
-  Result<std::vector<RecordField>> fields = readRecord(path, kPinFields);
+Result<PinFileValues> readPinRecord(const SettingsFileRead& read) {
+  Result<std::vector<RecordField>> fields = recordOf(read, kPinFields);
   if (!fields) return fields.error();
   PinFileValues values;
   for (std::size_t k = 0; k < kPinFields; ++k) {
     std::optional<std::string> text = asText((*fields)[k]);
-    if (!text) return wrongKind(path, k);
+    if (!text) return wrongKind(read, k);
     if (k < static_cast<std::size_t>(kPinCount)) {
       values.pins[k] = *text;
     } else {
@@ -251,25 +254,48 @@ std::string pinRecord(const Settings& settings) {
   return record + quoted(settings.filter) + "\r\n";
 }
 
-Result<PinFileValues> readPinFile(const std::filesystem::path& directory) {
-  return readPinRecord(directory / kPinFileName);
+SettingsFileRead readSettingsFile(const std::filesystem::path& path) {
+  const std::string name = path.filename().string();
+  std::error_code error;
+  const bool exists = std::filesystem::exists(path, error);
+  if (!error && !exists) return {name, path.string(), Error{name + " is missing", path.string()}};
+  if (std::filesystem::is_directory(path, error)) {
+    return {name, path.string(), Error{name + " is a folder, not a file", path.string()}};
+  }
+  Result<std::string> bytes = readWholeFile(path, kLongestSettingsFile);
+  if (!bytes && bytes.error().message == fileTooLargeMessage(kLongestSettingsFile)) {
+    return {name, path.string(),
+            Error{name + " is not a settings file (" + bytes.error().message + ")", path.string()}};
+  }
+  if (!bytes) return {name, path.string(), Error{name + " cannot be read", path.string()}};
+  return {name, path.string(), std::move(*bytes)};
 }
 
-LoadedSettings loadSettings(const std::filesystem::path& directory) {
+Result<PinFileValues> readPinFile(const std::filesystem::path& directory) {
+  return readPinRecord(readSettingsFile(directory / kPinFileName));
+}
+
+LoadedSettings settingsFromFiles(const SettingsFileReads& files) {
   LoadedSettings loaded;
-  if (Status status = loadDisplayFile(directory / kDisplayFileName, loaded.settings); !status) {
+  if (Status status = loadDisplayFile(files.display, loaded.settings); !status) {
     loaded.notices.push_back(defaultsNotice(status.error()));
   }
-  if (Status status = loadEepromFile(directory / kEepromFileName, loaded.settings); !status) {
+  if (Status status = loadEepromFile(files.eeprom, loaded.settings); !status) {
     loaded.notices.push_back(defaultsNotice(status.error()));
   }
-  if (Result<PinFileValues> values = readPinRecord(directory / kPinFileName); values) {
+  if (Result<PinFileValues> values = readPinRecord(files.pins); values) {
     loaded.settings.pins = values->pins;
     loaded.settings.filter = values->filter;
   } else {
     loaded.notices.push_back(defaultsNotice(values.error()));
   }
   return loaded;
+}
+
+LoadedSettings loadSettings(const std::filesystem::path& directory) {
+  return settingsFromFiles({readSettingsFile(directory / kDisplayFileName),
+                            readSettingsFile(directory / kEepromFileName),
+                            readSettingsFile(directory / kPinFileName)});
 }
 
 Status saveSettings(const std::filesystem::path& directory, const Settings& settings) {

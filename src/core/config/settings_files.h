@@ -43,6 +43,17 @@ struct PinFileValues {
   std::string filter;
 };
 
+// One settings file as read: its name, its path (for messages), and its bytes or why there are
+// none ("io.dat is missing", "io.dat cannot be read").
+struct SettingsFileRead {
+  std::string name;
+  std::string where;
+  Result<std::string> bytes;
+};
+
+// Reads one settings file; never fails, whatever the path.
+SettingsFileRead readSettingsFile(const std::filesystem::path& path);
+
 // Reads the io.dat of `directory`.
 Result<PinFileValues> readPinFile(const std::filesystem::path& directory);
 
@@ -53,6 +64,19 @@ struct LoadedSettings {
   // took the values of a new installation.
   std::vector<std::string> notices;
 };
+
+// What reading 7219.dat, IIC.dat and io.dat gave.
+struct SettingsFileReads {
+  SettingsFileRead display;
+  SettingsFileRead eeprom;
+  SettingsFileRead pins;
+};
+
+// The settings the three files hold, read as loadSettings reads them: a file that cannot be
+// used (missing, unreadable, empty, malformed, a field of the wrong kind) leaves its values at
+// the defaults of a new installation and adds a notice naming it. A UTF-8 byte order mark
+// before the record is ignored; bytes that are not UTF-8 are read in the local code page (GBK).
+LoadedSettings settingsFromFiles(const SettingsFileReads& files);
 
 // Loads 7219.dat, IIC.dat and io.dat, in that order. Never fails: a file that cannot be used
 // leaves its values at the defaults of a new installation and adds a notice naming it.

@@ -131,7 +131,9 @@ std::string adaptKeilSource(std::string_view text) {
       out += word == "sfr" ? "__sfr __at (" : "__sbit __at (";
       out.append(address);
       out += ") ";
-      out.append(name);
+      // The name is a word like any other: a keyword standing there is adapted too, so that
+      // adapting the result again changes nothing.
+      out += name == "idata" ? "__idata" : std::string(name);
       out += ';';
       i = end;
     } else if (word == "idata") {

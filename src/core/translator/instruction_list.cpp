@@ -50,7 +50,10 @@ constexpr int kCoilSet = 0xD;
 constexpr int kCoilReset = 0xE;
 
 constexpr std::uint16_t kNopWord = 0xFFFF;
-constexpr long long kMaxNopCount = 65535;      // per ".nop" line
+constexpr long long kMaxNopCount = 65535;  // per ".nop" line
+// Far beyond any PLC's program memory, but it keeps a short text of ".nop" lines from asking
+// for gigabytes.
+constexpr std::size_t kMaxStepWords = std::size_t{1} << 20;
 constexpr std::size_t kCollapseNopsAbove = 1;  // padding after END is one line
 constexpr std::size_t kCommentColumn = 21;
 constexpr std::size_t kBlockBytes = 16;
@@ -693,6 +696,11 @@ Result<std::vector<std::uint16_t>> assembleSteps(std::string_view text) {
     line = line.substr(0, line.find(';'));
     Result<Words> encoded = encodeLine(line);
     if (!encoded) return Error{encoded.error().message, "line " + std::to_string(lineNumber)};
+    if (encoded->size() > kMaxStepWords - words.size()) {
+      return Error{
+          "the program is too long: more than " + std::to_string(kMaxStepWords) + " words of steps",
+          "line " + std::to_string(lineNumber)};
+    }
     words.insert(words.end(), encoded->begin(), encoded->end());
   }
   return words;

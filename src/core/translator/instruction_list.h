@@ -18,7 +18,8 @@
 namespace ladder51 {
 
 // The step words of an IL text, in order, without header or padding. The error names the first
-// bad line as where = "line N" (counted from 1).
+// bad line as where = "line N" (counted from 1); a text of more than 1048576 words (2 MiB of
+// steps, far beyond any PLC's program memory) is refused at the line that passes the limit.
 Result<std::vector<std::uint16_t>> assembleSteps(std::string_view text);
 
 // A complete .pmw file for an IL text: a header of 348 zero bytes, the step words little-endian,

@@ -1,7 +1,9 @@
 #include "core/translator/program_image.h"
 
-#include <fstream>
-#include <iterator>
+#include <string>
+#include <system_error>
+
+#include "core/file_io.h"
 
 namespace ladder51 {
 
@@ -14,13 +16,22 @@ long long storedBlocks(long long length) {
   return whole;
 }
 
+namespace {
+
+// The longest file whose blocks fit the image: 1250 blocks of 16 bytes, with 8 trailing bytes
+// that the rounding drops.
+constexpr std::size_t kLongestReadable = 20008;
+
+std::string tooLongMessage(const std::string& size) {
+  return "program file too long: " + size + " bytes, at most " + std::to_string(kLongestReadable) +
+         " can be read";
+}
+
+}  // namespace
+
 Result<ProgramImage> ProgramImage::fromBytes(std::span<const std::uint8_t> bytes) {
   const long long blocks = storedBlocks(static_cast<long long>(bytes.size()));
-  if (blocks * 16 > kImageEntries) {
-    return Error{"program file too long: " + std::to_string(bytes.size()) +
-                     " bytes, at most 20008 can be read",
-                 ""};
-  }
+  if (blocks * 16 > kImageEntries) return Error{tooLongMessage(std::to_string(bytes.size())), ""};
   ProgramImage image;
   const std::size_t count = static_cast<std::size_t>(blocks * 16);
   for (std::size_t k = 0; k < count; ++k) {
@@ -33,12 +44,26 @@ Result<ProgramImage> ProgramImage::fromBytes(std::span<const std::uint8_t> bytes
 }
 
 Result<ProgramImage> ProgramImage::readFile(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return Error{"cannot open the program file", path.string()};
-  std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)),
-                                  std::istreambuf_iterator<char>());
-  if (in.bad()) return Error{"cannot read the program file", path.string()};
-  Result<ProgramImage> image = fromBytes(bytes);
+  // A longer file is refused without being read whole: it may be huge, or a device that never
+  // ends.
+  Result<std::string> bytes = readWholeFile(path, kLongestReadable);
+  if (!bytes) {
+    if (bytes.error().message != fileTooLargeMessage(kLongestReadable)) {
+      return Error{bytes.error().message == "cannot open the file" ? "cannot open the program file"
+                                                                   : "cannot read the program file",
+                   path.string()};
+    }
+    std::error_code error;
+    const auto size = std::filesystem::is_regular_file(path, error)
+                          ? std::filesystem::file_size(path, error)
+                          : std::uintmax_t{0};
+    return Error{tooLongMessage(size > kLongestReadable && !error
+                                    ? std::to_string(size)
+                                    : "more than " + std::to_string(kLongestReadable)),
+                 path.string()};
+  }
+  const auto* data = reinterpret_cast<const std::uint8_t*>(bytes->data());
+  Result<ProgramImage> image = fromBytes({data, bytes->size()});
   if (!image) return Error{image.error().message, path.string()};
   return image;
 }

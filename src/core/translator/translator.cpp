@@ -63,16 +63,29 @@ std::string fillLines(std::initializer_list<std::string_view> lines,
 }
 
 TranslatorRun::TranslatorRun(const ProgramImage& image, const TranslateOptions& options)
-    : image_(image),
-      options_(options),
-      conditions_(kConditionStackSize),
-      branches_(kBranchStackSize) {}
+    : image_(image), options_(options) {}
 
 Translation TranslatorRun::run() {
   for (scan_ = kFirstStep; scan_ <= kLastStep && !stopped_ && !ended_; scan_ += 2) {
+    if (at(0) == ProgramImage::kEmpty || at(1) == ProgramImage::kEmpty) {
+      // Past the stored bytes nothing matches: the rest of the walk would only hide that the
+      // file is cut short.
+      fault(scan_ == kFirstStep
+                ? "the program file holds no steps: it ends before byte " + dec(kFirstStep + 2) +
+                      ", and its steps begin at byte " + dec(kFirstStep)
+                : "the program file ends at byte " + dec(scan_) +
+                      " without END: it is cut short, or not a program file");
+      break;
+    }
     recognised_ = false;
     testStep();
     if (!stopped_) warnIfPassedOver();
+  }
+  if (!stopped_ && !ended_) {
+    scan_ = kLastStep;
+    fault("no END in the " + dec((kLastStep - kFirstStep) / 2 + 1) +
+          " steps the translator reads (bytes " + dec(kFirstStep) + " to " + dec(kLastStep + 1) +
+          "): the program is longer, and its later steps would be left out, or its END is missing");
   }
   if (!stopped_ && mcDepth_ > 0) {
     // An MC block left open would swallow the end of the scan loop.
@@ -170,7 +183,11 @@ void TranslatorRun::push(std::string condition) {
     fault("too many pending rung conditions (more than 8001)");
     return;
   }
-  conditions_[static_cast<std::size_t>(conditionDepth_++)] = std::move(condition);
+  // The stacks grow as deep as the program goes: most programs need a few entries, not the
+  // thousands the limits allow, and every translation would pay for allocating them.
+  const auto slot = static_cast<std::size_t>(conditionDepth_++);
+  if (conditions_.size() <= slot) conditions_.resize(slot + 1);
+  conditions_[slot] = std::move(condition);
 }
 
 std::string* TranslatorRun::top(std::string_view instruction) {
@@ -203,7 +220,9 @@ void TranslatorRun::saveBranch() {
     fault("MPS nested more than 501 deep");
     return;
   }
-  branches_[static_cast<std::size_t>(branchDepth_++)] = *condition;
+  const auto slot = static_cast<std::size_t>(branchDepth_++);
+  if (branches_.size() <= slot) branches_.resize(slot + 1);
+  branches_[slot] = *condition;
 }
 
 void TranslatorRun::restoreBranch(bool pop, std::string_view instruction) {

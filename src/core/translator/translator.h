@@ -35,9 +35,11 @@ struct Notice {
 };
 
 enum class TranslationOutcome {
-  Completed,  // END reached, or the walk passed the last step
+  Completed,  // END reached
   Refused,    // a device or operand outside the supported ranges; `message` is the refusal
-  Fault,      // a program the translator cannot follow (a contact with no rung open, ...)
+  // A program the translator cannot follow (a contact with no rung open, ...), or a file with
+  // no END before its stored bytes or the walk end: one cut short, or longer than the walk.
+  Fault,
 };
 
 // Where a statement begins in `statements`, and how many MC blocks are open there.

@@ -262,3 +262,91 @@ TEST(SettingsFiles, NewInstallationDefaults) {
 
 }  // namespace
 }  // namespace ladder51
+
+namespace ladder51 {
+namespace {
+
+SettingsFileRead read(std::string_view name, std::string bytes) {
+  return {std::string(name), std::string(name), std::move(bytes)};
+}
+
+// Content no installation writes but a user's editor or a damaged disk may leave: each file
+// either loads or is replaced by the defaults with a notice that names it, and never affects
+// the other two files.
+TEST(SettingsFiles, HostileContentLoadsOrNamesItsFile) {
+  const std::string longText(1 << 20, '1');
+  struct Row {
+    const char* name;
+    std::string display;  // 7219.dat
+    const char* notice;   // nullptr: loads without one
+    std::string din;      // the DIN text loaded
+  };
+  const Row rows[] = {
+      {"byte order mark",
+       "\xEF\xBB\xBF"
+       "1,\"1.5\",\"1.6\",\"1.7\"\r\n",
+       nullptr, "1.5"},
+      {"non-ASCII UTF-8 text", "0,\"甲乙\",\"\",\"\"\n", nullptr, "甲乙"},
+      {"megabyte text", "0,\"" + longText + "\",\"\",\"\"\r\n", nullptr, longText},
+      {"megabyte number", longText + ",\"1.5\",\"1.6\",\"1.7\"\r\n",
+       "7219.dat is malformed (number out of range", ""},
+      {"megabyte unquoted field", "0," + std::string(1 << 20, 'x') + ",\"\",\"\"\r\n",
+       "7219.dat is malformed (unexpected field", ""},
+      {"record after a blank line", "\r\n1,\"1.5\",\"1.6\",\"1.7\"\r\n", "7219.dat is empty", ""},
+      {"NUL bytes", std::string("0,\"\0\",\"\",\"\"\r\n", 13), nullptr, std::string(1, '\0')},
+      {"only a quote", "\"", "7219.dat is malformed (a quoted text is not closed)", ""},
+      {"comma only", ",", "7219.dat is malformed (2 fields instead of 4)", ""},
+  };
+  Settings other;
+  other.crystal = "24";
+  other.pins[0] = "X0";
+  for (const Row& row : rows) {
+    const LoadedSettings loaded = settingsFromFiles({read(kDisplayFileName, row.display),
+                                                     read(kEepromFileName, eepromRecord(other)),
+                                                     read(kPinFileName, pinRecord(other))});
+    if (row.notice == nullptr) {
+      EXPECT_TRUE(loaded.notices.empty()) << row.name << ": " << loaded.notices.front();
+    } else {
+      ASSERT_EQ(loaded.notices.size(), 1u) << row.name;
+      EXPECT_EQ(loaded.notices[0].rfind(row.notice, 0), 0u)
+          << row.name << ": " << loaded.notices[0];
+    }
+    EXPECT_TRUE(loaded.settings.din == row.din) << row.name;
+    EXPECT_EQ(loaded.settings.crystal, "24") << row.name;
+    EXPECT_EQ(loaded.settings.pins[0], "X0") << row.name;
+  }
+}
+
+TEST(SettingsFiles, UnreadablePathsGiveDefaultsWithAReason) {
+  ScratchDir dir;
+  writeWholeFile(dir / "file", "not a folder");
+  std::filesystem::create_directory(dir / "7219.dat");
+  std::filesystem::create_directory(dir / "endless");
+  std::filesystem::create_symlink("/dev/zero", dir / "endless" / "7219.dat");
+  std::filesystem::create_directory(dir / "large");
+  writeWholeFile(dir / "large" / "7219.dat", std::string(2 << 20, '0'));
+  struct Row {
+    const char* name;
+    std::filesystem::path directory;
+    const char* displayNotice;
+  };
+  const Row rows[] = {
+      {"settings file is a folder", dir.path(), "7219.dat is a folder, not a file"},
+      {"a file stands in the path", dir / "file" / "work", "7219.dat is missing"},
+      {"name too long for the system", dir / std::string(300, 'n'), "7219.dat cannot be read"},
+      {"endless device", dir / "endless",
+       "7219.dat is not a settings file (the file is larger than 1048576 bytes)"},
+      {"two megabytes", dir / "large",
+       "7219.dat is not a settings file (the file is larger than 1048576 bytes)"},
+  };
+  for (const Row& row : rows) {
+    const LoadedSettings loaded = loadSettings(row.directory);
+    ASSERT_EQ(loaded.notices.size(), 3u) << row.name;
+    EXPECT_EQ(loaded.notices[0].rfind(row.displayNotice, 0), 0u)
+        << row.name << ": " << loaded.notices[0];
+    EXPECT_EQ(loaded.settings, Settings{}) << row.name;
+  }
+}
+
+}  // namespace
+}  // namespace ladder51

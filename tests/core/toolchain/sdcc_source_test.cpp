@@ -33,9 +33,13 @@ TEST(AdaptKeilSource, RewritesKeilOnlyForms) {
       {"string untouched", "s=\"idata\";", "s=\"idata\";"},
       {"non-declaration kept", "sfr;", "sfr;"},
       {"already SDCC", "__sfr __at (0x90) P1; __idata", "__sfr __at (0x90) P1; __idata"},
+      {"keyword as a register name", "sfr idata=3;", "__sfr __at (3) __idata;"},
       {"8-bit comment text", "EA = 1; //\xbf\xaa idata", "EA = 1; //\xbf\xaa idata"},
   };
-  for (const AdaptCase& c : cases) EXPECT_EQ(adaptKeilSource(c.keil), c.sdcc) << c.name;
+  for (const AdaptCase& c : cases) {
+    EXPECT_EQ(adaptKeilSource(c.keil), c.sdcc) << c.name;
+    EXPECT_EQ(adaptKeilSource(c.sdcc), c.sdcc) << c.name << " adapted twice";
+  }
 }
 
 // Statements of "<name>;" lines with marks, depth given per statement.

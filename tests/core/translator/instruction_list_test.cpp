@@ -238,6 +238,20 @@ TEST(InstructionList, RejectsTheFirstBadLineWithItsNumberAndReason) {
   }
 }
 
+TEST(InstructionList, RefusesTextsThatWouldAskForGigabytes) {
+  std::string text;
+  for (int k = 0; k < 16; ++k) text += ".nop 65535\n";
+  ASSERT_TRUE(assembleSteps(text).ok());  // 1048560 words: within the limit
+  text += ".nop 16\n";                    // exactly 1048576
+  ASSERT_TRUE(assembleSteps(text).ok());
+  text += "END\n";
+  for (int k = 0; k < 100000; ++k) text += ".nop 65535\n";  // would be 13 GB of steps
+  const Result<Words> words = assembleSteps(text);
+  ASSERT_FALSE(words.ok());
+  EXPECT_EQ(words.error().where, "line 18");
+  EXPECT_EQ(words.error().message, "the program is too long: more than 1048576 words of steps");
+}
+
 std::vector<std::uint8_t> programFile(const Words& words, std::size_t extraBytes = 0) {
   std::vector<std::uint8_t> file(kHeaderBytes, 0);
   for (std::uint16_t word : words) {

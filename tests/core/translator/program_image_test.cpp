@@ -1,6 +1,9 @@
 #include "core/translator/program_image.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <fstream>
 
 namespace ladder51 {
 namespace {
@@ -45,6 +48,24 @@ TEST(ProgramImage, LongestReadableFileAndFirstTooLong) {
   Result<ProgramImage> tooLong = ProgramImage::fromBytes(bytes);
   ASSERT_FALSE(tooLong.ok());
   EXPECT_NE(tooLong.error().message.find("too long"), std::string::npos);
+}
+
+TEST(ProgramImage, HugeFilesAreRefusedWithoutBeingRead) {
+  const std::string kept = "at most 20008 can be read";
+  const Result<ProgramImage> endless = ProgramImage::readFile("/dev/zero");
+  ASSERT_FALSE(endless.ok());
+  EXPECT_EQ(endless.error().message, "program file too long: more than 20008 bytes, " + kept);
+  EXPECT_EQ(endless.error().where, "/dev/zero");
+
+  // A sparse file of 10 GiB takes no disk space; reading it whole would take the memory.
+  const std::filesystem::path huge =
+      std::filesystem::temp_directory_path() / ("ladder51-huge-" + std::to_string(::getpid()));
+  { std::ofstream create(huge); }
+  std::filesystem::resize_file(huge, std::uintmax_t{10} << 30);
+  const Result<ProgramImage> image = ProgramImage::readFile(huge);
+  std::filesystem::remove(huge);
+  ASSERT_FALSE(image.ok());
+  EXPECT_EQ(image.error().message, "program file too long: 10737418240 bytes, " + kept);
 }
 
 TEST(ProgramImage, MissingFileIsAnError) {

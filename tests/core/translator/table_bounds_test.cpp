@@ -2,54 +2,13 @@
 // the firmware declares.
 #include <gtest/gtest.h>
 
-#include <map>
 #include <random>
-#include <regex>
 
 #include "tests/core/translator/translator_support.h"
+#include "tests/support/table_bounds.h"
 
 namespace ladder51::test {
 namespace {
-
-// Element counts of the firmware's tables, and the highest argument of each routine.
-const std::map<std::string, int> kTableSizes = {
-    {"y", 5},     {"m", 11},  {"t", 4},  {"to", 4},   {"tc", 16},  {"c", 2},
-    {"cflag", 2}, {"ct", 11}, {"d", 17}, {"plsm", 2}, {"plfm", 2},
-};
-const std::map<std::string, int> kHighestArgument = {
-    {"inx", 35},  {"ldpx", 35}, {"ldfx", 35}, {"ldpm", 79}, {"ldfm", 79}, {"ldpy", 35},
-    {"ldfy", 35}, {"ldpc", 15}, {"ldfc", 15}, {"ldpt", 31}, {"ldft", 31},
-};
-
-// Every constant index and routine argument that lies outside its table.
-std::vector<std::string> outOfBounds(const std::string& statements) {
-  std::vector<std::string> found;
-  static const std::regex index(R"(\b([a-z]+)\[(\d+)\])");
-  for (auto it = std::sregex_iterator(statements.begin(), statements.end(), index);
-       it != std::sregex_iterator(); ++it) {
-    auto size = kTableSizes.find((*it)[1]);
-    if (size == kTableSizes.end() || std::stoi((*it)[2]) >= size->second)
-      found.push_back(it->str());
-  }
-  static const std::regex call(R"(\b(inx|ld[pf][xmyct])\((\d+)\))");
-  for (auto it = std::sregex_iterator(statements.begin(), statements.end(), call);
-       it != std::sregex_iterator(); ++it) {
-    if (std::stoi((*it)[2]) > kHighestArgument.at((*it)[1])) found.push_back(it->str());
-  }
-  // Loops over i: ZRST M and C, and zrstd.
-  static const std::regex loop(R"(for\(i=(\d+);i<=(\d+);i\+\+\)(m|\{c))");
-  for (auto it = std::sregex_iterator(statements.begin(), statements.end(), loop);
-       it != std::sregex_iterator(); ++it) {
-    const int last = std::stoi((*it)[2]);
-    if (last > ((*it)[3] == "m" ? 79 : 10)) found.push_back(it->str());
-  }
-  static const std::regex zrstd(R"(zrstd\((\d+),(\d+)\))");
-  for (auto it = std::sregex_iterator(statements.begin(), statements.end(), zrstd);
-       it != std::sregex_iterator(); ++it) {
-    if (std::stoi((*it)[2]) > 15 || std::stoi((*it)[1]) > 15) found.push_back(it->str());
-  }
-  return found;
-}
 
 // Random programs made of instruction shapes the translator knows, with random device
 // numbers and operand kinds, so that most steps reach a range check.

@@ -14,26 +14,57 @@ TEST(Walk, EndAsTheFirstStepCompletesWithNoStatements) {
   EXPECT_TRUE(translation.warnings.empty());
 }
 
-TEST(Walk, WithoutEndStopsAfterTheStepAtByte5000) {
-  // (5000 - 348) / 2 + 1 = 2327 steps are visited. Fill them with LD X0 and put OUT Y0 just
-  // before and just past the last one.
+TEST(Walk, EndAtTheLastStepVisitedCompletes) {
+  // (5000 - 348) / 2 + 1 = 2327 steps are visited; END stands in the last one.
   std::vector<std::uint16_t> words(2327, 0x2400);
-  words[2325] = 0xC500;     // byte 4998
-  words[2326] = 0xC501;     // byte 5000, the last step visited
-  words.push_back(0xC502);  // byte 5002, never visited
+  words[2325] = 0xC500;  // byte 4998
+  words[2326] = 0x000F;  // byte 5000
   const Translation translation = translateWords(words);
-  EXPECT_TRUE(translation.completed());
+  EXPECT_TRUE(translation.completed()) << translation.message;
   EXPECT_NE(translation.statements.find("Y0=0;"), std::string::npos);
-  EXPECT_NE(translation.statements.find("Y1=0;"), std::string::npos);
-  EXPECT_EQ(translation.statements.find("Y2=0;"), std::string::npos);
 }
 
-TEST(Walk, AShortFileHasNoSteps) {
-  std::vector<std::uint8_t> bytes(300, 0x24);
-  const Translation translation = translate(*ProgramImage::fromBytes(bytes), {});
-  EXPECT_TRUE(translation.completed());
-  EXPECT_EQ(translation.statements, "");
-  EXPECT_TRUE(translation.warnings.empty());
+// A file whose walk ends without END is cut short, empty, erased or longer than the walk: its
+// firmware would miss steps, so it is refused, naming why and where.
+TEST(Walk, AFileWithoutEndIsAFault) {
+  struct Case {
+    const char* name;
+    std::vector<std::uint8_t> bytes;
+    std::string messageStart;
+    int byteAddress;
+  };
+  std::vector<std::uint16_t> longer(2327, 0x2400);
+  longer[2326] = 0xC501;     // byte 5000, the last step visited
+  longer.push_back(0xC502);  // byte 5002, never visited
+  longer.push_back(0x000F);
+  std::vector<std::uint8_t> cutShort = programBytes({0x2400, 0x0605, 0x8064, 0x8000, 0x000F});
+  // 354 bytes: OUT T5 K100 loses its last operand word and END; the block rounding also drops
+  // its first operand word.
+  cutShort.resize(kHeaderBytes + 6);
+  const Case cases[] = {
+      {"empty file", {}, "the program file holds no steps", 348},
+      {"header only", std::vector<std::uint8_t>(300, 0x24), "the program file holds no steps", 348},
+      {"cut short in an instruction", cutShort,
+       "the program file ends at byte 352 without END: it is cut short", 352},
+      {"erased short file", std::vector<std::uint8_t>(1024, 0xFF),
+       "the program file ends at byte 1024 without END", 1024},
+      {"erased long file", std::vector<std::uint8_t>(20000, 0xFF),
+       "no END in the 2327 steps the translator reads (bytes 348 to 5001)", 5000},
+      {"longer than the walk", programBytes(longer), "no END in the 2327 steps", 5000},
+  };
+  for (const Case& c : cases) {
+    Result<ProgramImage> image = ProgramImage::fromBytes(c.bytes);
+    ASSERT_TRUE(image.ok()) << c.name;
+    const Translation translation = translate(*image, {});
+    EXPECT_EQ(translation.outcome, TranslationOutcome::Fault) << c.name;
+    EXPECT_EQ(translation.message.rfind(c.messageStart, 0), 0u)
+        << c.name << ": " << translation.message;
+    EXPECT_EQ(translation.step.byteAddress, c.byteAddress) << c.name;
+  }
+  // What was translated before the walk ended is kept, up to the last step visited.
+  const Translation tooLong = translateWords(longer);
+  EXPECT_NE(tooLong.statements.find("Y1=0;"), std::string::npos);
+  EXPECT_EQ(tooLong.statements.find("Y2=0;"), std::string::npos);
 }
 
 TEST(Walk, TranslationsAreIndependent) {

@@ -1,0 +1,88 @@
+// The firmware of each example program, taken from its instruction list through .pmw,
+// fx1n.c and the SDCC build: the time of .pmw to fx1n.hex, and as counters the internal RAM
+// used, the bytes left for the stack and the code size, from SDCC's memory report.
+#include <benchmark/benchmark.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "core/toolchain/sdcc_pipeline.h"
+#include "core/translator/instruction_list.h"
+#include "core/workspace.h"
+
+namespace {
+
+const std::filesystem::path kExamples = std::filesystem::path(LADDER51_SOURCE_DIR) / "examples";
+
+// A board with inputs X0..X5 on P3.2..P3.7 and outputs Y0..Y7 on P1.0..P1.7.
+ladder51::Settings exampleBoard() {
+  ladder51::Settings settings;
+  for (int k = 0; k < 6; ++k) {
+    settings.pins[*ladder51::findPin("P3." + std::to_string(k + 2))] = "X" + std::to_string(k);
+  }
+  for (int k = 0; k < 8; ++k) {
+    settings.pins[*ladder51::findPin("P1." + std::to_string(k))] = "Y" + std::to_string(k);
+  }
+  return settings;
+}
+
+void BM_ExampleFirmware(benchmark::State& state, const std::string& example) {
+  std::ifstream in(kExamples / (example + ".il"), std::ios::binary);
+  const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  auto program = ladder51::assembleInstructionList(text);
+  if (!program) return state.SkipWithError(program.error().describe().c_str());
+  const std::filesystem::path work =
+      std::filesystem::temp_directory_path() / "ladder51-firmware-bench" / example;
+  std::filesystem::create_directories(work);
+  const std::filesystem::path pmw = work / (example + ".pmw");
+  std::ofstream(pmw, std::ios::binary)
+      .write(reinterpret_cast<const char*>(program->data()),
+             static_cast<std::streamsize>(program->size()));
+
+  ladder51::Workspace workspace(work);
+  if (auto saved = workspace.save(exampleBoard()); !saved) {
+    return state.SkipWithError(saved.error().describe().c_str());
+  }
+  const ladder51::SdccToolchain toolchain;
+  ladder51::MemoryUsage memory;
+  for (auto _ : state) {
+    auto file = workspace.translateAndAssemble(pmw);
+    if (!file) return state.SkipWithError(file.error().describe().c_str());
+    ladder51::BuildJob job;
+    job.workDirectory = work;
+    job.sourceFile = file->path;
+    job.statementsOffset = file->bytesStatementsOffset;
+    job.statements = workspace.translation().statements;
+    job.marks = workspace.translation().marks;
+    auto report = toolchain.build(job, {});
+    if (!report) return state.SkipWithError(report.error().describe().c_str());
+    if (!report->memory) return state.SkipWithError("SDCC gave no memory report");
+    memory = *report->memory;
+  }
+  state.SetLabel("RAM " + std::to_string(memory.internalRamUsed) + " B, stack " +
+                 std::to_string(memory.stackBytes) + " B, code " +
+                 std::to_string(memory.codeBytes) + " B");
+  state.counters["ram_bytes"] = memory.internalRamUsed;
+  state.counters["stack_bytes"] = memory.stackBytes;
+  state.counters["code_bytes"] = static_cast<double>(memory.codeBytes);
+}
+
+BENCHMARK_CAPTURE(BM_ExampleFirmware, motor, std::string("motor"))
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1)
+    ->UseRealTime();
+BENCHMARK_CAPTURE(BM_ExampleFirmware, timer_counter, std::string("timer_counter"))
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1)
+    ->UseRealTime();
+BENCHMARK_CAPTURE(BM_ExampleFirmware, pulses, std::string("pulses"))
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1)
+    ->UseRealTime();
+BENCHMARK_CAPTURE(BM_ExampleFirmware, data_registers, std::string("data_registers"))
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1)
+    ->UseRealTime();
+
+}  // namespace

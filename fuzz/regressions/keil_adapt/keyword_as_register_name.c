@@ -1,0 +1,1 @@
+sfr idata=3;

@@ -1,0 +1,14 @@
+// A checker for the statements the translator writes: every constant index into the firmware's
+// tables and every constant argument of its edge and input routines must lie inside what the
+// runtime declares. Used by the translator tests and by the .pmw fuzz target.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace ladder51::test {
+
+// Every index, routine call or loop in `statements` that reaches past its table, as written.
+std::vector<std::string> outOfBounds(const std::string& statements);
+
+}  // namespace ladder51::test
