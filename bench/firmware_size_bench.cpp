@@ -1,6 +1,7 @@
-// The firmware of each example program, taken from its instruction list through .pmw,
-// fx1n.c and the SDCC build: the time of .pmw to fx1n.hex, and as counters the internal RAM
-// used, the bytes left for the stack and the code size, from SDCC's memory report.
+// The firmware of each example program and of the largest program the translator reads, taken
+// from its instruction list through .pmw, fx1n.c and the SDCC build: the time of .pmw to
+// fx1n.hex, and the internal RAM used, the bytes left for the stack and the code size from
+// SDCC's memory report.
 #include <benchmark/benchmark.h>
 
 #include <filesystem>
@@ -27,9 +28,24 @@ ladder51::Settings exampleBoard() {
   return settings;
 }
 
-void BM_ExampleFirmware(benchmark::State& state, const std::string& example) {
+std::string exampleText(const std::string& example) {
   std::ifstream in(kExamples / (example + ".il"), std::ios::binary);
-  const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// The largest program the translator reads: rungs of LD X0, AND M1, OR Y2, OUT Y3, OUT M4 up to
+// END in the step at byte 5000.
+std::string largestProgramText() {
+  static const char* const kRung[] = {"LD X0", "AND M1", "OR Y2", "OUT Y3", "OUT M4"};
+  std::string text;
+  for (int k = 0; k < (ladder51::kLastStep - ladder51::kFirstStep) / 2; ++k) {
+    text += std::string(kRung[k % 5]) + "\n";
+  }
+  return text + "END\n";
+}
+
+void BM_ExampleFirmware(benchmark::State& state, const std::string& example) {
+  const std::string text = example == "largest" ? largestProgramText() : exampleText(example);
   auto program = ladder51::assembleInstructionList(text);
   if (!program) return state.SkipWithError(program.error().describe().c_str());
   const std::filesystem::path work =
@@ -44,7 +60,10 @@ void BM_ExampleFirmware(benchmark::State& state, const std::string& example) {
   if (auto saved = workspace.save(exampleBoard()); !saved) {
     return state.SkipWithError(saved.error().describe().c_str());
   }
-  const ladder51::SdccToolchain toolchain;
+  // The largest program needs far more than the 8 KB of an AT89S52: it is built for a 64 KB part.
+  ladder51::SdccOptions options;
+  if (example == "largest") options.flashBytes = 64 * 1024;
+  const ladder51::SdccToolchain toolchain(options);
   ladder51::MemoryUsage memory;
   for (auto _ : state) {
     auto file = workspace.translateAndAssemble(pmw);
@@ -81,6 +100,10 @@ BENCHMARK_CAPTURE(BM_ExampleFirmware, pulses, std::string("pulses"))
     ->Iterations(1)
     ->UseRealTime();
 BENCHMARK_CAPTURE(BM_ExampleFirmware, data_registers, std::string("data_registers"))
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1)
+    ->UseRealTime();
+BENCHMARK_CAPTURE(BM_ExampleFirmware, largest_program, std::string("largest"))
     ->Unit(benchmark::kMillisecond)
     ->Iterations(1)
     ->UseRealTime();
