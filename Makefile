@@ -42,10 +42,13 @@ fuzz-smoke:
 	@$(MAKE) --no-print-directory fuzz FUZZ_SECONDS=20
 
 demo: build
-	@mkdir -p $(BUILD_DIR)/demo
+	@rm -rf $(BUILD_DIR)/demo && mkdir -p $(BUILD_DIR)/demo
 	$(CLI) asm $(EXAMPLE) -o $(BUILD_DIR)/demo/motor.pmw
 	$(CLI) disasm $(BUILD_DIR)/demo/motor.pmw
-	$(CLI) ladder $(BUILD_DIR)/demo/motor.pmw
+	$(CLI) settings -C $(BUILD_DIR)/demo --pin P3.2=X0 --pin P3.3=X1 --pin P1.0=Y0 >/dev/null
+	$(CLI) ladder -C $(BUILD_DIR)/demo $(BUILD_DIR)/demo/motor.pmw
+	$(CLI) build -C $(BUILD_DIR)/demo $(BUILD_DIR)/demo/motor.pmw
+	$(CLI) sim -C $(BUILD_DIR)/demo $(BUILD_DIR)/demo/motor.pmw --stimulus examples/motor.stim --until 600ms
 
 bench: build
 	@$(BUILD_DIR)/ladder51_bench

@@ -1,5 +1,6 @@
-// `ladder51 sim FX1N.HEX --stimulus FILE --pins MAP`: runs the firmware in the 8051 simulator
-// and prints every Y point that switches.
+// `ladder51 sim PROG.pmw|FX1N.HEX --stimulus FILE`: runs the firmware in the 8051 simulator and
+// prints every Y point that switches. A program is translated and built with SDCC first; the
+// pins and the crystal come from the work directory's settings.
 #include <fstream>
 #include <iostream>
 #include <memory>
@@ -7,47 +8,120 @@
 
 #include "cli/commands.h"
 #include "cli/output.h"
+#include "core/config/settings.h"
+#include "core/firmware_build.h"
+#include "core/sim/ram_symbols.h"
 #include "core/sim/simulator.h"
+#include "core/toolchain/sdcc_pipeline.h"
 
 namespace ladder51::cli {
+namespace {
+
+Result<std::string> readText(const std::string& path, const char* what) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return Error{std::string("cannot read the ") + what, path};
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+bool isHexFile(const std::filesystem::path& path) {
+  std::string extension = path.extension().string();
+  return extension == ".hex" || extension == ".HEX" || extension == ".ihx";
+}
+
+}  // namespace
 
 void addSimCommand(CLI::App& app, Context& context) {
   struct Options {
-    std::string hex;
+    std::string input;
+    std::string directory;
     std::string stimulus;
     std::string pins;
     std::string until;
-    std::string slice = "1ms";
+    std::string slice = "10ms";
     std::string vcd;
-    double crystal = 12.0;
+    std::string show;
+    double crystal = 0;
   };
   auto options = std::make_shared<Options>();
-  CLI::App* cmd = app.add_subcommand("sim", "Run fx1n.hex in the 8051 simulator from a stimulus");
-  cmd->add_option("hex", options->hex, "The firmware (fx1n.hex)")->required();
+  CLI::App* cmd = app.add_subcommand(
+      "sim", "Run a program (built with SDCC first) or fx1n.hex in the 8051 simulator");
+  cmd->add_option("input", options->input, "The .pmw program, or the firmware (fx1n.hex)")
+      ->required();
+  cmd->add_option("-C,--directory", options->directory,
+                  "Work directory: its settings give the pins and the crystal (default: the "
+                  "folder of a hex file, . for a program)");
   cmd->add_option("--stimulus", options->stimulus, "Stimulus file: TIME POINT on|off per line")
       ->required();
-  cmd->add_option("--pins", options->pins, "Pins of the points, as \"X0=P3.2 Y0=P1.0\"")
-      ->required();
+  cmd->add_option("--pins", options->pins,
+                  "Pins of the points, as \"X0=P3.2 Y0=P1.0\" (default: DIR's settings)");
   cmd->add_option("--until", options->until,
                   "Simulated time to run (default: 1 s after the last input change)");
-  cmd->add_option("--slice", options->slice, "Time between two samples of the outputs");
-  cmd->add_option("--crystal", options->crystal, "Crystal frequency in MHz");
+  cmd->add_option("--show", options->show,
+                  "Show these devices' values from the chip's RAM, as \"M5,T0,C1,D3\"");
+  cmd->add_option("--slice", options->slice,
+                  "Time between two reads of the --show values (and of outputs on port 4)");
+  cmd->add_option("--crystal", options->crystal, "Crystal frequency in MHz (default: DIR's)");
   cmd->add_option("--vcd", options->vcd, "Also write the inputs and outputs as a VCD file");
   cmd->callback([options, &context] {
     auto fail = [&context](const Error& error) {
       printError(error);
       context.exitCode = 1;
     };
-    std::ifstream in(options->stimulus, std::ios::binary);
-    if (!in) return fail({"cannot read the stimulus file", options->stimulus});
-    std::ostringstream text;
-    text << in.rdbuf();
-    Result<Stimulus> stimulus = parseStimulus(text.str());
+    const bool fromHex = isHexFile(options->input);
+    std::filesystem::path work =
+        options->directory.empty()
+            ? (fromHex ? std::filesystem::absolute(options->input).parent_path()
+                       : std::filesystem::current_path())
+            : std::filesystem::absolute(options->directory);
+
+    Result<std::string> text = readText(options->stimulus, "stimulus file");
+    if (!text) return fail(text.error());
+    Result<Stimulus> stimulus = parseStimulus(*text);
     if (!stimulus) return fail(stimulus.error());
-    Result<SimPinMap> pins = parsePinAssignments(options->pins);
-    if (!pins) return fail(pins.error());
+
+    // The settings are needed for a program, and for a hex file unless the pins and the
+    // crystal are both given.
+    Workspace workspace(work);
+    const bool needSettings = !fromHex || options->pins.empty() || options->crystal <= 0;
+    if (needSettings) {
+      const Status started = workspace.startUp();
+      printNotices(workspace.takeNotices());
+      if (!started) return fail(started.error());
+    }
+
+    std::filesystem::path hex = options->input;
+    if (!fromHex) {
+      Result<ProgramImage> image = ProgramImage::readFile(options->input);
+      if (!image) return fail(image.error());
+      Result<AssembledFile> file = workspace.translateAndAssemble(*image);
+      printTranslationReport(workspace.translation());
+      printNotices(workspace.takeNotices());
+      if (!file) {
+        if (workspace.translation().completed()) printError(file.error());
+        context.exitCode = 1;
+        return;
+      }
+      FirmwareBuildOptions sdcc;
+      sdcc.toolchain = ToolchainChoice::Sdcc;
+      Result<BuildReport> built = buildFirmware(buildJobFor(workspace, *file), sdcc, {});
+      if (!built) return fail(built.error());
+      for (const std::string& warning : built->warnings) printWarning(warning);
+      hex = built->hexFile;
+    }
+
+    SimPinMap pins;
+    if (!options->pins.empty()) {
+      Result<SimPinMap> given = parsePinAssignments(options->pins);
+      if (!given) return fail(given.error());
+      pins = *given;
+    } else {
+      pins = simPinsOf(workspace.settings());
+    }
     SimulationOptions sim;
-    sim.crystalMHz = options->crystal;
+    sim.crystalMHz =
+        options->crystal > 0 ? options->crystal : leadingNumber(workspace.settings().crystal);
     sim.untilMicros = stimulus->lastTimeMicros() + 1'000'000;
     if (!options->until.empty()) {
       Result<std::uint64_t> until = parseTime(options->until);
@@ -57,12 +131,21 @@ void addSimCommand(CLI::App& app, Context& context) {
     Result<std::uint64_t> slice = parseTime(options->slice);
     if (!slice) return fail({slice.error().message, "--slice"});
     sim.sliceMicros = *slice;
-    Result<SimulationResult> result = simulate(options->hex, *pins, *stimulus, sim);
+    if (!options->show.empty()) {
+      const std::filesystem::path map = sdccMapFile(work);
+      Result<std::string> mapText = readText(map.string(), "symbol map of an SDCC build");
+      if (!mapText) return fail(mapText.error());
+      Result<std::vector<RamWatch>> watches = watchesFor(options->show, parseSdccMap(*mapText));
+      if (!watches) return fail(watches.error());
+      sim.watches = *watches;
+    }
+
+    Result<SimulationResult> result = simulate(hex, pins, *stimulus, sim);
     if (!result) return fail(result.error());
-    std::cout << formatTimeline(*result) << std::flush;
+    std::cout << formatTimelineWithValues(*result, sim.watches) << std::flush;
     if (!options->vcd.empty()) {
       std::ofstream out(options->vcd, std::ios::binary | std::ios::trunc);
-      out << formatVcd(*result, *pins);
+      out << formatVcd(*result, pins);
       if (!out) return fail({"cannot write the VCD file", options->vcd});
     }
   });

@@ -11,18 +11,14 @@
 #include <vector>
 
 #include "core/result.h"
+#include "core/toolchain/build.h"
 #include "core/translator/translator.h"
 
 namespace ladder51::gui {
 
-// The written fx1n.c and the translation whose statements it holds.
-struct BuildRequest {
-  std::filesystem::path workDirectory;  // fx1n.hex ends up here
-  std::filesystem::path sourceFile;     // the fx1n.c just written
-  std::size_t statementsOffset = 0;     // where the scan statements begin in its bytes
-  std::string statements;
-  std::vector<StatementMark> marks;
-};
+// The written fx1n.c and the translation whose statements it holds, as the core's build takes
+// it (see buildJobFor).
+using BuildRequest = BuildJob;
 
 // A finished build.
 struct BuildSummary {

@@ -5,6 +5,7 @@
 #include <exception>
 #include <utility>
 
+#include "core/firmware_build.h"
 #include "gui/texts.h"
 
 namespace ladder51::gui {
@@ -109,12 +110,7 @@ void Session::reportTranslation(const Translation& translation) {
 }
 
 void Session::startBuild(const AssembledFile& file) {
-  const Translation& translation = workspace_.translation();
-  BuildRequest request{.workDirectory = workspace_.directory(),
-                       .sourceFile = file.path,
-                       .statementsOffset = file.bytesStatementsOffset,
-                       .statements = translation.statements,
-                       .marks = translation.marks};
+  BuildRequest request = buildJobFor(workspace_, file);
   buildResult_ = std::make_shared<std::optional<Result<BuildSummary>>>();
   stage_.clear();
   setStatus(QString());

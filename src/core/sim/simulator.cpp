@@ -1,10 +1,15 @@
 #include "core/sim/simulator.h"
 
+#include <stdlib.h>
+
 #include <algorithm>
 #include <array>
 #include <cctype>
 #include <cmath>
 #include <cstdio>
+#include <fstream>
+#include <map>
+#include <set>
 #include <sstream>
 
 #include "core/toolchain/process.h"
@@ -13,12 +18,40 @@ namespace ladder51 {
 namespace {
 
 constexpr int kSimulatedPorts = 4;  // ports 0..3; the 8052 of s51 has no port 4
-constexpr int kPort4Sfr = 0xE8;
-constexpr int kSlicesPerBatch = 250;
-// Tag bytes of the values read back (see S51::exchange).
+constexpr char kPort4Sfr[] = "sfr[0xe8]";
+// Stops of the simulator sent in one batch; two batches are in flight at a time so that the
+// simulator always has its next commands waiting (when idle it looks for input only every
+// 100 ms).
+constexpr std::size_t kStopsPerBatch = 64;
+// Tag bytes of the values read back (see S51::batchEnd).
 constexpr long kMarkerTag = 0x5C000000;
-constexpr long kLowPortsTag = 0x5A000000;   // P0, P1, P2
-constexpr long kHighPortsTag = 0x5B000000;  // P3, port 4's SFR
+constexpr long kPort4Tag = 0x5B000000;
+constexpr long kWatchTag = 0x5D000000;
+// The simulator variable the stop waveform switches at every stop time: a byte of external
+// RAM, which the firmware (small model, no xdata) never touches.
+constexpr char kClockVariable[] = "ladder51_clock";
+constexpr char kClockCell[] = "xram 0xffff";
+
+// A folder for the waveforms exchanged with the simulator, removed with everything in it.
+class WaveFolder {
+ public:
+  WaveFolder() {
+    std::error_code ec;
+    std::string pattern =
+        (std::filesystem::temp_directory_path(ec) / "ladder51-s51-XXXXXX").string();
+    if (!ec && ::mkdtemp(pattern.data()) != nullptr) path_ = pattern;
+  }
+  ~WaveFolder() {
+    std::error_code ec;
+    if (!path_.empty()) std::filesystem::remove_all(path_, ec);
+  }
+  WaveFolder(const WaveFolder&) = delete;
+  WaveFolder& operator=(const WaveFolder&) = delete;
+  const std::filesystem::path& path() const { return path_; }
+
+ private:
+  std::filesystem::path path_;
+};
 
 // One conversation with s51. Every batch of commands ends with an expression whose value is a
 // fresh marker, so that the answer to the batch is complete once the marker line arrives.
@@ -32,78 +65,48 @@ class S51 {
     Status started =
         session_.start({options.simulator, {"-t", "8052", "-X", crystal, "-b"}, directory, {}});
     if (!started) return Error{"the 8051 simulator cannot be started", options.simulator};
-    // The banner ends before the first command is read.
-    if (Result<std::string> banner = exchange(""); !banner) return banner.error();
     return success();
   }
 
-  Result<std::string> exchange(const std::string& commands) {
-    // s51 echoes each command as it reads it, and the echo can land inside its answers. So
+  // Sends a batch without waiting for its answer; answers come back in order through read().
+  Status send(const std::string& commands) {
+    // s51 echoes each command as it reads it, and the echo can land among its answers. So
     // every value asked for is printed in hexadecimal behind a tag byte (0x5c for the marker)
     // while the command gives it in decimal: an echo can never look like an answer.
-    const long marker = kMarkerTag + (++marker_ & 0xFFFFFF);
+    const long marker = kMarkerTag + (++sent_ & 0xFFFFFF);
+    Status sent = session_.send(commands + "expression /X " + std::to_string(marker) + "\n");
+    if (!sent) return Error{"the 8051 simulator stopped reading", sent.error().message};
+    return success();
+  }
+
+  // The answer to the oldest batch not read yet, allowed `simulated` more time than an answer
+  // needs: the chip may run that long first, and s51 is not always faster than real time.
+  Result<std::string> read(std::chrono::milliseconds simulated) {
+    const long marker = kMarkerTag + (++read_ & 0xFFFFFF);
     char expected[16];
     std::snprintf(expected, sizeof expected, "0x%08lx", marker);
-    if (Status sent = session_.send(commands + "expression /X " + std::to_string(marker) + "\n");
-        !sent) {
-      return sent.error();
-    }
-    Result<std::string> answer = session_.readUntil(expected, limit_);
+    Result<std::string> answer = session_.readUntil(expected, limit_ + simulated);
     if (!answer) return Error{"the 8051 simulator stopped answering", answer.error().message};
     return answer;
   }
 
+  void sendQuit() {
+    if (!quitSent_) (void)session_.send("quit\n");
+    quitSent_ = true;
+  }
+
   void quit() {
-    (void)session_.send("quit\n");
+    sendQuit();
     session_.finish(std::chrono::seconds(2));
   }
 
  private:
   ProcessSession session_;
   std::chrono::milliseconds limit_;
-  long marker_ = 0;
+  long sent_ = 0;
+  long read_ = 0;
+  bool quitSent_ = false;
 };
-
-// What one "step" and the port sample after it report: the oscillator periods it ran ("Stop at
-// 0x0095: (109) stepped 24 ticks") and the levels of ports 0..4.
-struct SliceAnswer {
-  std::uint64_t ticks = 0;
-  std::array<int, 6> bytes{};  // in the order of PortSample::ports
-  int portsSeen = 0;
-};
-
-// The ports that carry outputs, read after every step: up to three per tagged expression, as
-// every command costs the simulator time.
-struct PortSample {
-  std::vector<int> ports;  // ports 0..4 in the order their bytes are read
-  std::string commands;
-  int expressions = 0;
-};
-
-PortSample portSample(const SimPinMap& pins) {
-  PortSample sample;
-  for (const auto& entry : pins.outputs) {
-    if (std::find(sample.ports.begin(), sample.ports.end(), entry.second.port) ==
-        sample.ports.end()) {
-      sample.ports.push_back(entry.second.port);
-    }
-  }
-  std::sort(sample.ports.begin(), sample.ports.end());
-  auto name = [](int port) {
-    return port == 4 ? "sfr[" + std::to_string(kPort4Sfr) + "]" : "P" + std::to_string(port);
-  };
-  for (std::size_t first = 0; first < sample.ports.size(); first += 3) {
-    std::string expression =
-        "expression /X " + std::to_string(first == 0 ? kLowPortsTag : kHighPortsTag);
-    for (std::size_t k = first; k < std::min(first + 3, sample.ports.size()); ++k) {
-      expression +=
-          "|(" + name(sample.ports[k]) + "<<" + std::to_string(16 - 8 * (k - first)) + ")";
-    }
-    sample.commands += expression + "\n";
-    ++sample.expressions;
-  }
-  return sample;
-}
 
 // The next value printed behind `tag`: the tag, six hex digits and the line's end. Register
 // dumps and disassembly show shorter or longer numbers, so they never match.
@@ -120,35 +123,181 @@ std::size_t findTagged(const std::string& answer, const char* tag, std::size_t f
   return std::string::npos;
 }
 
-// Reads the answers to a batch of slices in the order they came.
-std::vector<SliceAnswer> readSlices(const std::string& answer) {
-  std::vector<SliceAnswer> slices;
-  for (std::size_t at = 0; at < answer.size();) {
-    std::size_t stepped = answer.find("stepped ", at);
-    std::size_t low = findTagged(answer, "0x5a", at);
-    std::size_t high = findTagged(answer, "0x5b", at);
-    std::size_t next = std::min({stepped, low, high});
-    if (next == std::string::npos) break;
-    if (next == stepped) {
-      unsigned long long ticks = 0;
-      if (std::sscanf(answer.c_str() + next, "stepped %llu ticks", &ticks) == 1) {
-        slices.push_back({ticks, {}, 0});
-      }
-      at = next + 8;
-      continue;
+// What the simulator reported at one stop: the oscillator periods since the previous stop
+// ("Simulated 1200012 ticks (1.000e-01 sec)"), why it stopped, and the tagged values read.
+struct StopAnswer {
+  std::uint64_t ticks = 0;
+  std::string reason;  // "Breakpoint" for a stop at a waveform event
+  std::vector<unsigned long> values;
+};
+
+// The stops in an answer, in the order they came.
+std::vector<StopAnswer> readStops(const std::string& answer) {
+  std::vector<StopAnswer> stops;
+  std::size_t at = answer.find("\nSimulated ");
+  while (at != std::string::npos) {
+    StopAnswer stop;
+    unsigned long long ticks = 0;
+    if (std::sscanf(answer.c_str() + at, "\nSimulated %llu ticks", &ticks) == 1) {
+      stop.ticks = ticks;
     }
-    unsigned long value = 0;
-    if (!slices.empty() && std::sscanf(answer.c_str() + next, "0x%8lx", &value) == 1) {
-      SliceAnswer& slice = slices.back();
-      const std::size_t first = next == low ? 0 : 3;
-      for (std::size_t k = 0; k < 3; ++k) {
-        slice.bytes[first + k] = static_cast<int>((value >> (16 - 8 * k)) & 0xFF);
+    // "Stop at 0x0000cc: (104) Breakpoint" precedes the register dump.
+    std::size_t stopLine = answer.rfind("Stop at ", at);
+    if (stopLine != std::string::npos) {
+      std::size_t open = answer.find(") ", stopLine);
+      std::size_t lineEnd = answer.find('\n', stopLine);
+      if (open != std::string::npos && open < lineEnd) {
+        stop.reason = answer.substr(open + 2, lineEnd - open - 2);
+        while (!stop.reason.empty() && std::isspace(static_cast<unsigned char>(stop.reason.back())))
+          stop.reason.pop_back();
       }
-      ++slice.portsSeen;
     }
-    at = next + 4;
+    const std::size_t next = answer.find("\nSimulated ", at + 1);
+    const std::size_t limit = next == std::string::npos ? answer.size() : next;
+    for (const char* tag : {"0x5b", "0x5d"}) {
+      for (std::size_t v = findTagged(answer, tag, at); v != std::string::npos && v < limit;
+           v = findTagged(answer, tag, v + 4)) {
+        stop.values.push_back(std::strtoul(answer.c_str() + v, nullptr, 16));
+      }
+    }
+    stops.push_back(std::move(stop));
+    at = next;
   }
-  return slices;
+  return stops;
+}
+
+// The levels of the input ports over time, as a waveform s51 plays into the pins, with the
+// stop times marked on the clock variable (s51 breaks at every event of this waveform).
+std::string stimulusWaveform(
+    const std::vector<std::pair<std::uint64_t, std::array<int, 4>>>& levels,
+    const std::vector<int>& inputPorts, const std::vector<std::uint64_t>& stopTimes) {
+  std::string text = "$timescale 1us $end\n$scope module stimulus $end\n";
+  // s51 maps a wire of width w to bits w-2..0, so 32-bit wires carry the 8 pins.
+  for (std::size_t k = 0; k < inputPorts.size(); ++k) {
+    text += "$var wire 32 " + std::string(1, static_cast<char>('a' + k)) + " port" +
+            std::to_string(inputPorts[k]) + "_pin $end\n";
+  }
+  text += "$var wire 32 z " + std::string(kClockVariable) + " $end\n";
+  text += "$upscope $end\n$enddefinitions $end\n";
+  auto bits = [](int value) {
+    std::string b;
+    for (int bit = 7; bit >= 0; --bit) b += (value >> bit) & 1 ? '1' : '0';
+    return b;
+  };
+  std::size_t change = 0;
+  std::array<int, 4> current{0xFF, 0xFF, 0xFF, 0xFF};
+  int clock = 0;
+  for (std::uint64_t time : stopTimes) {
+    text += "#" + std::to_string(time) + "\n";
+    while (change < levels.size() && levels[change].first <= time) {
+      for (std::size_t k = 0; k < inputPorts.size(); ++k) {
+        const int port = inputPorts[k];
+        if (levels[change].second[port] != current[port]) {
+          current[port] = levels[change].second[port];
+          text +=
+              "b" + bits(current[port]) + " " + std::string(1, static_cast<char>('a' + k)) + "\n";
+        }
+      }
+      ++change;
+    }
+    clock ^= 1;
+    text += "b" + bits(clock) + " z\n";
+  }
+  return text;
+}
+
+// A port's level changes read from the waveform s51 recorded.
+struct PortChange {
+  std::uint64_t timeMicros = 0;
+  int port = 0;
+  int level = 0xFF;
+};
+
+// Parses s51's output waveform: variables "portN_value", times in its own time scale.
+Result<std::vector<PortChange>> readOutputWaveform(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return Error{"the simulator wrote no waveform of the outputs", path.string()};
+  std::map<std::string, int> portOf;
+  double microsPerUnit = 1e-6;  // s51 picks picoseconds
+  std::uint64_t time = 0;
+  std::vector<PortChange> changes;
+  std::string line;
+  while (std::getline(in, line)) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (line.rfind("$timescale", 0) == 0) {
+      double count = 1;
+      char unit[8] = {};
+      if (std::sscanf(line.c_str(), "$timescale %lf %7[a-z]", &count, unit) == 2 ||
+          std::sscanf(line.c_str(), "$timescale %lf%7[a-z]", &count, unit) == 2) {
+        const std::map<std::string, double> units = {{"s", 1e6},   {"ms", 1e3},  {"us", 1},
+                                                     {"ns", 1e-3}, {"ps", 1e-6}, {"fs", 1e-9}};
+        if (auto u = units.find(unit); u != units.end()) microsPerUnit = count * u->second;
+      }
+    } else if (line.rfind("$var", 0) == 0) {
+      std::istringstream words(line);
+      std::string var, type, width, id, name;
+      words >> var >> type >> width >> id >> name;
+      int port = -1;
+      if (std::sscanf(name.c_str(), "port%d_value", &port) == 1) portOf[id] = port;
+    } else if (line[0] == '#') {
+      const double units = std::strtod(line.c_str() + 1, nullptr);
+      time = static_cast<std::uint64_t>(std::llround(units * microsPerUnit));
+    } else if (line[0] == 'b') {
+      const std::size_t blank = line.find(' ');
+      if (blank == std::string::npos) continue;
+      auto port = portOf.find(line.substr(blank + 1));
+      if (port == portOf.end()) continue;
+      const unsigned long value = std::strtoul(line.c_str() + 1, nullptr, 2);
+      changes.push_back({time, port->second, static_cast<int>(value & 0xFF)});
+    }
+  }
+  return changes;
+}
+
+// The expression that reads a watched value into the low 16 bits.
+std::string watchExpression(const RamWatch& watch) {
+  char cell[32];
+  std::snprintf(cell, sizeof cell, "iram[0x%02x]", watch.address);
+  if (watch.bit >= 0) return "((" + std::string(cell) + ">>" + std::to_string(watch.bit) + ")&1)";
+  if (watch.bytes == 1) return cell;
+  char high[32];
+  std::snprintf(high, sizeof high, "iram[0x%02x]", watch.address + 1);
+  return "(" + std::string(cell) + "|(" + high + "<<8))";
+}
+
+Status checkRequest(const std::filesystem::path& hexFile, const std::filesystem::path& hex,
+                    const SimPinMap& pins, const Stimulus& stimulus,
+                    const SimulationOptions& options) {
+  std::error_code ec;
+  if (!std::filesystem::is_regular_file(hex, ec))
+    return Error{"no such hex file", hexFile.string()};
+  if (hex.string().find('"') != std::string::npos) {
+    return Error{"the simulator cannot load a file whose path holds a quote", hex.string()};
+  }
+  for (const auto& [point, pin] : pins.inputs) {
+    if (pin.port >= kSimulatedPorts) {
+      return Error{"the simulated 8052 has no port 4, so " + point + " on " + pin.name() +
+                       " cannot be driven",
+                   {}};
+    }
+  }
+  for (const StimulusEvent& event : stimulus.events) {
+    if (!pins.inputs.contains(event.point)) {
+      return Error{"the stimulus switches " + event.point + ", which no pin carries", {}};
+    }
+  }
+  if (options.crystalMHz <= 0 || options.sliceMicros == 0 || options.untilMicros == 0) {
+    return Error{"the crystal frequency, the time slice and the simulated time must be positive",
+                 {}};
+  }
+  if (options.watches.size() > 255) return Error{"too many values to watch", {}};
+  for (const RamWatch& watch : options.watches) {
+    if (watch.address < 0 || watch.address + watch.bytes > 256 || watch.bytes < 1 ||
+        watch.bytes > 2 || watch.bit < -1 || watch.bit > 7) {
+      return Error{"a watched value lies outside the internal RAM", watch.name};
+    }
+  }
+  return success();
 }
 
 }  // namespace
@@ -168,165 +317,222 @@ Result<SimulationResult> simulate(const std::filesystem::path& hexFile, const Si
                                   const SimulationProgress& progress) {
   std::error_code ec;
   const std::filesystem::path hex = std::filesystem::absolute(hexFile, ec);
-  if (!std::filesystem::is_regular_file(hex, ec))
-    return Error{"no such hex file", hexFile.string()};
-  if (hex.string().find('"') != std::string::npos) {
-    return Error{"the simulator cannot load a file whose path holds a quote", hex.string()};
+  if (Status valid = checkRequest(hexFile, hex, pins, stimulus, options); !valid) {
+    return valid.error();
   }
-  for (const auto& [point, pin] : pins.inputs) {
-    if (pin.port >= kSimulatedPorts) {
-      return Error{"the simulated 8052 has no port 4, so " + point + " on " + pin.name() +
-                       " cannot be driven",
-                   {}};
-    }
+  WaveFolder waves;
+  if (waves.path().empty() || waves.path().string().find('"') != std::string::npos) {
+    return Error{"no temporary folder for the simulator's waveforms", {}};
   }
+  const std::filesystem::path stimulusFile = waves.path() / "stimulus.vcd";
+  const std::filesystem::path outputFile = waves.path() / "outputs.vcd";
+
+  // Which ports carry inputs and outputs.
+  std::set<int> inputPortSet, outputPortSet;
+  bool port4Outputs = false;
+  for (const auto& entry : pins.inputs) inputPortSet.insert(entry.second.port);
+  for (const auto& entry : pins.outputs) {
+    if (entry.second.port < kSimulatedPorts)
+      outputPortSet.insert(entry.second.port);
+    else
+      port4Outputs = true;
+  }
+  const std::vector<int> inputPorts(inputPortSet.begin(), inputPortSet.end());
+
+  // The levels of ports 0..3 after each stimulus time (a pin with its input on is pulled low),
+  // and the inputs as applied.
+  SimulationResult result;
+  std::vector<std::pair<std::uint64_t, std::array<int, 4>>> levels;
+  std::array<int, 4> level{0xFF, 0xFF, 0xFF, 0xFF};
   for (const StimulusEvent& event : stimulus.events) {
-    if (!pins.inputs.contains(event.point)) {
-      return Error{"the stimulus switches " + event.point + ", which no pin carries", {}};
+    if (event.timeMicros > options.untilMicros) break;
+    const PortPin pin = pins.inputs.at(event.point);
+    if (event.on)
+      level[pin.port] &= ~(1 << pin.bit);
+    else
+      level[pin.port] |= 1 << pin.bit;
+    if (!levels.empty() && levels.back().first == event.timeMicros)
+      levels.back().second = level;
+    else
+      levels.push_back({event.timeMicros, level});
+    result.inputs.push_back({event.point, event.on, event.timeMicros});
+  }
+
+  // The simulator stops at every input change (where it applies the new levels), at every
+  // sample when something must be read from the chip, and at the end.
+  const bool sampling = !options.watches.empty() || port4Outputs;
+  std::set<std::uint64_t> stopSet;
+  for (const auto& change : levels) stopSet.insert(change.first);
+  if (sampling) {
+    for (std::uint64_t t = options.sliceMicros; t < options.untilMicros; t += options.sliceMicros)
+      stopSet.insert(t);
+  }
+  stopSet.insert(options.untilMicros);
+  const std::vector<std::uint64_t> stops(stopSet.begin(), stopSet.end());
+  std::set<std::uint64_t> sampleSet;
+  if (sampling) {
+    for (std::uint64_t t = options.sliceMicros; t < options.untilMicros; t += options.sliceMicros)
+      sampleSet.insert(t);
+  }
+  sampleSet.insert(options.untilMicros);
+  {
+    std::ofstream out(stimulusFile, std::ios::binary | std::ios::trunc);
+    out << stimulusWaveform(levels, inputPorts, stops);
+    if (!out) return Error{"cannot write the stimulus waveform", stimulusFile.string()};
+  }
+
+  std::string sample;
+  if (port4Outputs) sample += "expression /X " + std::to_string(kPort4Tag) + "|" + kPort4Sfr + "\n";
+  for (std::size_t k = 0; k < options.watches.size(); ++k) {
+    sample += "expression /X " + std::to_string(kWatchTag + (static_cast<long>(k) << 16)) + "|" +
+              watchExpression(options.watches[k]) + "\n";
+  }
+  const std::size_t valuesPerSample = (port4Outputs ? 1 : 0) + options.watches.size();
+
+  std::string setup = "file \"" + hex.string() + "\"\n";
+  if (options.powerOn) setup += "set memory sfr 0x87 0x10\n";
+  setup += "var " + std::string(kClockVariable) + " " + kClockCell + "\n";
+  setup += "set hw vcd[0] new 1\n";
+  if (!outputPortSet.empty()) {
+    for (int port : outputPortSet)
+      setup += "set hw vcd[0] add port_" + std::to_string(port) + "_cfg 2\n";
+    setup += "set hw vcd[0] file \"" + outputFile.string() + "\"\nset hw vcd[0] start\n";
+  }
+  setup += "set hw vcd[1] input \"" + stimulusFile.string() +
+           "\"\nset hw vcd[1] break\nset hw vcd[1] start\n";
+
+  // The batches: each stop is a run to the next event of the stimulus waveform, followed by the
+  // reads when it is a sample time. The last batch also stops the output recording and asks
+  // for the stack's high-water mark.
+  std::vector<std::string> batches;
+  for (std::size_t first = 0; first < stops.size(); first += kStopsPerBatch) {
+    std::string batch = first == 0 ? setup : std::string();
+    for (std::size_t k = first; k < std::min(stops.size(), first + kStopsPerBatch); ++k) {
+      batch += "run\n";
+      if (sampleSet.contains(stops[k])) batch += sample;
     }
+    batches.push_back(std::move(batch));
   }
-  if (options.crystalMHz <= 0 || options.sliceMicros == 0) {
-    return Error{"the crystal frequency and the time slice must be positive", {}};
-  }
+  batches.back() += "set hw vcd[0] stop\nstate\n";
 
   S51 s51(options.answerTimeLimit);
   if (Status started = s51.start(options, hex.parent_path()); !started) return started.error();
-  std::string setup = "file \"" + hex.string() + "\"\n";
-  if (options.powerOn) setup += "set memory sfr 0x87 0x10\n";
-  Result<std::string> loaded = s51.exchange(setup);
-  if (!loaded) return loaded.error();
-  // s51 reports the load when the simulation first runs.
-  bool loadSeen = loaded->find("words read") != std::string::npos;
+  auto fail = [&s51](Error error) {
+    s51.quit();
+    return error;
+  };
+  auto sendBatch = [&](std::size_t k) {
+    Status sent = s51.send(batches[k]);
+    // Queued behind the last batch, the quit is read at once instead of at s51's next look.
+    if (sent && k + 1 == batches.size()) s51.sendQuit();
+    return sent;
+  };
+  for (std::size_t k = 0; k < std::min<std::size_t>(2, batches.size()); ++k) {
+    if (Status sent = sendBatch(k); !sent) return fail(sent.error());
+  }
 
   const double ticksPerMicro = options.crystalMHz;  // oscillator periods per microsecond
   auto micros = [&](std::uint64_t ticks) {
     return static_cast<std::uint64_t>(std::llround(static_cast<double>(ticks) / ticksPerMicro));
   };
-  const std::uint64_t endTicks = static_cast<std::uint64_t>(
-      std::llround(static_cast<double>(options.untilMicros) * ticksPerMicro));
-  const std::uint64_t sliceTicks = std::max<std::uint64_t>(
-      1, static_cast<std::uint64_t>(
-             std::llround(static_cast<double>(options.sliceMicros) * ticksPerMicro)));
-
-  // Outside levels of ports 0..3: a pin with its input point on is pulled low.
-  std::array<int, kSimulatedPorts> levels{0xFF, 0xFF, 0xFF, 0xFF};
-  std::map<std::string, bool> outputOn;
-  for (const auto& entry : pins.outputs) outputOn[entry.first] = false;
-  const PortSample portSampling = portSample(pins);
-  const std::string& sample = portSampling.commands;
-  std::array<std::size_t, 5> byteOfPort{};
-  for (std::size_t k = 0; k < portSampling.ports.size(); ++k) {
-    byteOfPort[static_cast<std::size_t>(portSampling.ports[k])] = k;
-  }
-  SimulationResult result;
   std::uint64_t now = 0;
-  std::size_t nextEvent = 0;
-  // Oscillator periods per instruction, refined from what the simulator reports. Planning with
-  // a little more than measured makes a batch end just before an input change rather than after.
-  double ticksPerInstruction = 24.0;
-  auto eventTicks = [&](std::size_t k) {
-    return static_cast<std::uint64_t>(
-        std::llround(static_cast<double>(stimulus.events[k].timeMicros) * ticksPerMicro));
-  };
-  while (now < endTicks) {
-    // Inputs due by now switch first.
-    std::string commands;
-    std::array<int, kSimulatedPorts> newLevels = levels;
-    while (nextEvent < stimulus.events.size() && eventTicks(nextEvent) <= now) {
-      const StimulusEvent& event = stimulus.events[nextEvent++];
-      const PortPin pin = pins.inputs.at(event.point);
-      if (event.on)
-        newLevels[pin.port] &= ~(1 << pin.bit);
-      else
-        newLevels[pin.port] |= 1 << pin.bit;
-      result.inputs.push_back({event.point, event.on, micros(now)});
+  std::size_t stopIndex = 0;
+  std::vector<long> lastValues(options.watches.size(), -1);
+  int port4Level = 0xFF;
+  std::vector<PointChange> port4Changes;
+  std::string lastAnswer;
+  for (std::size_t k = 0; k < batches.size(); ++k) {
+    const std::size_t last = std::min(stops.size(), (k + 1) * kStopsPerBatch) - 1;
+    const std::uint64_t batchMicros = stops[last] - (k == 0 ? 0 : stops[k * kStopsPerBatch - 1]);
+    Result<std::string> answer = s51.read(std::chrono::milliseconds(batchMicros / 1000));
+    if (!answer) return fail(answer.error());
+    if (k + 2 < batches.size()) {
+      if (Status sent = sendBatch(k + 2); !sent) return fail(sent.error());
     }
-    for (int port = 0; port < kSimulatedPorts; ++port) {
-      if (newLevels[port] != levels[port]) {
-        char line[48];
-        std::snprintf(line, sizeof line, "set hw port[%d] 0x%02x\n", port, newLevels[port]);
-        commands += line;
-      }
-    }
-    levels = newLevels;
 
-    // Each answer of s51 costs a round trip, so the slices up to the next input change (or the
-    // end) go in one batch; their lengths in instructions come from the last measured speed.
-    std::uint64_t limit = endTicks;
-    if (nextEvent < stimulus.events.size()) limit = std::min(limit, eventTicks(nextEvent));
-    std::uint64_t planned = now;
-    int batch = 0;
-    while (planned < limit && batch < kSlicesPerBatch) {
-      std::uint64_t target = std::min(limit, planned + sliceTicks);
-      auto instructions = static_cast<std::uint64_t>(
-          std::max(1.0, std::floor(static_cast<double>(target - planned) / ticksPerInstruction)));
-      commands += "step " + std::to_string(instructions) + "\n" + sample;
-      planned = target;
-      ++batch;
+    if (k == 0 && answer->find("words read") == std::string::npos) {
+      return fail(Error{"the simulator could not load the hex file", hex.string()});
     }
-    if (batch == 0) {  // the next change is due at once: one instruction brings it closer
-      commands += "step 1\n" + sample;
-      batch = 1;
+    const std::vector<StopAnswer> answered = readStops(*answer);
+    const std::size_t expected = std::min(stops.size(), (k + 1) * kStopsPerBatch) - stopIndex;
+    if (answered.size() != expected) {
+      return fail(Error{"the simulator's answer cannot be read", {}});
     }
-    Result<std::string> answer = s51.exchange(commands);
-    if (!answer) return answer.error();
-    if (!loadSeen && answer->find("words read") == std::string::npos) {
-      s51.quit();
-      return Error{"the simulator could not load the hex file", hex.string()};
-    }
-    loadSeen = true;
-    std::vector<SliceAnswer> slices = readSlices(*answer);
-    if (slices.size() != static_cast<std::size_t>(batch)) {
-      s51.quit();
-      return Error{"the simulator's answer cannot be read", {}};
-    }
-    std::uint64_t batchTicks = 0;
-    for (const SliceAnswer& slice : slices) {
-      if (slice.ticks == 0) {
-        s51.quit();
-        return Error{"the simulated chip has stopped", {}};
+    for (const StopAnswer& stop : answered) {
+      const std::uint64_t stopTime = stops[stopIndex++];
+      now += stop.ticks;
+      // A stop short of its event is the chip stopping on its own (an invalid instruction).
+      const double due = static_cast<double>(stopTime) * ticksPerMicro;
+      if (stop.reason != "Breakpoint" || static_cast<double>(now) + 1 < due) {
+        return fail(Error{"the simulated chip has stopped", stop.reason});
       }
-      if (slice.portsSeen != portSampling.expressions) {
-        s51.quit();
-        return Error{"the simulator's answer about the ports cannot be read", {}};
+      const std::uint64_t at = micros(now);
+      if (!sampleSet.contains(stopTime)) continue;
+      if (stop.values.size() != valuesPerSample) {
+        return fail(Error{"the simulator's answer about the chip's values cannot be read", {}});
       }
-      now += slice.ticks;
-      batchTicks += slice.ticks;
-      for (const auto& [point, pin] : pins.outputs) {
-        // Outputs are active low: a pin at 0 is an output that is on.
-        const int level = slice.bytes[byteOfPort[static_cast<std::size_t>(pin.port)]];
-        bool on = (level & (1 << pin.bit)) == 0;
-        if (on != outputOn[point]) {
-          outputOn[point] = on;
-          result.outputs.push_back({point, on, micros(now)});
+      std::size_t value = 0;
+      if (port4Outputs) {
+        const int sampled = static_cast<int>(stop.values[value++] & 0xFF);
+        for (const auto& [point, pin] : pins.outputs) {
+          if (pin.port < kSimulatedPorts) continue;
+          const bool was = (port4Level & (1 << pin.bit)) == 0;
+          const bool on = (sampled & (1 << pin.bit)) == 0;
+          if (on != was) port4Changes.push_back({point, on, at});
+        }
+        port4Level = sampled;
+      }
+      for (std::size_t w = 0; w < options.watches.size(); ++w) {
+        const unsigned long tagged = stop.values[value++];
+        const std::size_t index = (tagged >> 16) & 0xFF;
+        if (index >= options.watches.size()) {
+          return fail(Error{"the simulator's answer about the chip's values cannot be read", {}});
+        }
+        const long read = static_cast<long>(tagged & 0xFFFF);
+        if (read != lastValues[index]) {
+          result.watched.push_back({options.watches[index].name, read, at});
+          lastValues[index] = read;
+        }
+      }
+      if (stopTime == options.untilMicros) {
+        for (std::size_t w = 0; w < options.watches.size(); ++w) {
+          result.finalValues.push_back({options.watches[w].name, lastValues[w], at});
         }
       }
     }
-    if (batchTicks > static_cast<std::uint64_t>(batch) * 12) {
-      // Average oscillator periods per instruction over the batch (12 is the least).
-      std::uint64_t instructionsRun = 0;
-      for (std::size_t at = commands.find("step "); at != std::string::npos;
-           at = commands.find("step ", at + 5)) {
-        instructionsRun += std::strtoull(commands.c_str() + at + 5, nullptr, 10);
-      }
-      ticksPerInstruction = 1.1 * std::max(12.0, static_cast<double>(batchTicks) /
-                                                     static_cast<double>(instructionsRun));
-    }
     if (progress) progress(micros(now));
+    lastAnswer = std::move(*answer);
   }
-
-  Result<std::string> state = s51.exchange("state\n");
-  if (state) {
-    std::size_t at = state->find("Max value of stack pointer=");
-    unsigned value = 0;
-    if (at != std::string::npos &&
-        std::sscanf(state->c_str() + at, "Max value of stack pointer= %x", &value) == 1) {
-      result.maxStackPointer = static_cast<int>(value);
-    }
+  std::size_t at = lastAnswer.find("Max value of stack pointer=");
+  unsigned value = 0;
+  if (at != std::string::npos &&
+      std::sscanf(lastAnswer.c_str() + at, "Max value of stack pointer= %x", &value) == 1) {
+    result.maxStackPointer = static_cast<int>(value);
   }
   s51.quit();
   result.clockTicks = now;
   result.simulatedMicros = micros(now);
+
+  // The outputs on ports 0..3 as s51 recorded them; outputs are active low.
+  if (!outputPortSet.empty()) {
+    Result<std::vector<PortChange>> changes = readOutputWaveform(outputFile);
+    if (!changes) return changes.error();
+    std::array<int, 4> portLevel{0xFF, 0xFF, 0xFF, 0xFF};
+    for (const PortChange& change : *changes) {
+      if (change.timeMicros > result.simulatedMicros) break;
+      for (const auto& [point, pin] : pins.outputs) {
+        if (pin.port != change.port) continue;
+        const bool was = (portLevel[change.port] & (1 << pin.bit)) == 0;
+        const bool on = (change.level & (1 << pin.bit)) == 0;
+        if (on != was) result.outputs.push_back({point, on, change.timeMicros});
+      }
+      portLevel[change.port] = change.level;
+    }
+  }
+  result.outputs.insert(result.outputs.end(), port4Changes.begin(), port4Changes.end());
+  std::stable_sort(
+      result.outputs.begin(), result.outputs.end(),
+      [](const PointChange& a, const PointChange& b) { return a.timeMicros < b.timeMicros; });
   return result;
 }
 

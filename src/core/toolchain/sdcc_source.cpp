@@ -74,6 +74,17 @@ bool readInterruptClause(std::string_view text, std::size_t at, std::string& rep
 
 }  // namespace
 
+bool usesIdentifier(std::string_view text, std::string_view name) {
+  for (std::size_t at = text.find(name); at != std::string_view::npos;
+       at = text.find(name, at + 1)) {
+    const bool startsWord = at == 0 || !isIdentifierChar(text[at - 1]);
+    const std::size_t end = at + name.size();
+    const bool endsWord = end == text.size() || !isIdentifierChar(text[end]);
+    if (startsWord && endsWord) return true;
+  }
+  return false;
+}
+
 std::string adaptKeilSource(std::string_view text) {
   std::string out;
   out.reserve(text.size() + text.size() / 8);
@@ -175,8 +186,12 @@ Result<std::string> splitScanStatements(std::string_view fileText, const ScanSta
   for (std::size_t k = 0; k < cuts.size(); ++k) {
     std::size_t end = k + 1 < cuts.size() ? cuts[k + 1] : scan.text.size();
     std::string name = kScanFunctionPrefix + std::to_string(k + 1);
-    functions += "void " + name + "(void)\r\n{unsigned int i;";
-    functions.append(scan.text.substr(cuts[k], end - cuts[k]));
+    const std::string_view piece = scan.text.substr(cuts[k], end - cuts[k]);
+    // Only the statements that loop (ZRST over M or C) use main's loop variable; a declaration
+    // nothing uses would earn a compiler warning in every other function.
+    functions += "void " + name + "(void)\r\n{";
+    if (usesIdentifier(piece, "i")) functions += "unsigned int i;";
+    functions.append(piece);
     functions += "\r\n}\r\n";
     calls += "\r\n" + name + "();";
   }

@@ -19,6 +19,9 @@ namespace ladder51 {
 // alone, and so is every other character of the text.
 std::string adaptKeilSource(std::string_view keilText);
 
+// True when `name` occurs in `text` as a whole identifier ("i" in "for(i=0;" but not in "if").
+bool usesIdentifier(std::string_view text, std::string_view name);
+
 // Statements per scan function when splitting.
 inline constexpr int kStatementsPerScanFunction = 5;
 
@@ -35,7 +38,8 @@ struct ScanStatements {
 // The translation unit with the scan statements moved into functions of about
 // `perFunction` statements each, defined just before main() and called in order where the
 // statements stood. A cut is made only at a statement start outside every MC block. Fails when
-// the file does not hold the statements at `offset` or has no main().
+// the file does not hold the statements at `offset` or has no main(). A function declares the
+// loop variable `i` of main only when its statements use it.
 Result<std::string> splitScanStatements(std::string_view fileText, const ScanStatements& scan,
                                         int perFunction = kStatementsPerScanFunction);
 

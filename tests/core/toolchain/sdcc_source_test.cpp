@@ -98,11 +98,43 @@ TEST(ScanSplit, MovesStatementsIntoFunctionsCalledInOrder) {
   ASSERT_TRUE(unit.ok()) << unit.error().describe();
   const std::string expected =
       "int g;\r\n\r\n"
-      "void scanpart1(void)\r\n{unsigned int i;\r\ns0();\r\ns1();\r\ns2();\r\n}\r\n"
-      "void scanpart2(void)\r\n{unsigned int i;\r\ns3();\r\ns4();\r\n}\r\n"
+      "void scanpart1(void)\r\n{\r\ns0();\r\ns1();\r\ns2();\r\n}\r\n"
+      "void scanpart2(void)\r\n{\r\ns3();\r\ns4();\r\n}\r\n"
       "main()\r\n{unsigned int i;\r\n while(1){\r\nscanpart1();\r\nscanpart2();" +
       tail;
   EXPECT_EQ(*unit, expected);
+}
+
+TEST(ScanSplit, DeclaresTheLoopVariableOnlyWhereAStatementUsesIt) {
+  const std::string head = "int g;\r\n\r\nmain()\r\n{unsigned int i;\r\n while(1){";
+  const std::string statements =
+      "\r\nif(m[0]&0x01){y[0]|=0x01;}"
+      "\r\nif(1){for(i=3;i<=5;i++)m[i/8]&=0xff-(0x01<<(i%8));}"
+      "\r\nif(1){d[0]=d[1];}";
+  std::vector<StatementMark> marks;
+  for (std::size_t at = statements.find("\r\nif"); at != std::string::npos;
+       at = statements.find("\r\nif", at + 1)) {
+    marks.push_back({at, 0});
+  }
+  ASSERT_EQ(marks.size(), 3u);
+  const std::string file = head + statements + "\r\n}}";
+  Result<std::string> unit = splitScanStatements(file, {head.size(), statements, &marks}, 1);
+  ASSERT_TRUE(unit.ok()) << unit.error().describe();
+  EXPECT_NE(unit->find("void scanpart1(void)\r\n{\r\nif(m[0]"), std::string::npos) << *unit;
+  EXPECT_NE(unit->find("void scanpart2(void)\r\n{unsigned int i;\r\nif(1){for(i=3"),
+            std::string::npos)
+      << *unit;
+  EXPECT_NE(unit->find("void scanpart3(void)\r\n{\r\nif(1){d[0]"), std::string::npos) << *unit;
+}
+
+TEST(ScanSplit, FindsWholeIdentifiersOnly) {
+  struct Case {
+    const char* text;
+    bool uses;
+  };
+  const Case cases[] = {{"for(i=0;i<3;i++)", true}, {"if(x)y=1;", false}, {"i", true},
+                        {"inx(3)", false},          {"d[i]", true},       {"xi=i_2;", false}};
+  for (const Case& c : cases) EXPECT_EQ(usesIdentifier(c.text, "i"), c.uses) << c.text;
 }
 
 TEST(ScanSplit, LeavesTheFileAloneWithoutStatementsOrMarks) {

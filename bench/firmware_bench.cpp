@@ -1,0 +1,172 @@
+// Wall time from a .pmw program to fx1n.hex (translation, fx1n.c, SDCC build) for a small
+// program and for the largest one the translator walks, and simulated seconds per second of
+// wall time for a generated firmware, with and without values read from its RAM.
+#include <benchmark/benchmark.h>
+
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <sstream>
+#include <string>
+
+#include "core/firmware_build.h"
+#include "core/sim/ram_symbols.h"
+#include "core/sim/simulator.h"
+#include "core/translator/instruction_list.h"
+
+namespace {
+
+using namespace ladder51;
+
+// A work folder whose settings put X0..X7 on port 3 and Y0..Y7 on port 1.
+std::filesystem::path boardFolder(const std::string& name) {
+  const std::filesystem::path work = std::filesystem::temp_directory_path() / name;
+  std::filesystem::remove_all(work);
+  std::filesystem::create_directories(work);
+  Workspace workspace(work);
+  (void)workspace.startUp();
+  Settings settings;
+  for (int k = 0; k < 8; ++k) {
+    settings.pins[static_cast<std::size_t>(24 + k)] = "X" + std::to_string(k);
+    settings.pins[static_cast<std::size_t>(8 + k)] = "Y" + std::to_string(k);
+  }
+  (void)workspace.save(settings);
+  return work;
+}
+
+constexpr char kSmallProgram[] =
+    "LD X0\nOR Y0\nANI X1\nOUT Y0\nLD Y0\nOUT T0 K10\nLD T0\nOUT Y1\n"
+    "LD X2\nOUT C0 K3\nLD C0\nOUT Y2\nLD X3\nRST C0\nLD X4\nMOV K7 D3\nEND\n";
+
+// Rungs of random instructions up to the last step the translator visits (2327 words from
+// byte 348 to 5000), the same on every run.
+std::string largestProgram() {
+  std::mt19937 random(51);
+  auto pick = [&random](int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); };
+  auto contact = [&pick]() {
+    switch (pick(3)) {
+      case 0:
+        return "X" + std::to_string(pick(8));
+      case 1:
+        return "M" + std::to_string(pick(80));
+      default:
+        return "Y" + std::to_string(pick(8));
+    }
+  };
+  std::string il;
+  std::size_t words = 0;
+  const std::size_t limit = (kLastStep - kHeaderBytes) / 2 - 8;  // room for the last rung
+  while (words < limit) {
+    std::string rung = (pick(2) ? "LD " : "LDI ") + contact() + "\n";
+    for (int k = pick(4); k > 0; --k) {
+      static const char* kJoin[] = {"AND ", "ANI ", "OR ", "ORI "};
+      rung += kJoin[pick(4)] + contact() + "\n";
+    }
+    switch (pick(6)) {
+      case 0:
+        rung += "OUT Y" + std::to_string(pick(8)) + "\n";
+        break;
+      case 1:
+        rung += "OUT T" + std::to_string(pick(16)) + " K" + std::to_string(1 + pick(100)) + "\n";
+        break;
+      case 2:
+        rung += "OUT C" + std::to_string(pick(11)) + " K" + std::to_string(1 + pick(20)) + "\n";
+        break;
+      case 3:
+        rung += "ADD D" + std::to_string(pick(16)) + " K" + std::to_string(pick(9)) + " D" +
+                std::to_string(pick(16)) + "\n";
+        break;
+      default:
+        rung += std::string(pick(2) ? "SET" : "OUT") + " M" + std::to_string(pick(80)) + "\n";
+        break;
+    }
+    Result<std::vector<std::uint16_t>> steps = assembleSteps(il + rung);
+    if (!steps || steps->size() > limit) break;
+    words = steps->size();
+    il += rung;
+  }
+  return il + "END\n";
+}
+
+void pmwToHex(benchmark::State& state, const std::string& il, const std::string& folder) {
+  const std::filesystem::path work = boardFolder(folder);
+  Result<std::vector<std::uint8_t>> program = assembleInstructionList(il);
+  if (!program) {
+    state.SkipWithError(program.error().describe().c_str());
+    return;
+  }
+  const Result<ProgramImage> image = ProgramImage::fromBytes(*program);
+  FirmwareBuildOptions options;
+  options.toolchain = ToolchainChoice::Sdcc;
+  options.flashBytes = 64 * 1024;  // the random program is larger than an 8 KB part
+  long codeBytes = 0;
+  for (auto _ : state) {
+    Workspace workspace(work);
+    (void)workspace.startUp();
+    Result<FirmwareBuild> built = translateAndBuild(workspace, *image, options, {});
+    if (!built) {
+      state.SkipWithError(built.error().describe().c_str());
+      return;
+    }
+    codeBytes = built->report.memory ? built->report.memory->codeBytes : 0;
+  }
+  state.counters["steps"] = static_cast<double>((program->size() - kHeaderBytes) / 2);
+  state.counters["code_bytes"] = static_cast<double>(codeBytes);
+}
+
+void BM_PmwToHexSmallProgram(benchmark::State& state) {
+  pmwToHex(state, kSmallProgram, "ladder51-bench-small");
+}
+BENCHMARK(BM_PmwToHexSmallProgram)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
+
+void BM_PmwToHexLargestProgram(benchmark::State& state) {
+  pmwToHex(state, largestProgram(), "ladder51-bench-largest");
+}
+BENCHMARK(BM_PmwToHexLargestProgram)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
+
+// Arg: 0 runs without reading RAM; otherwise the microseconds between reads of four values.
+void BM_SimulateGeneratedFirmware(benchmark::State& state) {
+  const std::filesystem::path work = boardFolder("ladder51-bench-sim");
+  Result<std::vector<std::uint8_t>> program = assembleInstructionList(kSmallProgram);
+  Workspace workspace(work);
+  (void)workspace.startUp();
+  FirmwareBuildOptions options;
+  options.toolchain = ToolchainChoice::Sdcc;
+  Result<FirmwareBuild> built =
+      translateAndBuild(workspace, *ProgramImage::fromBytes(*program), options, {});
+  if (!built) {
+    state.SkipWithError(built.error().describe().c_str());
+    return;
+  }
+  SimulationOptions sim;
+  sim.untilMicros = 2'000'000;
+  if (state.range(0) > 0) {
+    sim.sliceMicros = static_cast<std::uint64_t>(state.range(0));
+    std::ifstream map(sdccMapFile(work));
+    std::stringstream text;
+    text << map.rdbuf();
+    sim.watches = *watchesFor("T0,C0,D3", parseSdccMap(text.str()));
+  }
+  const Stimulus stimulus =
+      *parseStimulus("200ms X0 on\n300ms X0 off\n500ms X2 on\n550ms X2 off\n1500ms X1 on\n");
+  double simulated = 0;
+  for (auto _ : state) {
+    Result<SimulationResult> result =
+        simulate(built->report.hexFile, simPinsOf(workspace.settings()), stimulus, sim);
+    if (!result) {
+      state.SkipWithError(result.error().describe().c_str());
+      return;
+    }
+    simulated += static_cast<double>(result->simulatedMicros) / 1e6;
+  }
+  state.counters["sim_s_per_s"] = benchmark::Counter(simulated, benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_SimulateGeneratedFirmware)
+    ->Arg(0)
+    ->Arg(10000)
+    ->Arg(1000)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(2)
+    ->UseRealTime();
+
+}  // namespace

@@ -1,0 +1,175 @@
+#include "core/sim/ram_symbols.h"
+
+#include <algorithm>
+#include <cctype>
+#include <charconv>
+#include <sstream>
+
+#include "core/config/pin_map.h"
+
+namespace ladder51 {
+namespace {
+
+// The areas of internal RAM that hold the firmware's variables.
+bool isRamArea(const std::string& area) {
+  return area == "DSEG" || area == "ISEG" || area == "OSEG";
+}
+
+bool isHex(const std::string& word) {
+  return !word.empty() &&
+         std::all_of(word.begin(), word.end(), [](unsigned char c) { return std::isxdigit(c); });
+}
+
+// "M12" -> ('M', 12); nothing unless a letter is followed by decimal digits only.
+bool splitDevice(std::string_view name, char& letter, int& number) {
+  if (name.size() < 2 || name.size() > 5) return false;
+  letter = static_cast<char>(std::toupper(static_cast<unsigned char>(name[0])));
+  const char* first = name.data() + 1;
+  const char* last = name.data() + name.size();
+  auto [end, error] = std::from_chars(first, last, number);
+  return error == std::errc() && end == last;
+}
+
+std::string timeText(std::uint64_t micros) {
+  return std::to_string((micros + 500) / 1000) + " ms";
+}
+
+std::string valueText(const RamWatch& watch, long value) {
+  if (watch.bit >= 0) return watch.name + (value != 0 ? " on" : " off");
+  return watch.name + " = " + std::to_string(value);
+}
+
+}  // namespace
+
+RamSymbols parseSdccMap(std::string_view mapText) {
+  RamSymbols symbols;
+  std::istringstream lines{std::string(mapText)};
+  std::string line;
+  std::string area;
+  bool headerRule = false;
+  while (std::getline(lines, line)) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    std::istringstream words(line);
+    std::vector<std::string> word;
+    for (std::string w; words >> w;) word.push_back(w);
+    if (word.empty()) continue;
+    if (word[0].starts_with("----")) {
+      // The line after the area table's rule names the area.
+      headerRule = word.size() >= 2 && word[0].size() >= 20;
+      continue;
+    }
+    if (headerRule) {
+      area = word[0];
+      headerRule = false;
+      continue;
+    }
+    if (word[0] == "Area") area.clear();
+    if (!isRamArea(area) || word.size() < 2 || !isHex(word[0]) || !word[1].starts_with("_")) {
+      continue;
+    }
+    const long address = std::strtol(word[0].c_str(), nullptr, 16);
+    if (address >= 0 && address < 256) symbols[word[1].substr(1)] = static_cast<int>(address);
+  }
+  return symbols;
+}
+
+std::filesystem::path sdccMapFile(const std::filesystem::path& workDirectory) {
+  return workDirectory / "sdcc" / "fx1n.map";
+}
+
+Result<std::vector<RamWatch>> watchesFor(std::string_view devices, const RamSymbols& symbols) {
+  std::vector<RamWatch> watches;
+  std::string list(devices);
+  std::replace(list.begin(), list.end(), ',', ' ');
+  std::istringstream names(list);
+  for (std::string name; names >> name;) {
+    char letter = 0;
+    int n = -1;
+    if (!splitDevice(name, letter, n)) return Error{"not a device that can be shown", name};
+    const std::string device = std::string(1, letter) + std::to_string(n);
+    struct Cell {
+      const char* symbol;
+      int offset;
+      int bytes;
+      int bit;
+      std::string name;
+    };
+    std::vector<Cell> cells;
+    if (letter == 'M' && n >= 8000) {
+      const std::map<int, int> specialBits = {{8000, 0}, {8002, 1}, {8011, 4},
+                                              {8012, 5}, {8013, 6}, {8014, 7}};
+      auto bit = specialBits.find(n);
+      if (bit == specialBits.end()) return Error{"the firmware does not keep this relay", name};
+      cells.push_back({"m8000", 0, 1, bit->second, device});
+    } else if (letter == 'M' && n <= 79) {
+      cells.push_back({"m", n / 8, 1, n % 8, device});
+    } else if (letter == 'T' && n <= 25) {
+      cells.push_back({"t", n / 8, 1, n % 8, device});
+      if (n <= 15) cells.push_back({"tc", 2 * n, 2, -1, device + " value"});
+    } else if (letter == 'C' && n <= 10) {
+      cells.push_back({"c", n / 8, 1, n % 8, device});
+      cells.push_back({"ct", 2 * n, 2, -1, device + " value"});
+    } else if (letter == 'D' && n <= 15) {
+      cells.push_back({"d", 2 * n, 2, -1, device});
+    } else if (letter == 'D') {
+      return Error{"D16 and up are kept in the EEPROM, not in RAM", name};
+    } else {
+      return Error{"not a device that can be shown", name};
+    }
+    for (const Cell& cell : cells) {
+      auto symbol = symbols.find(cell.symbol);
+      if (symbol == symbols.end()) {
+        return Error{std::string("the symbol map has no variable ") + cell.symbol, name};
+      }
+      watches.push_back({cell.name, symbol->second + cell.offset, cell.bytes, cell.bit});
+    }
+  }
+  return watches;
+}
+
+SimPinMap simPinsOf(const Settings& settings) {
+  SimPinMap map;
+  for (int k = 0; k < kPinCount; ++k) {
+    const std::string& point = settings.pins[static_cast<std::size_t>(k)];
+    const std::optional<Point> parsed = parsePointName(point);
+    if (!parsed) continue;
+    const Pin& pin = pins()[static_cast<std::size_t>(k)];
+    auto& side = parsed->kind == PointKind::Input ? map.inputs : map.outputs;
+    side[point] = PortPin{pin.port, pin.bit};
+  }
+  return map;
+}
+
+std::string formatTimelineWithValues(const SimulationResult& result,
+                                     const std::vector<RamWatch>& watches) {
+  std::map<std::string, const RamWatch*> byName;
+  for (const RamWatch& watch : watches) byName[watch.name] = &watch;
+  struct Line {
+    std::uint64_t time;
+    std::string text;
+  };
+  std::vector<Line> lines;
+  for (const PointChange& change : result.outputs) {
+    lines.push_back({change.timeMicros, change.point + (change.on ? " on" : " off")});
+  }
+  for (const ValueChange& change : result.watched) {
+    auto watch = byName.find(change.name);
+    if (watch == byName.end()) continue;
+    lines.push_back({change.timeMicros, valueText(*watch->second, change.value)});
+  }
+  std::stable_sort(lines.begin(), lines.end(),
+                   [](const Line& a, const Line& b) { return a.time < b.time; });
+  std::string text;
+  for (const Line& line : lines) text += line.text + " at " + timeText(line.time) + "\n";
+  std::string end;
+  for (const ValueChange& value : result.finalValues) {
+    auto watch = byName.find(value.name);
+    if (watch == byName.end()) continue;
+    end += (end.empty() ? "at " + timeText(value.timeMicros) + ": " : std::string(", ")) +
+           valueText(*watch->second, value.value);
+  }
+  if (!end.empty()) text += end + "\n";
+  return text;
+}
+
+}  // namespace ladder51
