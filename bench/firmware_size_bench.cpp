@@ -1,16 +1,14 @@
-// The firmware of each example program and of the largest program the translator reads, taken
-// from its instruction list through .pmw, fx1n.c and the SDCC build: the time of .pmw to
-// fx1n.hex, and the internal RAM used, the bytes left for the stack and the code size from
-// SDCC's memory report.
+// The firmware of each example program, taken from its instruction list through .pmw, fx1n.c
+// and the SDCC build by the core's own sequence: the time of .pmw to fx1n.hex, and the internal
+// RAM used, the bytes left for the stack and the code size from SDCC's memory report.
 #include <benchmark/benchmark.h>
 
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 
-#include "core/toolchain/sdcc_pipeline.h"
+#include "core/firmware_build.h"
 #include "core/translator/instruction_list.h"
-#include "core/workspace.h"
 
 namespace {
 
@@ -28,24 +26,9 @@ ladder51::Settings exampleBoard() {
   return settings;
 }
 
-std::string exampleText(const std::string& example) {
-  std::ifstream in(kExamples / (example + ".il"), std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-// The largest program the translator reads: rungs of LD X0, AND M1, OR Y2, OUT Y3, OUT M4 up to
-// END in the step at byte 5000.
-std::string largestProgramText() {
-  static const char* const kRung[] = {"LD X0", "AND M1", "OR Y2", "OUT Y3", "OUT M4"};
-  std::string text;
-  for (int k = 0; k < (ladder51::kLastStep - ladder51::kFirstStep) / 2; ++k) {
-    text += std::string(kRung[k % 5]) + "\n";
-  }
-  return text + "END\n";
-}
-
 void BM_ExampleFirmware(benchmark::State& state, const std::string& example) {
-  const std::string text = example == "largest" ? largestProgramText() : exampleText(example);
+  std::ifstream in(kExamples / (example + ".il"), std::ios::binary);
+  const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   auto program = ladder51::assembleInstructionList(text);
   if (!program) return state.SkipWithError(program.error().describe().c_str());
   const std::filesystem::path work =
@@ -57,27 +40,18 @@ void BM_ExampleFirmware(benchmark::State& state, const std::string& example) {
              static_cast<std::streamsize>(program->size()));
 
   ladder51::Workspace workspace(work);
+  (void)workspace.startUp();
   if (auto saved = workspace.save(exampleBoard()); !saved) {
     return state.SkipWithError(saved.error().describe().c_str());
   }
-  // The largest program needs far more than the 8 KB of an AT89S52: it is built for a 64 KB part.
-  ladder51::SdccOptions options;
-  if (example == "largest") options.flashBytes = 64 * 1024;
-  const ladder51::SdccToolchain toolchain(options);
+  ladder51::FirmwareBuildOptions options;
+  options.toolchain = ladder51::ToolchainChoice::Sdcc;
   ladder51::MemoryUsage memory;
   for (auto _ : state) {
-    auto file = workspace.translateAndAssemble(pmw);
-    if (!file) return state.SkipWithError(file.error().describe().c_str());
-    ladder51::BuildJob job;
-    job.workDirectory = work;
-    job.sourceFile = file->path;
-    job.statementsOffset = file->bytesStatementsOffset;
-    job.statements = workspace.translation().statements;
-    job.marks = workspace.translation().marks;
-    auto report = toolchain.build(job, {});
-    if (!report) return state.SkipWithError(report.error().describe().c_str());
-    if (!report->memory) return state.SkipWithError("SDCC gave no memory report");
-    memory = *report->memory;
+    auto built = ladder51::translateAndBuild(workspace, pmw, options, {});
+    if (!built) return state.SkipWithError(built.error().describe().c_str());
+    if (!built->report.memory) return state.SkipWithError("SDCC gave no memory report");
+    memory = *built->report.memory;
   }
   state.SetLabel("RAM " + std::to_string(memory.internalRamUsed) + " B, stack " +
                  std::to_string(memory.stackBytes) + " B, code " +
@@ -100,10 +74,6 @@ BENCHMARK_CAPTURE(BM_ExampleFirmware, pulses, std::string("pulses"))
     ->Iterations(1)
     ->UseRealTime();
 BENCHMARK_CAPTURE(BM_ExampleFirmware, data_registers, std::string("data_registers"))
-    ->Unit(benchmark::kMillisecond)
-    ->Iterations(1)
-    ->UseRealTime();
-BENCHMARK_CAPTURE(BM_ExampleFirmware, largest_program, std::string("largest"))
     ->Unit(benchmark::kMillisecond)
     ->Iterations(1)
     ->UseRealTime();
