@@ -1,15 +1,14 @@
-// The firmware of each example program, taken from its instruction list through .pmw,
-// fx1n.c and the SDCC build: the time of .pmw to fx1n.hex, and as counters the internal RAM
-// used, the bytes left for the stack and the code size, from SDCC's memory report.
+// The firmware of each example program, taken from its instruction list through .pmw, fx1n.c
+// and the SDCC build by the core's own sequence: the time of .pmw to fx1n.hex, and the internal
+// RAM used, the bytes left for the stack and the code size from SDCC's memory report.
 #include <benchmark/benchmark.h>
 
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 
-#include "core/toolchain/sdcc_pipeline.h"
+#include "core/firmware_build.h"
 #include "core/translator/instruction_list.h"
-#include "core/workspace.h"
 
 namespace {
 
@@ -41,24 +40,18 @@ void BM_ExampleFirmware(benchmark::State& state, const std::string& example) {
              static_cast<std::streamsize>(program->size()));
 
   ladder51::Workspace workspace(work);
+  (void)workspace.startUp();
   if (auto saved = workspace.save(exampleBoard()); !saved) {
     return state.SkipWithError(saved.error().describe().c_str());
   }
-  const ladder51::SdccToolchain toolchain;
+  ladder51::FirmwareBuildOptions options;
+  options.toolchain = ladder51::ToolchainChoice::Sdcc;
   ladder51::MemoryUsage memory;
   for (auto _ : state) {
-    auto file = workspace.translateAndAssemble(pmw);
-    if (!file) return state.SkipWithError(file.error().describe().c_str());
-    ladder51::BuildJob job;
-    job.workDirectory = work;
-    job.sourceFile = file->path;
-    job.statementsOffset = file->bytesStatementsOffset;
-    job.statements = workspace.translation().statements;
-    job.marks = workspace.translation().marks;
-    auto report = toolchain.build(job, {});
-    if (!report) return state.SkipWithError(report.error().describe().c_str());
-    if (!report->memory) return state.SkipWithError("SDCC gave no memory report");
-    memory = *report->memory;
+    auto built = ladder51::translateAndBuild(workspace, pmw, options, {});
+    if (!built) return state.SkipWithError(built.error().describe().c_str());
+    if (!built->report.memory) return state.SkipWithError("SDCC gave no memory report");
+    memory = *built->report.memory;
   }
   state.SetLabel("RAM " + std::to_string(memory.internalRamUsed) + " B, stack " +
                  std::to_string(memory.stackBytes) + " B, code " +
