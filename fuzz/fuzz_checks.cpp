@@ -116,7 +116,7 @@ std::vector<std::uint16_t> stepWords(std::span<const std::uint8_t> file) {
 
 SettingsFileRead fileRead(std::string_view name, const std::optional<std::string>& bytes) {
   const std::string text(name);
-  if (!bytes) return {text, text, Error{text + " is missing", text}};
+  if (!bytes) return {text, text, Error{ErrorKind::CannotOpen, text + " is missing", text}};
   return {text, text, *bytes};
 }
 

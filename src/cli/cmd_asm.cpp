@@ -25,11 +25,11 @@ constexpr std::size_t kLongestProgram = 16 << 20;
 
 // Why a program file could not be listed.
 std::string programReadFailure(const Error& error) {
-  if (error.message == fileTooLargeMessage(kLongestProgram)) {
+  if (error.kind == ErrorKind::FileTooLarge) {
     return "the program file is larger than " + std::to_string(kLongestProgram) +
            " bytes: not a program";
   }
-  if (error.message == "cannot open the file") return "cannot open the program file";
+  if (error.kind == ErrorKind::CannotOpen) return "cannot open the program file";
   return "cannot read the program file";
 }
 
@@ -45,14 +45,15 @@ Status writeWhole(const fs::path& path, const std::vector<std::uint8_t>& bytes) 
       folder / ("." + path.filename().string() + "." + std::to_string(::getpid()) + ".tmp");
   {
     std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-    if (!out) return Error{"cannot create the output file", temporary.string()};
+    if (!out)
+      return Error{ErrorKind::CannotWrite, "cannot create the output file", temporary.string()};
     out.write(reinterpret_cast<const char*>(bytes.data()),
               static_cast<std::streamsize>(bytes.size()));
     out.close();
     if (!out) {
       std::error_code ignored;
       fs::remove(temporary, ignored);
-      return Error{"cannot write the output file", temporary.string()};
+      return Error{ErrorKind::CannotWrite, "cannot write the output file", temporary.string()};
     }
   }
   std::error_code error;
@@ -60,7 +61,8 @@ Status writeWhole(const fs::path& path, const std::vector<std::uint8_t>& bytes) 
   if (error) {
     std::error_code ignored;
     fs::remove(temporary, ignored);
-    return Error{"cannot write the output file: " + error.message(), path.string()};
+    return Error{ErrorKind::CannotWrite, "cannot write the output file: " + error.message(),
+                 path.string()};
   }
   return success();
 }
@@ -87,7 +89,8 @@ void addAsmCommand(CLI::App& app, Context& context) {
     }
     Result<std::vector<std::uint8_t>> program = assembleInstructionList(*text);
     if (!program) {
-      printError({program.error().message, options->source + " " + program.error().where});
+      printError({program.error().kind, program.error().message,
+                  options->source + " " + program.error().where});
       return;
     }
     const fs::path output = options->output.empty()
@@ -95,7 +98,8 @@ void addAsmCommand(CLI::App& app, Context& context) {
                                 : fs::path(options->output);
     std::error_code ignored;
     if (fs::equivalent(output, options->source, ignored)) {
-      printError({"the output would overwrite the source", output.string()});
+      printError(
+          {ErrorKind::BadArgument, "the output would overwrite the source", output.string()});
       return;
     }
     if (Status written = writeWhole(output, *program); !written) {
@@ -113,7 +117,7 @@ void addDisasmCommand(CLI::App& app, Context& context) {
   cmd->callback([program, &context] {
     Result<std::string> read = readWholeFile(*program, kLongestProgram);
     if (!read) {
-      printError({programReadFailure(read.error()), *program});
+      printError({read.error().kind, programReadFailure(read.error()), *program});
       context.exitCode = 1;
       return;
     }

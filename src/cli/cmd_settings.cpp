@@ -65,7 +65,9 @@ Result<Settings> applyChanges(Settings settings, const Changes& changes) {
     const std::size_t equals = pin.find('=');
     const std::optional<int> index =
         equals == std::string::npos ? std::nullopt : findPin(pin.substr(0, equals));
-    if (!index) return Error{"--pin takes PIN=POINT with PIN one of P0.0 .. P4.3: " + pin, ""};
+    if (!index)
+      return Error{ErrorKind::BadArgument,
+                   "--pin takes PIN=POINT with PIN one of P0.0 .. P4.3: " + pin};
     settings.pins[static_cast<std::size_t>(*index)] = pin.substr(equals + 1);
   }
   auto assign = [](std::string& target, const std::optional<std::string>& value) {

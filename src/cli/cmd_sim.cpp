@@ -19,7 +19,7 @@ namespace {
 
 Result<std::string> readText(const std::string& path, const char* what) {
   std::ifstream in(path, std::ios::binary);
-  if (!in) return Error{std::string("cannot read the ") + what, path};
+  if (!in) return Error{ErrorKind::CannotRead, std::string("cannot read the ") + what, path};
   std::ostringstream text;
   text << in.rdbuf();
   return text.str();
@@ -125,11 +125,11 @@ void addSimCommand(CLI::App& app, Context& context) {
     sim.untilMicros = stimulus->lastTimeMicros() + 1'000'000;
     if (!options->until.empty()) {
       Result<std::uint64_t> until = parseTime(options->until);
-      if (!until) return fail({until.error().message, "--until"});
+      if (!until) return fail({ErrorKind::BadArgument, until.error().message, "--until"});
       sim.untilMicros = *until;
     }
     Result<std::uint64_t> slice = parseTime(options->slice);
-    if (!slice) return fail({slice.error().message, "--slice"});
+    if (!slice) return fail({ErrorKind::BadArgument, slice.error().message, "--slice"});
     sim.sliceMicros = *slice;
     if (!options->show.empty()) {
       const std::filesystem::path map = sdccMapFile(work);
@@ -146,7 +146,7 @@ void addSimCommand(CLI::App& app, Context& context) {
     if (!options->vcd.empty()) {
       std::ofstream out(options->vcd, std::ios::binary | std::ios::trunc);
       out << formatVcd(*result, pins);
-      if (!out) return fail({"cannot write the VCD file", options->vcd});
+      if (!out) return fail({ErrorKind::CannotWrite, "cannot write the VCD file", options->vcd});
     }
   });
 }

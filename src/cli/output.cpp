@@ -27,7 +27,7 @@ void printTranslationReport(const Translation& translation) {
     printWarning(warning.step.describe() + (instruction.empty() ? "" : " " + instruction) + ": " +
                  warning.message);
   }
-  if (!translation.completed()) printError({translation.message, translation.step.describe()});
+  if (!translation.completed()) printError(translation.error());
 }
 
 bool translateFile(const std::filesystem::path& program, const TranslateOptions& options,

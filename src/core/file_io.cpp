@@ -29,7 +29,8 @@ Result<std::filesystem::path> writeTemporary(const std::filesystem::path& target
   name.push_back('\0');
   const int fd = mkstemp(name.data());
   if (fd < 0) {
-    return Error{"cannot create a file in the folder: " + systemMessage(errno), folder.string()};
+    return Error{ErrorKind::CannotWrite,
+                 "cannot create a file in the folder: " + systemMessage(errno), folder.string()};
   }
   const std::filesystem::path temporary(name.data());
   std::size_t written = 0;
@@ -50,7 +51,8 @@ Result<std::filesystem::path> writeTemporary(const std::filesystem::path& target
   if (failure != 0) {
     std::error_code ignored;
     std::filesystem::remove(temporary, ignored);
-    return Error{"cannot write the file: " + systemMessage(failure), target.string()};
+    return Error{ErrorKind::CannotWrite, "cannot write the file: " + systemMessage(failure),
+                 target.string()};
   }
   return temporary;
 }
@@ -82,7 +84,8 @@ Status writeFilesAtomically(std::span<const FileContent> files) {
     if (error) {
       temporaries.erase(temporaries.begin(), temporaries.begin() + static_cast<long>(k));
       discard();
-      return Error{"cannot replace the file: " + error.message(), files[k].path.string()};
+      return Error{ErrorKind::CannotWrite, "cannot replace the file: " + error.message(),
+                   files[k].path.string()};
     }
   }
   return success();
@@ -94,7 +97,7 @@ std::string fileTooLargeMessage(std::size_t maxBytes) {
 
 Result<std::string> readWholeFile(const std::filesystem::path& path, std::size_t maxBytes) {
   std::ifstream in(path, std::ios::binary);
-  if (!in) return Error{"cannot open the file", path.string()};
+  if (!in) return Error{ErrorKind::CannotOpen, "cannot open the file", path.string()};
   std::string bytes;
   char buffer[64 * 1024];
   while (bytes.size() <= maxBytes) {
@@ -103,8 +106,9 @@ Result<std::string> readWholeFile(const std::filesystem::path& path, std::size_t
     bytes.append(buffer, static_cast<std::size_t>(in.gcount()));
     if (!in) break;
   }
-  if (in.bad()) return Error{"cannot read the file", path.string()};
-  if (bytes.size() > maxBytes) return Error{fileTooLargeMessage(maxBytes), path.string()};
+  if (in.bad()) return Error{ErrorKind::CannotRead, "cannot read the file", path.string()};
+  if (bytes.size() > maxBytes)
+    return Error{ErrorKind::FileTooLarge, fileTooLargeMessage(maxBytes), path.string()};
   return bytes;
 }
 

@@ -28,8 +28,9 @@ std::string undeclaredOutputsNotice(const std::vector<int>& outputs) {
 Workspace::Workspace(std::filesystem::path directory)
     : directory_(std::move(directory)),
       savedFilter_(settings_.filter),
-      ready_(
-          Error{"the settings of the work directory have not been loaded", directory_.string()}) {}
+      ready_(Error{ErrorKind::SettingsNotLoaded,
+                   "the settings of the work directory have not been loaded",
+                   directory_.string()}) {}
 
 Status Workspace::startUp() {
   LoadedSettings loaded = loadSettings(directory_);
@@ -83,7 +84,7 @@ Result<AssembledFile> Workspace::translateAndAssemble(const ProgramImage& image,
   if (!ready_) return ready_.error();
   translation_ = translate(image, {.eepromFitted = settings_.eepromFitted()});
   statements_ = translation_.statements;
-  if (!translation_.completed()) return Error{translation_.message, translation_.step.describe()};
+  if (!translation_.completed()) return translation_.error();
 
   // main and the whole file replace the previous ones only once the file is written.
   std::string mainRoutine = mainSection(settings_, countAssignments(settings_.pins));
@@ -101,7 +102,7 @@ Result<AssembledFile> Workspace::translateAndAssemble(const ProgramImage& image,
   Result<std::string> head = encodeText(text.substr(0, file.statementsOffset), options.encoding);
   Result<std::string> rest = encodeText(text.substr(file.statementsOffset), options.encoding);
   for (const Result<std::string>* part : {&head, &rest}) {
-    if (!*part) return Error{part->error().message, file.path.string()};
+    if (!*part) return Error{ErrorKind::BadEncoding, part->error().message, file.path.string()};
   }
   file.bytes = *head + *rest;
   file.bytesStatementsOffset = head->size();

@@ -50,7 +50,7 @@ bool Session::save(const Settings& settings) {
   const Status saved = workspace_.save(settings);
   if (!saved) {
     messages_.show(fromUtf8(saved.error().describe()));
-    if (saved.error().message == kFilterMessage) {
+    if (saved.error().kind == ErrorKind::BadFilter) {
       emit filterRestored(fromUtf8(workspace_.savedFilter()));
     }
     return false;
@@ -134,7 +134,7 @@ void Session::startBuild(const AssembledFile& file) {
           *result = builds->build(request, onStage);
         } catch (const std::exception& fault) {
           // A build must never take the window down with it.
-          *result = Error{fault.what(), request.sourceFile.string()};
+          *result = Error{ErrorKind::Internal, fault.what(), request.sourceFile.string()};
         }
       });
   connect(buildThread_, &QThread::finished, this, &Session::finishBuild, Qt::QueuedConnection);

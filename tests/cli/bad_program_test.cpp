@@ -5,7 +5,7 @@
 #include <random>
 
 #include "tests/core/translator/translator_support.h"
-#include "tests/support/cli_runner.h"
+#include "tests/support/fixtures.h"
 
 namespace ladder51::test {
 namespace {
@@ -40,15 +40,15 @@ TEST(BadProgramFile, IsRefusedWithAMessageAndNothingIsWritten) {
       {"random bytes", noise, "ladder51: error: "},
   };
   ScratchDir dir;
-  writeWholeFile(dir / "fx1n.c", "the previous fx1n.c");
+  writeFile(dir / "fx1n.c", "the previous fx1n.c");
   for (const Case& c : cases) {
     const std::string program = (dir / "bad.pmw").string();
-    writeWholeFile(program, c.bytes);
+    writeFile(program, c.bytes);
     const CliRun translated = runCli({"translate", program, "-C", dir.path().string()});
     EXPECT_EQ(translated.exitCode, 1) << c.name;
     EXPECT_NE(translated.err.find(c.error), std::string::npos) << c.name << ": " << translated.err;
     EXPECT_EQ(translated.out, "") << c.name;
-    EXPECT_EQ(readWholeFile(dir / "fx1n.c"), "the previous fx1n.c") << c.name;
+    EXPECT_EQ(readFile(dir / "fx1n.c"), "the previous fx1n.c") << c.name;
 
     const CliRun listed = runCli({"ladder", program});
     EXPECT_EQ(listed.exitCode, 1) << c.name;

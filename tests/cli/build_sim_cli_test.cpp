@@ -2,20 +2,20 @@
 // settings command.
 #include <gtest/gtest.h>
 
-#include "tests/support/cli_runner.h"
+#include "tests/support/fixtures.h"
 #include "tests/support/generated_text.h"
 
 namespace ladder51 {
 namespace {
 
-using test::readWholeFile;
+using test::readFile;
 using test::runCli;
 using test::ScratchDir;
-using test::writeWholeFile;
+using test::writeFile;
 
 struct Board {
   Board() {
-    writeWholeFile(dir / "motor.il", "LD X0\nOR Y0\nANI X1\nOUT Y0\nLD X0\nMOV K7 D3\nEND\n");
+    writeFile(dir / "motor.il", "LD X0\nOR Y0\nANI X1\nOUT Y0\nLD X0\nMOV K7 D3\nEND\n");
     EXPECT_EQ(runCli({"asm", (dir / "motor.il").string(), "-o", program()}).exitCode, 0);
     EXPECT_EQ(runCli({"settings", "-C", dir.path().string(), "--pin", "P3.2=X0", "--pin", "P3.3=X1",
                       "--pin", "P1.0=Y0"})
@@ -45,7 +45,7 @@ TEST(BuildCommand, TranslatesAndBuildsAProgramShowingEachStage) {
     ASSERT_NE(at, std::string::npos) << expected << "\n" << run.out;
   }
   EXPECT_TRUE(std::filesystem::exists(board.dir / "fx1n.c"));
-  EXPECT_EQ(readWholeFile(board.dir / "fx1n.hex").substr(0, 1), ":");
+  EXPECT_EQ(readFile(board.dir / "fx1n.hex").substr(0, 1), ":");
 }
 
 TEST(BuildCommand, ListsTheCommandsWithoutRunningAnything) {
@@ -62,7 +62,7 @@ TEST(BuildCommand, ListsTheCommandsWithoutRunningAnything) {
 TEST(SimCommand, BuildsAProgramAndRunsItWithTheSettingsPins) {
   if (toolsMissing()) GTEST_SKIP() << "SDCC or s51 is not installed";
   Board board;
-  writeWholeFile(board.dir / "stimulus.txt", "150ms X0 on\n200ms X0 off\n300ms X1 on\n");
+  writeFile(board.dir / "stimulus.txt", "150ms X0 on\n200ms X0 off\n300ms X1 on\n");
   const std::string vcd = (board.dir / "run.vcd").string();
   const test::CliRun run = runCli({"sim", board.program(), "-C", board.dir.path().string(),
                                    "--stimulus", (board.dir / "stimulus.txt").string(), "--until",
@@ -77,7 +77,7 @@ TEST(SimCommand, BuildsAProgramAndRunsItWithTheSettingsPins) {
   EXPECT_TRUE(has("D3 = 0 at 10 ms")) << run.out;
   EXPECT_TRUE(has("D3 = 7 at 1")) << run.out;
   EXPECT_TRUE(run.out.ends_with("at 400 ms: D3 = 7\n")) << run.out;
-  EXPECT_NE(readWholeFile(vcd).find("$var wire 1 # Y0 $end"), std::string::npos);
+  EXPECT_NE(readFile(vcd).find("$var wire 1 # Y0 $end"), std::string::npos);
 
   // The hex file just built runs again without a build, with the same pins.
   const test::CliRun again = runCli({"sim", (board.dir / "fx1n.hex").string(), "--stimulus",

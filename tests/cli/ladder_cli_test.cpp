@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/core/translator/translator_support.h"
-#include "tests/support/cli_runner.h"
+#include "tests/support/fixtures.h"
 
 namespace ladder51::test {
 namespace {
@@ -9,7 +9,7 @@ namespace {
 std::string writeProgram(const ScratchDir& dir, const std::vector<std::uint16_t>& words) {
   const std::vector<std::uint8_t> bytes = programBytes(words);
   const std::string path = (dir / "prog.pmw").string();
-  writeWholeFile(path, std::string(bytes.begin(), bytes.end()));
+  writeFile(path, std::string(bytes.begin(), bytes.end()));
   return path;
 }
 

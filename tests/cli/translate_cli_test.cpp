@@ -1,20 +1,20 @@
 #include <gtest/gtest.h>
 
 #include "core/text/encoding.h"
-#include "tests/support/cli_runner.h"
+#include "tests/support/fixtures.h"
 
 namespace ladder51 {
 namespace {
 
-using test::readWholeFile;
+using test::readFile;
 using test::runCli;
 using test::ScratchDir;
-using test::writeWholeFile;
+using test::writeFile;
 
 // A work directory set up through the settings command, with a small program beside it.
 struct Board {
   Board() {
-    writeWholeFile(dir / "motor.il", "LD X0\nOR Y0\nANI X1\nOUT Y0\nEND\n");
+    writeFile(dir / "motor.il", "LD X0\nOR Y0\nANI X1\nOUT Y0\nEND\n");
     const test::CliRun assembled =
         runCli({"asm", (dir / "motor.il").string(), "-o", (dir / "motor.pmw").string()});
     EXPECT_EQ(assembled.exitCode, 0) << assembled.err;
@@ -34,7 +34,7 @@ TEST(TranslateCommand, WritesFx1nInGbkOrUtf8) {
       runCli({"translate", (board.dir / "motor.pmw").string(), "-C", board.dir.path().string()});
   EXPECT_EQ(run.exitCode, 0) << run.err;
   EXPECT_EQ(run.err, "");
-  const std::string gbk = readWholeFile(board.dir / "fx1n.c");
+  const std::string gbk = readFile(board.dir / "fx1n.c");
   Result<std::string> text = decodeGbk(gbk);
   ASSERT_TRUE(text.ok());
   EXPECT_NE(text->find("\r\nsbit X0=0xB2;"), std::string::npos);
@@ -45,19 +45,19 @@ TEST(TranslateCommand, WritesFx1nInGbkOrUtf8) {
       runCli({"translate", (board.dir / "motor.pmw").string(), "-C", board.dir.path().string(),
               "-o", (board.dir / "utf8.c").string(), "--encoding", "utf-8"});
   EXPECT_EQ(utf8.exitCode, 0) << utf8.err;
-  EXPECT_TRUE(readWholeFile(board.dir / "utf8.c") == *text);
+  EXPECT_TRUE(readFile(board.dir / "utf8.c") == *text);
 }
 
 TEST(TranslateCommand, FailuresExitNonZeroAndWriteNothing) {
   Board board;
-  writeWholeFile(board.dir / "fx1n.c", "older file");
+  writeFile(board.dir / "fx1n.c", "older file");
   const std::string program = (board.dir / "motor.pmw").string();
   const std::string directory = board.dir.path().string();
 
   // A pin text that the start-up validation refuses.
   std::string io;
   for (int k = 0; k < 36; ++k) io += k == 0 ? "\"X8\"," : "\"\",";
-  writeWholeFile(board.dir / "io.dat", io + "\"3\"\r\n");
+  writeFile(board.dir / "io.dat", io + "\"3\"\r\n");
   test::CliRun run = runCli({"translate", program, "-C", directory});
   EXPECT_NE(run.exitCode, 0);
   EXPECT_NE(run.err.find("ladder51: error: P0.0设置错误！！"), std::string::npos) << run.err;
@@ -69,7 +69,7 @@ TEST(TranslateCommand, FailuresExitNonZeroAndWriteNothing) {
       << run.err;
 
   // LD X44: refused by the translator with its step.
-  writeWholeFile(board.dir / "far.il", ".word 0x2424\nOUT Y0\nEND\n");
+  writeFile(board.dir / "far.il", ".word 0x2424\nOUT Y0\nEND\n");
   ASSERT_EQ(runCli({"asm", (board.dir / "far.il").string(), "-o", (board.dir / "far.pmw").string()})
                 .exitCode,
             0);
@@ -80,7 +80,7 @@ TEST(TranslateCommand, FailuresExitNonZeroAndWriteNothing) {
 
   run = runCli({"translate", program, "-C", directory, "--encoding", "latin-1"});
   EXPECT_NE(run.exitCode, 0);
-  EXPECT_EQ(readWholeFile(board.dir / "fx1n.c"), "older file");
+  EXPECT_EQ(readFile(board.dir / "fx1n.c"), "older file");
 }
 
 TEST(TranslateCommand, WarnsAboutOutputsThatNoPinCarries) {
@@ -92,7 +92,7 @@ TEST(TranslateCommand, WarnsAboutOutputsThatNoPinCarries) {
   EXPECT_NE(run.err.find("ladder51: warning: Y0 is driven by the program but carried by no pin"),
             std::string::npos)
       << run.err;
-  EXPECT_NE(decodeGbk(readWholeFile(board.dir / "fx1n.c"))->find("\r\n#define Y0 dly\r\n"),
+  EXPECT_NE(decodeGbk(readFile(board.dir / "fx1n.c"))->find("\r\n#define Y0 dly\r\n"),
             std::string::npos);
 }
 
@@ -110,13 +110,12 @@ TEST(SettingsCommand, PrintsSavesAndRefuses) {
                         "--din",     "1.5",     "--load",   "1.6",     "--clk",     "1.7",
                         "--proteus", "on",      "--filter", "5"});
   EXPECT_EQ(run.exitCode, 0) << run.err;
-  EXPECT_EQ(readWholeFile(board.dir / "7219.dat"), "1,\"1.5\",\"1.6\",\"1.7\"\r\n");
-  EXPECT_EQ(readWholeFile(board.dir / "IIC.dat"),
-            "#FALSE#,\"3.6\",\"3.7\",1,#TRUE#,\"11.0592\"\r\n");
+  EXPECT_EQ(readFile(board.dir / "7219.dat"), "1,\"1.5\",\"1.6\",\"1.7\"\r\n");
+  EXPECT_EQ(readFile(board.dir / "IIC.dat"), "#FALSE#,\"3.6\",\"3.7\",1,#TRUE#,\"11.0592\"\r\n");
   EXPECT_NE(run.out.find("pin P3.2=X0\n"), std::string::npos);
   EXPECT_NE(run.out.find("eeprom=24c16\n"), std::string::npos);
 
-  const std::string io = readWholeFile(board.dir / "io.dat");
+  const std::string io = readFile(board.dir / "io.dat");
   run = board.settings({"--pin", "P3.3=X0"});
   EXPECT_NE(run.exitCode, 0);
   EXPECT_NE(run.err.find("X点定义重复！！"), std::string::npos) << run.err;
@@ -124,18 +123,17 @@ TEST(SettingsCommand, PrintsSavesAndRefuses) {
   EXPECT_NE(run.exitCode, 0);
   run = board.settings({"--display", "maybe"});
   EXPECT_NE(run.exitCode, 0);
-  EXPECT_EQ(readWholeFile(board.dir / "io.dat"), io);
+  EXPECT_EQ(readFile(board.dir / "io.dat"), io);
 
   run = board.settings({"--pin", "P3.2=", "--eeprom", "none"});
   EXPECT_EQ(run.exitCode, 0) << run.err;
   EXPECT_NE(run.out.find("pin P3.2=\n"), std::string::npos);
-  EXPECT_EQ(readWholeFile(board.dir / "IIC.dat"),
-            "#FALSE#,\"3.6\",\"3.7\",1,#FALSE#,\"11.0592\"\r\n");
+  EXPECT_EQ(readFile(board.dir / "IIC.dat"), "#FALSE#,\"3.6\",\"3.7\",1,#FALSE#,\"11.0592\"\r\n");
 }
 
 TEST(LadderCommand, TakesTheEepromChoiceFromTheWorkDirectory) {
   Board board;
-  writeWholeFile(board.dir / "d20.il", "LD X0\nMOV K5 D20\nEND\n");
+  writeFile(board.dir / "d20.il", "LD X0\nMOV K5 D20\nEND\n");
   ASSERT_EQ(runCli({"asm", (board.dir / "d20.il").string(), "-o", (board.dir / "d20.pmw").string()})
                 .exitCode,
             0);

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/support/cli_runner.h"
+#include "tests/support/fixtures.h"
 
 namespace ladder51 {
 namespace {

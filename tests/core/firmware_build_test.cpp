@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "core/translator/instruction_list.h"
-#include "support/scratch.h"
+#include "tests/support/fixtures.h"
 
 namespace ladder51 {
 namespace {
@@ -17,9 +17,9 @@ TEST(FirmwareBuild, ReadsTheToolchainChoice) {
 }
 
 TEST(FirmwareBuild, AutoTakesKeilOnlyWhereItsCompilerStands) {
-  testing::ScratchDir work("choice");
-  testing::ScratchDir elsewhere("keil-tools");
-  testing::writeFile(elsewhere.path() / "c51.exe", "");
+  test::ScratchDir work("choice");
+  test::ScratchDir elsewhere("keil-tools");
+  test::writeFile(elsewhere.path() / "c51.exe", "");
   struct Case {
     const char* name;
     ToolchainChoice choice;
@@ -37,7 +37,7 @@ TEST(FirmwareBuild, AutoTakesKeilOnlyWhereItsCompilerStands) {
   for (const Case& c : cases) {
     std::filesystem::remove_all(work.path() / "keil");
     if (c.compilerInWorkDirectory) {
-      testing::writeFile(work.path() / "keil" / "c51" / "bin" / "c51.exe", "");
+      test::writeFile(work.path() / "keil" / "c51" / "bin" / "c51.exe", "");
     }
     FirmwareBuildOptions options;
     options.toolchain = c.choice;
@@ -47,7 +47,7 @@ TEST(FirmwareBuild, AutoTakesKeilOnlyWhereItsCompilerStands) {
 }
 
 TEST(FirmwareBuild, TheJobLocatesTheStatementsInTheWrittenBytes) {
-  testing::ScratchDir work("job");
+  test::ScratchDir work("job");
   Workspace workspace(work.path());
   ASSERT_TRUE(workspace.startUp().ok());
   Settings settings;
@@ -67,12 +67,12 @@ TEST(FirmwareBuild, TheJobLocatesTheStatementsInTheWrittenBytes) {
   ASSERT_FALSE(job.statements.empty());
   // The GBK head of the file is shorter than its UTF-8 text: the offset counts bytes.
   EXPECT_LT(job.statementsOffset, file->statementsOffset);
-  EXPECT_EQ(testing::readFile(job.sourceFile).substr(job.statementsOffset, job.statements.size()),
+  EXPECT_EQ(test::readFile(job.sourceFile).substr(job.statementsOffset, job.statements.size()),
             job.statements);
 }
 
 TEST(FirmwareBuild, ARefusedTranslationBuildsNothing) {
-  testing::ScratchDir work("refused");
+  test::ScratchDir work("refused");
   Workspace workspace(work.path());
   ASSERT_TRUE(workspace.startUp().ok());
   // T20 has no count register: the translation stops there.

@@ -13,7 +13,7 @@
 #include "core/sim/simulator.h"
 #include "core/translator/instruction_list.h"
 #include "core/workspace.h"
-#include "support/scratch.h"
+#include "tests/support/fixtures.h"
 #include "tests/support/generated_text.h"
 
 namespace ladder51 {
@@ -21,7 +21,7 @@ namespace {
 
 // A program built in a scratch work folder.
 struct Built {
-  testing::ScratchDir dir{"firmware"};
+  test::ScratchDir dir{"firmware"};
   std::filesystem::path hex;
   SimPinMap pins;
   std::string runtime;  // the runtime section of the generated file
@@ -47,7 +47,7 @@ void build(Built& built, const Settings& settings, const std::string& il) {
   built.pins = simPinsOf(workspace.settings());
   built.runtime = workspace.runtime();
   built.warnings = firmware->report.warnings;
-  built.symbols = parseSdccMap(testing::readFile(sdccMapFile(built.dir.path())));
+  built.symbols = parseSdccMap(test::readFile(sdccMapFile(built.dir.path())));
 }
 
 Result<SimulationResult> run(const Built& built, const std::string& stimulus,

@@ -11,7 +11,7 @@
 #include "core/toolchain/sdcc_source.h"
 #include "core/translator/instruction_list.h"
 #include "core/workspace.h"
-#include "tests/support/cli_runner.h"
+#include "tests/support/fixtures.h"
 #include "tests/support/generated_text.h"
 
 namespace ladder51 {

@@ -10,14 +10,14 @@
 #include "core/config/settings_files.h"
 #include "core/translator/instruction_list.h"
 #include "core/workspace.h"
-#include "tests/support/cli_runner.h"
+#include "tests/support/fixtures.h"
 
 namespace ladder51 {
 namespace {
 
-using test::readWholeFile;
+using test::readFile;
 using test::ScratchDir;
-using test::writeWholeFile;
+using test::writeFile;
 
 ProgramImage motorProgram() {
   return *ProgramImage::fromBytes(*assembleInstructionList("LD X0\nOR Y0\nANI X1\nOUT Y0\nEND\n"));
@@ -67,7 +67,7 @@ TEST(WorkDirectory, BlanksAndNonAsciiInThePathWork) {
 // translate fail naming the folder and the reason, creating nothing.
 TEST(WorkDirectory, AFolderThatCannotBeWrittenIsReportedAndNothingIsCreated) {
   ScratchDir scratch;
-  writeWholeFile(scratch / "plain file", "x");
+  writeFile(scratch / "plain file", "x");
   struct Row {
     const char* name;
     std::filesystem::path directory;
@@ -102,8 +102,8 @@ TEST(WorkDirectory, AReadOnlyFolderKeepsItsFiles) {
   ASSERT_TRUE(workspace.startUp().ok());
   ASSERT_TRUE(workspace.save(board()).ok());
   ASSERT_TRUE(workspace.translateAndAssemble(motorProgram()).ok());
-  const std::string io = readWholeFile(scratch / "io.dat");
-  const std::string source = readWholeFile(scratch / "fx1n.c");
+  const std::string io = readFile(scratch / "io.dat");
+  const std::string source = readFile(scratch / "fx1n.c");
   std::filesystem::permissions(scratch.path(), std::filesystem::perms::owner_write,
                                std::filesystem::perm_options::remove);
   const Status saved = workspace.save(board("24"));
@@ -113,8 +113,8 @@ TEST(WorkDirectory, AReadOnlyFolderKeepsItsFiles) {
   ASSERT_FALSE(saved.ok());
   EXPECT_NE(saved.error().message.find("Permission denied"), std::string::npos);
   ASSERT_FALSE(file.ok());
-  EXPECT_EQ(readWholeFile(scratch / "io.dat"), io);
-  EXPECT_EQ(readWholeFile(scratch / "fx1n.c"), source);
+  EXPECT_EQ(readFile(scratch / "io.dat"), io);
+  EXPECT_EQ(readFile(scratch / "fx1n.c"), source);
   EXPECT_EQ(entries(scratch.path()), kWorkFiles);
 }
 
@@ -147,7 +147,7 @@ TEST(WorkDirectory, ADiskThatFillsUpWhileWritingLosesNothing) {
   ASSERT_TRUE(workspace.save(board()).ok());
   ASSERT_TRUE(workspace.translateAndAssemble(motorProgram()).ok());
   std::map<std::string, std::string> before;
-  for (const std::string& name : kWorkFiles) before[name] = readWholeFile(scratch / name);
+  for (const std::string& name : kWorkFiles) before[name] = readFile(scratch / name);
   const std::string wholeFile = workspace.wholeFile();
   ASSERT_GT(before["io.dat"].size(), 100u);
   ASSERT_LT(before["IIC.dat"].size(), 100u);
@@ -156,7 +156,7 @@ TEST(WorkDirectory, ADiskThatFillsUpWhileWritingLosesNothing) {
   Settings changed = board("24");
   changed.pins[*findPin("P1.1")] = "Y1";
   Status saved = success();
-  Result<AssembledFile> file = Error{"not run", ""};
+  Result<AssembledFile> file = Error{ErrorKind::Internal, "not run"};
   {
     FileSizeLimit limit(100);
     saved = workspace.save(changed);
@@ -170,7 +170,7 @@ TEST(WorkDirectory, ADiskThatFillsUpWhileWritingLosesNothing) {
   EXPECT_EQ(file.error().where, (scratch / "fx1n.c").string());
 
   for (const std::string& name : kWorkFiles) {
-    EXPECT_TRUE(readWholeFile(scratch / name) == before[name]) << name << " changed";
+    EXPECT_TRUE(readFile(scratch / name) == before[name]) << name << " changed";
   }
   EXPECT_EQ(entries(scratch.path()), kWorkFiles);  // no temporary left behind
   EXPECT_EQ(workspace.settings(), board());
@@ -179,7 +179,7 @@ TEST(WorkDirectory, ADiskThatFillsUpWhileWritingLosesNothing) {
   // Once there is room again the same commands succeed.
   ASSERT_TRUE(workspace.save(changed).ok());
   ASSERT_TRUE(workspace.translateAndAssemble(motorProgram()).ok());
-  EXPECT_NE(readWholeFile(scratch / "IIC.dat"), before["IIC.dat"]);
+  EXPECT_NE(readFile(scratch / "IIC.dat"), before["IIC.dat"]);
 }
 
 }  // namespace

@@ -6,14 +6,14 @@
 #include "core/config/settings_files.h"
 #include "core/runtime_gen/file_assembly.h"
 #include "core/translator/instruction_list.h"
-#include "tests/support/cli_runner.h"
+#include "tests/support/fixtures.h"
 
 namespace ladder51 {
 namespace {
 
-using test::readWholeFile;
+using test::readFile;
 using test::ScratchDir;
-using test::writeWholeFile;
+using test::writeFile;
 
 ProgramImage program(const char* instructionList) {
   Result<std::vector<std::uint8_t>> bytes = assembleInstructionList(instructionList);
@@ -141,7 +141,7 @@ TEST(Workspace, TranslateWritesTheJoinedSectionsInGbk) {
   Result<AssembledFile> file = workspace.translateAndAssemble(program("LD X0\nOUT Y0\nEND\n"));
   ASSERT_TRUE(file.ok()) << file.error().message;
   EXPECT_EQ(file->path, saved.dir / "fx1n.c");
-  EXPECT_TRUE(readWholeFile(file->path) == file->bytes);
+  EXPECT_TRUE(readFile(file->path) == file->bytes);
   EXPECT_TRUE(*decodeGbk(file->bytes) == file->text);
   EXPECT_TRUE(workspace.wholeFile() == file->text);
 
@@ -172,7 +172,7 @@ TEST(Workspace, Utf8ToAnotherPathAndASecondTranslationReplacesTheFirst) {
   Result<AssembledFile> second =
       saved.workspace.translateAndAssemble(program("LDI X0\nOUT Y0\nEND\n"), options);
   ASSERT_TRUE(second.ok());
-  EXPECT_TRUE(readWholeFile(saved.dir / "out.c") == second->text);
+  EXPECT_TRUE(readFile(saved.dir / "out.c") == second->text);
   EXPECT_EQ(second->bytesStatementsOffset, second->statementsOffset);
   EXPECT_NE(second->text.find("if((inx(0)))"), std::string::npos);
   EXPECT_EQ(second->text.find("if((!inx(0)))"), std::string::npos);
@@ -183,7 +183,7 @@ TEST(Workspace, NothingIsWrittenOnARefusal) {
   SavedWorkspace saved(board());
   Workspace& workspace = saved.workspace;
   ASSERT_TRUE(workspace.translateAndAssemble(program("LD X0\nOUT Y0\nEND\n")).ok());
-  const std::string before = readWholeFile(saved.dir / "fx1n.c");
+  const std::string before = readFile(saved.dir / "fx1n.c");
   const std::string wholeFile = workspace.wholeFile();
 
   // LD X44: a device outside the supported range.
@@ -200,7 +200,7 @@ TEST(Workspace, NothingIsWrittenOnARefusal) {
   EXPECT_FALSE(workspace.translateAndAssemble(program("END\n"), missingFolder).ok());
   EXPECT_FALSE(std::filesystem::exists(saved.dir / "no"));
 
-  EXPECT_TRUE(readWholeFile(saved.dir / "fx1n.c") == before);
+  EXPECT_TRUE(readFile(saved.dir / "fx1n.c") == before);
   EXPECT_TRUE(workspace.wholeFile() == wholeFile);
   int files = 0;
   for (const auto& entry : std::filesystem::directory_iterator(saved.dir.path())) {

@@ -46,7 +46,7 @@ class GatedBuildService final : public BuildService {
       stage(stages_[k]);
     }
     std::lock_guard lock(mutex_);
-    return result_.value_or(Error{"no result was set for this build", ""});
+    return result_.value_or(Error{ErrorKind::Internal, "no result was set for this build"});
   }
 
   // Lets the build go on to its next stage.

@@ -453,7 +453,8 @@ void MainWindowTest::buildRunsInTheBackgroundShowingItsStages() {
 
 void MainWindowTest::failedBuildIsReported() {
   auto builds = std::make_shared<GatedBuildService>(std::vector<std::string>{"CHANGE"});
-  builds->setResult(Error{"the compiler failed (exit status 2)", "sdcc fx1n.c"});
+  builds->setResult(
+      Error{ErrorKind::ToolFailed, "the compiler failed (exit status 2)", "sdcc fx1n.c"});
   WindowUnderTest ui(builds);
   QVERIFY(writeBoardFiles(ui.folder.path(), typicalBoard()));
   ui.window.startUp();

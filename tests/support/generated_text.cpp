@@ -1,5 +1,7 @@
 #include "tests/support/generated_text.h"
 
+#include "tests/support/fixtures.h"
+
 #include <sys/wait.h>
 
 #include <cstdlib>
@@ -8,17 +10,6 @@
 
 namespace ladder51::test {
 namespace {
-
-std::string readFile(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
-void writeFile(const std::filesystem::path& path, std::string_view bytes) {
-  std::ofstream(path, std::ios::binary) << bytes;
-}
 
 // Runs a shell command in `directory` with its output captured into `run.output`.
 bool runIn(const std::filesystem::path& directory, const std::string& command, CompileRun& run) {
@@ -84,11 +75,6 @@ std::string checkGolden(const std::string& name, const std::string& text) {
     }
   }
   return "";
-}
-
-bool haveProgram(const std::string& program) {
-  const std::string command = "command -v " + program + " >/dev/null 2>&1";
-  return std::system(command.c_str()) == 0;
 }
 
 CompileRun compileWithSdcc(std::string_view sdccSource, const std::filesystem::path& directory) {

@@ -30,9 +30,6 @@ struct CompileRun {
   std::filesystem::path directory;
 };
 
-// Whether `program` is found on the PATH.
-bool haveProgram(const std::string& program);
-
 // Compiles and links SDCC-dialect source with `sdcc -mmcs51` in `directory`.
 CompileRun compileWithSdcc(std::string_view sdccSource, const std::filesystem::path& directory);
 

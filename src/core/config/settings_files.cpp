@@ -48,13 +48,15 @@ Result<RecordField> unquotedField(std::string_view token) {
     field.truth = token == "#TRUE#";
     return field;
   }
-  if (!isNumber(token)) return Error{"unexpected field " + std::string(token), ""};
+  if (!isNumber(token))
+    return Error{ErrorKind::BadSettingsFile, "unexpected field " + std::string(token)};
   field.kind = RecordField::Kind::Number;
   field.text = std::string(token);
   const std::string_view whole = token.substr(0, token.find('.'));
   const auto [end, error] =
       std::from_chars(whole.data(), whole.data() + whole.size(), field.number);
-  if (error != std::errc()) return Error{"number out of range " + field.text, ""};
+  if (error != std::errc())
+    return Error{ErrorKind::BadSettingsFile, "number out of range " + field.text};
   return field;
 }
 
@@ -114,18 +116,21 @@ Result<std::vector<RecordField>> recordOf(const SettingsFileRead& read, std::siz
   if (!isValidUtf8(text)) {
     // Files written on the user's earlier systems are in the local 8-bit code page.
     Result<std::string> decoded = decodeGbk(text);
-    if (!decoded) return Error{name + " is malformed (not a text file)", where};
+    if (!decoded)
+      return Error{ErrorKind::BadSettingsFile, name + " is malformed (not a text file)", where};
     text = *decoded;
   }
   if (trim(text.substr(0, text.find_first_of("\r\n"))).empty()) {
-    return Error{name + " is empty", where};
+    return Error{ErrorKind::BadSettingsFile, name + " is empty", where};
   }
   Result<std::vector<RecordField>> fields = parseRecord(text);
   if (!fields) {
-    return Error{name + " is malformed (" + fields.error().message + ")", where};
+    return Error{ErrorKind::BadSettingsFile,
+                 name + " is malformed (" + fields.error().message + ")", where};
   }
   if (fields->size() < fieldCount) {
-    return Error{name + " is malformed (" + std::to_string(fields->size()) + " fields instead of " +
+    return Error{ErrorKind::BadSettingsFile,
+                 name + " is malformed (" + std::to_string(fields->size()) + " fields instead of " +
                      std::to_string(fieldCount) + ")",
                  where};
   }
@@ -134,6 +139,7 @@ Result<std::vector<RecordField>> recordOf(const SettingsFileRead& read, std::siz
 
 Error wrongKind(const SettingsFileRead& read, std::size_t field) {
   return Error{
+      ErrorKind::BadSettingsFile,
       read.name + " is malformed (field " + std::to_string(field + 1) + " has the wrong kind)",
       read.where};
 }
@@ -215,14 +221,16 @@ Result<std::vector<RecordField>> parseRecord(std::string_view content) {
     while (k < line.size() && isBlank(line[k])) ++k;
     if (k < line.size() && line[k] == '"') {
       const std::size_t close = line.find('"', k + 1);
-      if (close == std::string_view::npos) return Error{"a quoted text is not closed", ""};
+      if (close == std::string_view::npos)
+        return Error{ErrorKind::BadSettingsFile, "a quoted text is not closed"};
       RecordField field;
       field.kind = RecordField::Kind::Text;
       field.text = std::string(line.substr(k + 1, close - k - 1));
       fields.push_back(std::move(field));
       k = close + 1;
       while (k < line.size() && isBlank(line[k])) ++k;
-      if (k < line.size() && line[k] != ',') return Error{"text after a quoted field", ""};
+      if (k < line.size() && line[k] != ',')
+        return Error{ErrorKind::BadSettingsFile, "text after a quoted field"};
     } else {
       const std::size_t comma = std::min(line.find(',', k), line.size());
       Result<RecordField> field = unquotedField(line.substr(k, comma - k));
@@ -258,16 +266,21 @@ SettingsFileRead readSettingsFile(const std::filesystem::path& path) {
   const std::string name = path.filename().string();
   std::error_code error;
   const bool exists = std::filesystem::exists(path, error);
-  if (!error && !exists) return {name, path.string(), Error{name + " is missing", path.string()}};
+  if (!error && !exists)
+    return {name, path.string(), Error{ErrorKind::CannotOpen, name + " is missing", path.string()}};
   if (std::filesystem::is_directory(path, error)) {
-    return {name, path.string(), Error{name + " is a folder, not a file", path.string()}};
+    return {name, path.string(),
+            Error{ErrorKind::CannotOpen, name + " is a folder, not a file", path.string()}};
   }
   Result<std::string> bytes = readWholeFile(path, kLongestSettingsFile);
-  if (!bytes && bytes.error().message == fileTooLargeMessage(kLongestSettingsFile)) {
+  if (!bytes && bytes.error().kind == ErrorKind::FileTooLarge) {
     return {name, path.string(),
-            Error{name + " is not a settings file (" + bytes.error().message + ")", path.string()}};
+            Error{ErrorKind::BadSettingsFile,
+                  name + " is not a settings file (" + bytes.error().message + ")", path.string()}};
   }
-  if (!bytes) return {name, path.string(), Error{name + " cannot be read", path.string()}};
+  if (!bytes)
+    return {name, path.string(),
+            Error{ErrorKind::CannotRead, name + " cannot be read", path.string()}};
   return {name, path.string(), std::move(*bytes)};
 }
 

@@ -19,15 +19,17 @@ constexpr std::string_view kLineBreakSuffix = " 不能含有换行符！！";
 constexpr std::string_view kFilterTexts[] = {"0", "1", "2", "3", "4", "5",
                                              "6", "7", "8", "9", "10"};
 
-Status fail(std::string message) {
-  return Error{std::move(message), ""};
+// The message names the field, so the error needs no location.
+Status fail(ErrorKind kind, std::string message) {
+  return Error{kind, std::move(message)};
 }
 
 // The first pin whose text is not an accepted point name.
 Status checkPointNames(const PinMap& pinMap) {
   for (int k = 0; k < kPinCount; ++k) {
     if (!isAcceptedPointName(pinMap[static_cast<std::size_t>(k)])) {
-      return fail(pins()[static_cast<std::size_t>(k)].label() + std::string(kBadSuffix));
+      const std::string label = pins()[static_cast<std::size_t>(k)].label();
+      return fail(ErrorKind::BadPinName, label + std::string(kBadSuffix));
     }
   }
   return success();
@@ -35,10 +37,10 @@ Status checkPointNames(const PinMap& pinMap) {
 
 Status checkDuplicates(const AssignmentTables& tables) {
   for (int count : tables.xAssignCount) {
-    if (count > 1) return fail(std::string(kDuplicateX));
+    if (count > 1) return fail(ErrorKind::DuplicatePoint, std::string(kDuplicateX));
   }
   for (int count : tables.yAssignCount) {
-    if (count > 1) return fail(std::string(kDuplicateY));
+    if (count > 1) return fail(ErrorKind::DuplicatePoint, std::string(kDuplicateY));
   }
   return success();
 }
@@ -47,19 +49,22 @@ Status checkFilter(const std::string& filter) {
   for (std::string_view accepted : kFilterTexts) {
     if (filter == accepted) return success();
   }
-  return fail(std::string(kBadFilter));
+  return fail(ErrorKind::BadFilter, std::string(kBadFilter));
 }
 
 // A pin-text option such as DIN: its value must lie in 0 .. 4.3, and it must not be empty.
-Status checkPinOption(std::string_view name, const std::string& text) {
+Status checkPinOption(ErrorKind kind, std::string_view name, const std::string& text) {
   const double value = leadingNumber(text);
-  if (value < 0 || value > 4.3) return fail(std::string(name) + " " + std::string(kBadSuffix));
-  if (text.empty()) return fail(std::string(name) + std::string(kUnsetSuffix));
+  if (value < 0 || value > 4.3) {
+    return fail(kind, std::string(name) + " " + std::string(kBadSuffix));
+  }
+  if (text.empty()) return fail(kind, std::string(name) + std::string(kUnsetSuffix));
   return success();
 }
 
 // A pin-text option and the name its messages give it.
 struct PinOption {
+  ErrorKind kind;
   std::string_view name;
   const std::string* text;
 };
@@ -68,20 +73,23 @@ struct PinOption {
 Status checkDriverPins(const Settings& settings) {
   std::vector<PinOption> options;
   if (settings.display) {
-    options.insert(options.end(),
-                   {{"DIN", &settings.din}, {"LOAD", &settings.load}, {"CLK", &settings.clk}});
+    options.insert(options.end(), {{ErrorKind::BadDisplayPins, "DIN", &settings.din},
+                                   {ErrorKind::BadDisplayPins, "LOAD", &settings.load},
+                                   {ErrorKind::BadDisplayPins, "CLK", &settings.clk}});
   }
   if (settings.eepromFitted()) {
-    options.insert(options.end(), {{"SCL", &settings.scl}, {"SDA", &settings.sda}});
+    options.insert(options.end(), {{ErrorKind::BadI2cPins, "SCL", &settings.scl},
+                                   {ErrorKind::BadI2cPins, "SDA", &settings.sda}});
   }
   for (const PinOption& option : options) {
-    if (Status status = checkPinOption(option.name, *option.text); !status) return status;
+    if (Status status = checkPinOption(option.kind, option.name, *option.text); !status)
+      return status;
   }
   return success();
 }
 
 Status checkCrystal(const std::string& crystal) {
-  if (!scanThreshold(crystal)) return fail(std::string(kBadCrystal));
+  if (!scanThreshold(crystal)) return fail(ErrorKind::BadCrystal, std::string(kBadCrystal));
   return success();
 }
 
@@ -100,9 +108,11 @@ Status checkRecordCharacters(const Settings& settings) {
   fields.emplace_back("SCL", &settings.scl);
   fields.emplace_back("SDA", &settings.sda);
   for (const auto& [name, text] : fields) {
-    if (text->find('"') != std::string::npos) return fail(name + std::string(kQuoteSuffix));
+    if (text->find('"') != std::string::npos) {
+      return fail(ErrorKind::BadSettingText, name + std::string(kQuoteSuffix));
+    }
     if (text->find_first_of("\r\n") != std::string::npos) {
-      return fail(name + std::string(kLineBreakSuffix));
+      return fail(ErrorKind::BadSettingText, name + std::string(kLineBreakSuffix));
     }
   }
   return success();

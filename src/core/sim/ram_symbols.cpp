@@ -85,7 +85,8 @@ Result<std::vector<RamWatch>> watchesFor(std::string_view devices, const RamSymb
   for (std::string name; names >> name;) {
     char letter = 0;
     int n = -1;
-    if (!splitDevice(name, letter, n)) return Error{"not a device that can be shown", name};
+    if (!splitDevice(name, letter, n))
+      return Error{ErrorKind::BadArgument, "not a device that can be shown", name};
     const std::string device = std::string(1, letter) + std::to_string(n);
     struct Cell {
       const char* symbol;
@@ -99,7 +100,8 @@ Result<std::vector<RamWatch>> watchesFor(std::string_view devices, const RamSymb
       const std::map<int, int> specialBits = {{8000, 0}, {8002, 1}, {8011, 4},
                                               {8012, 5}, {8013, 6}, {8014, 7}};
       auto bit = specialBits.find(n);
-      if (bit == specialBits.end()) return Error{"the firmware does not keep this relay", name};
+      if (bit == specialBits.end())
+        return Error{ErrorKind::BadArgument, "the firmware does not keep this relay", name};
       cells.push_back({"m8000", 0, 1, bit->second, device});
     } else if (letter == 'M' && n <= 79) {
       cells.push_back({"m", n / 8, 1, n % 8, device});
@@ -112,14 +114,15 @@ Result<std::vector<RamWatch>> watchesFor(std::string_view devices, const RamSymb
     } else if (letter == 'D' && n <= 15) {
       cells.push_back({"d", 2 * n, 2, -1, device});
     } else if (letter == 'D') {
-      return Error{"D16 and up are kept in the EEPROM, not in RAM", name};
+      return Error{ErrorKind::BadArgument, "D16 and up are kept in the EEPROM, not in RAM", name};
     } else {
-      return Error{"not a device that can be shown", name};
+      return Error{ErrorKind::BadArgument, "not a device that can be shown", name};
     }
     for (const Cell& cell : cells) {
       auto symbol = symbols.find(cell.symbol);
       if (symbol == symbols.end()) {
-        return Error{std::string("the symbol map has no variable ") + cell.symbol, name};
+        return Error{ErrorKind::BadArgument,
+                     std::string("the symbol map has no variable ") + cell.symbol, name};
       }
       watches.push_back({cell.name, symbol->second + cell.offset, cell.bytes, cell.bit});
     }

@@ -64,7 +64,9 @@ class S51 {
     std::snprintf(crystal, sizeof crystal, "%gM", options.crystalMHz);
     Status started =
         session_.start({options.simulator, {"-t", "8052", "-X", crystal, "-b"}, directory, {}});
-    if (!started) return Error{"the 8051 simulator cannot be started", options.simulator};
+    if (!started)
+      return Error{ErrorKind::SimulatorFailed, "the 8051 simulator cannot be started",
+                   options.simulator};
     return success();
   }
 
@@ -75,7 +77,9 @@ class S51 {
     // while the command gives it in decimal: an echo can never look like an answer.
     const long marker = kMarkerTag + (++sent_ & 0xFFFFFF);
     Status sent = session_.send(commands + "expression /X " + std::to_string(marker) + "\n");
-    if (!sent) return Error{"the 8051 simulator stopped reading", sent.error().message};
+    if (!sent)
+      return Error{ErrorKind::SimulatorFailed, "the 8051 simulator stopped reading",
+                   sent.error().message};
     return success();
   }
 
@@ -86,7 +90,9 @@ class S51 {
     char expected[16];
     std::snprintf(expected, sizeof expected, "0x%08lx", marker);
     Result<std::string> answer = session_.readUntil(expected, limit_ + simulated);
-    if (!answer) return Error{"the 8051 simulator stopped answering", answer.error().message};
+    if (!answer)
+      return Error{ErrorKind::SimulatorFailed, "the 8051 simulator stopped answering",
+                   answer.error().message};
     return answer;
   }
 
@@ -216,7 +222,9 @@ struct PortChange {
 // Parses s51's output waveform: variables "portN_value", times in its own time scale.
 Result<std::vector<PortChange>> readOutputWaveform(const std::filesystem::path& path) {
   std::ifstream in(path, std::ios::binary);
-  if (!in) return Error{"the simulator wrote no waveform of the outputs", path.string()};
+  if (!in)
+    return Error{ErrorKind::SimulatorFailed, "the simulator wrote no waveform of the outputs",
+                 path.string()};
   std::map<std::string, int> portOf;
   double microsPerUnit = 1e-6;  // s51 picks picoseconds
   std::uint64_t time = 0;
@@ -270,31 +278,34 @@ Status checkRequest(const std::filesystem::path& hexFile, const std::filesystem:
                     const SimulationOptions& options) {
   std::error_code ec;
   if (!std::filesystem::is_regular_file(hex, ec))
-    return Error{"no such hex file", hexFile.string()};
+    return Error{ErrorKind::CannotOpen, "no such hex file", hexFile.string()};
   if (hex.string().find('"') != std::string::npos) {
-    return Error{"the simulator cannot load a file whose path holds a quote", hex.string()};
+    return Error{ErrorKind::BadArgument,
+                 "the simulator cannot load a file whose path holds a quote", hex.string()};
   }
   for (const auto& [point, pin] : pins.inputs) {
     if (pin.port >= kSimulatedPorts) {
-      return Error{"the simulated 8052 has no port 4, so " + point + " on " + pin.name() +
-                       " cannot be driven",
-                   {}};
+      return Error{ErrorKind::BadArgument, "the simulated 8052 has no port 4, so " + point +
+                                               " on " + pin.name() + " cannot be driven"};
     }
   }
   for (const StimulusEvent& event : stimulus.events) {
     if (!pins.inputs.contains(event.point)) {
-      return Error{"the stimulus switches " + event.point + ", which no pin carries", {}};
+      return Error{ErrorKind::BadArgument,
+                   "the stimulus switches " + event.point + ", which no pin carries"};
     }
   }
   if (options.crystalMHz <= 0 || options.sliceMicros == 0 || options.untilMicros == 0) {
-    return Error{"the crystal frequency, the time slice and the simulated time must be positive",
-                 {}};
+    return Error{ErrorKind::BadArgument,
+                 "the crystal frequency, the time slice and the simulated time must be positive"};
   }
-  if (options.watches.size() > 255) return Error{"too many values to watch", {}};
+  if (options.watches.size() > 255)
+    return Error{ErrorKind::BadArgument, "too many values to watch"};
   for (const RamWatch& watch : options.watches) {
     if (watch.address < 0 || watch.address + watch.bytes > 256 || watch.bytes < 1 ||
         watch.bytes > 2 || watch.bit < -1 || watch.bit > 7) {
-      return Error{"a watched value lies outside the internal RAM", watch.name};
+      return Error{ErrorKind::BadArgument, "a watched value lies outside the internal RAM",
+                   watch.name};
     }
   }
   return success();
@@ -322,7 +333,7 @@ Result<SimulationResult> simulate(const std::filesystem::path& hexFile, const Si
   }
   WaveFolder waves;
   if (waves.path().empty() || waves.path().string().find('"') != std::string::npos) {
-    return Error{"no temporary folder for the simulator's waveforms", {}};
+    return Error{ErrorKind::SimulatorFailed, "no temporary folder for the simulator's waveforms"};
   }
   const std::filesystem::path stimulusFile = waves.path() / "stimulus.vcd";
   const std::filesystem::path outputFile = waves.path() / "outputs.vcd";
@@ -378,7 +389,9 @@ Result<SimulationResult> simulate(const std::filesystem::path& hexFile, const Si
   {
     std::ofstream out(stimulusFile, std::ios::binary | std::ios::trunc);
     out << stimulusWaveform(levels, inputPorts, stops);
-    if (!out) return Error{"cannot write the stimulus waveform", stimulusFile.string()};
+    if (!out)
+      return Error{ErrorKind::SimulatorFailed, "cannot write the stimulus waveform",
+                   stimulusFile.string()};
   }
 
   std::string sample;
@@ -451,12 +464,13 @@ Result<SimulationResult> simulate(const std::filesystem::path& hexFile, const Si
     }
 
     if (k == 0 && answer->find("words read") == std::string::npos) {
-      return fail(Error{"the simulator could not load the hex file", hex.string()});
+      return fail(Error{ErrorKind::SimulatorFailed, "the simulator could not load the hex file",
+                        hex.string()});
     }
     const std::vector<StopAnswer> answered = readStops(*answer);
     const std::size_t expected = std::min(stops.size(), (k + 1) * kStopsPerBatch) - stopIndex;
     if (answered.size() != expected) {
-      return fail(Error{"the simulator's answer cannot be read", {}});
+      return fail(Error{ErrorKind::SimulatorFailed, "the simulator's answer cannot be read"});
     }
     for (const StopAnswer& stop : answered) {
       const std::uint64_t stopTime = stops[stopIndex++];
@@ -464,12 +478,13 @@ Result<SimulationResult> simulate(const std::filesystem::path& hexFile, const Si
       // A stop short of its event is the chip stopping on its own (an invalid instruction).
       const double due = static_cast<double>(stopTime) * ticksPerMicro;
       if (stop.reason != "Breakpoint" || static_cast<double>(now) + 1 < due) {
-        return fail(Error{"the simulated chip has stopped", stop.reason});
+        return fail(Error{ErrorKind::ChipStopped, "the simulated chip has stopped", stop.reason});
       }
       const std::uint64_t at = micros(now);
       if (!sampleSet.contains(stopTime)) continue;
       if (stop.values.size() != valuesPerSample) {
-        return fail(Error{"the simulator's answer about the chip's values cannot be read", {}});
+        return fail(Error{ErrorKind::SimulatorFailed,
+                          "the simulator's answer about the chip's values cannot be read"});
       }
       std::size_t value = 0;
       if (port4Outputs) {
@@ -486,7 +501,8 @@ Result<SimulationResult> simulate(const std::filesystem::path& hexFile, const Si
         const unsigned long tagged = stop.values[value++];
         const std::size_t index = (tagged >> 16) & 0xFF;
         if (index >= options.watches.size()) {
-          return fail(Error{"the simulator's answer about the chip's values cannot be read", {}});
+          return fail(Error{ErrorKind::SimulatorFailed,
+                            "the simulator's answer about the chip's values cannot be read"});
         }
         const long read = static_cast<long>(tagged & 0xFFFF);
         if (read != lastValues[index]) {

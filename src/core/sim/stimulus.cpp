@@ -53,7 +53,7 @@ Result<std::uint64_t> parseTime(std::string_view text) {
   const std::string number(text.substr(0, digits));
   const std::string unit(text.substr(digits));
   if (number.empty() || std::count(number.begin(), number.end(), '.') > 1 || number == ".") {
-    return Error{"not a time: " + std::string(text), {}};
+    return Error{ErrorKind::BadArgument, "not a time: " + std::string(text)};
   }
   double scale = 0;
   if (unit.empty() || unit == "ms")
@@ -63,9 +63,9 @@ Result<std::uint64_t> parseTime(std::string_view text) {
   else if (unit == "us")
     scale = 1;
   else
-    return Error{"unknown time unit \"" + unit + "\" (use us, ms or s)", {}};
+    return Error{ErrorKind::BadArgument, "unknown time unit \"" + unit + "\" (use us, ms or s)"};
   double value = std::strtod(number.c_str(), nullptr) * scale;
-  if (value > 1e15) return Error{"time too large: " + std::string(text), {}};
+  if (value > 1e15) return Error{ErrorKind::BadArgument, "time too large: " + std::string(text)};
   return static_cast<std::uint64_t>(std::llround(value));
 }
 
@@ -85,18 +85,20 @@ Result<Stimulus> parseStimulus(std::string_view text) {
     std::vector<std::string> parts = words(line);
     if (parts.empty()) continue;
     Result<std::uint64_t> time = parseTime(parts[0]);
-    if (!time) return Error{time.error().message, where};
+    if (!time) return Error{ErrorKind::BadArgument, time.error().message, where};
     if (parts.size() < 3 || parts.size() % 2 == 0) {
-      return Error{"expected a time followed by pairs of an X point and on or off", where};
+      return Error{ErrorKind::BadArgument,
+                   "expected a time followed by pairs of an X point and on or off", where};
     }
     for (std::size_t k = 1; k < parts.size(); k += 2) {
       std::string point = upper(parts[k]);
       std::string state = upper(parts[k + 1]);
       if (!isPointName(point) || point[0] != 'X') {
-        return Error{"not an input point: " + parts[k], where};
+        return Error{ErrorKind::BadArgument, "not an input point: " + parts[k], where};
       }
       if (state != "ON" && state != "OFF" && state != "1" && state != "0") {
-        return Error{"expected on or off after " + point + ", found " + parts[k + 1], where};
+        return Error{ErrorKind::BadArgument,
+                     "expected on or off after " + point + ", found " + parts[k + 1], where};
       }
       stimulus.events.push_back({*time, point, state == "ON" || state == "1"});
     }
@@ -116,20 +118,22 @@ Result<SimPinMap> parsePinAssignments(std::string_view text) {
     std::size_t eq = item.find('=');
     const std::string point = upper(item.substr(0, eq));
     const std::string pin = eq == std::string::npos ? std::string() : upper(item.substr(eq + 1));
-    if (!isPointName(point)) return Error{"not a point: " + point, item};
+    if (!isPointName(point)) return Error{ErrorKind::BadArgument, "not a point: " + point, item};
     // "P3.2": port digit, dot, bit digit.
     if (pin.size() != 4 || pin[0] != 'P' || pin[2] != '.' || pin[1] < '0' || pin[1] > '4' ||
         pin[3] < '0' || pin[3] > '7' || (pin[1] == '4' && pin[3] > '3')) {
-      return Error{"not a pin (P0.0 .. P4.3): " + pin, item};
+      return Error{ErrorKind::BadArgument, "not a pin (P0.0 .. P4.3): " + pin, item};
     }
     PortPin where{pin[1] - '0', pin[3] - '0'};
     for (const auto* side : {&map.inputs, &map.outputs}) {
       for (const auto& [other, otherPin] : *side) {
-        if (otherPin == where) return Error{"pin " + pin + " already carries " + other, item};
+        if (otherPin == where)
+          return Error{ErrorKind::BadArgument, "pin " + pin + " already carries " + other, item};
       }
     }
     auto& side = point[0] == 'X' ? map.inputs : map.outputs;
-    if (!side.emplace(point, where).second) return Error{point + " is assigned twice", item};
+    if (!side.emplace(point, where).second)
+      return Error{ErrorKind::BadArgument, point + " is assigned twice", item};
   }
   return map;
 }

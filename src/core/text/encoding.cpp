@@ -13,7 +13,8 @@ namespace {
 Result<std::string> convert(std::string_view input, const char* to, const char* from) {
   iconv_t converter = iconv_open(to, from);
   if (converter == reinterpret_cast<iconv_t>(-1)) {
-    return Error{std::string("the system cannot convert from ") + from + " to " + to, ""};
+    return Error{ErrorKind::BadEncoding,
+                 std::string("the system cannot convert from ") + from + " to " + to};
   }
   std::string output;
   std::vector<char> chunk(4096);
@@ -28,9 +29,8 @@ Result<std::string> convert(std::string_view input, const char* to, const char* 
     output.append(chunk.data(), chunk.size() - outLeft);
     if (converted == static_cast<std::size_t>(-1) && errno != E2BIG) {
       const std::size_t offset = source.size() - inLeft;
-      result = Error{
-          std::string("text cannot be converted to ") + to + " at byte " + std::to_string(offset),
-          ""};
+      result = Error{ErrorKind::BadEncoding, std::string("text cannot be converted to ") + to +
+                                                 " at byte " + std::to_string(offset)};
       break;
     }
   }
@@ -47,7 +47,7 @@ std::string_view encodingName(FileEncoding encoding) {
 
 Result<std::string> encodeText(std::string_view text, FileEncoding encoding) {
   if (encoding == FileEncoding::Utf8) {
-    if (!isValidUtf8(text)) return Error{"text is not valid UTF-8", ""};
+    if (!isValidUtf8(text)) return Error{ErrorKind::BadEncoding, "text is not valid UTF-8"};
     return std::string(text);
   }
   return convert(text, "GBK", "UTF-8");

@@ -7,9 +7,9 @@
 #include <string>
 #include <string_view>
 
-namespace ladder51 {
+#include "core/text/code_writer.h"
 
-inline constexpr std::string_view kCrLf = "\r\n";
+namespace ladder51 {
 
 // Appends CR LF and `line` to `section`.
 inline void appendLine(std::string& section, std::string_view line) {

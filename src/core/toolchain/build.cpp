@@ -35,11 +35,11 @@ std::string stageName(BuildStage stage) {
   return "build";
 }
 
-Error stageFailure(BuildStage stage, const std::string& why, const std::string& commandLine,
-                   const std::string& output) {
+Error stageFailure(ErrorKind kind, BuildStage stage, const std::string& why,
+                   const std::string& commandLine, const std::string& output) {
   std::string message = "the " + stageName(stage) + " failed (" + why + ")\n  " + commandLine;
   if (!output.empty()) message += "\n" + output;
-  return Error{message, {}};
+  return Error{kind, message, stageName(stage)};
 }
 
 std::string quoteIfNeeded(const std::string& word) {
@@ -51,10 +51,11 @@ Result<BuildLock> BuildLock::acquire(const std::filesystem::path& workDirectory)
   // The lock is an advisory lock on the folder itself: nothing is left behind, and it goes with
   // the process that held it.
   int fd = ::open(workDirectory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd < 0) return Error{"the work folder cannot be opened", workDirectory.string()};
+  if (fd < 0)
+    return Error{ErrorKind::CannotOpen, "the work folder cannot be opened", workDirectory.string()};
   if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
     ::close(fd);
-    return Error{"a build is already running", workDirectory.string()};
+    return Error{ErrorKind::BuildBusy, "a build is already running", workDirectory.string()};
   }
   return BuildLock(fd);
 }
@@ -95,7 +96,8 @@ Status removeIgnoringCase(const std::filesystem::path& directory, const std::str
     if (found.empty()) return success();
     std::error_code ec;
     if (!std::filesystem::remove(found, ec) || ec) {
-      return Error{"cannot remove " + found.filename().string() + ": " + ec.message(),
+      return Error{ErrorKind::CannotWrite,
+                   "cannot remove " + found.filename().string() + ": " + ec.message(),
                    directory.string()};
     }
   }
@@ -110,7 +112,8 @@ Status replaceFile(const std::filesystem::path& from, const std::filesystem::pat
   if (ec) {
     std::string why = ec.message();
     std::filesystem::remove(partial, ec);
-    return Error{"cannot copy " + from.filename().string() + " to " + to.string() + ": " + why,
+    return Error{ErrorKind::CannotWrite,
+                 "cannot copy " + from.filename().string() + " to " + to.string() + ": " + why,
                  to.parent_path().string()};
   }
   return success();

@@ -82,8 +82,8 @@ class Toolchain {
 
 // The error of a failed stage: "the compiler failed (exit status 2)", the command line, then
 // what the tool wrote.
-Error stageFailure(BuildStage stage, const std::string& why, const std::string& commandLine,
-                   const std::string& output);
+Error stageFailure(ErrorKind kind, BuildStage stage, const std::string& why,
+                   const std::string& commandLine, const std::string& output);
 
 // Quotes a path (or any command-line word) with double quotes when it holds a blank or a tab.
 std::string quoteIfNeeded(const std::string& word);

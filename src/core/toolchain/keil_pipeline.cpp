@@ -111,18 +111,20 @@ Result<BuildReport> KeilToolchain::build(const BuildJob& job,
   const std::filesystem::path source = dir / "fx1n.c";
   std::error_code ec;
   if (!std::filesystem::is_directory(dir, ec)) {
-    return Error{"the Keil tool directory does not exist", dir.string()};
+    return Error{ErrorKind::ToolMissing, "the Keil tool directory does not exist", dir.string()};
   }
   for (const char* tool : {"c51.exe", "A51.exe", "lx51.exe", "ohx51.exe", "STARTUP.A51"}) {
     if (findFileIgnoringCase(dir, tool).empty()) {
-      return Error{std::string(tool) + " is missing from the Keil tool directory", dir.string()};
+      return Error{ErrorKind::ToolMissing,
+                   std::string(tool) + " is missing from the Keil tool directory", dir.string()};
     }
   }
   if (!std::filesystem::equivalent(job.sourceFile, source, ec)) {
     std::filesystem::copy_file(job.sourceFile, source,
                                std::filesystem::copy_options::overwrite_existing, ec);
     if (ec)
-      return Error{"cannot place fx1n.c in the tool directory: " + ec.message(), dir.string()};
+      return Error{ErrorKind::CannotWrite,
+                   "cannot place fx1n.c in the tool directory: " + ec.message(), dir.string()};
   }
   for (const char* stale : kStaleOutputs) {
     if (Status removed = removeIgnoringCase(dir, stale); !removed) return removed.error();
@@ -135,10 +137,12 @@ Result<BuildReport> KeilToolchain::build(const BuildJob& job,
     ProcessOutcome outcome = runProcess(step.command, options_.timeLimit);
     const std::string output = trimmed(outcome.output);
     if (!toolSucceeded(outcome)) {
-      return stageFailure(step.stage, outcome.describe(), step.commandLine, output);
+      return stageFailure(failureKind(outcome), step.stage, outcome.describe(), step.commandLine,
+                          output);
     }
     if (findFileIgnoringCase(dir, step.output).empty()) {
-      return stageFailure(step.stage, "it did not write " + step.output, step.commandLine, output);
+      return stageFailure(ErrorKind::ToolFailed, step.stage, "it did not write " + step.output,
+                          step.commandLine, output);
     }
     if (outcome.exitCode == 1 && !output.empty()) report.warnings.push_back(output);
   }

@@ -245,13 +245,15 @@ ProcessSession::~ProcessSession() {
 }
 
 Status ProcessSession::start(const Command& command) {
-  if (pid_ > 0) return Error{"the program is already running", command.program};
+  if (pid_ > 0)
+    return Error{ErrorKind::Internal, "the program is already running", command.program};
   Started started = spawn(command);
   program_ = command.program;
   if (started.pid < 0) {
     std::string why =
         started.failure == ProcessEnd::NotFound ? "not found" : "could not be started";
-    return Error{"the program " + why + (started.message.empty() ? "" : ": " + started.message),
+    return Error{ErrorKind::ToolMissing,
+                 "the program " + why + (started.message.empty() ? "" : ": " + started.message),
                  command.program};
   }
   pid_ = started.pid;
@@ -264,10 +266,11 @@ Status ProcessSession::start(const Command& command) {
 Status ProcessSession::send(std::string_view text) {
   std::size_t written = 0;
   while (written < text.size()) {
-    if (toChild_ < 0) return Error{"the program has stopped reading", program_};
+    if (toChild_ < 0)
+      return Error{ErrorKind::ToolFailed, "the program has stopped reading", program_};
     ssize_t w = writeQuietly(toChild_, text.data() + written, text.size() - written);
     if (w < 0 && errno == EINTR) continue;
-    if (w <= 0) return Error{"the program has stopped reading", program_};
+    if (w <= 0) return Error{ErrorKind::ToolFailed, "the program has stopped reading", program_};
     written += static_cast<std::size_t>(w);
   }
   return success();
@@ -286,10 +289,12 @@ Result<std::string> ProcessSession::readUntil(std::string_view terminator,
       return text;
     }
     searchFrom = pending_.size() >= terminator.size() ? pending_.size() - terminator.size() + 1 : 0;
-    if (fromChild_ < 0) return Error{"the program ended unexpectedly", program_};
+    if (fromChild_ < 0)
+      return Error{ErrorKind::ToolFailed, "the program ended unexpectedly", program_};
     pollfd fd{fromChild_, POLLIN, 0};
     int left = remainingMs(deadline);
-    if (left == 0) return Error{"the program did not answer in time", program_};
+    if (left == 0)
+      return Error{ErrorKind::ToolFailed, "the program did not answer in time", program_};
     int r = ::poll(&fd, 1, left);
     if (r < 0 && errno == EINTR) continue;
     if (r <= 0) continue;

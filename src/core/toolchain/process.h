@@ -42,6 +42,13 @@ struct ProcessOutcome {
   std::string describe() const;
 };
 
+// ToolMissing for a program that could not be started, ToolFailed otherwise.
+inline ErrorKind failureKind(const ProcessOutcome& outcome) {
+  const bool started =
+      outcome.end != ProcessEnd::NotFound && outcome.end != ProcessEnd::StartFailed;
+  return started ? ErrorKind::ToolFailed : ErrorKind::ToolMissing;
+}
+
 // Runs the command to its end, feeding `input` to its standard input, and kills it (with any
 // children it started) when it is still running after `timeLimit`.
 ProcessOutcome runProcess(const Command& command, std::chrono::milliseconds timeLimit,

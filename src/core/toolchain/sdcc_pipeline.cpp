@@ -15,7 +15,7 @@ constexpr const char* kOutputs[] = {"fx1n.rel", "fx1n.ihx", "fx1n.mem", "fx1n.ma
 
 Result<std::string> readText(const std::filesystem::path& path) {
   std::ifstream in(path, std::ios::binary);
-  if (!in) return Error{"cannot read the file", path.string()};
+  if (!in) return Error{ErrorKind::CannotRead, "cannot read the file", path.string()};
   std::ostringstream text;
   text << in.rdbuf();
   return text.str();
@@ -25,7 +25,7 @@ Status writeText(const std::filesystem::path& path, const std::string& text) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   out << text;
   out.close();
-  if (!out) return Error{"cannot write the file", path.string()};
+  if (!out) return Error{ErrorKind::CannotWrite, "cannot write the file", path.string()};
   return success();
 }
 
@@ -74,7 +74,8 @@ Result<MemoryUsage> parseMemoryReport(std::string_view memText) {
     }
   }
   if (!haveStack || !haveFlash || mapCells != kInternalRamBytes) {
-    return Error{"the memory report of the build cannot be read", "fx1n.mem"};
+    return Error{ErrorKind::ToolFailed, "the memory report of the build cannot be read",
+                 "fx1n.mem"};
   }
   return usage;
 }
@@ -136,7 +137,9 @@ Result<BuildReport> SdccToolchain::build(const BuildJob& job,
   const std::filesystem::path dir = buildDirectory(job.workDirectory);
   std::error_code ec;
   std::filesystem::create_directories(dir, ec);
-  if (ec) return Error{"cannot create the build folder: " + ec.message(), dir.string()};
+  if (ec)
+    return Error{ErrorKind::CannotWrite, "cannot create the build folder: " + ec.message(),
+                 dir.string()};
   for (const char* stale : kOutputs) {
     if (Status removed = removeIgnoringCase(dir, stale); !removed) return removed.error();
   }
@@ -158,9 +161,11 @@ Result<BuildReport> SdccToolchain::build(const BuildJob& job,
     report.commandLines.push_back(line);
     ProcessOutcome outcome = runProcess(step.command, options_.timeLimit);
     const std::string output = trimmed(outcome.output);
-    if (!outcome.exitedWith(0)) return stageFailure(step.stage, outcome.describe(), line, output);
+    if (!outcome.exitedWith(0))
+      return stageFailure(failureKind(outcome), step.stage, outcome.describe(), line, output);
     if (!std::filesystem::is_regular_file(dir / step.output, ec)) {
-      return stageFailure(step.stage, "it did not write " + step.output, line, output);
+      return stageFailure(ErrorKind::ToolFailed, step.stage, "it did not write " + step.output,
+                          line, output);
     }
     if (step.stage != BuildStage::HexConvert && output.find("warning") != std::string::npos) {
       report.warnings.push_back(output);
@@ -172,16 +177,16 @@ Result<BuildReport> SdccToolchain::build(const BuildJob& job,
   Result<MemoryUsage> usage = parseMemoryReport(*memText);
   if (!usage) return usage.error();
   if (usage->codeBytes > options_.flashBytes) {
-    return Error{"the program does not fit: it needs " + std::to_string(usage->codeBytes) +
+    return Error{ErrorKind::DoesNotFit,
+                 "the program does not fit: it needs " + std::to_string(usage->codeBytes) +
                      " bytes of code and the chip has " + std::to_string(options_.flashBytes) +
-                     " bytes of flash",
-                 {}};
+                     " bytes of flash"};
   }
   if (usage->stackBytes < options_.minimumStackBytes) {
-    return Error{"the program does not fit: only " + std::to_string(usage->stackBytes) +
+    return Error{ErrorKind::DoesNotFit,
+                 "the program does not fit: only " + std::to_string(usage->stackBytes) +
                      " bytes of internal RAM are left for the stack, and it needs " +
-                     std::to_string(options_.minimumStackBytes),
-                 {}};
+                     std::to_string(options_.minimumStackBytes)};
   }
   report.memory = *usage;
 

@@ -169,14 +169,16 @@ Result<std::string> splitScanStatements(std::string_view fileText, const ScanSta
                                         int perFunction) {
   if (scan.offset > fileText.size() ||
       fileText.substr(scan.offset, scan.text.size()) != scan.text) {
-    return Error{"the scan statements are not where the translation places them", "fx1n.c"};
+    return Error{ErrorKind::Internal,
+                 "the scan statements are not where the translation places them", "fx1n.c"};
   }
   if (scan.text.empty() || scan.marks == nullptr || scan.marks->empty()) {
     return std::string(fileText);
   }
   // main() stands on a line of its own; the scan functions go right before it.
   std::size_t mainAt = fileText.rfind("\nmain()", scan.offset);
-  if (mainAt == std::string_view::npos) return Error{"the file has no main()", "fx1n.c"};
+  if (mainAt == std::string_view::npos)
+    return Error{ErrorKind::Internal, "the file has no main()", "fx1n.c"};
   ++mainAt;
 
   const std::vector<std::size_t> cuts =

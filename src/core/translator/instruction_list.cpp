@@ -216,27 +216,28 @@ Result<Operand> parseOperand(std::string_view token) {
   const std::string notOperand = "'" + std::string(token) +
                                  "' is not an operand: expected a device letter and a number, "
                                  "such as X0, D5 or K100";
-  if (op.text.size() < 2 || op.text[0] < 'A' || op.text[0] > 'Z') return Error{notOperand, ""};
+  if (op.text.size() < 2 || op.text[0] < 'A' || op.text[0] > 'Z')
+    return Error{ErrorKind::BadSource, notOperand};
   op.letter = op.text[0];
   if (kDeviceLetters.find(op.letter) == std::string_view::npos) {
-    return Error{"unknown device letter '" + std::string(1, op.letter) + "' in '" +
-                     std::string(token) + "' (expected one of X, Y, M, T, C, D, K, N)",
-                 ""};
+    return Error{ErrorKind::BadSource, "unknown device letter '" + std::string(1, op.letter) +
+                                           "' in '" + std::string(token) +
+                                           "' (expected one of X, Y, M, T, C, D, K, N)"};
   }
   std::size_t pos = 1;
   const bool negative = op.letter == 'K' && op.text[1] == '-';
   if (negative) ++pos;
   std::string_view digits = std::string_view(op.text).substr(pos);
   if (digits.empty() || !std::all_of(digits.begin(), digits.end(), isDigit)) {
-    return Error{notOperand, ""};
+    return Error{ErrorKind::BadSource, notOperand};
   }
   const bool isPoint = op.letter == 'X' || op.letter == 'Y';
   const int base = isPoint ? 8 : 10;
   for (char digit : digits) {
     if (isPoint && digit > '7') {
-      return Error{op.text + " is not a valid point: X and Y points are numbered in octal " +
-                       "(digits 0 to 7, so X7 is followed by X10)",
-                   ""};
+      return Error{ErrorKind::BadSource,
+                   op.text + " is not a valid point: X and Y points are numbered in octal " +
+                       "(digits 0 to 7, so X7 is followed by X10)"};
     }
     op.number = std::min(op.number * base + (digit - '0'), kNumberCap);
   }
@@ -246,8 +247,8 @@ Result<Operand> parseOperand(std::string_view token) {
 
 Status expectLetter(const Operand& op, std::string_view allowed, std::string_view user) {
   if (allowed.find(op.letter) != std::string_view::npos) return success();
-  return Error{std::string(user) + " cannot take " + op.text + ": expected " + letterList(allowed),
-               ""};
+  return Error{ErrorKind::BadSource,
+               std::string(user) + " cannot take " + op.text + ": expected " + letterList(allowed)};
 }
 
 // A bit device as a class nibble and a low byte. The letter must be one of X, Y, M, T, C.
@@ -263,17 +264,15 @@ Result<BitDevice> bitDevice(const Operand& op) {
     case 'X':
     case 'Y':
       if (n > kMaxByteDevice) {
-        return Error{op.text + " is out of range: " + letter + "0 to " + letter +
-                         octal(kMaxByteDevice) + " (octal)",
-                     ""};
+        return Error{ErrorKind::BadSource, op.text + " is out of range: " + letter + "0 to " +
+                                               letter + octal(kMaxByteDevice) + " (octal)"};
       }
       return BitDevice{op.letter == 'X' ? kClassX : kClassY, static_cast<int>(n)};
     case 'T':
     case 'C':
       if (n > kMaxByteDevice) {
-        return Error{op.text + " is out of range: " + letter + "0 to " + letter +
-                         std::to_string(kMaxByteDevice),
-                     ""};
+        return Error{ErrorKind::BadSource, op.text + " is out of range: " + letter + "0 to " +
+                                               letter + std::to_string(kMaxByteDevice)};
       }
       return BitDevice{op.letter == 'T' ? kClassT : kClassC, static_cast<int>(n)};
     default:  // 'M'
@@ -282,9 +281,9 @@ Result<BitDevice> bitDevice(const Operand& op) {
       if (n >= kFirstSpecial && n <= kLastSpecial) {
         return BitDevice{kClassSpecial, static_cast<int>(n - kFirstSpecial)};
       }
-      return Error{op.text + " is out of range: M0 to M" + std::to_string(kMaxRelay) + " or M" +
-                       std::to_string(kFirstSpecial) + " to M" + std::to_string(kLastSpecial),
-                   ""};
+      return Error{ErrorKind::BadSource,
+                   op.text + " is out of range: M0 to M" + std::to_string(kMaxRelay) + " or M" +
+                       std::to_string(kFirstSpecial) + " to M" + std::to_string(kLastSpecial)};
   }
 }
 
@@ -299,17 +298,17 @@ Result<Words> operandWord(const Operand& op) {
 Result<Words> wordOperand(const Operand& op) {
   if (op.letter == 'K') {
     if (op.number < kMinConstant || op.number > kMaxConstant) {
-      return Error{op.text + " is out of range: K" + std::to_string(kMinConstant) + " to K" +
-                       std::to_string(kMaxConstant),
-                   ""};
+      return Error{ErrorKind::BadSource, op.text + " is out of range: K" +
+                                             std::to_string(kMinConstant) + " to K" +
+                                             std::to_string(kMaxConstant)};
     }
     const int value = static_cast<int>(op.number & 0xFFFF);
     return Words{makeWord(kConstantHigh, value), makeWord(kConstantHigh, value >> 8)};
   }
   if (op.number > kMaxRegister) {
-    return Error{op.text + " is out of range: " + std::string(1, op.letter) + "0 to " +
-                     std::string(1, op.letter) + std::to_string(kMaxRegister),
-                 ""};
+    return Error{ErrorKind::BadSource, op.text + " is out of range: " + std::string(1, op.letter) +
+                                           "0 to " + std::string(1, op.letter) +
+                                           std::to_string(kMaxRegister)};
   }
   const int offset = static_cast<int>(op.number * 2);  // two offset units per register
   const int secondHigh = op.letter == 'D'   ? kRegisterHigh
@@ -327,9 +326,8 @@ Result<Words> appliedOperand(const Operand& op, std::string_view user) {
     Result<BitDevice> device = bitDevice(op);
     if (!device) return device.error();
   } else if (op.number > kMaxByteDevice) {
-    return Error{op.text + " cannot be an operand of " + std::string(user) +
-                     ": only M0 to M255 fit in its operand",
-                 ""};
+    return Error{ErrorKind::BadSource, op.text + " cannot be an operand of " + std::string(user) +
+                                           ": only M0 to M255 fit in its operand"};
   }
   return Words{makeWord(kBitOperandHigh, static_cast<int>(op.number)),
                makeWord(kConstantHigh, op.letter == 'Y' ? kBitClassY : kBitClassM)};
@@ -338,7 +336,7 @@ Result<Words> appliedOperand(const Operand& op, std::string_view user) {
 Result<long long> nestingLevel(const Operand& op, std::string_view user) {
   Status letter = expectLetter(op, "N", user);
   if (!letter) return letter.error();
-  if (op.number > 255) return Error{op.text + " is out of range: N0 to N255", ""};
+  if (op.number > 255) return Error{ErrorKind::BadSource, op.text + " is out of range: N0 to N255"};
   return op.number;
 }
 
@@ -347,10 +345,10 @@ Result<long long> nestingLevel(const Operand& op, std::string_view user) {
 
 Status expectCount(std::string_view name, std::size_t got, std::size_t wanted) {
   if (got == wanted) return success();
-  if (wanted == 0) return Error{std::string(name) + " takes no operand", ""};
-  return Error{std::string(name) + " takes " + std::to_string(wanted) + " operand" +
-                   (wanted == 1 ? "" : "s") + ", got " + std::to_string(got),
-               ""};
+  if (wanted == 0) return Error{ErrorKind::BadSource, std::string(name) + " takes no operand"};
+  return Error{ErrorKind::BadSource, std::string(name) + " takes " + std::to_string(wanted) +
+                                         " operand" + (wanted == 1 ? "" : "s") + ", got " +
+                                         std::to_string(got)};
 }
 
 Result<Words> append(Words words, const Result<Words>& more) {
@@ -360,7 +358,8 @@ Result<Words> append(Words words, const Result<Words>& more) {
 }
 
 Result<Words> encodeRawWords(std::span<const std::string_view> values) {
-  if (values.empty()) return Error{".word needs at least one value, such as 0x2400", ""};
+  if (values.empty())
+    return Error{ErrorKind::BadSource, ".word needs at least one value, such as 0x2400"};
   Words words;
   for (std::string_view value : values) {
     const std::string text = upper(value);
@@ -368,8 +367,8 @@ Result<Words> encodeRawWords(std::span<const std::string_view> values) {
                            std::all_of(text.begin() + 2, text.end(),
                                        [](char c) { return isDigit(c) || (c >= 'A' && c <= 'F'); });
     if (!hexDigits) {
-      return Error{
-          ".word takes hexadecimal words from 0x0 to 0xFFFF, got '" + std::string(value) + "'", ""};
+      return Error{ErrorKind::BadSource, ".word takes hexadecimal words from 0x0 to 0xFFFF, got '" +
+                                             std::string(value) + "'"};
     }
     words.push_back(static_cast<std::uint16_t>(std::stoul(text.substr(2), nullptr, 16)));
   }
@@ -377,19 +376,20 @@ Result<Words> encodeRawWords(std::span<const std::string_view> values) {
 }
 
 Result<Words> encodeNops(std::span<const std::string_view> values) {
-  if (values.size() != 1) return Error{".nop takes one count, such as .nop 10", ""};
+  if (values.size() != 1)
+    return Error{ErrorKind::BadSource, ".nop takes one count, such as .nop 10"};
   const std::string_view count = values[0];
   if (count.empty() || count.size() > 9 || !std::all_of(count.begin(), count.end(), isDigit) ||
       std::stoll(std::string(count)) < 1 || std::stoll(std::string(count)) > kMaxNopCount) {
-    return Error{".nop takes a count from 1 to " + std::to_string(kMaxNopCount) + ", got '" +
-                     std::string(count) + "'",
-                 ""};
+    return Error{ErrorKind::BadSource, ".nop takes a count from 1 to " +
+                                           std::to_string(kMaxNopCount) + ", got '" +
+                                           std::string(count) + "'"};
   }
   return Words(static_cast<std::size_t>(std::stoll(std::string(count))), kNopWord);
 }
 
 Result<Words> encodeOut(const std::vector<Operand>& ops) {
-  if (ops.empty()) return Error{"OUT takes an operand", ""};
+  if (ops.empty()) return Error{ErrorKind::BadSource, "OUT takes an operand"};
   const Operand& target = ops[0];
   Status letter = expectLetter(target, "YMTC", "OUT");
   if (!letter) return letter.error();
@@ -401,7 +401,8 @@ Result<Words> encodeOut(const std::vector<Operand>& ops) {
     return Words{makeWord((kCoilOut << 4) | device->cls, device->low)};
   }
   const std::string user = "OUT " + target.text;
-  if (ops.size() == 1) return Error{user + " needs a set value, such as K100 or D0", ""};
+  if (ops.size() == 1)
+    return Error{ErrorKind::BadSource, user + " needs a set value, such as K100 or D0"};
   Status count = expectCount(user, ops.size(), 2);
   if (!count) return count.error();
   Status setValue = expectLetter(ops[1], "KDCT", "the set value of " + user);
@@ -474,7 +475,7 @@ Result<Words> encodeMnemonic(const Mnemonic& m, const std::vector<Operand>& ops)
     case Form::Reset:
       break;  // encoded above: their operand count depends on the operand
   }
-  return Error{"no encoding for " + name, ""};
+  return Error{ErrorKind::BadSource, "no encoding for " + name};
 }
 
 // The words of one line that holds an instruction or directive (no comment, not blank).
@@ -490,7 +491,7 @@ Result<Words> encodeLine(std::string_view line) {
     if (m.name == name) mnemonic = &m;
   }
   if (mnemonic == nullptr) {
-    return Error{"unknown instruction '" + std::string(tokens[0]) + "'", ""};
+    return Error{ErrorKind::BadSource, "unknown instruction '" + std::string(tokens[0]) + "'"};
   }
   std::vector<Operand> ops;
   for (std::string_view token : rest) {
@@ -695,9 +696,12 @@ Result<std::vector<std::uint16_t>> assembleSteps(std::string_view text) {
     text = end == std::string_view::npos ? std::string_view{} : text.substr(end + 1);
     line = line.substr(0, line.find(';'));
     Result<Words> encoded = encodeLine(line);
-    if (!encoded) return Error{encoded.error().message, "line " + std::to_string(lineNumber)};
+    if (!encoded)
+      return Error{ErrorKind::BadSource, encoded.error().message,
+                   "line " + std::to_string(lineNumber)};
     if (encoded->size() > kMaxStepWords - words.size()) {
       return Error{
+          ErrorKind::BadSource,
           "the program is too long: more than " + std::to_string(kMaxStepWords) + " words of steps",
           "line " + std::to_string(lineNumber)};
     }

@@ -31,7 +31,8 @@ std::string tooLongMessage(const std::string& size) {
 
 Result<ProgramImage> ProgramImage::fromBytes(std::span<const std::uint8_t> bytes) {
   const long long blocks = storedBlocks(static_cast<long long>(bytes.size()));
-  if (blocks * 16 > kImageEntries) return Error{tooLongMessage(std::to_string(bytes.size())), ""};
+  if (blocks * 16 > kImageEntries)
+    return Error{ErrorKind::BadProgram, tooLongMessage(std::to_string(bytes.size()))};
   ProgramImage image;
   const std::size_t count = static_cast<std::size_t>(blocks * 16);
   for (std::size_t k = 0; k < count; ++k) {
@@ -48,23 +49,25 @@ Result<ProgramImage> ProgramImage::readFile(const std::filesystem::path& path) {
   // ends.
   Result<std::string> bytes = readWholeFile(path, kLongestReadable);
   if (!bytes) {
-    if (bytes.error().message != fileTooLargeMessage(kLongestReadable)) {
-      return Error{bytes.error().message == "cannot open the file" ? "cannot open the program file"
-                                                                   : "cannot read the program file",
-                   path.string()};
+    const ErrorKind kind = bytes.error().kind;
+    if (kind == ErrorKind::CannotOpen)
+      return Error{kind, "cannot open the program file", path.string()};
+    if (kind != ErrorKind::FileTooLarge) {
+      return Error{kind, "cannot read the program file", path.string()};
     }
     std::error_code error;
     const auto size = std::filesystem::is_regular_file(path, error)
                           ? std::filesystem::file_size(path, error)
                           : std::uintmax_t{0};
-    return Error{tooLongMessage(size > kLongestReadable && !error
+    return Error{ErrorKind::BadProgram,
+                 tooLongMessage(size > kLongestReadable && !error
                                     ? std::to_string(size)
                                     : "more than " + std::to_string(kLongestReadable)),
                  path.string()};
   }
   const auto* data = reinterpret_cast<const std::uint8_t*>(bytes->data());
   Result<ProgramImage> image = fromBytes({data, bytes->size()});
-  if (!image) return Error{image.error().message, path.string()};
+  if (!image) return Error{image.error().kind, image.error().message, path.string()};
   return image;
 }
 

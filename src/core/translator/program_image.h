@@ -7,13 +7,14 @@
 #include <vector>
 
 #include "core/result.h"
+#include "core/step_ref.h"
 
 namespace ladder51 {
 
-inline constexpr int kImageEntries = 20001;  // entries 0..20000
-inline constexpr int kHeaderBytes = 348;     // the header is not examined
-inline constexpr int kFirstStep = 348;       // byte index of the first step
-inline constexpr int kLastStep = 5000;       // byte index of the last step the walk visits
+inline constexpr int kImageEntries = 20001;        // entries 0..20000
+inline constexpr int kHeaderBytes = 348;           // the header is not examined
+inline constexpr int kFirstStep = kFirstStepByte;  // byte index of the first step
+inline constexpr int kLastStep = 5000;             // byte index of the last step the walk visits
 
 // The program file held byte by byte. The file is stored in blocks of 16 bytes: its length
 // divided by 16 is rounded to the nearest whole block, halves to even, so a few trailing

@@ -1,8 +1,6 @@
 // The walk over the program's steps and the state it shares with the instruction families.
 #include "core/translator/translator.h"
 
-#include <cstdio>
-
 #include "core/translator/translator_run.h"
 
 namespace ladder51 {
@@ -14,18 +12,10 @@ std::string outputPinName(int n) {
   return "Y" + pointDigits(n);
 }
 
-std::string StepRef::describe() const {
-  std::string text =
-      "step " + std::to_string(stepNumber()) + " (byte " + std::to_string(byteAddress);
-  if (!words.empty()) {
-    text += ':';
-    for (std::uint16_t word : words) {
-      char hex[8];
-      std::snprintf(hex, sizeof hex, " %04X", word);
-      text += hex;
-    }
-  }
-  return text + ")";
+Error Translation::error() const {
+  return Error{
+      outcome == TranslationOutcome::Refused ? ErrorKind::ProgramRefused : ErrorKind::ProgramFault,
+      message, step};
 }
 
 Translation translate(const ProgramImage& image, const TranslateOptions& options) {

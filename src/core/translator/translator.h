@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "core/result.h"
+#include "core/step_ref.h"
 #include "core/translator/program_image.h"
 
 namespace ladder51 {
@@ -15,17 +17,6 @@ namespace ladder51 {
 struct TranslateOptions {
   // An external 24Cxx EEPROM holds D16 and up; without one such registers are refused.
   bool eepromFitted = false;
-};
-
-// One step of the program, as reported to the user.
-struct StepRef {
-  int byteAddress = 0;               // image index of the step's low byte (348, 350, ...)
-  std::vector<std::uint16_t> words;  // the instruction word and its operand words
-
-  // PLC step number: (byteAddress - 348) / 2.
-  int stepNumber() const { return (byteAddress - kFirstStep) / 2; }
-  // "step N (byte B: 2400 8005)"
-  std::string describe() const;
 };
 
 // A message about a step that did not stop the translation.
@@ -67,6 +58,8 @@ struct Translation {
   std::set<int> drivenOutputs;
 
   bool completed() const { return outcome == TranslationOutcome::Completed; }
+  // The refusal or fault as an error (ProgramRefused or ProgramFault, with the step).
+  Error error() const;
 };
 
 // Translates the program. Never throws for any image content.

@@ -2,13 +2,13 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/support/cli_runner.h"
+#include "tests/support/fixtures.h"
 
 namespace ladder51 {
 namespace {
 
 using test::ScratchDir;
-using test::writeWholeFile;
+using test::writeFile;
 
 Settings boardSettings() {
   Settings s;
@@ -31,9 +31,9 @@ Settings boardSettings() {
 // Writes the three files by hand, as an earlier installation left them.
 void writeFiles(const ScratchDir& dir, const std::string& display, const std::string& eeprom,
                 const std::string& io) {
-  writeWholeFile(dir / "7219.dat", display);
-  writeWholeFile(dir / "IIC.dat", eeprom);
-  writeWholeFile(dir / "io.dat", io);
+  writeFile(dir / "7219.dat", display);
+  writeFile(dir / "IIC.dat", eeprom);
+  writeFile(dir / "io.dat", io);
 }
 
 std::string pinFields(const std::string& p32, const std::string& p10, const std::string& filter) {
@@ -122,9 +122,9 @@ TEST(SettingsFiles, SaveWritesTheThreeRecordsAndNothingElse) {
     ++files;
   }
   EXPECT_EQ(files, 3);
-  EXPECT_EQ(test::readWholeFile(dir / "7219.dat"), displayRecord(boardSettings()));
-  EXPECT_EQ(test::readWholeFile(dir / "IIC.dat"), eepromRecord(boardSettings()));
-  EXPECT_EQ(test::readWholeFile(dir / "io.dat"), pinRecord(boardSettings()));
+  EXPECT_EQ(test::readFile(dir / "7219.dat"), displayRecord(boardSettings()));
+  EXPECT_EQ(test::readFile(dir / "IIC.dat"), eepromRecord(boardSettings()));
+  EXPECT_EQ(test::readFile(dir / "io.dat"), pinRecord(boardSettings()));
 }
 
 TEST(SettingsFiles, SaveIntoAMissingFolderFails) {
@@ -187,8 +187,8 @@ TEST(SettingsFiles, EepromChoiceNeedsExactlyOneOptionTrue) {
                       {"#TRUE#", "", EepromChoice::From24C32}};
   for (const Row& row : rows) {
     ScratchDir dir;
-    writeWholeFile(dir / "IIC.dat",
-                   std::string(row.first) + ",\"3.6\",\"3.7\",0," + row.fifth + ",\"12\"\r\n");
+    writeFile(dir / "IIC.dat",
+              std::string(row.first) + ",\"3.6\",\"3.7\",0," + row.fifth + ",\"12\"\r\n");
     EXPECT_EQ(loadSettings(dir.path()).settings.eeprom, row.expected)
         << row.first << " " << row.fifth;
   }
@@ -222,7 +222,7 @@ TEST(SettingsFiles, UnusableFilesGiveDefaultsAndNameTheFile) {
     if (row.content == nullptr) {
       std::filesystem::remove(dir / row.file);
     } else {
-      writeWholeFile(dir / row.file, row.content);
+      writeFile(dir / row.file, row.content);
     }
     const LoadedSettings loaded = loadSettings(dir.path());
     ASSERT_EQ(loaded.notices.size(), 1u) << row.name;
@@ -319,12 +319,12 @@ TEST(SettingsFiles, HostileContentLoadsOrNamesItsFile) {
 
 TEST(SettingsFiles, UnreadablePathsGiveDefaultsWithAReason) {
   ScratchDir dir;
-  writeWholeFile(dir / "file", "not a folder");
+  writeFile(dir / "file", "not a folder");
   std::filesystem::create_directory(dir / "7219.dat");
   std::filesystem::create_directory(dir / "endless");
   std::filesystem::create_symlink("/dev/zero", dir / "endless" / "7219.dat");
   std::filesystem::create_directory(dir / "large");
-  writeWholeFile(dir / "large" / "7219.dat", std::string(2 << 20, '0'));
+  writeFile(dir / "large" / "7219.dat", std::string(2 << 20, '0'));
   struct Row {
     const char* name;
     std::filesystem::path directory;

@@ -5,7 +5,7 @@
 
 #include "core/runtime_gen/main_routine.h"
 #include "core/runtime_gen/runtime_routines.h"
-#include "tests/support/cli_runner.h"
+#include "tests/support/fixtures.h"
 #include "tests/support/generated_text.h"
 
 namespace ladder51 {

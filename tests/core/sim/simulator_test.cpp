@@ -2,20 +2,20 @@
 
 #include <gtest/gtest.h>
 
-#include "support/scratch.h"
+#include "tests/support/fixtures.h"
 
 namespace ladder51 {
 namespace {
 
-using testing::ScratchDir;
+using test::ScratchDir;
 
 // The firmware of tests/fixtures/follow_pin.c, built once for all simulator tests.
 class SimulatorTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    if (!testing::programAvailable("sdcc") || !testing::programAvailable("s51")) return;
+    if (!test::haveProgram("sdcc") || !test::haveProgram("s51")) return;
     scratch_ = new ScratchDir("sim");
-    Result<BuildReport> report = testing::buildFollowPinFirmware(scratch_->path());
+    Result<BuildReport> report = test::buildFollowPinFirmware(scratch_->path());
     if (report)
       hex_ = report->hexFile;
     else

@@ -4,15 +4,15 @@
 
 #include <future>
 
-#include "support/scratch.h"
+#include "tests/support/fixtures.h"
 
 namespace ladder51 {
 namespace {
 
 using namespace std::chrono_literals;
-using testing::ScratchDir;
-using testing::StandInTools;
-using testing::ToolBehaviour;
+using test::ScratchDir;
+using test::StandInTools;
+using test::ToolBehaviour;
 
 // A program folder with the tool directory below it, fx1n.c written into it as the workspace
 // does, and the stand-in tools installed.
@@ -23,7 +23,7 @@ class KeilPipelineTest : public ::testing::Test {
     tools_ = work_ / "keil" / "c51" / "bin";
     std::filesystem::create_directories(tools_);
     tools.install(tools_);
-    testing::writeFile(tools_ / "fx1n.c", "main(){}\r\n");
+    test::writeFile(tools_ / "fx1n.c", "main(){}\r\n");
   }
   KeilToolchain toolchain(std::chrono::milliseconds limit = 10s) const {
     return KeilToolchain(
@@ -38,7 +38,7 @@ class KeilPipelineTest : public ::testing::Test {
   std::string calls() const {
     std::error_code ec;
     if (!std::filesystem::exists(tools_ / "calls.log", ec)) return {};
-    return testing::readFile(tools_ / "calls.log");
+    return test::readFile(tools_ / "calls.log");
   }
   std::string at(const char* name) const { return (tools_ / name).string(); }
 
@@ -49,7 +49,7 @@ class KeilPipelineTest : public ::testing::Test {
 
 TEST_F(KeilPipelineTest, RunsTheFourToolsInOrderAndCopiesTheHex) {
   prepare({});
-  testing::writeFile(work_ / "fx1n.hex", "PREVIOUS");
+  test::writeFile(work_ / "fx1n.hex", "PREVIOUS");
   std::vector<BuildProgress> stages;
   Result<BuildReport> report =
       toolchain().build(job(), [&](const BuildProgress& p) { stages.push_back(p); });
@@ -73,7 +73,7 @@ TEST_F(KeilPipelineTest, RunsTheFourToolsInOrderAndCopiesTheHex) {
   for (std::size_t k = 0; k < stages.size(); ++k) EXPECT_EQ(stages[k].status, statuses[k]) << k;
   EXPECT_EQ(stages.back().stage, BuildStage::Finish);
 
-  EXPECT_EQ(testing::readFile(work_ / "fx1n.hex"), "NEW HEX");
+  EXPECT_EQ(test::readFile(work_ / "fx1n.hex"), "NEW HEX");
   EXPECT_EQ(report->hexFile, work_ / "fx1n.hex");
   EXPECT_FALSE(std::filesystem::exists(tools_ / "fx1n.c"));   // deleted from the tool directory
   EXPECT_TRUE(std::filesystem::exists(tools_ / "fx1n.obj"));  // intermediates stay
@@ -122,9 +122,9 @@ TEST_F(KeilPipelineTest, StopsAtTheFirstFailingStageAndKeepsNoOldHex) {
   int n = 0;
   for (const FailureCase& c : cases) {
     prepare(c.tools, "program" + std::to_string(n++));
-    testing::writeFile(tools_ / "fx1n.hex", "OLD HEX FROM AN EARLIER BUILD");
-    testing::writeFile(tools_ / "fx1n.obj", "OLD OBJ");
-    testing::writeFile(work_ / "fx1n.hex", "PREVIOUS");
+    test::writeFile(tools_ / "fx1n.hex", "OLD HEX FROM AN EARLIER BUILD");
+    test::writeFile(tools_ / "fx1n.obj", "OLD OBJ");
+    test::writeFile(work_ / "fx1n.hex", "PREVIOUS");
     std::vector<std::string> statuses;
     Result<BuildReport> report =
         toolchain().build(job(), [&](const BuildProgress& p) { statuses.push_back(p.status); });
@@ -139,7 +139,7 @@ TEST_F(KeilPipelineTest, StopsAtTheFirstFailingStageAndKeepsNoOldHex) {
         << c.name << ": " << log;
     EXPECT_NE(statuses.back(), "FX1N.HEX  DONE") << c.name;
     // Nothing stale was copied: the folder keeps its previous file, the tool directory none.
-    EXPECT_EQ(testing::readFile(work_ / "fx1n.hex"), "PREVIOUS") << c.name;
+    EXPECT_EQ(test::readFile(work_ / "fx1n.hex"), "PREVIOUS") << c.name;
     EXPECT_TRUE(findFileIgnoringCase(tools_, "fx1n.hex").empty()) << c.name;
   }
 }
@@ -174,7 +174,7 @@ TEST_F(KeilPipelineTest, QuotesPathsWithBlanks) {
   Result<BuildReport> report = toolchain().build(job(), {});
   ASSERT_TRUE(report.ok()) << report.error().describe();
   EXPECT_NE(calls().find("c51.exe [" + at("fx1n.c") + "]\n"), std::string::npos) << calls();
-  EXPECT_EQ(testing::readFile(work_ / "fx1n.hex"), "NEW HEX");
+  EXPECT_EQ(test::readFile(work_ / "fx1n.hex"), "NEW HEX");
 }
 
 TEST_F(KeilPipelineTest, RunsWindowsToolsThroughTheLauncher) {

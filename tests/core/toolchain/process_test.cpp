@@ -2,13 +2,13 @@
 
 #include <gtest/gtest.h>
 
-#include "support/scratch.h"
+#include "tests/support/fixtures.h"
 
 namespace ladder51 {
 namespace {
 
 using namespace std::chrono_literals;
-using testing::ScratchDir;
+using test::ScratchDir;
 
 struct ExitCase {
   const char* name;
@@ -53,7 +53,7 @@ TEST(ProcessRunner, RunsInTheWorkingDirectoryAndRedirectsOutput) {
       {"/bin/sh", {"-c", "pwd; echo note >&2"}, dir.path(), dir.path() / "out.txt"}, 10s);
   ASSERT_TRUE(outcome.exitedWith(0));
   EXPECT_EQ(outcome.output, "note\n");
-  EXPECT_EQ(testing::readFile(dir.path() / "out.txt"),
+  EXPECT_EQ(test::readFile(dir.path() / "out.txt"),
             std::filesystem::canonical(dir.path()).string() + "\n");
 }
 
@@ -67,7 +67,7 @@ TEST(ProcessRunner, KillsAProgramThatOutlivesItsTimeLimit) {
 
 TEST(ProcessRunner, ReportsAMissingOrUnrunnableProgram) {
   ScratchDir dir("process");
-  testing::writeFile(dir.path() / "not-executable", "#!/bin/sh\n");
+  test::writeFile(dir.path() / "not-executable", "#!/bin/sh\n");
   const std::string programs[] = {"/nonexistent/tool", "no-such-tool-on-path-xyz",
                                   (dir.path() / "not-executable").string()};
   for (const std::string& program : programs) {

@@ -4,12 +4,12 @@
 
 #include <algorithm>
 
-#include "support/scratch.h"
+#include "tests/support/fixtures.h"
 
 namespace ladder51 {
 namespace {
 
-using testing::ScratchDir;
+using test::ScratchDir;
 
 std::string memReport(const std::string& firstRows, const std::string& stackLine,
                       const std::string& flashLine) {
@@ -51,7 +51,7 @@ TEST(MemoryReport, RefusesAnIncompleteReport) {
 class SdccBuildTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    if (!testing::programAvailable("sdcc") || !testing::programAvailable("packihx")) {
+    if (!test::haveProgram("sdcc") || !test::haveProgram("packihx")) {
       GTEST_SKIP() << "SDCC is not installed";
     }
   }
@@ -60,11 +60,11 @@ class SdccBuildTest : public ::testing::Test {
 
 TEST_F(SdccBuildTest, BuildsAKeilDialectProgramWithItsStatementsSplit) {
   std::vector<BuildProgress> stages;
-  Result<BuildReport> report = testing::buildFollowPinFirmware(
+  Result<BuildReport> report = test::buildFollowPinFirmware(
       scratch_.path(), 1, [&](const BuildProgress& p) { stages.push_back(p); });
   ASSERT_TRUE(report.ok()) << report.error().describe();
 
-  const std::string hex = testing::readFile(scratch_.path() / "fx1n.hex");
+  const std::string hex = test::readFile(scratch_.path() / "fx1n.hex");
   EXPECT_EQ(hex.rfind(":", 0), 0u);
   EXPECT_NE(hex.find(":00000001FF"), std::string::npos);  // Intel HEX end record
   ASSERT_TRUE(report->memory.has_value());
@@ -79,9 +79,9 @@ TEST_F(SdccBuildTest, BuildsAKeilDialectProgramWithItsStatementsSplit) {
 
   // The generated file is untouched; the adapted unit has SDCC's forms and the scan functions,
   // the MC-like block kept in one of them.
-  const std::string original = testing::readFile(scratch_.path() / "fx1n.c");
-  EXPECT_EQ(original, testing::readFile(testing::sourcePath("tests/fixtures/follow_pin.c")));
-  const std::string unit = testing::readFile(scratch_.path() / "sdcc" / "fx1n.c");
+  const std::string original = test::readFile(scratch_.path() / "fx1n.c");
+  EXPECT_EQ(original, test::readFile(test::sourcePath("tests/fixtures/follow_pin.c")));
+  const std::string unit = test::readFile(scratch_.path() / "sdcc" / "fx1n.c");
   EXPECT_NE(unit.find("__sfr __at (0x90) P1;"), std::string::npos);
   EXPECT_NE(unit.find("__interrupt(1) __using(0)"), std::string::npos);
   EXPECT_NE(unit.find("void scanpart3(void)\r\n{unsigned int i;\nif(!X1){\nfor(i=0;i<1;i++)"),
@@ -92,7 +92,7 @@ TEST_F(SdccBuildTest, BuildsAKeilDialectProgramWithItsStatementsSplit) {
 }
 
 TEST_F(SdccBuildTest, FailsWhenTheCodeDoesNotFitTheFlash) {
-  testing::writeFile(scratch_.path() / "fx1n.c", "main()\n{while(1);}\n");
+  test::writeFile(scratch_.path() / "fx1n.c", "main()\n{while(1);}\n");
   BuildJob job;
   job.workDirectory = scratch_.path();
   job.sourceFile = scratch_.path() / "fx1n.c";
@@ -106,7 +106,7 @@ TEST_F(SdccBuildTest, FailsWhenTheCodeDoesNotFitTheFlash) {
 }
 
 TEST_F(SdccBuildTest, NamesTheCompilerAndShowsItsMessagesOnAnError) {
-  testing::writeFile(scratch_.path() / "fx1n.c", "main()\n{ undefined_name = 1; }\n");
+  test::writeFile(scratch_.path() / "fx1n.c", "main()\n{ undefined_name = 1; }\n");
   BuildJob job;
   job.workDirectory = scratch_.path();
   job.sourceFile = scratch_.path() / "fx1n.c";

@@ -1,5 +1,6 @@
-#include "support/scratch.h"
+#include "tests/support/fixtures.h"
 
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -8,26 +9,20 @@
 #include <sstream>
 #include <stdexcept>
 
-namespace ladder51::testing {
+#include "core/toolchain/sdcc_pipeline.h"
+#include "core/translator/instruction_list.h"
+
+namespace ladder51::test {
 
 ScratchDir::ScratchDir(const std::string& label) {
-  static std::atomic<int> counter{0};
-  path_ = std::filesystem::temp_directory_path() /
-          (label + "-" + std::to_string(::getpid()) + "-" + std::to_string(counter++));
-  std::filesystem::remove_all(path_);
-  std::filesystem::create_directories(path_);
+  std::string pattern = (std::filesystem::temp_directory_path() / (label + "-XXXXXX")).string();
+  if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("no scratch folder");
+  path_ = pattern;
 }
 
 ScratchDir::~ScratchDir() {
-  std::error_code ec;
-  std::filesystem::remove_all(path_, ec);
-}
-
-void writeFile(const std::filesystem::path& path, const std::string& text) {
-  std::filesystem::create_directories(path.parent_path());
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out << text;
-  if (!out) throw std::runtime_error("cannot write " + path.string());
+  std::error_code ignored;
+  std::filesystem::remove_all(path_, ignored);
 }
 
 std::string readFile(const std::filesystem::path& path) {
@@ -38,11 +33,52 @@ std::string readFile(const std::filesystem::path& path) {
   return text.str();
 }
 
+void writeFile(const std::filesystem::path& path, std::string_view bytes) {
+  if (path.has_parent_path()) std::filesystem::create_directories(path.parent_path());
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out << bytes;
+  if (!out) throw std::runtime_error("cannot write " + path.string());
+}
+
 void writeScript(const std::filesystem::path& path, const std::string& body) {
   writeFile(path, "#!/bin/sh\n" + body);
   std::filesystem::permissions(path, std::filesystem::perms::owner_all |
                                          std::filesystem::perms::group_read |
                                          std::filesystem::perms::group_exec);
+}
+
+std::filesystem::path sourcePath(const std::string& relative) {
+  return std::filesystem::path(LADDER51_SOURCE_DIR) / relative;
+}
+
+bool haveProgram(const std::string& name) {
+  const char* path = std::getenv("PATH");
+  if (path == nullptr) return false;
+  std::stringstream dirs(path);
+  std::string dir;
+  while (std::getline(dirs, dir, ':')) {
+    if (!dir.empty() && ::access((std::filesystem::path(dir) / name).c_str(), X_OK) == 0) {
+      return true;
+    }
+  }
+  return false;
+}
+
+CliRun runCli(const std::vector<std::string>& args) {
+  ScratchDir scratch("ladder51-cli");
+  std::string command = "'" LADDER51_CLI_PATH "'";
+  for (const std::string& arg : args) {
+    std::string quoted;
+    for (char c : arg) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    command += " '" + quoted + "'";
+  }
+  command += " >'" + (scratch / "out").string() + "' 2>'" + (scratch / "err").string() + "'";
+  CliRun run;
+  const int status = std::system(command.c_str());
+  run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  run.out = readFile(scratch / "out");
+  run.err = readFile(scratch / "err");
+  return run;
 }
 
 namespace {
@@ -82,27 +118,6 @@ void StandInTools::install(const std::filesystem::path& dir) const {
   writeFile(dir / "STARTUP.A51", "; start-up module\n");
 }
 
-std::filesystem::path sourcePath(const std::string& relative) {
-  return std::filesystem::path(LADDER51_SOURCE_DIR) / relative;
-}
-
-bool programAvailable(const std::string& name) {
-  const char* path = std::getenv("PATH");
-  if (path == nullptr) return false;
-  std::stringstream dirs(path);
-  std::string dir;
-  while (std::getline(dirs, dir, ':')) {
-    if (!dir.empty() && ::access((std::filesystem::path(dir) / name).c_str(), X_OK) == 0) {
-      return true;
-    }
-  }
-  return false;
-}
-
-}  // namespace ladder51::testing
-
-namespace ladder51::testing {
-
 Result<BuildReport> buildFollowPinFirmware(const std::filesystem::path& workDirectory,
                                            int perFunction, const BuildProgressCallback& progress) {
   const std::string text = readFile(sourcePath("tests/fixtures/follow_pin.c"));
@@ -128,4 +143,35 @@ Result<BuildReport> buildFollowPinFirmware(const std::filesystem::path& workDire
   return SdccToolchain(options).build(job, progress);
 }
 
-}  // namespace ladder51::testing
+Settings& assign(Settings& settings, std::string_view pin, std::string_view point) {
+  const std::optional<int> index = findPin(pin);
+  if (!index) throw std::invalid_argument("no pin " + std::string(pin));
+  settings.pins[static_cast<std::size_t>(*index)] = std::string(point);
+  return settings;
+}
+
+Settings motorBoard() {
+  Settings settings;
+  assign(settings, "P3.2", "X0");
+  assign(settings, "P3.3", "X1");
+  return assign(settings, "P1.0", "Y0");
+}
+
+std::vector<std::uint8_t> pmwOf(std::string_view il) {
+  Result<std::vector<std::uint8_t>> bytes = assembleInstructionList(il);
+  if (!bytes) throw std::invalid_argument("does not assemble: " + bytes.error().describe());
+  return *bytes;
+}
+
+ProgramImage imageOf(std::string_view il) {
+  Result<ProgramImage> image = ProgramImage::fromBytes(pmwOf(il));
+  if (!image) throw std::invalid_argument(image.error().describe());
+  return *image;
+}
+
+void writeProgram(const std::filesystem::path& path, std::string_view il) {
+  const std::vector<std::uint8_t> bytes = pmwOf(il);
+  writeFile(path, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+}
+
+}  // namespace ladder51::test
