@@ -9,7 +9,7 @@
 #include <sstream>
 #include <string>
 
-#include "core/firmware_build.h"
+#include "core/sequence.h"
 #include "core/sim/ram_symbols.h"
 #include "core/sim/simulator.h"
 #include "core/translator/instruction_list.h"
@@ -103,7 +103,7 @@ void pmwToHex(benchmark::State& state, const std::string& il, const std::string&
   for (auto _ : state) {
     Workspace workspace(work);
     (void)workspace.startUp();
-    Result<FirmwareBuild> built = translateAndBuild(workspace, *image, options, {});
+    Result<FirmwareBuild> built = translateAndBuild(workspace, *image, options, Observer::none());
     if (!built) {
       state.SkipWithError(built.error().describe().c_str());
       return;
@@ -133,7 +133,7 @@ void BM_SimulateGeneratedFirmware(benchmark::State& state) {
   FirmwareBuildOptions options;
   options.toolchain = ToolchainChoice::Sdcc;
   Result<FirmwareBuild> built =
-      translateAndBuild(workspace, *ProgramImage::fromBytes(*program), options, {});
+      translateAndBuild(workspace, *ProgramImage::fromBytes(*program), options, Observer::none());
   if (!built) {
     state.SkipWithError(built.error().describe().c_str());
     return;

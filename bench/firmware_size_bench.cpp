@@ -7,7 +7,7 @@
 #include <fstream>
 #include <iterator>
 
-#include "core/firmware_build.h"
+#include "core/sequence.h"
 #include "core/translator/instruction_list.h"
 
 namespace {
@@ -48,10 +48,15 @@ void BM_ExampleFirmware(benchmark::State& state, const std::string& example) {
   options.toolchain = ladder51::ToolchainChoice::Sdcc;
   ladder51::MemoryUsage memory;
   for (auto _ : state) {
-    auto built = ladder51::translateAndBuild(workspace, pmw, options, {});
-    if (!built) return state.SkipWithError(built.error().describe().c_str());
-    if (!built->report.memory) return state.SkipWithError("SDCC gave no memory report");
-    memory = *built->report.memory;
+    auto done = ladder51::runSequence({.workDirectory = work,
+                                       .program = pmw,
+                                       .end = ladder51::SequenceEnd::Built,
+                                       .assemble = {},
+                                       .build = options},
+                                      ladder51::Observer::none());
+    if (!done) return state.SkipWithError(done.error().describe().c_str());
+    if (!done->build->report.memory) return state.SkipWithError("SDCC gave no memory report");
+    memory = *done->build->report.memory;
   }
   state.SetLabel("RAM " + std::to_string(memory.internalRamUsed) + " B, stack " +
                  std::to_string(memory.stackBytes) + " B, code " +

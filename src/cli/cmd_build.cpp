@@ -6,18 +6,11 @@
 #include <memory>
 
 #include "cli/commands.h"
-#include "cli/output.h"
-#include "core/firmware_build.h"
+#include "core/sequence.h"
 #include "core/toolchain/sdcc_pipeline.h"
 
 namespace ladder51::cli {
 namespace {
-
-void printStage(const BuildProgress& progress) {
-  std::cout << progress.status;
-  if (!progress.commandLine.empty()) std::cout << "    " << progress.commandLine;
-  std::cout << std::endl;
-}
 
 bool isGeneratedSource(const std::filesystem::path& path) {
   std::string extension = path.extension().string();
@@ -50,10 +43,6 @@ void addBuildCommand(CLI::App& app, Context& context) {
   cmd->add_flag("--print-commands", options->printCommands,
                 "List the command lines of the build without running anything");
   cmd->callback([options, &context] {
-    auto fail = [&context](const Error& error) {
-      printError(error);
-      context.exitCode = 1;
-    };
     const std::filesystem::path work =
         std::filesystem::absolute(options->directory.empty() ? "." : options->directory)
             .lexically_normal();
@@ -63,48 +52,34 @@ void addBuildCommand(CLI::App& app, Context& context) {
         .flashBytes = options->flash,
         .sdccDirectory = {}};
     const bool fromSource = isGeneratedSource(options->input);
+    const BuildJob sourceJob = buildJobForSource(
+        work, fromSource ? std::filesystem::absolute(options->input) : work / kSourceFileName);
     if (options->printCommands) {
-      BuildJob job;
-      job.workDirectory = work;
-      job.sourceFile =
-          fromSource ? std::filesystem::absolute(options->input) : work / kSourceFileName;
-      for (const std::string& line : chooseToolchain(work, buildOptions)->commandLines(job)) {
+      for (const std::string& line : chooseToolchain(work, buildOptions)->commandLines(sourceJob)) {
         std::cout << line << "\n";
       }
       return;
     }
 
-    Result<BuildReport> report = Error{};
+    PrintingObserver observer;
+    Result<FirmwareBuild> built = Error{};
     if (fromSource) {
-      BuildJob job;
-      job.workDirectory = work;
-      job.sourceFile = std::filesystem::absolute(options->input);
-      report = buildFirmware(job, buildOptions, printStage);
+      built = buildFirmware(sourceJob, buildOptions, observer);
     } else {
-      Result<ProgramImage> image = ProgramImage::readFile(options->input);
-      if (!image) return fail(image.error());
-      Workspace workspace(work);
-      const Status started = workspace.startUp();
-      printNotices(workspace.takeNotices());
-      if (!started) return fail(started.error());
-      // The translation's report comes before the build's stages.
-      Result<AssembledFile> file = workspace.translateAndAssemble(*image);
-      printTranslationReport(workspace.translation());
-      printNotices(workspace.takeNotices());
-      if (!file) {
-        // A refused or faulted translation has already been reported with its step.
-        if (workspace.translation().completed()) printError(file.error());
-        context.exitCode = 1;
-        return;
-      }
-      report = buildFirmware(buildJobFor(workspace, *file), buildOptions, printStage);
+      Result<SequenceResult> done = runSequence({.workDirectory = work,
+                                                 .program = options->input,
+                                                 .end = SequenceEnd::Built,
+                                                 .assemble = {},
+                                                 .build = buildOptions},
+                                                observer);
+      if (!done) return fail(context, done.error());
+      built = std::move(*done->build);
     }
-    if (!report) return fail(report.error());
-    for (const std::string& warning : report->warnings) printWarning(warning);
-    if (report->memory) {
-      std::cout << describeMemoryUsage(*report->memory, options->flash) << "\n";
-    }
-    std::cout << report->hexFile.string() << std::endl;
+    if (!built) return fail(context, built.error());
+    const BuildReport& report = built->report;
+    for (const std::string& warning : report.warnings) printWarning(warning);
+    if (report.memory) std::cout << describeMemoryUsage(*report.memory, options->flash) << "\n";
+    std::cout << report.hexFile.string() << std::endl;
   });
 }
 

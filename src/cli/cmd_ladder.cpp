@@ -3,8 +3,7 @@
 #include <memory>
 
 #include "cli/commands.h"
-#include "cli/output.h"
-#include "core/config/settings_files.h"
+#include "core/sequence.h"
 
 namespace ladder51::cli {
 
@@ -23,18 +22,13 @@ void addLadderCommand(CLI::App& app, Context& context) {
   cmd->add_option("-C,--directory", options->directory,
                   "Take the EEPROM choice from the settings files of this work directory");
   cmd->callback([options, &context] {
-    bool eeprom = options->eeprom;
-    if (!options->directory.empty()) {
-      const LoadedSettings loaded = loadSettings(options->directory);
-      printNotices(loaded.notices);
-      eeprom = eeprom || loaded.settings.eepromFitted();
-    }
-    Translation translation;
-    if (!translateFile(options->program, {.eepromFitted = eeprom}, translation)) {
-      context.exitCode = 1;
-      return;
-    }
-    std::cout << translation.statements << std::flush;
+    PrintingObserver observer;
+    std::optional<std::filesystem::path> directory;
+    if (!options->directory.empty()) directory = options->directory;
+    Result<Translation> translation =
+        translateProgram(options->program, options->eeprom, directory, observer);
+    if (!translation) return fail(context, translation.error());
+    std::cout << translation->statements << std::flush;
   });
 }
 

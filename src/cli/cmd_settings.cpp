@@ -6,8 +6,6 @@
 #include <optional>
 
 #include "cli/commands.h"
-#include "cli/output.h"
-#include "core/config/settings_files.h"
 #include "core/workspace.h"
 
 namespace ladder51::cli {
@@ -118,28 +116,17 @@ void addSettingsCommand(CLI::App& app, Context& context) {
   cmd->add_option("--proteus", changes.proteus, "Source meant for Proteus simulation: on or off")
       ->transform(CLI::CheckedTransformer(switches, CLI::ignore_case));
   cmd->callback([options, &context] {
-    Workspace workspace(options->directory);
+    PrintingObserver observer;
+    Workspace workspace(options->directory, observer);
     const Status started = workspace.startUp();
-    printNotices(workspace.takeNotices());
     if (!options->changes.any()) {
       printSettings(workspace.settings());
-      if (!started) {
-        printError(started.error());
-        context.exitCode = 1;
-      }
+      if (!started) fail(context, started.error());
       return;
     }
     Result<Settings> changed = applyChanges(workspace.settings(), options->changes);
-    if (!changed) {
-      printError(changed.error());
-      context.exitCode = 1;
-      return;
-    }
-    if (Status saved = workspace.save(*changed); !saved) {
-      printError(saved.error());
-      context.exitCode = 1;
-      return;
-    }
+    if (!changed) return fail(context, changed.error());
+    if (Status saved = workspace.save(*changed); !saved) return fail(context, saved.error());
     printSettings(workspace.settings());
   });
 }

@@ -7,9 +7,8 @@
 #include <sstream>
 
 #include "cli/commands.h"
-#include "cli/output.h"
 #include "core/config/settings.h"
-#include "core/firmware_build.h"
+#include "core/sequence.h"
 #include "core/sim/ram_symbols.h"
 #include "core/sim/simulator.h"
 #include "core/toolchain/sdcc_pipeline.h"
@@ -65,10 +64,7 @@ void addSimCommand(CLI::App& app, Context& context) {
   cmd->add_option("--crystal", options->crystal, "Crystal frequency in MHz (default: DIR's)");
   cmd->add_option("--vcd", options->vcd, "Also write the inputs and outputs as a VCD file");
   cmd->callback([options, &context] {
-    auto fail = [&context](const Error& error) {
-      printError(error);
-      context.exitCode = 1;
-    };
+    auto fail = [&context](const Error& error) { cli::fail(context, error); };
     const bool fromHex = isHexFile(options->input);
     std::filesystem::path work =
         options->directory.empty()
@@ -83,32 +79,26 @@ void addSimCommand(CLI::App& app, Context& context) {
 
     // The settings are needed for a program, and for a hex file unless the pins and the
     // crystal are both given.
-    Workspace workspace(work);
-    const bool needSettings = !fromHex || options->pins.empty() || options->crystal <= 0;
-    if (needSettings) {
-      const Status started = workspace.startUp();
-      printNotices(workspace.takeNotices());
-      if (!started) return fail(started.error());
-    }
-
+    PrintingObserver observer(/*showStages=*/false);  // the timeline alone goes to the output
     std::filesystem::path hex = options->input;
+    Settings settings;
     if (!fromHex) {
-      Result<ProgramImage> image = ProgramImage::readFile(options->input);
-      if (!image) return fail(image.error());
-      Result<AssembledFile> file = workspace.translateAndAssemble(*image);
-      printTranslationReport(workspace.translation());
-      printNotices(workspace.takeNotices());
-      if (!file) {
-        if (workspace.translation().completed()) printError(file.error());
-        context.exitCode = 1;
-        return;
-      }
       FirmwareBuildOptions sdcc;
       sdcc.toolchain = ToolchainChoice::Sdcc;
-      Result<BuildReport> built = buildFirmware(buildJobFor(workspace, *file), sdcc, {});
+      Result<SequenceResult> built = runSequence({.workDirectory = work,
+                                                  .program = options->input,
+                                                  .end = SequenceEnd::Built,
+                                                  .assemble = {},
+                                                  .build = sdcc},
+                                                 observer);
       if (!built) return fail(built.error());
-      for (const std::string& warning : built->warnings) printWarning(warning);
-      hex = built->hexFile;
+      for (const std::string& warning : built->build->report.warnings) printWarning(warning);
+      hex = built->build->report.hexFile;
+      settings = built->settings;
+    } else if (options->pins.empty() || options->crystal <= 0) {
+      Workspace workspace(work, observer);
+      if (Status started = workspace.startUp(); !started) return fail(started.error());
+      settings = workspace.settings();
     }
 
     SimPinMap pins;
@@ -117,11 +107,10 @@ void addSimCommand(CLI::App& app, Context& context) {
       if (!given) return fail(given.error());
       pins = *given;
     } else {
-      pins = simPinsOf(workspace.settings());
+      pins = simPinsOf(settings);
     }
     SimulationOptions sim;
-    sim.crystalMHz =
-        options->crystal > 0 ? options->crystal : leadingNumber(workspace.settings().crystal);
+    sim.crystalMHz = options->crystal > 0 ? options->crystal : leadingNumber(settings.crystal);
     sim.untilMicros = stimulus->lastTimeMicros() + 1'000'000;
     if (!options->until.empty()) {
       Result<std::uint64_t> until = parseTime(options->until);

@@ -5,8 +5,7 @@
 #include <memory>
 
 #include "cli/commands.h"
-#include "cli/output.h"
-#include "core/workspace.h"
+#include "core/sequence.h"
 
 namespace ladder51::cli {
 
@@ -29,27 +28,16 @@ void addTranslateCommand(CLI::App& app, Context& context) {
   cmd->add_option("--encoding", options->encoding, "Encoding of the written file (default: gbk)")
       ->transform(CLI::CheckedTransformer(encodings, CLI::ignore_case));
   cmd->callback([options, &context] {
-    Workspace workspace(options->directory);
-    const Status started = workspace.startUp();
-    printNotices(workspace.takeNotices());
-    if (!started) {
-      printError(started.error());
-      context.exitCode = 1;
-      return;
-    }
-    AssembleOptions assemble;
-    assemble.encoding = options->encoding;
-    if (!options->output.empty()) assemble.output = options->output;
-    Result<AssembledFile> file = workspace.translateAndAssemble(options->program, assemble);
-    printTranslationReport(workspace.translation());
-    printNotices(workspace.takeNotices());
-    if (!file) {
-      // A refused or faulted translation has already been reported with its step.
-      if (workspace.translation().completed()) printError(file.error());
-      context.exitCode = 1;
-      return;
-    }
-    std::cout << "wrote " << file->path.string() << "\n";
+    SequenceRequest request{.workDirectory = options->directory,
+                            .program = options->program,
+                            .end = SequenceEnd::Translated,
+                            .assemble = {.output = std::nullopt, .encoding = options->encoding},
+                            .build = {}};
+    if (!options->output.empty()) request.assemble.output = options->output;
+    PrintingObserver observer;
+    Result<SequenceResult> done = runSequence(request, observer);
+    if (!done) return fail(context, done.error());
+    std::cout << "wrote " << done->file.path.string() << "\n";
   });
 }
 

@@ -4,11 +4,19 @@
 
 #include <CLI/CLI.hpp>
 
+#include "cli/output.h"
+
 namespace ladder51::cli {
 
 struct Context {
   int exitCode = 0;
 };
+
+// Reports the error and makes the exit status 1.
+inline void fail(Context& context, const Error& error) {
+  printError(error);
+  context.exitCode = 1;
+}
 
 using CommandSetup = void (*)(CLI::App& app, Context& context);
 

@@ -2,8 +2,6 @@
 
 #include <iostream>
 
-#include "core/translator/instruction_list.h"
-
 namespace ladder51::cli {
 
 void printError(const Error& error) {
@@ -14,32 +12,28 @@ void printWarning(const std::string& text) {
   std::cerr << "ladder51: warning: " << text << "\n";
 }
 
-void printNotices(const std::vector<std::string>& notices) {
-  for (const std::string& notice : notices) printWarning(notice);
+void PrintingObserver::notice(const UserNotice& notice) {
+  switch (notice.kind) {
+    case NoticeKind::StepNotice:
+      printWarning(notice.message + " (" + notice.step->describe() + ")");
+      return;
+    case NoticeKind::StepPassedOver:
+      printWarning(notice.step->describe() +
+                   (notice.instruction.empty() ? "" : " " + notice.instruction) + ": " +
+                   notice.message);
+      return;
+    case NoticeKind::SettingsDefaulted:
+    case NoticeKind::OutputWithoutPin:
+      printWarning(notice.message);
+      return;
+  }
 }
 
-void printTranslationReport(const Translation& translation) {
-  for (const Notice& notice : translation.notices) {
-    printWarning(notice.message + " (" + notice.step.describe() + ")");
-  }
-  for (const Notice& warning : translation.warnings) {
-    const std::string instruction = describeInstruction(warning.step.words);
-    printWarning(warning.step.describe() + (instruction.empty() ? "" : " " + instruction) + ": " +
-                 warning.message);
-  }
-  if (!translation.completed()) printError(translation.error());
-}
-
-bool translateFile(const std::filesystem::path& program, const TranslateOptions& options,
-                   Translation& translation) {
-  Result<ProgramImage> image = ProgramImage::readFile(program);
-  if (!image) {
-    printError(image.error());
-    return false;
-  }
-  translation = translate(*image, options);
-  printTranslationReport(translation);
-  return translation.completed();
+void PrintingObserver::stage(const BuildProgress& progress) {
+  if (!showStages_) return;
+  std::cout << progress.status;
+  if (!progress.commandLine.empty()) std::cout << "    " << progress.commandLine;
+  std::cout << std::endl;
 }
 
 }  // namespace ladder51::cli

@@ -1,12 +1,11 @@
-// How the command line reports the core's results: errors and warnings on standard error.
+// The one place the command line prints: errors and notices on standard error, build stages on
+// standard output.
 #pragma once
 
-#include <filesystem>
 #include <string>
-#include <vector>
 
+#include "core/observer.h"
 #include "core/result.h"
-#include "core/translator/translator.h"
 
 namespace ladder51::cli {
 
@@ -14,12 +13,17 @@ namespace ladder51::cli {
 void printError(const Error& error);
 // "ladder51: warning: <text>" on standard error.
 void printWarning(const std::string& text);
-// Each notice as a warning.
-void printNotices(const std::vector<std::string>& notices);
-// The notices and warnings of a translation, then its refusal or fault if it stopped.
-void printTranslationReport(const Translation& translation);
-// Reads a .pmw file and translates it; reports and returns false when it did not complete.
-bool translateFile(const std::filesystem::path& program, const TranslateOptions& options,
-                   Translation& translation);
+
+// Prints each notice as a warning and, when `showStages`, each build stage with its command
+// line as it starts.
+class PrintingObserver final : public Observer {
+ public:
+  explicit PrintingObserver(bool showStages = true) : showStages_(showStages) {}
+  void notice(const UserNotice& notice) override;
+  void stage(const BuildProgress& progress) override;
+
+ private:
+  bool showStages_;
+};
 
 }  // namespace ladder51::cli

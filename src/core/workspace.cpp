@@ -7,6 +7,7 @@
 #include "core/runtime_gen/file_assembly.h"
 #include "core/runtime_gen/main_routine.h"
 #include "core/runtime_gen/runtime_routines.h"
+#include "core/translator/instruction_list.h"
 
 namespace ladder51 {
 namespace {
@@ -25,18 +26,31 @@ std::string undeclaredOutputsNotice(const std::vector<int>& outputs) {
 
 }  // namespace
 
-Workspace::Workspace(std::filesystem::path directory)
+void reportTranslation(const Translation& translation, Observer& observer) {
+  for (const Notice& notice : translation.notices) {
+    observer.notice({NoticeKind::StepNotice, notice.message, notice.step,
+                     describeInstruction(notice.step.words)});
+  }
+  for (const Notice& warning : translation.warnings) {
+    observer.notice({NoticeKind::StepPassedOver, warning.message, warning.step,
+                     describeInstruction(warning.step.words)});
+  }
+}
+
+Workspace::Workspace(std::filesystem::path directory, Observer& observer)
     : directory_(std::move(directory)),
       savedFilter_(settings_.filter),
       ready_(Error{ErrorKind::SettingsNotLoaded,
-                   "the settings of the work directory have not been loaded",
-                   directory_.string()}) {}
+                   "the settings of the work directory have not been loaded", directory_.string()}),
+      observer_(&observer) {}
 
 Status Workspace::startUp() {
   LoadedSettings loaded = loadSettings(directory_);
   settings_ = loaded.settings;
   savedFilter_ = settings_.filter;
-  notices_.insert(notices_.end(), loaded.notices.begin(), loaded.notices.end());
+  for (std::string& message : loaded.notices) {
+    observer_->notice(UserNotice::plain(NoticeKind::SettingsDefaulted, std::move(message)));
+  }
   ready_ = validateAtStartUp(settings_);
   if (!ready_) {
     registerHeader_.clear();
@@ -84,6 +98,7 @@ Result<AssembledFile> Workspace::translateAndAssemble(const ProgramImage& image,
   if (!ready_) return ready_.error();
   translation_ = translate(image, {.eepromFitted = settings_.eepromFitted()});
   statements_ = translation_.statements;
+  reportTranslation(translation_, *observer_);
   if (!translation_.completed()) return translation_.error();
 
   // main and the whole file replace the previous ones only once the file is written.
@@ -112,15 +127,10 @@ Result<AssembledFile> Workspace::translateAndAssemble(const ProgramImage& image,
   mainRoutine_ = std::move(mainRoutine);
   wholeFile_ = file.text;
   if (!file.undeclaredOutputs.empty()) {
-    notices_.push_back(undeclaredOutputsNotice(file.undeclaredOutputs));
+    observer_->notice(UserNotice::plain(NoticeKind::OutputWithoutPin,
+                                        undeclaredOutputsNotice(file.undeclaredOutputs)));
   }
   return file;
-}
-
-std::vector<std::string> Workspace::takeNotices() {
-  std::vector<std::string> taken;
-  taken.swap(notices_);
-  return taken;
 }
 
 }  // namespace ladder51

@@ -1,7 +1,8 @@
 // One work directory: its settings files, the generated sections of fx1n.c and the file
 // itself. The start-up, the save command and the translate-and-assemble step are the same
 // for the command line and the window, and are called in this order: startUp() once, then
-// save() and translateAndAssemble() as the user asks.
+// save() and translateAndAssemble() as the user asks. Messages that do not stop a step go to
+// the observer as they arise; a step that fails returns its error.
 #pragma once
 
 #include <cstddef>
@@ -11,6 +12,7 @@
 #include <vector>
 
 #include "core/config/settings.h"
+#include "core/observer.h"
 #include "core/result.h"
 #include "core/text/encoding.h"
 #include "core/translator/program_image.h"
@@ -37,15 +39,18 @@ struct AssembledFile {
   std::vector<int> undeclaredOutputs;
 };
 
+// Reports a translation's notices, then the steps it passed over.
+void reportTranslation(const Translation& translation, Observer& observer);
+
 class Workspace {
  public:
-  explicit Workspace(std::filesystem::path directory);
+  explicit Workspace(std::filesystem::path directory, Observer& observer = Observer::none());
 
   const std::filesystem::path& directory() const { return directory_; }
 
   // Loads the settings files (a file that cannot be used gives the defaults of a new
-  // installation and a notice), validates them and generates the register header, the pin
-  // declarations and the runtime section. On a validation failure the sections stay empty
+  // installation and a SettingsDefaulted notice), validates them and generates the register header,
+  // the pin declarations and the runtime section. On a validation failure the sections stay empty
   // and the loaded settings stay available for correction and save().
   Status startUp();
 
@@ -57,8 +62,9 @@ class Workspace {
 
   // Translates the program with the EEPROM choice of the settings, builds main, joins the
   // file and writes it whole. Nothing is written on any refusal: settings not loaded or
-  // invalid, a translation that did not complete, a text the encoding cannot hold, a failed
-  // write. The translation's own notices and warnings are in translation().
+  // invalid, a translation that did not complete (its error, with the step), a text the
+  // encoding cannot hold, a failed write. The translation's notices and the steps it passed
+  // over go to the observer, and outputs that no pin carries once the file is written.
   Result<AssembledFile> translateAndAssemble(const std::filesystem::path& program,
                                              const AssembleOptions& options = {});
   Result<AssembledFile> translateAndAssemble(const ProgramImage& image,
@@ -81,10 +87,6 @@ class Workspace {
   // The last translation.
   const Translation& translation() const { return translation_; }
 
-  // Messages for the user collected since the last call: settings files replaced by
-  // defaults, outputs that no pin carries.
-  std::vector<std::string> takeNotices();
-
  private:
   void generateSections();
 
@@ -100,7 +102,7 @@ class Workspace {
   std::string mainRoutine_;
   std::string wholeFile_;
   Translation translation_;
-  std::vector<std::string> notices_;
+  Observer* observer_;
 };
 
 }  // namespace ladder51

@@ -5,7 +5,7 @@
 #include <exception>
 #include <utility>
 
-#include "core/firmware_build.h"
+#include "core/sequence.h"
 #include "gui/texts.h"
 
 namespace ladder51::gui {
@@ -24,7 +24,7 @@ QString pathText(const std::filesystem::path& path) {
 Session::Session(std::filesystem::path workDirectory, MessageSink& messages,
                  std::shared_ptr<BuildService> builds, QObject* parent)
     : QObject(parent),
-      workspace_(std::move(workDirectory)),
+      workspace_(std::move(workDirectory), *this),
       messages_(messages),
       builds_(std::move(builds)) {}
 
@@ -71,7 +71,6 @@ bool Session::openProgram(const std::filesystem::path& program) {
     return false;
   }
   Result<AssembledFile> file = workspace_.translateAndAssemble(*image);
-  reportTranslation(workspace_.translation());
   reportNotices();
   if (!file) {
     messages_.show(fromUtf8(file.error().describe()));
@@ -91,22 +90,32 @@ void Session::setStatus(const QString& status) {
   emit statusChanged(status_);
 }
 
-void Session::reportNotices() {
-  QStringList lines;
-  for (const std::string& notice : workspace_.takeNotices()) lines << fromUtf8(notice);
-  if (!lines.isEmpty()) messages_.show(lines.join(QLatin1Char('\n')));
+void Session::notice(const UserNotice& notice) {
+  notices_.push_back(notice);
 }
 
-void Session::reportTranslation(const Translation& translation) {
-  // Notices are messages the PLC tool shows one by one; warnings list the words passed over.
-  for (const Notice& notice : translation.notices) {
-    messages_.show(fromUtf8(notice.message + " (" + notice.step.describe() + ")"));
+void Session::reportNotices() {
+  std::vector<UserNotice> notices;
+  notices.swap(notices_);
+  // Step notices are messages the PLC tool shows one by one; the words passed over are listed
+  // together.
+  QStringList passedOver, others;
+  for (const UserNotice& notice : notices) {
+    switch (notice.kind) {
+      case NoticeKind::StepNotice:
+        messages_.show(fromUtf8(notice.message + " (" + notice.step->describe() + ")"));
+        break;
+      case NoticeKind::StepPassedOver:
+        passedOver << fromUtf8(notice.step->describe() + ": " + notice.message);
+        break;
+      case NoticeKind::SettingsDefaulted:
+      case NoticeKind::OutputWithoutPin:
+        others << fromUtf8(notice.message);
+        break;
+    }
   }
-  QStringList warnings;
-  for (const Notice& warning : translation.warnings) {
-    warnings << fromUtf8(warning.step.describe() + ": " + warning.message);
-  }
-  if (!warnings.isEmpty()) messages_.show(warnings.join(QLatin1Char('\n')));
+  if (!passedOver.isEmpty()) messages_.show(passedOver.join(QLatin1Char('\n')));
+  if (!others.isEmpty()) messages_.show(others.join(QLatin1Char('\n')));
 }
 
 void Session::startBuild(const AssembledFile& file) {

@@ -8,7 +8,9 @@
 #include <filesystem>
 #include <memory>
 #include <optional>
+#include <vector>
 
+#include "core/observer.h"
 #include "core/workspace.h"
 #include "gui/build_service.h"
 #include "gui/message_sink.h"
@@ -17,7 +19,7 @@ class QThread;
 
 namespace ladder51::gui {
 
-class Session final : public QObject {
+class Session final : public QObject, public Observer {
   Q_OBJECT
 
  public:
@@ -53,6 +55,9 @@ class Session final : public QObject {
   // The program last chosen, empty before the first.
   const QString& programPath() const { return programPath_; }
 
+  // Notices of the workspace are held until the command that caused them reports them.
+  void notice(const UserNotice& notice) override;
+
  signals:
   void settingsChanged();
   void filterRestored(const QString& filter);
@@ -63,8 +68,9 @@ class Session final : public QObject {
 
  private:
   void setStatus(const QString& status);
+  // Shows the held notices: those about steps first (each notice alone, the steps passed over
+  // together), then the others together.
   void reportNotices();
-  void reportTranslation(const Translation& translation);
   void startBuild(const AssembledFile& file);
   void finishBuild();
 
@@ -75,6 +81,7 @@ class Session final : public QObject {
   QString stage_;
   QString programPath_;
   QString buildWarnings_;
+  std::vector<UserNotice> notices_;
   QThread* buildThread_ = nullptr;
   // Written by the build thread before it finishes, read once it has.
   std::shared_ptr<std::optional<Result<BuildSummary>>> buildResult_;

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "core/firmware_build.h"
+#include "core/sequence.h"
 #include "core/sim/ram_symbols.h"
 #include "core/sim/simulator.h"
 #include "core/translator/instruction_list.h"
@@ -40,7 +40,7 @@ void build(Built& built, const Settings& settings, const std::string& il) {
   FirmwareBuildOptions options;
   options.toolchain = ToolchainChoice::Sdcc;
   Result<FirmwareBuild> firmware =
-      translateAndBuild(workspace, *ProgramImage::fromBytes(*program), options, {});
+      translateAndBuild(workspace, *ProgramImage::fromBytes(*program), options, Observer::none());
   ASSERT_TRUE(firmware.ok()) << firmware.error().describe();
   ASSERT_EQ(firmware->toolchain, "sdcc");
   built.hex = firmware->report.hexFile;

@@ -1,115 +1,117 @@
+// The work directory as the command line and the window use it: start-up, save and the
+// translation into fx1n.c, and what each leaves behind when it fails, the disk included.
 #include "core/workspace.h"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <map>
 
 #include "core/config/declarations.h"
 #include "core/config/settings_files.h"
-#include "core/runtime_gen/file_assembly.h"
-#include "core/translator/instruction_list.h"
+#include "core/file_io.h"
 #include "tests/support/fixtures.h"
 
 namespace ladder51 {
 namespace {
 
+using test::imageOf;
+using test::kMotorProgram;
+using test::motorBoard;
 using test::readFile;
 using test::ScratchDir;
-using test::writeFile;
 
-ProgramImage program(const char* instructionList) {
-  Result<std::vector<std::uint8_t>> bytes = assembleInstructionList(instructionList);
-  EXPECT_TRUE(bytes.ok()) << bytes.error().describe();
-  return *ProgramImage::fromBytes(*bytes);
+// Names of the files in a folder, temporaries included.
+std::vector<std::string> entries(const std::filesystem::path& folder) {
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+    names.push_back(entry.path().filename().string());
+  }
+  std::sort(names.begin(), names.end());
+  return names;
 }
 
-Settings board() {
-  Settings s;
-  s.pins[*findPin("P3.2")] = "X0";
-  s.pins[*findPin("P1.0")] = "Y0";
-  return s;
-}
+const std::vector<std::string> kWorkFiles = {"7219.dat", "IIC.dat", "fx1n.c", "io.dat"};
 
 // A work directory whose settings were saved, and its started workspace.
 struct SavedWorkspace {
-  explicit SavedWorkspace(const Settings& settings) : workspace(dir.path()) {
+  explicit SavedWorkspace(const Settings& settings, const std::string& label = "ladder51")
+      : dir(label), workspace(dir.path(), observer) {
     EXPECT_TRUE(workspace.startUp().ok());
-    (void)workspace.takeNotices();
+    observer.notices.clear();
     const Status saved = workspace.save(settings);
-    EXPECT_TRUE(saved.ok()) << saved.error().message;
+    EXPECT_TRUE(saved.ok()) << saved.error().describe();
   }
   ScratchDir dir;
+  test::RecordingObserver observer;
   Workspace workspace;
 };
 
 TEST(Workspace, StartUpInAnEmptyDirectoryUsesNewInstallationDefaults) {
   ScratchDir dir;
-  Workspace workspace(dir.path());
+  test::RecordingObserver observer;
+  Workspace workspace(dir.path(), observer);
   ASSERT_TRUE(workspace.startUp().ok());
   EXPECT_EQ(workspace.settings(), Settings{});
-  const std::vector<std::string> notices = workspace.takeNotices();
-  ASSERT_EQ(notices.size(), 3u);
-  EXPECT_EQ(notices[0].rfind("7219.dat is missing", 0), 0u);
-  EXPECT_EQ(notices[1].rfind("IIC.dat is missing", 0), 0u);
-  EXPECT_EQ(notices[2].rfind("io.dat is missing", 0), 0u);
-  EXPECT_TRUE(workspace.takeNotices().empty());
+  ASSERT_EQ(observer.notices.size(), 3u);
+  for (const UserNotice& notice : observer.notices) {
+    EXPECT_EQ(notice.kind, NoticeKind::SettingsDefaulted);
+  }
+  EXPECT_EQ(observer.notices[0].message.rfind("7219.dat is missing", 0), 0u);
+  EXPECT_EQ(observer.notices[2].message.rfind("io.dat is missing", 0), 0u);
   EXPECT_EQ(workspace.registerHeader(), registerHeaderSection());
   EXPECT_EQ(workspace.pinDeclarations(), "\r\n");
-  EXPECT_EQ(workspace.runtime().rfind("\r\n unsigned char y[5]", 0), 0u);
   // Start-up only reads: the next save writes the files.
-  EXPECT_FALSE(std::filesystem::exists(dir / "io.dat"));
+  EXPECT_TRUE(std::filesystem::is_empty(dir.path()));
 }
 
-TEST(Workspace, FailedStartUpKeepsTheLoadedValuesAndRefusesToTranslate) {
+TEST(Workspace, AFailedStartUpKeepsTheLoadedValuesUntilASaveCorrectsThem) {
   ScratchDir dir;
-  Settings bad = board();
-  bad.pins[*findPin("P0.5")] = "X8";
+  Settings bad = motorBoard();
+  test::assign(bad, "P0.5", "X8");
   ASSERT_TRUE(saveSettings(dir.path(), bad).ok());
   Workspace workspace(dir.path());
   const Status started = workspace.startUp();
   ASSERT_FALSE(started.ok());
+  EXPECT_EQ(started.error().kind, ErrorKind::BadPinName);
   EXPECT_EQ(started.error().message, "P0.5设置错误！！");
   EXPECT_EQ(workspace.settings(), bad);
-  EXPECT_EQ(workspace.registerHeader(), "");
-  EXPECT_EQ(workspace.pinDeclarations(), "");
   EXPECT_EQ(workspace.runtime(), "");
-
-  Result<AssembledFile> refused = workspace.translateAndAssemble(program("LD X0\nOUT Y0\nEND\n"));
+  Result<AssembledFile> refused = workspace.translateAndAssemble(imageOf(kMotorProgram));
   ASSERT_FALSE(refused.ok());
-  EXPECT_EQ(refused.error().message, "P0.5设置错误！！");
+  EXPECT_EQ(refused.error().kind, ErrorKind::BadPinName);
   EXPECT_FALSE(std::filesystem::exists(dir / "fx1n.c"));
 
-  // Corrected and saved: every section is there again, the register header included.
-  ASSERT_TRUE(workspace.save(board()).ok());
-  EXPECT_EQ(workspace.registerHeader(), registerHeaderSection());
-  EXPECT_EQ(workspace.pinDeclarations(), "\r\nsbit Y0=0x90;\r\nsbit X0=0xB2;\r\n");
-  Result<AssembledFile> file = workspace.translateAndAssemble(program("LD X0\nOUT Y0\nEND\n"));
-  ASSERT_TRUE(file.ok()) << file.error().message;
+  ASSERT_TRUE(workspace.save(motorBoard()).ok());
+  Result<AssembledFile> file = workspace.translateAndAssemble(imageOf(kMotorProgram));
+  ASSERT_TRUE(file.ok()) << file.error().describe();
   EXPECT_EQ(file->text.rfind(registerHeaderSection(), 0), 0u);
 }
 
-TEST(Workspace, RefusedSaveWritesAndRegeneratesNothing) {
+TEST(Workspace, ARefusedSaveWritesAndRegeneratesNothing) {
   ScratchDir dir;
   Workspace workspace(dir.path());
   ASSERT_TRUE(workspace.startUp().ok());
   const std::string runtime = workspace.runtime();
-  Settings duplicate = board();
-  duplicate.pins[*findPin("P2.0")] = "Y0";
-  duplicate.display = true;
-  Status saved = workspace.save(duplicate);
-  ASSERT_FALSE(saved.ok());
-  EXPECT_EQ(saved.error().message, "Y点定义重复！！");
-  Settings badFilter = board();
+  Settings duplicate = motorBoard();
+  test::assign(duplicate, "P2.0", "Y0");
+  EXPECT_EQ(workspace.save(duplicate).error().kind, ErrorKind::DuplicatePoint);
+  Settings badFilter = motorBoard();
   badFilter.filter = "11";
-  saved = workspace.save(badFilter);
-  ASSERT_FALSE(saved.ok());
-  EXPECT_EQ(saved.error().message, "滤波时间参数必须在0-10之间！！");
+  EXPECT_EQ(workspace.save(badFilter).error().kind, ErrorKind::BadFilter);
   EXPECT_EQ(workspace.savedFilter(), "3");
   EXPECT_EQ(workspace.settings(), Settings{});
   EXPECT_EQ(workspace.runtime(), runtime);
   EXPECT_TRUE(std::filesystem::is_empty(dir.path()));
 }
 
-TEST(Workspace, SaveRegeneratesAndSurvivesARestart) {
-  Settings s = board();
+TEST(Workspace, SavedSettingsSurviveARestartInAFolderWithBlanksAndNonAscii) {
+  ScratchDir scratch;
+  const std::filesystem::path dir = scratch / "my work dir 工作 é";
+  std::filesystem::create_directory(dir);
+  Settings s = motorBoard();
   s.display = true;
   s.din = "1.5";
   s.load = "1.6";
@@ -119,143 +121,203 @@ TEST(Workspace, SaveRegeneratesAndSurvivesARestart) {
   s.sda = "3.7";
   s.filter = "7";
   s.crystal = "11.0592";
-  SavedWorkspace saved(s);
-  EXPECT_EQ(saved.workspace.settings(), s);
-  EXPECT_EQ(saved.workspace.savedFilter(), "7");
-  EXPECT_NE(saved.workspace.pinDeclarations().find("#define DIN P15\r\n"), std::string::npos);
-  EXPECT_NE(saved.workspace.runtime().find("\r\n #if  1\r\n void nop(void)"), std::string::npos);
-  EXPECT_NE(saved.workspace.runtime().find("\r\n  SendByte(0xa0);//write"), std::string::npos);
-  EXPECT_NE(saved.workspace.runtime().find("\r\n if(tmr>=22)"), std::string::npos);
+  Workspace workspace(dir);
+  ASSERT_TRUE(workspace.startUp().ok());
+  ASSERT_TRUE(workspace.save(s).ok());
+  ASSERT_TRUE(workspace.translateAndAssemble(imageOf(kMotorProgram)).ok());
+  EXPECT_EQ(entries(dir), kWorkFiles);
 
-  Workspace restarted(saved.dir.path());
+  test::RecordingObserver observer;
+  Workspace restarted(dir, observer);
   ASSERT_TRUE(restarted.startUp().ok());
-  EXPECT_TRUE(restarted.takeNotices().empty());
+  EXPECT_TRUE(observer.notices.empty());
   EXPECT_EQ(restarted.settings(), s);
-  EXPECT_EQ(restarted.pinDeclarations(), saved.workspace.pinDeclarations());
-  EXPECT_TRUE(restarted.runtime() == saved.workspace.runtime());
+  EXPECT_EQ(restarted.savedFilter(), "7");
+  EXPECT_EQ(restarted.pinDeclarations(), workspace.pinDeclarations());
+  EXPECT_TRUE(restarted.runtime() == workspace.runtime());
 }
 
-TEST(Workspace, TranslateWritesTheJoinedSectionsInGbk) {
-  SavedWorkspace saved(board());
+TEST(Workspace, TheFileIsTheJoinedSectionsInGbkOrUtf8) {
+  SavedWorkspace saved(motorBoard());
   Workspace& workspace = saved.workspace;
-  Result<AssembledFile> file = workspace.translateAndAssemble(program("LD X0\nOUT Y0\nEND\n"));
-  ASSERT_TRUE(file.ok()) << file.error().message;
+  Result<AssembledFile> file = workspace.translateAndAssemble(imageOf(kMotorProgram));
+  ASSERT_TRUE(file.ok()) << file.error().describe();
   EXPECT_EQ(file->path, saved.dir / "fx1n.c");
   EXPECT_TRUE(readFile(file->path) == file->bytes);
   EXPECT_TRUE(*decodeGbk(file->bytes) == file->text);
-  EXPECT_TRUE(workspace.wholeFile() == file->text);
-
-  const std::string& statements = workspace.translation().statements;
-  EXPECT_NE(statements.find("Y0=0;"), std::string::npos);
-  EXPECT_EQ(workspace.statements(), statements);
-  const AssembledSource expected =
-      assembleSource({workspace.registerHeader(), workspace.pinDeclarations(), workspace.runtime(),
-                      workspace.mainRoutine(), statements},
-                     "");
-  EXPECT_TRUE(file->text == expected.text);
-  EXPECT_EQ(file->statementsOffset, expected.statementsOffset);
-  EXPECT_EQ(file->text.substr(file->statementsOffset), statements + "\r\nm8000&=0xfd;\r\n}}");
+  EXPECT_EQ(file->text.substr(file->statementsOffset),
+            workspace.translation().statements + "\r\nm8000&=0xfd;\r\n}}");
   // The Chinese comments take two bytes each in GBK, three in UTF-8.
   EXPECT_LT(file->bytesStatementsOffset, file->statementsOffset);
   EXPECT_EQ(file->bytes.substr(file->bytesStatementsOffset),
             file->text.substr(file->statementsOffset));
-  EXPECT_TRUE(file->undeclaredOutputs.empty());
-  EXPECT_TRUE(workspace.takeNotices().empty());
-}
 
-TEST(Workspace, Utf8ToAnotherPathAndASecondTranslationReplacesTheFirst) {
-  SavedWorkspace saved(board());
-  AssembleOptions options;
-  options.encoding = FileEncoding::Utf8;
-  options.output = saved.dir / "out.c";
-  ASSERT_TRUE(saved.workspace.translateAndAssemble(program("LD X0\nOUT Y0\nEND\n"), options).ok());
+  AssembleOptions utf8{.output = saved.dir / "out.c", .encoding = FileEncoding::Utf8};
   Result<AssembledFile> second =
-      saved.workspace.translateAndAssemble(program("LDI X0\nOUT Y0\nEND\n"), options);
+      workspace.translateAndAssemble(imageOf("LDI X0\nOUT Y0\nEND\n"), utf8);
   ASSERT_TRUE(second.ok());
   EXPECT_TRUE(readFile(saved.dir / "out.c") == second->text);
   EXPECT_EQ(second->bytesStatementsOffset, second->statementsOffset);
   EXPECT_NE(second->text.find("if((inx(0)))"), std::string::npos);
-  EXPECT_EQ(second->text.find("if((!inx(0)))"), std::string::npos);
-  EXPECT_FALSE(std::filesystem::exists(saved.dir / "fx1n.c"));
+  EXPECT_TRUE(saved.observer.notices.empty());
 }
 
 TEST(Workspace, NothingIsWrittenOnARefusal) {
-  SavedWorkspace saved(board());
-  Workspace& workspace = saved.workspace;
-  ASSERT_TRUE(workspace.translateAndAssemble(program("LD X0\nOUT Y0\nEND\n")).ok());
-  const std::string before = readFile(saved.dir / "fx1n.c");
-  const std::string wholeFile = workspace.wholeFile();
-
-  // LD X44: a device outside the supported range.
-  Result<AssembledFile> refused = workspace.translateAndAssemble(program(".word 0x2424\nEND\n"));
-  ASSERT_FALSE(refused.ok());
-  EXPECT_FALSE(workspace.translation().completed());
-  EXPECT_EQ(refused.error().message, workspace.translation().message);
-  EXPECT_EQ(refused.error().where, workspace.translation().step.describe());
-
-  EXPECT_FALSE(workspace.translateAndAssemble(saved.dir / "missing.pmw").ok());
-
-  AssembleOptions missingFolder;
-  missingFolder.output = saved.dir / "no" / "fx1n.c";
-  EXPECT_FALSE(workspace.translateAndAssemble(program("END\n"), missingFolder).ok());
-  EXPECT_FALSE(std::filesystem::exists(saved.dir / "no"));
-
-  EXPECT_TRUE(readFile(saved.dir / "fx1n.c") == before);
-  EXPECT_TRUE(workspace.wholeFile() == wholeFile);
-  int files = 0;
-  for (const auto& entry : std::filesystem::directory_iterator(saved.dir.path())) {
-    files += entry.path().filename().string().front() != '.';
-    EXPECT_NE(entry.path().filename().string().front(), '.') << entry.path();
-  }
-  EXPECT_EQ(files, 4);  // the three settings files and fx1n.c
-}
-
-TEST(Workspace, TextWithoutAGbkFormIsRefusedUnlessUtf8IsChosen) {
-  Settings s = board();
+  Settings s = motorBoard();
   s.eeprom = EepromChoice::Upto24C16;
   s.scl = "\U0001F600.6";  // reads as 0: accepted, and its first character lands in the file
   s.sda = "3.7";
   SavedWorkspace saved(s);
-  Result<AssembledFile> refused = saved.workspace.translateAndAssemble(program("END\n"));
+  Workspace& workspace = saved.workspace;
+  ASSERT_TRUE(workspace
+                  .translateAndAssemble(imageOf(kMotorProgram),
+                                        {.output = std::nullopt, .encoding = FileEncoding::Utf8})
+                  .ok());
+  const std::string before = readFile(saved.dir / "fx1n.c");
+  const std::string wholeFile = workspace.wholeFile();
+
+  // LD X44: a device outside the supported range; the error carries the step.
+  Result<AssembledFile> refused = workspace.translateAndAssemble(imageOf(".word 0x2424\nEND\n"));
   ASSERT_FALSE(refused.ok());
-  EXPECT_EQ(refused.error().where, (saved.dir / "fx1n.c").string());
-  EXPECT_FALSE(std::filesystem::exists(saved.dir / "fx1n.c"));
-  AssembleOptions utf8;
-  utf8.encoding = FileEncoding::Utf8;
-  Result<AssembledFile> file = saved.workspace.translateAndAssemble(program("END\n"), utf8);
-  ASSERT_TRUE(file.ok());
-  EXPECT_NE(file->text.find("#define SCL P\U0001F6006\r\n"), std::string::npos);
+  EXPECT_EQ(refused.error().kind, ErrorKind::ProgramRefused);
+  ASSERT_TRUE(refused.error().step.has_value());
+  EXPECT_EQ(refused.error().step->stepNumber(), 0);
+  EXPECT_EQ(workspace.translateAndAssemble(saved.dir / "missing.pmw").error().kind,
+            ErrorKind::CannotOpen);
+  EXPECT_FALSE(workspace
+                   .translateAndAssemble(imageOf("END\n"), {.output = saved.dir / "no" / "x.c",
+                                                            .encoding = FileEncoding::Gbk})
+                   .ok());
+  // The emoji has no GBK form.
+  EXPECT_EQ(workspace.translateAndAssemble(imageOf("END\n")).error().kind, ErrorKind::BadEncoding);
+
+  EXPECT_TRUE(readFile(saved.dir / "fx1n.c") == before);
+  EXPECT_TRUE(workspace.wholeFile() == wholeFile);
+  EXPECT_EQ(entries(saved.dir.path()), kWorkFiles);
 }
 
-TEST(Workspace, OutputsWithoutAPinWorkThroughTheSpareByte) {
-  SavedWorkspace saved(board());
+TEST(Workspace, OutputsWithoutAPinWorkThroughTheSpareByteAndAreReported) {
+  SavedWorkspace saved(motorBoard());
   Result<AssembledFile> file =
-      saved.workspace.translateAndAssemble(program("LD X0\nOUT Y24\nLD X0\nZRST Y0 Y3\nEND\n"));
-  ASSERT_TRUE(file.ok()) << file.error().message;
+      saved.workspace.translateAndAssemble(imageOf("LD X0\nOUT Y24\nLD X0\nZRST Y1 Y3\nEND\n"));
+  ASSERT_TRUE(file.ok()) << file.error().describe();
   EXPECT_EQ(file->undeclaredOutputs, (std::vector<int>{1, 2, 3, 20}));
-  const std::string pinSection = saved.workspace.pinDeclarations();
-  EXPECT_NE(file->text.find(pinSection + "#define Y1 dly\r\n#define Y2 dly\r\n#define Y3 dly\r\n"
-                                         "#define Y24 dly\r\n\r\n\r\n unsigned char y[5]"),
+  EXPECT_NE(file->text.find(saved.workspace.pinDeclarations() +
+                            "#define Y1 dly\r\n#define Y2 dly\r\n#define Y3 dly\r\n"
+                            "#define Y24 dly\r\n\r\n\r\n unsigned char y[5]"),
             std::string::npos);
-  EXPECT_EQ(saved.workspace.takeNotices(),
-            std::vector<std::string>{"Y1, Y2, Y3, Y24 are driven by the program but carried by "
-                                     "no pin: they work as internal relays only"});
+  ASSERT_EQ(saved.observer.notices.size(), 1u);
+  EXPECT_EQ(saved.observer.notices[0],
+            UserNotice::plain(NoticeKind::OutputWithoutPin,
+                              "Y1, Y2, Y3, Y24 are driven by the program but carried by no pin: "
+                              "they work as internal relays only"));
 }
 
-TEST(Workspace, EepromRegistersNeedAnEepromInTheSettings) {
-  const char* usesD20 = "LD X0\nMOV K5 D20\nEND\n";
-  SavedWorkspace withoutEeprom(board());
-  EXPECT_FALSE(withoutEeprom.workspace.translateAndAssemble(program(usesD20)).ok());
+// Folders that cannot hold the files: start-up falls back to the defaults, and save and
+// translate fail naming the folder and the reason, creating nothing.
+TEST(Workspace, AFolderThatCannotBeWrittenIsReportedAndNothingIsCreated) {
+  ScratchDir scratch;
+  test::writeFile(scratch / "plain file", "x");
+  struct Row {
+    const char* name;
+    std::filesystem::path directory;
+    const char* reason;
+  };
+  const Row rows[] = {
+      {"missing folder", scratch / "missing", "No such file or directory"},
+      {"a file stands in the path", scratch / "plain file" / "work", "Not a directory"},
+      {"name too long", scratch / std::string(300, 'n'), "File name too long"},
+  };
+  for (const Row& row : rows) {
+    Workspace workspace(row.directory);
+    ASSERT_TRUE(workspace.startUp().ok()) << row.name;
+    const Status saved = workspace.save(motorBoard());
+    ASSERT_FALSE(saved.ok()) << row.name;
+    EXPECT_EQ(saved.error().kind, ErrorKind::CannotWrite) << row.name;
+    EXPECT_EQ(saved.error().where, row.directory.string()) << row.name;
+    EXPECT_NE(saved.error().message.find(row.reason), std::string::npos) << row.name;
+    Result<AssembledFile> file = workspace.translateAndAssemble(imageOf(kMotorProgram));
+    ASSERT_FALSE(file.ok()) << row.name;
+    EXPECT_NE(file.error().message.find(row.reason), std::string::npos) << row.name;
+  }
+  EXPECT_EQ(entries(scratch.path()), std::vector<std::string>{"plain file"});
+}
 
-  Settings s = board();
-  s.eeprom = EepromChoice::Upto24C16;
-  s.scl = "3.6";
-  s.sda = "3.7";
-  SavedWorkspace withEeprom(s);
-  Result<AssembledFile> file = withEeprom.workspace.translateAndAssemble(program(usesD20));
-  ASSERT_TRUE(file.ok()) << file.error().message;
-  EXPECT_NE(file->text.find("WrData("), file->statementsOffset - 1);
-  EXPECT_GT(file->text.find("WrData(", file->statementsOffset), file->statementsOffset);
+// Makes every write of this process past `bytes` fail, as a full disk does, until destroyed.
+class FileSizeLimit {
+ public:
+  explicit FileSizeLimit(rlim_t bytes) {
+    ::getrlimit(RLIMIT_FSIZE, &saved_);
+    previousHandler_ = std::signal(SIGXFSZ, SIG_IGN);  // fail the write instead of dying
+    rlimit limit = saved_;
+    limit.rlim_cur = bytes;
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+  }
+  ~FileSizeLimit() {
+    ::setrlimit(RLIMIT_FSIZE, &saved_);
+    std::signal(SIGXFSZ, previousHandler_);
+  }
+  FileSizeLimit(const FileSizeLimit&) = delete;
+  FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+ private:
+  rlimit saved_{};
+  void (*previousHandler_)(int) = nullptr;
+};
+
+TEST(Workspace, ADiskThatFillsUpWhileWritingLosesNothing) {
+  SavedWorkspace saved(motorBoard());
+  Workspace& workspace = saved.workspace;
+  ASSERT_TRUE(workspace.translateAndAssemble(imageOf(kMotorProgram)).ok());
+  std::map<std::string, std::string> before;
+  for (const std::string& name : kWorkFiles) before[name] = readFile(saved.dir / name);
+  const std::string wholeFile = workspace.wholeFile();
+  ASSERT_GT(before["io.dat"].size(), 100u);
+  ASSERT_LT(before["IIC.dat"].size(), 100u);
+
+  // 7219.dat and IIC.dat fit in 100 bytes; io.dat and fx1n.c are cut off partway.
+  Settings changed = motorBoard();
+  changed.crystal = "24";
+  Status stored = success();
+  Result<AssembledFile> file = Error{ErrorKind::Internal, "not run"};
+  {
+    FileSizeLimit limit(100);
+    stored = workspace.save(changed);
+    file = workspace.translateAndAssemble(imageOf(kMotorProgram));
+  }
+  ASSERT_FALSE(stored.ok());
+  EXPECT_EQ(stored.error().message, "cannot write the file: File too large");
+  EXPECT_EQ(stored.error().where, (saved.dir / "io.dat").string());
+  ASSERT_FALSE(file.ok());
+  EXPECT_EQ(file.error().where, (saved.dir / "fx1n.c").string());
+  for (const std::string& name : kWorkFiles) {
+    EXPECT_TRUE(readFile(saved.dir / name) == before[name]) << name << " changed";
+  }
+  EXPECT_EQ(entries(saved.dir.path()), kWorkFiles);  // no temporary left behind
+  EXPECT_EQ(workspace.settings(), motorBoard());
+  EXPECT_TRUE(workspace.wholeFile() == wholeFile);
+
+  // Once there is room again the same commands succeed.
+  ASSERT_TRUE(workspace.save(changed).ok());
+  ASSERT_TRUE(workspace.translateAndAssemble(imageOf(kMotorProgram)).ok());
+  EXPECT_NE(readFile(saved.dir / "IIC.dat"), before["IIC.dat"]);
+}
+
+TEST(FileIo, ReadsStopPastTheLimitAndFailedSetsWriteNothing) {
+  ScratchDir dir;
+  ASSERT_TRUE(writeFileAtomically(dir / "kept.dat", "0123456789").ok());
+  EXPECT_EQ(*readWholeFile(dir / "kept.dat", 10), "0123456789");
+  EXPECT_EQ(readWholeFile(dir / "kept.dat", 9).error().kind, ErrorKind::FileTooLarge);
+  // A device that never ends is refused instead of filling the memory.
+  EXPECT_EQ(readWholeFile("/dev/zero", 100000).error().kind, ErrorKind::FileTooLarge);
+  EXPECT_EQ(readWholeFile(dir / "none").error().kind, ErrorKind::CannotOpen);
+
+  const FileContent files[] = {{dir / "kept.dat", "new"}, {dir / "missing" / "b.dat", "x"}};
+  const Status status = writeFilesAtomically(files);
+  ASSERT_FALSE(status.ok());
+  EXPECT_EQ(status.error().where, (dir / "missing").string());
+  EXPECT_EQ(*readWholeFile(dir / "kept.dat"), "0123456789");
+  EXPECT_EQ(entries(dir.path()), std::vector<std::string>{"kept.dat"});
 }
 
 }  // namespace

@@ -143,6 +143,13 @@ Result<BuildReport> buildFollowPinFirmware(const std::filesystem::path& workDire
   return SdccToolchain(options).build(job, progress);
 }
 
+std::vector<std::string> RecordingObserver::takeMessages() {
+  std::vector<std::string> messages;
+  for (const UserNotice& notice : notices) messages.push_back(notice.message);
+  notices.clear();
+  return messages;
+}
+
 Settings& assign(Settings& settings, std::string_view pin, std::string_view point) {
   const std::optional<int> index = findPin(pin);
   if (!index) throw std::invalid_argument("no pin " + std::string(pin));

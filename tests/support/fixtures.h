@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/config/settings.h"
+#include "core/observer.h"
 #include "core/toolchain/build.h"
 #include "core/translator/program_image.h"
 
@@ -76,6 +77,17 @@ struct StandInTools {
 Result<BuildReport> buildFollowPinFirmware(const std::filesystem::path& workDirectory,
                                            int perFunction = 1,
                                            const BuildProgressCallback& progress = {});
+
+// Records what the core reports.
+struct RecordingObserver final : Observer {
+  std::vector<UserNotice> notices;
+  std::vector<std::string> stages;  // status texts, in order
+
+  void notice(const UserNotice& notice) override { notices.push_back(notice); }
+  void stage(const BuildProgress& progress) override { stages.push_back(progress.status); }
+  // The notices' messages, and forgets them.
+  std::vector<std::string> takeMessages();
+};
 
 // --- boards and programs ------------------------------------------------------------------
 // Start/stop with a seal-in contact: X0 starts, X1 stops, Y0 is the motor.

@@ -1,0 +1,108 @@
+#include "core/sequence.h"
+
+#include "core/config/settings_files.h"
+#include "core/toolchain/keil_pipeline.h"
+#include "core/toolchain/sdcc_pipeline.h"
+
+namespace ladder51 {
+
+void Observer::stage(const BuildProgress&) {}
+
+Observer& Observer::none() {
+  class Nobody final : public Observer {
+   public:
+    void notice(const UserNotice&) override {}
+  };
+  static Nobody nobody;
+  return nobody;
+}
+
+std::optional<ToolchainChoice> parseToolchainChoice(std::string_view text) {
+  if (text == "auto") return ToolchainChoice::Auto;
+  if (text == "sdcc") return ToolchainChoice::Sdcc;
+  if (text == "keil") return ToolchainChoice::Keil;
+  return std::nullopt;
+}
+
+std::unique_ptr<Toolchain> chooseToolchain(const std::filesystem::path& workDirectory,
+                                           const FirmwareBuildOptions& options) {
+  KeilOptions keilOptions;
+  keilOptions.toolDirectory = options.keilDirectory;
+  auto keil = std::make_unique<KeilToolchain>(keilOptions);
+  const bool useKeil = options.toolchain == ToolchainChoice::Keil ||
+                       (options.toolchain == ToolchainChoice::Auto &&
+                        keilToolsPresent(keil->toolDirectory(workDirectory)));
+  if (useKeil) return keil;
+  SdccOptions sdccOptions;
+  sdccOptions.flashBytes = options.flashBytes;
+  sdccOptions.buildDirectory = options.sdccDirectory;
+  return std::make_unique<SdccToolchain>(sdccOptions);
+}
+
+BuildJob buildJobFor(const Workspace& workspace, const AssembledFile& file) {
+  // The toolchains read the file's bytes, so the statements' place is counted in bytes.
+  return BuildJob{.workDirectory = workspace.directory(),
+                  .sourceFile = file.path,
+                  .statementsOffset = file.bytesStatementsOffset,
+                  .statements = workspace.translation().statements,
+                  .marks = workspace.translation().marks};
+}
+
+BuildJob buildJobForSource(const std::filesystem::path& workDirectory,
+                           const std::filesystem::path& sourceFile) {
+  BuildJob job;
+  job.workDirectory = workDirectory;
+  job.sourceFile = sourceFile;
+  return job;
+}
+
+Result<FirmwareBuild> buildFirmware(const BuildJob& job, const FirmwareBuildOptions& options,
+                                    Observer& observer) {
+  const std::unique_ptr<Toolchain> toolchain = chooseToolchain(job.workDirectory, options);
+  Result<BuildReport> report =
+      toolchain->build(job, [&observer](const BuildProgress& progress) { observer.stage(progress); });
+  if (!report) return report.error();
+  return FirmwareBuild{std::move(*report), toolchain->name()};
+}
+
+Result<FirmwareBuild> translateAndBuild(Workspace& workspace, const ProgramImage& image,
+                                        const FirmwareBuildOptions& options, Observer& observer) {
+  Result<AssembledFile> file = workspace.translateAndAssemble(image);
+  if (!file) return file.error();
+  return buildFirmware(buildJobFor(workspace, *file), options, observer);
+}
+
+Result<SequenceResult> runSequence(const SequenceRequest& request, Observer& observer) {
+  Workspace workspace(request.workDirectory, observer);
+  if (Status started = workspace.startUp(); !started) return started.error();
+  Result<AssembledFile> file = workspace.translateAndAssemble(request.program, request.assemble);
+  if (!file) return file.error();
+  SequenceResult result{workspace.settings(), std::move(*file), std::nullopt};
+  if (request.end == SequenceEnd::Built) {
+    Result<FirmwareBuild> built =
+        buildFirmware(buildJobFor(workspace, result.file), request.build, observer);
+    if (!built) return built.error();
+    result.build = std::move(*built);
+  }
+  return result;
+}
+
+Result<Translation> translateProgram(const std::filesystem::path& program, bool eepromFitted,
+                                     const std::optional<std::filesystem::path>& workDirectory,
+                                     Observer& observer) {
+  if (workDirectory) {
+    LoadedSettings loaded = loadSettings(*workDirectory);
+    for (std::string& message : loaded.notices) {
+      observer.notice(UserNotice::plain(NoticeKind::SettingsDefaulted, std::move(message)));
+    }
+    eepromFitted = eepromFitted || loaded.settings.eepromFitted();
+  }
+  Result<ProgramImage> image = ProgramImage::readFile(program);
+  if (!image) return image.error();
+  Translation translation = translate(*image, {.eepromFitted = eepromFitted});
+  reportTranslation(translation, observer);
+  if (!translation.completed()) return translation.error();
+  return translation;
+}
+
+}  // namespace ladder51

@@ -1,0 +1,102 @@
+// The sequence every command and the window run: which toolchain builds, what the build is
+// told about the written file, and where the sequence stops.
+#include "core/sequence.h"
+
+#include <gtest/gtest.h>
+
+#include "tests/support/fixtures.h"
+
+namespace ladder51 {
+namespace {
+
+TEST(Sequence, AutoTakesKeilOnlyWhereItsCompilerStands) {
+  EXPECT_EQ(parseToolchainChoice("keil"), ToolchainChoice::Keil);
+  EXPECT_EQ(parseToolchainChoice("Keil"), std::nullopt);
+  test::ScratchDir work("choice");
+  test::ScratchDir elsewhere("keil-tools");
+  test::writeFile(elsewhere / "c51.exe", "");
+  struct Case {
+    const char* name;
+    ToolchainChoice choice;
+    bool compilerInWorkDirectory;
+    bool keilDirectoryGiven;
+    const char* expected;
+  };
+  const Case cases[] = {
+      {"auto, no Keil tools", ToolchainChoice::Auto, false, false, "sdcc"},
+      {"auto, Keil in DIR/keil/c51/bin", ToolchainChoice::Auto, true, false, "keil"},
+      {"auto, Keil in a given folder", ToolchainChoice::Auto, false, true, "keil"},
+      {"sdcc asked for beside Keil", ToolchainChoice::Sdcc, true, false, "sdcc"},
+      {"keil asked for without tools", ToolchainChoice::Keil, false, false, "keil"},
+  };
+  for (const Case& c : cases) {
+    std::filesystem::remove_all(work / "keil");
+    if (c.compilerInWorkDirectory) test::writeFile(work / "keil/c51/bin/c51.exe", "");
+    FirmwareBuildOptions options;
+    options.toolchain = c.choice;
+    if (c.keilDirectoryGiven) options.keilDirectory = elsewhere.path();
+    EXPECT_EQ(chooseToolchain(work.path(), options)->name(), c.expected) << c.name;
+  }
+}
+
+TEST(Sequence, TheJobLocatesTheStatementsInTheWrittenBytes) {
+  test::ScratchDir work("job");
+  Workspace workspace(work.path());
+  ASSERT_TRUE(workspace.startUp().ok());
+  ASSERT_TRUE(workspace.save(test::motorBoard()).ok());
+  Result<AssembledFile> file =
+      workspace.translateAndAssemble(test::imageOf("LD X0\nOUT Y0\nLD X0\nOUT M1\nEND\n"));
+  ASSERT_TRUE(file.ok()) << file.error().describe();
+
+  const BuildJob job = buildJobFor(workspace, *file);
+  EXPECT_EQ(job.sourceFile, work / "fx1n.c");
+  EXPECT_EQ(job.marks.size(), workspace.translation().marks.size());
+  ASSERT_FALSE(job.statements.empty());
+  // The GBK head of the file is shorter than its UTF-8 text: the offset counts bytes.
+  EXPECT_LT(job.statementsOffset, file->statementsOffset);
+  EXPECT_EQ(test::readFile(job.sourceFile).substr(job.statementsOffset, job.statements.size()),
+            job.statements);
+}
+
+TEST(Sequence, StopsAtTheRefusalWithItsStepHavingReportedTheNotices) {
+  test::ScratchDir work("refused");
+  // AND M8001 is passed over with a notice; T20 has no count register: the translation stops.
+  test::writeProgram(work / "prog.pmw", "LD X0\nAND M8001\nOUT Y0\nOUT T20 K5\nEND\n");
+  test::RecordingObserver observer;
+  Result<SequenceResult> done = runSequence({.workDirectory = work.path(),
+                                             .program = work / "prog.pmw",
+                                             .end = SequenceEnd::Built,
+                                             .assemble = {},
+                                             .build = {}},
+                                            observer);
+  ASSERT_FALSE(done.ok());
+  EXPECT_EQ(done.error().kind, ErrorKind::ProgramRefused);
+  EXPECT_EQ(done.error().describe(),
+            "T超出范围 只能在T0-T15之间！！ (step 3 (byte 354: 0614 8005 8000))");
+  ASSERT_EQ(observer.notices.size(), 4u);  // three settings files, then the step passed over
+  EXPECT_EQ(observer.notices[3].kind, NoticeKind::StepPassedOver);
+  EXPECT_EQ(observer.notices[3].instruction, "AND M8001");
+  EXPECT_TRUE(observer.stages.empty());
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(work.path()), {}), 1)
+      << "nothing but the program";
+}
+
+TEST(Sequence, TranslatedWritesFx1nAndBuildsNothing) {
+  test::ScratchDir work("translated");
+  test::writeProgram(work / "prog.pmw", test::kMotorProgram);
+  test::RecordingObserver observer;
+  Result<SequenceResult> done = runSequence({.workDirectory = work.path(),
+                                             .program = work / "prog.pmw",
+                                             .end = SequenceEnd::Translated,
+                                             .assemble = {},
+                                             .build = {}},
+                                            observer);
+  ASSERT_TRUE(done.ok()) << done.error().describe();
+  EXPECT_EQ(done->file.path, work / "fx1n.c");
+  EXPECT_FALSE(done->build.has_value());
+  EXPECT_TRUE(std::filesystem::exists(work / "fx1n.c"));
+  EXPECT_FALSE(std::filesystem::exists(work / "sdcc"));
+}
+
+}  // namespace
+}  // namespace ladder51
