@@ -25,7 +25,7 @@ std::filesystem::path boardFolder(const std::string& name) {
   std::filesystem::create_directories(work);
   Workspace workspace(work);
   (void)workspace.startUp();
-  Settings settings;
+  SettingsText settings;
   for (int k = 0; k < 8; ++k) {
     settings.pins[static_cast<std::size_t>(24 + k)] = "X" + std::to_string(k);
     settings.pins[static_cast<std::size_t>(8 + k)] = "Y" + std::to_string(k);

@@ -15,8 +15,8 @@ namespace {
 const std::filesystem::path kExamples = std::filesystem::path(LADDER51_SOURCE_DIR) / "examples";
 
 // A board with inputs X0..X5 on P3.2..P3.7 and outputs Y0..Y7 on P1.0..P1.7.
-ladder51::Settings exampleBoard() {
-  ladder51::Settings settings;
+ladder51::SettingsText exampleBoard() {
+  ladder51::SettingsText settings;
   for (int k = 0; k < 6; ++k) {
     settings.pins[*ladder51::findPin("P3." + std::to_string(k + 2))] = "X" + std::to_string(k);
   }

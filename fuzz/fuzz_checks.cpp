@@ -213,7 +213,7 @@ Findings checkSettingsFiles(std::span<const std::uint8_t> input) {
   if (loaded.notices.size() > 3) findings.push_back("more notices than settings files");
 
   // What was loaded survives a save and a new start.
-  const Settings& s = loaded.settings;
+  const SettingsText& s = loaded.settings;
   const LoadedSettings again = loadFrom({displayRecord(s), eepromRecord(s), pinRecord(s)});
   if (!again.notices.empty()) findings.push_back("saved settings load with: " + again.notices[0]);
   if (again.settings != s) findings.push_back("saved settings load differently");
@@ -221,13 +221,16 @@ Findings checkSettingsFiles(std::span<const std::uint8_t> input) {
   if (validateForSave(s) && !validateAtStartUp(s)) {
     findings.push_back("settings that save are refused at the next start");
   }
-  if (validateAtStartUp(s)) {
-    const std::optional<int> threshold = scanThreshold(s.crystal);
-    if (!threshold) {
+  if (Result<Settings> valid = validateAtStartUp(s); valid) {
+    const int threshold = valid->scanThreshold();
+    if (threshold < 2 || threshold > 65534) {
       findings.push_back("an accepted crystal has no time-base threshold");
-    } else if (pinDeclarationSection(s).empty() || runtimeSection(s, *threshold).empty() ||
-               mainSection(s, countAssignments(s.pins)).empty()) {
+    } else if (pinDeclarationSection(*valid).empty() || runtimeSection(*valid, threshold).empty() ||
+               mainSection(*valid, countAssignments(valid->pins)).empty()) {
       findings.push_back("accepted settings generate an empty section");
+    }
+    if (validateAtStartUp(textOf(*valid)).ok() != true) {
+      findings.push_back("the texts of accepted settings are refused");
     }
   }
   return findings;

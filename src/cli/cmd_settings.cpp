@@ -41,7 +41,7 @@ std::string onOff(bool value) {
 }
 
 // One "name=value" line per setting, pins first, with the option names of this command.
-void printSettings(const Settings& settings) {
+void printSettings(const SettingsText& settings) {
   for (std::size_t k = 0; k < settings.pins.size(); ++k) {
     std::cout << "pin " << pins()[k].label() << "=" << settings.pins[k] << "\n";
   }
@@ -58,7 +58,7 @@ void printSettings(const Settings& settings) {
 }
 
 // The settings with the changes applied; an Error for a malformed --pin.
-Result<Settings> applyChanges(Settings settings, const Changes& changes) {
+Result<SettingsText> applyChanges(SettingsText settings, const Changes& changes) {
   for (const std::string& pin : changes.pins) {
     const std::size_t equals = pin.find('=');
     const std::optional<int> index =
@@ -120,14 +120,14 @@ void addSettingsCommand(CLI::App& app, Context& context) {
     Workspace workspace(options->directory, observer);
     const Status started = workspace.startUp();
     if (!options->changes.any()) {
-      printSettings(workspace.settings());
+      printSettings(workspace.settingsText());
       if (!started) fail(context, started.error());
       return;
     }
-    Result<Settings> changed = applyChanges(workspace.settings(), options->changes);
+    Result<SettingsText> changed = applyChanges(workspace.settingsText(), options->changes);
     if (!changed) return fail(context, changed.error());
     if (Status saved = workspace.save(*changed); !saved) return fail(context, saved.error());
-    printSettings(workspace.settings());
+    printSettings(workspace.settingsText());
   });
 }
 

@@ -110,7 +110,7 @@ void addSimCommand(CLI::App& app, Context& context) {
       pins = simPinsOf(settings);
     }
     SimulationOptions sim;
-    sim.crystalMHz = options->crystal > 0 ? options->crystal : leadingNumber(settings.crystal);
+    sim.crystalMHz = options->crystal > 0 ? options->crystal : settings.crystalMHz;
     sim.untilMicros = stimulus->lastTimeMicros() + 1'000'000;
     if (!options->until.empty()) {
       Result<std::uint64_t> until = parseTime(options->until);

@@ -36,12 +36,11 @@ Result<std::string> listProgramFile(const std::filesystem::path& program) {
   Result<std::string> bytes = readWholeFile(program, kLongestProgram);
   if (!bytes) {
     const ErrorKind kind = bytes.error().kind;
-    const std::string message =
-        kind == ErrorKind::FileTooLarge
-            ? "the program file is larger than " + std::to_string(kLongestProgram) +
-                  " bytes: not a program"
-        : kind == ErrorKind::CannotOpen ? "cannot open the program file"
-                                        : "cannot read the program file";
+    const std::string message = kind == ErrorKind::FileTooLarge
+                                    ? "the program file is larger than " +
+                                          std::to_string(kLongestProgram) + " bytes: not a program"
+                                : kind == ErrorKind::CannotOpen ? "cannot open the program file"
+                                                                : "cannot read the program file";
     return Error{kind, message, program.string()};
   }
   const auto* data = reinterpret_cast<const std::uint8_t*>(bytes->data());

@@ -59,8 +59,8 @@ BuildJob buildJobForSource(const std::filesystem::path& workDirectory,
 Result<FirmwareBuild> buildFirmware(const BuildJob& job, const FirmwareBuildOptions& options,
                                     Observer& observer) {
   const std::unique_ptr<Toolchain> toolchain = chooseToolchain(job.workDirectory, options);
-  Result<BuildReport> report =
-      toolchain->build(job, [&observer](const BuildProgress& progress) { observer.stage(progress); });
+  Result<BuildReport> report = toolchain->build(
+      job, [&observer](const BuildProgress& progress) { observer.stage(progress); });
   if (!report) return report.error();
   return FirmwareBuild{std::move(*report), toolchain->name()};
 }

@@ -39,40 +39,46 @@ void reportTranslation(const Translation& translation, Observer& observer) {
 
 Workspace::Workspace(std::filesystem::path directory, Observer& observer)
     : directory_(std::move(directory)),
-      savedFilter_(settings_.filter),
+      savedFilter_(text_.filter),
       ready_(Error{ErrorKind::SettingsNotLoaded,
                    "the settings of the work directory have not been loaded", directory_.string()}),
       observer_(&observer) {}
 
 Status Workspace::startUp() {
   LoadedSettings loaded = loadSettings(directory_);
-  settings_ = loaded.settings;
-  savedFilter_ = settings_.filter;
+  text_ = loaded.settings;
+  savedFilter_ = text_.filter;
   for (std::string& message : loaded.notices) {
     observer_->notice(UserNotice::plain(NoticeKind::SettingsDefaulted, std::move(message)));
   }
-  ready_ = validateAtStartUp(settings_);
-  if (!ready_) {
+  Result<Settings> valid = validateAtStartUp(text_);
+  if (!valid) {
+    ready_ = valid.error();
     registerHeader_.clear();
     pinDeclarations_.clear();
     runtime_.clear();
     return ready_;
   }
+  settings_ = std::move(*valid);
   pinDeclarations_ = pinDeclarationSection(settings_);
   registerHeader_ = registerHeaderSection();
   generateSections();
+  ready_ = success();
   return ready_;
 }
 
-Status Workspace::save(const Settings& settings) {
-  if (Status valid = validateForSave(settings); !valid) return valid;
-  if (Status saved = saveSettings(directory_, settings); !saved) return saved;
+Status Workspace::save(const SettingsText& text) {
+  Result<Settings> valid = validateForSave(text);
+  if (!valid) return valid.error();
+  if (Status saved = saveSettings(directory_, text); !saved) return saved;
   Result<PinFileValues> reread = readPinFile(directory_);
   if (!reread) return reread.error();
-  settings_ = settings;
-  settings_.pins = reread->pins;
-  settings_.filter = reread->filter;
+  text_ = text;
+  text_.pins = reread->pins;
+  text_.filter = reread->filter;
   savedFilter_ = reread->filter;
+  settings_ = std::move(*valid);
+  settings_.pins = reread->pins;
   pinDeclarations_ = pinDeclarationSection(settings_);
   if (registerHeader_.empty()) registerHeader_ = registerHeaderSection();
   generateSections();
@@ -81,8 +87,7 @@ Status Workspace::save(const Settings& settings) {
 }
 
 void Workspace::generateSections() {
-  // Validation has accepted the crystal, so its threshold exists.
-  runtime_ = runtimeSection(settings_, scanThreshold(settings_.crystal).value_or(0));
+  runtime_ = runtimeSection(settings_, settings_.scanThreshold());
 }
 
 Result<AssembledFile> Workspace::translateAndAssemble(const std::filesystem::path& program,

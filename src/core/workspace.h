@@ -54,11 +54,11 @@ class Workspace {
   // and the loaded settings stay available for correction and save().
   Status startUp();
 
-  // The save command: validates `settings`, writes the three settings files, reads io.dat
+  // The save command: validates the texts, writes the three settings files, reads io.dat
   // back and regenerates the pin declarations and the runtime section (and the register
   // header if it is missing). Nothing is written or regenerated when a check fails; after a
   // failed filter check the caller shows savedFilter() again.
-  Status save(const Settings& settings);
+  Status save(const SettingsText& text);
 
   // Translates the program with the EEPROM choice of the settings, builds main, joins the
   // file and writes it whole. Nothing is written on any refusal: settings not loaded or
@@ -70,7 +70,10 @@ class Workspace {
   Result<AssembledFile> translateAndAssemble(const ProgramImage& image,
                                              const AssembleOptions& options = {});
 
-  // The settings as last loaded or saved.
+  // The settings as last loaded or saved, as written (also when they did not pass).
+  const SettingsText& settingsText() const { return text_; }
+  // The settings the sections follow: the last that passed validation (a new installation's
+  // before any did).
   const Settings& settings() const { return settings_; }
   // The filter text io.dat held when last read.
   const std::string& savedFilter() const { return savedFilter_; }
@@ -91,6 +94,7 @@ class Workspace {
   void generateSections();
 
   std::filesystem::path directory_;
+  SettingsText text_;
   Settings settings_;
   std::string savedFilter_;
   // Success once the sections follow valid settings; otherwise why they do not.

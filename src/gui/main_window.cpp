@@ -227,7 +227,7 @@ QWidget* MainWindow::buildCommands() {
 
 void MainWindow::connectSession() {
   connect(&session_, &Session::settingsChanged, this,
-          [this] { showSettings(session_.workspace().settings()); });
+          [this] { showSettings(session_.workspace().settingsText()); });
   connect(&session_, &Session::filterRestored, filter_, &QLineEdit::setText);
   connect(&session_, &Session::statusChanged, statusLabel_, &QLabel::setText);
   connect(&session_, &Session::buildWarningsChanged, statusLabel_, &QLabel::setToolTip);
@@ -260,8 +260,8 @@ void MainWindow::clearEeprom() {
   setEeprom(EepromChoice::None);
 }
 
-Settings MainWindow::editedSettings() const {
-  Settings settings;
+SettingsText MainWindow::editedSettings() const {
+  SettingsText settings;
   for (std::size_t k = 0; k < pinBoxes_.size(); ++k) {
     settings.pins[k] = pinBoxes_[k]->text().toStdString();
   }
@@ -280,7 +280,7 @@ Settings MainWindow::editedSettings() const {
   return settings;
 }
 
-void MainWindow::showSettings(const Settings& settings) {
+void MainWindow::showSettings(const SettingsText& settings) {
   for (std::size_t k = 0; k < pinBoxes_.size(); ++k) {
     pinBoxes_[k]->setText(text(settings.pins[k]));
   }

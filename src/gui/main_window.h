@@ -36,7 +36,7 @@ class MainWindow final : public QMainWindow {
   bool openProgram(const QString& path);
 
   // The settings as the controls hold them now.
-  Settings editedSettings() const;
+  SettingsText editedSettings() const;
   Session& session() { return session_; }
 
  private:
@@ -49,7 +49,7 @@ class MainWindow final : public QMainWindow {
   void chooseProgram();
   void saveSettings();
   void clearEeprom();
-  void showSettings(const Settings& settings);
+  void showSettings(const SettingsText& settings);
   void setEeprom(EepromChoice choice);
   void showBuilding(bool building);
 

@@ -46,7 +46,7 @@ bool Session::startUp() {
   return true;
 }
 
-bool Session::save(const Settings& settings) {
+bool Session::save(const SettingsText& settings) {
   const Status saved = workspace_.save(settings);
   if (!saved) {
     messages_.show(fromUtf8(saved.error().describe()));

@@ -40,7 +40,7 @@ class Session final : public QObject, public Observer {
   // The save command. On success the saved settings are announced; on a failed check the
   // message is reported and, when the filter was at fault, filterRestored gives the saved
   // filter back.
-  bool save(const Settings& settings);
+  bool save(const SettingsText& settings);
 
   // The open command for a chosen file: translates it and writes fx1n.c at once, reports the
   // translation's notices, warnings and any refusal, then starts the build in the background.

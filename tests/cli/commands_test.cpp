@@ -52,9 +52,10 @@ TEST(AsmCommand, WritesTheProgramListsItBackAndRefusesABadLine) {
 
 TEST(SettingsCommand, PrintsSavesAndRefuses) {
   Board board;
-  CliRun run = board.settings({"--xtal", "11.0592", "--eeprom", "24c16", "--scl", "3.6", "--sda",
-                               "3.7", "--display", "on", "--din", "1.5", "--load", "1.6", "--clk",
-                               "1.7", "--proteus", "on", "--filter", "5"});
+  CliRun run =
+      board.settings({"--xtal", "11.0592",   "--eeprom",  "24c16", "--scl",    "3.6",    "--sda",
+                      "3.7",    "--display", "on",        "--din", "1.5",      "--load", "1.6",
+                      "--clk",  "1.7",       "--proteus", "on",    "--filter", "5"});
   EXPECT_EQ(run.exitCode, 0) << run.err;
   EXPECT_EQ(readFile(board.dir / "7219.dat"), "1,\"1.5\",\"1.6\",\"1.7\"\r\n");
   EXPECT_EQ(readFile(board.dir / "IIC.dat"), "#FALSE#,\"3.6\",\"3.7\",1,#TRUE#,\"11.0592\"\r\n");
@@ -88,8 +89,9 @@ TEST(TranslateCommand, WritesFx1nAndReportsOnStandardError) {
   run = board.run({"translate", board.path("far.pmw")});
   EXPECT_EQ(run.exitCode, 1);
   EXPECT_EQ(run.out, "");
-  EXPECT_NE(run.err.find("ladder51: error: Y超出范围 只能在Y0-Y43之间！！ (step 1 (byte 350: C524))"),
-            std::string::npos)
+  EXPECT_NE(
+      run.err.find("ladder51: error: Y超出范围 只能在Y0-Y43之间！！ (step 1 (byte 350: C524))"),
+      std::string::npos)
       << run.err;
   EXPECT_EQ(run.err.find("error"), run.err.rfind("error")) << run.err;
   EXPECT_TRUE(*decodeGbk(readFile(board.dir / "fx1n.c")) == *text);
@@ -131,16 +133,17 @@ TEST(BuildAndSimCommands, BuildShowsEachStageAndSimRunsTheFirmware) {
   ASSERT_EQ(built.exitCode, 0) << built.err;
   EXPECT_EQ(built.err, "");  // a clean program builds without warnings
   std::size_t at = 0;
-  for (const std::string& expected : std::vector<std::string>{"CHANGE    sdcc", "LINK START UP", "FX1N.HEX  DONE\n", "internal RAM ",
-        " bytes left for the stack; code ", " of 8192 bytes\n", board.path("fx1n.hex")}) {
+  for (const std::string& expected : std::vector<std::string>{
+           "CHANGE    sdcc", "LINK START UP", "FX1N.HEX  DONE\n", "internal RAM ",
+           " bytes left for the stack; code ", " of 8192 bytes\n", board.path("fx1n.hex")}) {
     at = built.out.find(expected, at);
     ASSERT_NE(at, std::string::npos) << expected << "\n" << built.out;
   }
 
   writeFile(board.dir / "stimulus.txt", "150ms X0 on\n200ms X0 off\n300ms X1 on\n");
-  const CliRun run = board.run({"sim", board.path("motor.pmw"), "--stimulus",
-                                board.path("stimulus.txt"), "--until", "400ms", "--show", "D3",
-                                "--vcd", board.path("run.vcd")});
+  const CliRun run =
+      board.run({"sim", board.path("motor.pmw"), "--stimulus", board.path("stimulus.txt"),
+                 "--until", "400ms", "--show", "D3", "--vcd", board.path("run.vcd")});
   ASSERT_EQ(run.exitCode, 0) << run.err;
   EXPECT_EQ(run.out.find("CHANGE"), std::string::npos) << "the build's stages are not shown";
   EXPECT_NE(run.out.find("Y0 on at 15"), std::string::npos) << run.out;

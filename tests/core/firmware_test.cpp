@@ -30,7 +30,7 @@ struct Built {
 };
 
 // Saves `settings`, translates `il` and builds it with SDCC. Fails the test on any refusal.
-void build(Built& built, const Settings& settings, const std::string& il) {
+void build(Built& built, const SettingsText& settings, const std::string& il) {
   Workspace workspace(built.dir.path());
   ASSERT_TRUE(workspace.startUp().ok());
   const Status saved = workspace.save(settings);
@@ -94,9 +94,9 @@ long long firstOn(const SimulationResult& result, const std::string& point) {
 }
 
 // Assigns X0.. to `inputPins` and Y0.. to `outputPins` in order.
-Settings board(const std::vector<const char*>& inputPins,
-               const std::vector<const char*>& outputPins) {
-  Settings settings;
+SettingsText board(const std::vector<const char*>& inputPins,
+                   const std::vector<const char*>& outputPins) {
+  SettingsText settings;
   auto assign = [&settings](const std::vector<const char*>& labels, char kind) {
     for (std::size_t k = 0; k < labels.size(); ++k) {
       const std::string point = std::string(1, kind) + std::to_string(k / 8 * 10 + k % 8);
@@ -306,7 +306,7 @@ TEST(Firmware, CountersTimersAndDataRunOnTheSimulatedChip) {
 // Writing a register of the EEPROM with no EEPROM on the bus must not stop the time base.
 TEST(Firmware, TimersKeepRunningWhileEepromWritesFindNoDevice) {
   if (toolsMissing()) GTEST_SKIP() << "SDCC or s51 is not installed";
-  Settings settings = board({"P3.2", "P3.3"}, {"P1.0"});
+  SettingsText settings = board({"P3.2", "P3.3"}, {"P1.0"});
   settings.eeprom = EepromChoice::Upto24C16;
   settings.scl = "2.0";
   settings.sda = "2.1";
@@ -334,7 +334,7 @@ TEST(Firmware, InputFilterIgnoresAGlitchShorterThanItsWindow) {
     bool glitchSeen;
   };
   for (const Case& c : {Case{"0", true}, Case{"7", false}}) {
-    Settings settings = board({"P3.2"}, {"P1.0"});
+    SettingsText settings = board({"P3.2"}, {"P1.0"});
     settings.filter = c.filter;
     Built built;
     build(built, settings, "LD X0\nOUT Y0\nEND\n");

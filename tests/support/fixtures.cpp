@@ -150,15 +150,15 @@ std::vector<std::string> RecordingObserver::takeMessages() {
   return messages;
 }
 
-Settings& assign(Settings& settings, std::string_view pin, std::string_view point) {
+SettingsText& assign(SettingsText& settings, std::string_view pin, std::string_view point) {
   const std::optional<int> index = findPin(pin);
   if (!index) throw std::invalid_argument("no pin " + std::string(pin));
   settings.pins[static_cast<std::size_t>(*index)] = std::string(point);
   return settings;
 }
 
-Settings motorBoard() {
-  Settings settings;
+SettingsText motorBoard() {
+  SettingsText settings;
   assign(settings, "P3.2", "X0");
   assign(settings, "P3.3", "X1");
   return assign(settings, "P1.0", "Y0");

@@ -94,9 +94,9 @@ struct RecordingObserver final : Observer {
 inline constexpr char kMotorProgram[] = "LD X0\nOR Y0\nANI X1\nOUT Y0\nEND\n";
 
 // The motor's board: X0 on P3.2, X1 on P3.3, Y0 on P1.0; otherwise a new installation.
-Settings motorBoard();
+SettingsText motorBoard();
 // `settings` with `pin` ("P3.2") carrying `point` ("X0").
-Settings& assign(Settings& settings, std::string_view pin, std::string_view point);
+SettingsText& assign(SettingsText& settings, std::string_view pin, std::string_view point);
 
 // The .pmw bytes of an instruction list; throws when it does not assemble.
 std::vector<std::uint8_t> pmwOf(std::string_view il);

@@ -1,6 +1,8 @@
 #include "core/config/settings.h"
 
+#include <charconv>
 #include <cstdlib>
+#include <string>
 
 namespace ladder51 {
 namespace {
@@ -32,23 +34,37 @@ double leadingNumber(std::string_view text) {
   return std::strtod(number.c_str(), nullptr);
 }
 
-std::optional<int> scanThreshold(std::string_view crystal) {
+std::optional<double> crystalOf(std::string_view text) {
   std::size_t k = 0;
   long whole = 0;
-  while (k < crystal.size() && isDigit(crystal[k])) {
-    whole = whole * 10 + (crystal[k] - '0');
+  while (k < text.size() && isDigit(text[k])) {
+    whole = whole * 10 + (text[k] - '0');
     if (whole > 32767) return std::nullopt;
     ++k;
   }
   const bool wholeDigits = k > 0;
-  if (k < crystal.size() && crystal[k] == '.') {
+  if (k < text.size() && text[k] == '.') {
     ++k;
-    const std::size_t fractionStart = k;
-    while (k < crystal.size() && isDigit(crystal[k])) ++k;
-    if (!wholeDigits && k == fractionStart) return std::nullopt;
+    while (k < text.size() && isDigit(text[k])) ++k;
   }
-  if (k != crystal.size() || !wholeDigits || whole < 1) return std::nullopt;
-  return static_cast<int>(whole * 2);
+  if (k != text.size() || !wholeDigits || whole < 1) return std::nullopt;
+  return std::strtod(std::string(text).c_str(), nullptr);
+}
+
+SettingsText textOf(const Settings& settings) {
+  char crystal[32];
+  const auto written = std::to_chars(crystal, crystal + sizeof crystal, settings.crystalMHz);
+  return SettingsText{.pins = settings.pins,
+                      .filter = std::to_string(settings.filter),
+                      .crystal = std::string(crystal, written.ptr),
+                      .display = settings.display,
+                      .din = settings.din,
+                      .load = settings.load,
+                      .clk = settings.clk,
+                      .eeprom = settings.eeprom,
+                      .scl = settings.scl,
+                      .sda = settings.sda,
+                      .proteus = settings.proteus};
 }
 
 }  // namespace ladder51

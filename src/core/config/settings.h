@@ -1,5 +1,6 @@
-// The pin map and the options of a board, as the user sets them and the settings files keep
-// them.
+// The pin map and the options of a board: as the user writes them (in the window's fields, the
+// options of `ladder51 settings` and the settings files), and as the generators and the
+// simulator use them once they have passed validation.
 #pragma once
 
 #include <optional>
@@ -17,8 +18,8 @@ enum class EepromChoice {
   From24C32,  // 24C32 .. 24C512: two address bytes
 };
 
-// Everything the user can set. The defaults are those of a new installation.
-struct Settings {
+// The settings as written, nothing checked. The defaults are those of a new installation.
+struct SettingsText {
   PinMap pins;                 // point name of each pin, "" for none
   std::string filter = "3";    // input filter setting, "0" .. "10"
   std::string crystal = "12";  // crystal frequency in MHz, as typed
@@ -29,17 +30,36 @@ struct Settings {
   bool proteus = false;  // the source is meant for Proteus simulation rather than a chip
 
   bool eepromFitted() const { return eeprom != EepromChoice::None; }
+  bool operator==(const SettingsText&) const = default;
+};
+
+// Settings that passed validation (see validation.h): the crystal and the filter as numbers.
+struct Settings {
+  PinMap pins;
+  int filter = 3;            // 0 .. 10
+  double crystalMHz = 12.0;  // 1 <= crystalMHz < 32768
+  bool display = false;
+  std::string din, load, clk;
+  EepromChoice eeprom = EepromChoice::None;
+  std::string scl, sda;
+  bool proteus = false;
+
+  bool eepromFitted() const { return eeprom != EepromChoice::None; }
+  // The timer-base threshold of the runtime: twice the crystal's whole megahertz (12 -> 24,
+  // 11.0592 -> 22).
+  int scanThreshold() const { return 2 * static_cast<int>(crystalMHz); }
   bool operator==(const Settings&) const = default;
 };
+
+// The texts of valid settings, as the window shows them and the settings files hold them.
+SettingsText textOf(const Settings& settings);
 
 // The numeric value of a text read by its leading decimal number (blanks skipped, optional
 // sign, digits, optional fraction): "4.3" -> 4.3, "1.5x" -> 1.5, "abc" and "" -> 0.
 double leadingNumber(std::string_view text);
 
-// The timer-base threshold of a crystal text: twice the integral part of its value in MHz
-// ("12" -> 24, "11.0592" -> 22). Nothing unless the text is a plain decimal number whose
-// integral part is 1 to 32767, so that the threshold is positive and fits the runtime's
-// 16-bit counters.
-std::optional<int> scanThreshold(std::string_view crystal);
+// The crystal frequency of a text in MHz: a plain decimal number whose whole part is 1 to 32767,
+// so that the runtime's threshold fits its 16-bit counters; nothing otherwise.
+std::optional<double> crystalOf(std::string_view text);
 
 }  // namespace ladder51

@@ -145,13 +145,13 @@ Error wrongKind(const SettingsFileRead& read, std::size_t field) {
 }
 
 // The display part of the settings from 7219.dat.
-Status loadDisplayFile(const SettingsFileRead& read, Settings& settings) {
+Status loadDisplayFile(const SettingsFileRead& read, SettingsText& settings) {
   Result<std::vector<RecordField>> fields = recordOf(read, kDisplayFields);
   if (!fields) return fields.error();
   const std::vector<RecordField>& f = *fields;
   const std::optional<bool> display = asCheckBox(f[0]);
   if (!display) return wrongKind(read, 0);
-  Settings loaded = settings;
+  SettingsText loaded = settings;
   std::array<std::string*, 3> targets = {&loaded.din, &loaded.load, &loaded.clk};
   for (std::size_t k = 0; k < targets.size(); ++k) {
     std::optional<std::string> text = asText(f[k + 1]);
@@ -164,7 +164,7 @@ Status loadDisplayFile(const SettingsFileRead& read, Settings& settings) {
 }
 
 // The EEPROM part, the I2C pins, the Proteus switch and the crystal from IIC.dat.
-Status loadEepromFile(const SettingsFileRead& read, Settings& settings) {
+Status loadEepromFile(const SettingsFileRead& read, SettingsText& settings) {
   Result<std::vector<RecordField>> fields = recordOf(read, kEepromFields);
   if (!fields) return fields.error();
   const std::vector<RecordField>& f = *fields;
@@ -244,19 +244,19 @@ Result<std::vector<RecordField>> parseRecord(std::string_view content) {
   return fields;
 }
 
-std::string displayRecord(const Settings& settings) {
+std::string displayRecord(const SettingsText& settings) {
   return std::string(settings.display ? "1" : "0") + "," + quoted(settings.din) + "," +
          quoted(settings.load) + "," + quoted(settings.clk) + "\r\n";
 }
 
-std::string eepromRecord(const Settings& settings) {
+std::string eepromRecord(const SettingsText& settings) {
   return booleanField(settings.eeprom == EepromChoice::From24C32) + "," + quoted(settings.scl) +
          "," + quoted(settings.sda) + "," + (settings.proteus ? "1" : "0") + "," +
          booleanField(settings.eeprom == EepromChoice::Upto24C16) + "," + quoted(settings.crystal) +
          "\r\n";
 }
 
-std::string pinRecord(const Settings& settings) {
+std::string pinRecord(const SettingsText& settings) {
   std::string record;
   for (const std::string& pin : settings.pins) record += quoted(pin) + ",";
   return record + quoted(settings.filter) + "\r\n";
@@ -311,7 +311,7 @@ LoadedSettings loadSettings(const std::filesystem::path& directory) {
                             readSettingsFile(directory / kPinFileName)});
 }
 
-Status saveSettings(const std::filesystem::path& directory, const Settings& settings) {
+Status saveSettings(const std::filesystem::path& directory, const SettingsText& settings) {
   const FileContent files[] = {
       {directory / kDisplayFileName, displayRecord(settings)},
       {directory / kEepromFileName, eepromRecord(settings)},

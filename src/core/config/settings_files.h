@@ -33,9 +33,9 @@ struct RecordField {
 Result<std::vector<RecordField>> parseRecord(std::string_view content);
 
 // The record lines as the save command writes them, each ended by CR LF.
-std::string displayRecord(const Settings& settings);
-std::string eepromRecord(const Settings& settings);
-std::string pinRecord(const Settings& settings);
+std::string displayRecord(const SettingsText& settings);
+std::string eepromRecord(const SettingsText& settings);
+std::string pinRecord(const SettingsText& settings);
 
 // The values io.dat holds: the 36 pin texts and the filter text.
 struct PinFileValues {
@@ -59,7 +59,7 @@ Result<PinFileValues> readPinFile(const std::filesystem::path& directory);
 
 // Settings loaded from a work directory, and the files that could not be used.
 struct LoadedSettings {
-  Settings settings;
+  SettingsText settings;
   // One notice per file that was missing, empty or malformed, whose part of the settings
   // took the values of a new installation.
   std::vector<std::string> notices;
@@ -82,8 +82,8 @@ LoadedSettings settingsFromFiles(const SettingsFileReads& files);
 // leaves its values at the defaults of a new installation and adds a notice naming it.
 LoadedSettings loadSettings(const std::filesystem::path& directory);
 
-// Writes 7219.dat, IIC.dat and io.dat; each is replaced whole or not at all. The settings
-// must have passed validateForSave.
-Status saveSettings(const std::filesystem::path& directory, const Settings& settings);
+// Writes 7219.dat, IIC.dat and io.dat, the texts as written; each is replaced whole or not at
+// all. The texts must have passed validateForSave.
+Status saveSettings(const std::filesystem::path& directory, const SettingsText& settings);
 
 }  // namespace ladder51

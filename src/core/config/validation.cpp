@@ -70,7 +70,7 @@ struct PinOption {
 };
 
 // The display pins when a display is fitted, then the I2C pins when an EEPROM is chosen.
-Status checkDriverPins(const Settings& settings) {
+Status checkDriverPins(const SettingsText& settings) {
   std::vector<PinOption> options;
   if (settings.display) {
     options.insert(options.end(), {{ErrorKind::BadDisplayPins, "DIN", &settings.din},
@@ -89,12 +89,12 @@ Status checkDriverPins(const Settings& settings) {
 }
 
 Status checkCrystal(const std::string& crystal) {
-  if (!scanThreshold(crystal)) return fail(ErrorKind::BadCrystal, std::string(kBadCrystal));
+  if (!crystalOf(crystal)) return fail(ErrorKind::BadCrystal, std::string(kBadCrystal));
   return success();
 }
 
 // Every text field with the name its message gives it, in the order of the window.
-Status checkRecordCharacters(const Settings& settings) {
+Status checkRecordCharacters(const SettingsText& settings) {
   std::vector<std::pair<std::string, const std::string*>> fields;
   for (int k = 0; k < kPinCount; ++k) {
     fields.emplace_back(pins()[static_cast<std::size_t>(k)].label(),
@@ -118,6 +118,21 @@ Status checkRecordCharacters(const Settings& settings) {
   return success();
 }
 
+// The settings that valid texts stand for.
+Settings settingsOf(const SettingsText& text) {
+  return Settings{.pins = text.pins,
+                  .filter = std::stoi(text.filter),
+                  .crystalMHz = *crystalOf(text.crystal),
+                  .display = text.display,
+                  .din = text.din,
+                  .load = text.load,
+                  .clk = text.clk,
+                  .eeprom = text.eeprom,
+                  .scl = text.scl,
+                  .sda = text.sda,
+                  .proteus = text.proteus};
+}
+
 }  // namespace
 
 AssignmentTables countAssignments(const PinMap& pinMap) {
@@ -136,20 +151,22 @@ AssignmentTables countAssignments(const PinMap& pinMap) {
   return tables;
 }
 
-Status validateForSave(const Settings& settings) {
-  if (Status status = checkPointNames(settings.pins); !status) return status;
-  if (Status status = checkDuplicates(countAssignments(settings.pins)); !status) return status;
-  if (Status status = checkFilter(settings.filter); !status) return status;
-  if (Status status = checkDriverPins(settings); !status) return status;
-  if (Status status = checkCrystal(settings.crystal); !status) return status;
-  return checkRecordCharacters(settings);
+Result<Settings> validateForSave(const SettingsText& text) {
+  if (Status status = checkPointNames(text.pins); !status) return status.error();
+  if (Status status = checkDuplicates(countAssignments(text.pins)); !status) return status.error();
+  if (Status status = checkFilter(text.filter); !status) return status.error();
+  if (Status status = checkDriverPins(text); !status) return status.error();
+  if (Status status = checkCrystal(text.crystal); !status) return status.error();
+  if (Status status = checkRecordCharacters(text); !status) return status.error();
+  return settingsOf(text);
 }
 
-Status validateAtStartUp(const Settings& settings) {
-  if (Status status = checkPointNames(settings.pins); !status) return status;
-  if (Status status = checkFilter(settings.filter); !status) return status;
-  if (Status status = checkDriverPins(settings); !status) return status;
-  return checkCrystal(settings.crystal);
+Result<Settings> validateAtStartUp(const SettingsText& text) {
+  if (Status status = checkPointNames(text.pins); !status) return status.error();
+  if (Status status = checkFilter(text.filter); !status) return status.error();
+  if (Status status = checkDriverPins(text); !status) return status.error();
+  if (Status status = checkCrystal(text.crystal); !status) return status.error();
+  return settingsOf(text);
 }
 
 }  // namespace ladder51

@@ -73,11 +73,10 @@ void appendInputRead(std::string& section, int i, int assignCount, const std::st
 
 }  // namespace
 
-std::string filterMask(std::string_view filter) {
-  const double value = leadingNumber(filter);
-  if (value < 0 || value > 10 || value != std::floor(value)) return "";
+std::string filterMask(int filter) {
+  if (filter < 0 || filter > 10) return "";
   // Eight samples are all a filter register holds: settings 8 to 10 use all of them.
-  return std::string(kFilterMasks[static_cast<std::size_t>(std::min(value, 7.0))]);
+  return std::string(kFilterMasks[static_cast<std::size_t>(std::min(filter, 7))]);
 }
 
 std::string runtimeStateText(const Settings& settings, const AssignmentTables& tables) {

@@ -11,10 +11,9 @@
 namespace ladder51 {
 
 // The mask `inx` applies to an input's filter register for a filter setting: "0x01" for 0
-// (one sample) up to "0xff" for 7 to 10 (eight samples). The setting is read by its leading
-// number (blank counts as 0); any other value gives the empty text, which validation keeps
-// from ever reaching a generated file.
-std::string filterMask(std::string_view filter);
+// (one sample) up to "0xff" for 7 to 10 (eight samples); any other value gives the empty text,
+// which validation keeps from ever reaching a generated file.
+std::string filterMask(int filter);
 
 // The runtime section as its first generator leaves it: state block, MAX7219 driver in its
 // "#if" frame, `inx`. Each line is appended as CR LF and the line.

@@ -1,10 +1,10 @@
 #include "core/toolchain/sdcc_pipeline.h"
 
 #include <cstdio>
-#include <fstream>
 #include <sstream>
 #include <system_error>
 
+#include "core/file_io.h"
 #include "core/toolchain/sdcc_source.h"
 
 namespace ladder51 {
@@ -13,20 +13,11 @@ namespace {
 constexpr int kInternalRamBytes = 256;
 constexpr const char* kOutputs[] = {"fx1n.rel", "fx1n.ihx", "fx1n.mem", "fx1n.map", "fx1n.hex"};
 
-Result<std::string> readText(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return Error{ErrorKind::CannotRead, "cannot read the file", path.string()};
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
+// The generated file and SDCC's reports are far smaller; a larger file is not one of them.
+constexpr std::size_t kLongestFile = 16 << 20;
 
-Status writeText(const std::filesystem::path& path, const std::string& text) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out << text;
-  out.close();
-  if (!out) return Error{ErrorKind::CannotWrite, "cannot write the file", path.string()};
-  return success();
+Result<std::string> readText(const std::filesystem::path& path) {
+  return readWholeFile(path, kLongestFile);
 }
 
 std::string trimmed(const std::string& text) {
@@ -150,7 +141,7 @@ Result<BuildReport> SdccToolchain::build(const BuildJob& job,
   ScanStatements scan{job.statementsOffset, job.statements, &job.marks};
   Result<std::string> unit = splitScanStatements(*source, scan, options_.statementsPerFunction);
   if (!unit) return unit.error();
-  if (Status written = writeText(dir / "fx1n.c", adaptKeilSource(*unit)); !written) {
+  if (Status written = writeFileAtomically(dir / "fx1n.c", adaptKeilSource(*unit)); !written) {
     return written.error();
   }
 
