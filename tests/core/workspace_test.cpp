@@ -37,7 +37,7 @@ const std::vector<std::string> kWorkFiles = {"7219.dat", "IIC.dat", "fx1n.c", "i
 
 // A work directory whose settings were saved, and its started workspace.
 struct SavedWorkspace {
-  explicit SavedWorkspace(const Settings& settings, const std::string& label = "ladder51")
+  explicit SavedWorkspace(const SettingsText& settings, const std::string& label = "ladder51")
       : dir(label), workspace(dir.path(), observer) {
     EXPECT_TRUE(workspace.startUp().ok());
     observer.notices.clear();
@@ -54,7 +54,7 @@ TEST(Workspace, StartUpInAnEmptyDirectoryUsesNewInstallationDefaults) {
   test::RecordingObserver observer;
   Workspace workspace(dir.path(), observer);
   ASSERT_TRUE(workspace.startUp().ok());
-  EXPECT_EQ(workspace.settings(), Settings{});
+  EXPECT_EQ(workspace.settingsText(), SettingsText{});
   ASSERT_EQ(observer.notices.size(), 3u);
   for (const UserNotice& notice : observer.notices) {
     EXPECT_EQ(notice.kind, NoticeKind::SettingsDefaulted);
@@ -69,7 +69,7 @@ TEST(Workspace, StartUpInAnEmptyDirectoryUsesNewInstallationDefaults) {
 
 TEST(Workspace, AFailedStartUpKeepsTheLoadedValuesUntilASaveCorrectsThem) {
   ScratchDir dir;
-  Settings bad = motorBoard();
+  SettingsText bad = motorBoard();
   test::assign(bad, "P0.5", "X8");
   ASSERT_TRUE(saveSettings(dir.path(), bad).ok());
   Workspace workspace(dir.path());
@@ -77,7 +77,7 @@ TEST(Workspace, AFailedStartUpKeepsTheLoadedValuesUntilASaveCorrectsThem) {
   ASSERT_FALSE(started.ok());
   EXPECT_EQ(started.error().kind, ErrorKind::BadPinName);
   EXPECT_EQ(started.error().message, "P0.5设置错误！！");
-  EXPECT_EQ(workspace.settings(), bad);
+  EXPECT_EQ(workspace.settingsText(), bad);
   EXPECT_EQ(workspace.runtime(), "");
   Result<AssembledFile> refused = workspace.translateAndAssemble(imageOf(kMotorProgram));
   ASSERT_FALSE(refused.ok());
@@ -95,14 +95,14 @@ TEST(Workspace, ARefusedSaveWritesAndRegeneratesNothing) {
   Workspace workspace(dir.path());
   ASSERT_TRUE(workspace.startUp().ok());
   const std::string runtime = workspace.runtime();
-  Settings duplicate = motorBoard();
+  SettingsText duplicate = motorBoard();
   test::assign(duplicate, "P2.0", "Y0");
   EXPECT_EQ(workspace.save(duplicate).error().kind, ErrorKind::DuplicatePoint);
-  Settings badFilter = motorBoard();
+  SettingsText badFilter = motorBoard();
   badFilter.filter = "11";
   EXPECT_EQ(workspace.save(badFilter).error().kind, ErrorKind::BadFilter);
   EXPECT_EQ(workspace.savedFilter(), "3");
-  EXPECT_EQ(workspace.settings(), Settings{});
+  EXPECT_EQ(workspace.settingsText(), SettingsText{});
   EXPECT_EQ(workspace.runtime(), runtime);
   EXPECT_TRUE(std::filesystem::is_empty(dir.path()));
 }
@@ -111,7 +111,7 @@ TEST(Workspace, SavedSettingsSurviveARestartInAFolderWithBlanksAndNonAscii) {
   ScratchDir scratch;
   const std::filesystem::path dir = scratch / "my work dir 工作 é";
   std::filesystem::create_directory(dir);
-  Settings s = motorBoard();
+  SettingsText s = motorBoard();
   s.display = true;
   s.din = "1.5";
   s.load = "1.6";
@@ -131,7 +131,8 @@ TEST(Workspace, SavedSettingsSurviveARestartInAFolderWithBlanksAndNonAscii) {
   Workspace restarted(dir, observer);
   ASSERT_TRUE(restarted.startUp().ok());
   EXPECT_TRUE(observer.notices.empty());
-  EXPECT_EQ(restarted.settings(), s);
+  EXPECT_EQ(restarted.settingsText(), s);
+  EXPECT_EQ(restarted.settings().crystalMHz, 11.0592);
   EXPECT_EQ(restarted.savedFilter(), "7");
   EXPECT_EQ(restarted.pinDeclarations(), workspace.pinDeclarations());
   EXPECT_TRUE(restarted.runtime() == workspace.runtime());
@@ -163,7 +164,7 @@ TEST(Workspace, TheFileIsTheJoinedSectionsInGbkOrUtf8) {
 }
 
 TEST(Workspace, NothingIsWrittenOnARefusal) {
-  Settings s = motorBoard();
+  SettingsText s = motorBoard();
   s.eeprom = EepromChoice::Upto24C16;
   s.scl = "\U0001F600.6";  // reads as 0: accepted, and its first character lands in the file
   s.sda = "3.7";
@@ -276,7 +277,7 @@ TEST(Workspace, ADiskThatFillsUpWhileWritingLosesNothing) {
   ASSERT_LT(before["IIC.dat"].size(), 100u);
 
   // 7219.dat and IIC.dat fit in 100 bytes; io.dat and fx1n.c are cut off partway.
-  Settings changed = motorBoard();
+  SettingsText changed = motorBoard();
   changed.crystal = "24";
   Status stored = success();
   Result<AssembledFile> file = Error{ErrorKind::Internal, "not run"};
@@ -294,7 +295,7 @@ TEST(Workspace, ADiskThatFillsUpWhileWritingLosesNothing) {
     EXPECT_TRUE(readFile(saved.dir / name) == before[name]) << name << " changed";
   }
   EXPECT_EQ(entries(saved.dir.path()), kWorkFiles);  // no temporary left behind
-  EXPECT_EQ(workspace.settings(), motorBoard());
+  EXPECT_EQ(workspace.settingsText(), motorBoard());
   EXPECT_TRUE(workspace.wholeFile() == wholeFile);
 
   // Once there is room again the same commands succeed.

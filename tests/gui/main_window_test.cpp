@@ -139,7 +139,7 @@ void MainWindowTest::startUpFillsTheControlsAndGeneratesTheSections() {
   QCOMPARE(ui.find<QLineEdit>("TSDA")->text(), QStringLiteral("3.7"));
   QVERIFY(ui.find<QCheckBox>("CKPTUS")->isChecked());
   // What the controls hold is what the files hold.
-  QCOMPARE(ui.window.editedSettings(), ui.session.workspace().settings());
+  QCOMPARE(ui.window.editedSettings(), ui.session.workspace().settingsText());
 
   const Workspace& workspace = ui.session.workspace();
   QVERIFY(!workspace.registerHeader().empty());
@@ -372,7 +372,7 @@ void MainWindowTest::menusShowTheirMessagesAndChangeNothing() {
   WindowUnderTest ui;
   QVERIFY(writeBoardFiles(ui.folder.path(), typicalBoard()));
   ui.window.startUp();
-  const Settings before = ui.window.editedSettings();
+  const SettingsText before = ui.window.editedSettings();
   const QByteArray files = settingsSnapshot(ui.folder.path());
 
   QStringList captions;

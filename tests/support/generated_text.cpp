@@ -21,6 +21,15 @@ bool runIn(const std::filesystem::path& directory, const std::string& command, C
   return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
+// Position of the first line equal to `line` at or after `from`, or lines.size().
+std::size_t findLine(const std::vector<std::string>& lines, std::string_view line,
+                     std::size_t from = 0) {
+  for (std::size_t k = from; k < lines.size(); ++k) {
+    if (lines[k] == line) return k;
+  }
+  return lines.size();
+}
+
 }  // namespace
 
 std::vector<std::string> splitLines(std::string_view text) {
@@ -35,14 +44,6 @@ std::vector<std::string> splitLines(std::string_view text) {
     lines.emplace_back(text.substr(start, end - start));
     start = end + 2;
   }
-}
-
-std::size_t findLine(const std::vector<std::string>& lines, std::string_view line,
-                     std::size_t from) {
-  for (std::size_t k = from; k < lines.size(); ++k) {
-    if (lines[k] == line) return k;
-  }
-  return lines.size();
 }
 
 std::vector<std::string> linesBetween(const std::vector<std::string>& lines, std::string_view first,

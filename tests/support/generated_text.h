@@ -12,10 +12,6 @@ namespace ladder51::test {
 // The lines of CR LF text; a leading CR LF gives an empty first line.
 std::vector<std::string> splitLines(std::string_view text);
 
-// Position of the first line equal to `line` at or after `from`, or lines.size().
-std::size_t findLine(const std::vector<std::string>& lines, std::string_view line,
-                     std::size_t from = 0);
-
 // The lines from the one equal to `first` up to and including the one equal to `last`.
 std::vector<std::string> linesBetween(const std::vector<std::string>& lines, std::string_view first,
                                       std::string_view last);

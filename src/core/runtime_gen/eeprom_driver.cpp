@@ -2,8 +2,6 @@
 
 #include <string_view>
 
-#include "core/text/generated_lines.h"
-
 namespace ladder51 {
 namespace {
 
@@ -140,7 +138,7 @@ constexpr std::string_view kBusRoutines[] = {
 };
 
 // WrData turns interrupts back on before every early return, so that one missing acknowledge
-// does not stop the time base for good.
+// does not stop the time base for good. Each variant closes the two "#if" frames.
 
 // 24C32 .. 24C512: device byte 0xA0/0xA1, then the high and the low address byte.
 constexpr std::string_view kTwoByteAddressAccess[] = {
@@ -181,6 +179,14 @@ constexpr std::string_view kTwoByteAddressAccess[] = {
     "  if(ack==0)return(0);",
     " Start_I2c();",
     " SendByte(0xa1);",
+    " if(ack==0)return(0);",
+    "  recedata=RcvByte();//receive data",
+    " Ack_I2c(1);",
+    "  Stop_I2c();",
+    " return recedata;",
+    " }",
+    " #endif  ",
+    " #endif  ",
 };
 
 // 24C16 and smaller: the block number (address bits 8..10) goes into the device byte, one
@@ -219,10 +225,6 @@ constexpr std::string_view kPagedAccess[] = {
     "  if(ack==0)return(0);",
     " Start_I2c();high++;",
     " SendByte(high);",
-};
-
-// The end of ReData in both variants, and the close of the two "#if" frames.
-constexpr std::string_view kReadEnd[] = {
     " if(ack==0)return(0);",
     "  recedata=RcvByte();//receive data",
     " Ack_I2c(1);",
@@ -235,13 +237,14 @@ constexpr std::string_view kReadEnd[] = {
 
 }  // namespace
 
-void appendEepromDriver(std::string& section, EepromChoice eeprom) {
+void writeEepromDriver(CodeWriter& out, EepromChoice eeprom) {
   if (eeprom == EepromChoice::None) return;
-  appendLines(section, kBusRoutines);
-  appendLines(section, eeprom == EepromChoice::From24C32
-                           ? std::span<const std::string_view>(kTwoByteAddressAccess)
-                           : std::span<const std::string_view>(kPagedAccess));
-  appendLines(section, kReadEnd);
+  out.lines(kBusRoutines);
+  if (eeprom == EepromChoice::From24C32) {
+    out.lines(kTwoByteAddressAccess);
+  } else {
+    out.lines(kPagedAccess);
+  }
 }
 
 }  // namespace ladder51

@@ -2,14 +2,12 @@
 // and WrData/ReData, which keep D16 and up in an external 24Cxx EEPROM.
 #pragma once
 
-#include <string>
-
 #include "core/config/settings.h"
+#include "core/text/code_writer.h"
 
 namespace ladder51 {
 
-// Appends the driver for `eeprom` (nothing for EepromChoice::None), each line as CR LF and
-// the line.
-void appendEepromDriver(std::string& section, EepromChoice eeprom);
+// Writes the driver for `eeprom` (nothing for EepromChoice::None).
+void writeEepromDriver(CodeWriter& out, EepromChoice eeprom);
 
 }  // namespace ladder51

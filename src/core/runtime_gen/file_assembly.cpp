@@ -1,6 +1,6 @@
 #include "core/runtime_gen/file_assembly.h"
 
-#include "core/text/generated_lines.h"
+#include "core/text/code_writer.h"
 
 namespace ladder51 {
 
@@ -18,32 +18,34 @@ std::vector<int> undeclaredOutputs(const std::set<int>& driven, const PinMap& pi
 }
 
 std::string spareOutputDefines(const std::vector<int>& outputs) {
-  std::string defines;
+  // Each define ends with a line break, as the pin declarations before it do.
+  CodeWriter defines;
   for (int output : outputs) {
-    defines += "#define Y" + std::to_string(pointIndexOf(output)) + " dly" + std::string(kCrLf);
+    defines.set("point", dec(pointIndexOf(output))).join("#define Y{point} dly").line("");
   }
-  return defines;
+  return defines.take();
 }
 
 AssembledSource assembleSource(const SourceSections& sections, const std::string& spareDefines) {
+  CodeWriter file;
+  file.set("registerHeader", sections.registerHeader)
+      .set("pinDeclarations", sections.pinDeclarations)
+      .set("spareDefines", spareDefines)
+      .set("runtime", sections.runtime)
+      .set("mainRoutine", sections.mainRoutine)
+      .set("statements", sections.statements);
+  file.join("{registerHeader}");
+  file.line("{pinDeclarations}{spareDefines}");
+  file.line("{runtime}");
+  file.line("");
+  file.line("{mainRoutine}");
+  file.line("");
   AssembledSource source;
-  std::string& text = source.text;
-  text = sections.registerHeader;
-  text += kCrLf;
-  text += sections.pinDeclarations;
-  text += spareDefines;
-  text += kCrLf;
-  text += sections.runtime;
-  text += kCrLf;
-  text += kCrLf;
-  text += sections.mainRoutine;
-  text += kCrLf;
-  source.statementsOffset = text.size();
-  text += sections.statements;
-  text += kCrLf;
-  text += "m8000&=0xfd;";
-  text += kCrLf;
-  text += "}}";
+  source.statementsOffset = file.size();
+  file.join("{statements}");
+  file.line("m8000&=0xfd;");
+  file.line("}}");
+  source.text = file.take();
   return source;
 }
 

@@ -1,9 +1,11 @@
 #include "core/runtime_gen/main_routine.h"
 
+#include <cstdio>
+#include <iterator>
 #include <string_view>
 
 #include "core/config/pin_map.h"
-#include "core/text/generated_lines.h"
+#include "core/text/code_writer.h"
 
 namespace ladder51 {
 namespace {
@@ -31,7 +33,12 @@ constexpr std::string_view kRetentionHead[] = {
     "else   ",
     "{",
 };
-// (here one restore line per output)
+// One per output, switched on when a pin carries it.
+constexpr std::string_view kOutputRestore[] = {
+    "  #if  {assigned}",
+    "   if(y[{byte}]&{bitMask})Y{point}=0;else Y{point}=1;",
+    "  #endif",
+};
 constexpr std::string_view kRetentionTail[] = {
     "goto WDTRESET;}",
     "#endif",
@@ -61,13 +68,16 @@ constexpr std::string_view kColdStart[] = {
 };
 
 // MAX7219: normal operation, eight digits, full intensity, Code B on digits 1 to 4.
+// clang-format off
 constexpr std::string_view kDisplaySetUp[] = {
+    "#if  {display}",
     "write_word(0x0c,0x01);",
     "write_word(0x0b,0x07);",
     "write_word(0x0a,0x0f);",
     "write_word(0x09,0x0f);",
     "#endif",
 };
+// clang-format on
 
 constexpr std::string_view kScanLoopHead[] = {
     "m8000|=0x03;",
@@ -76,7 +86,9 @@ constexpr std::string_view kScanLoopHead[] = {
     "{tmscan();",
 };
 
+// Every 10 base units the display shows the value d[15] selects ...
 constexpr std::string_view kDisplayRefreshHead[] = {
+    "#if  {display}",
     "if(m8000&0x08)",
     "{m8000&=0xf7; ",
 };
@@ -86,59 +98,53 @@ constexpr std::string_view kDisplayRefreshTail[] = {
     "#endif",
 };
 
-std::string displayFrame(bool display) {
-  return std::string("#if  ") + (display ? "1" : "0");
-}
+// ... here {value} when d[15] is {select}: all eight digits blanked, then the decimal digits
+// from the least significant one in digits 1 to 5, stopping when the rest is 0.
+constexpr std::string_view kDisplayValue[] = {
+    " if(d[15]=={select})",
+    "  {for(j=0;j<=7;j++)write_word(0x01+j,0x0f);",
+    "   j={value}%10;write_word(0x01,j);",
+    "  i={value}-j;if(i==0)goto EX;i=i/10;j=i%10;write_word(0x02,j);",
+    "  i=i-j;if(i==0)goto EX;i=i/10;j=i%10;write_word(0x03,j);",
+    "  i=i-j;if(i==0)goto EX;i=i/10;j=i%10;write_word(0x04,j);",
+    "  i=i-j;if(i==0)goto EX;i=i/10;j=i%10;write_word(0x05,j);",
+    "  }",
+};
+constexpr std::string_view kDisplayedValues[] = {"tc[0]", "ct[0]", "d[0]"};
 
-// "  #if  1" / "   if(y[1]&0x01)Y10=0;else Y10=1;" / "  #endif": restores output i.
-void appendOutputRestore(std::string& section, int i, int assignCount) {
-  static constexpr std::string_view kMasks[] = {"0x01", "0x02", "0x04", "0x08",
-                                                "0x10", "0x20", "0x40", "0x80"};
-  const std::string pin = "Y" + std::to_string(pointIndexOf(i));
-  appendLine(section, "  #if  " + std::to_string(assignCount));
-  appendLine(section, "   if(y[" + std::to_string(i / 8) + "]&" + std::string(kMasks[i % 8]) + ")" +
-                          pin + "=0;else " + pin + "=1;");
-  appendLine(section, "  #endif");
-}
-
-// Shows `source` when d[15] is k: blanks all eight digits, then writes the decimal digits
-// from the least significant one into digits 1 to 5, stopping when the rest is 0.
-void appendDisplayBlock(std::string& section, int k, std::string_view source) {
-  const std::string value(source);
-  appendLine(section, " if(d[15]==" + std::to_string(k) + ")");
-  appendLine(section, "  {for(j=0;j<=7;j++)write_word(0x01+j,0x0f);");
-  appendLine(section, "   j=" + value + "%10;write_word(0x01,j);");
-  appendLine(section, "  i=" + value + "-j;if(i==0)goto EX;i=i/10;j=i%10;write_word(0x02,j);");
-  appendLine(section, "  i=i-j;if(i==0)goto EX;i=i/10;j=i%10;write_word(0x03,j);");
-  appendLine(section, "  i=i-j;if(i==0)goto EX;i=i/10;j=i%10;write_word(0x04,j);");
-  appendLine(section, "  i=i-j;if(i==0)goto EX;i=i/10;j=i%10;write_word(0x05,j);");
-  appendLine(section, "  }");
+std::string hexBit(int bit) {
+  char mask[12];
+  std::snprintf(mask, sizeof mask, "0x%02x", 1u << bit);
+  return mask;
 }
 
 }  // namespace
 
 std::string mainSection(const Settings& settings, const AssignmentTables& tables) {
-  std::string section;
-  appendLines(section, kMainHead);
+  CodeWriter out;
+  out.set("display", settings.display ? "1" : "0");
+  out.lines(kMainHead);
   if (!settings.proteus) {
-    appendLines(section, kRetentionHead);
+    out.lines(kRetentionHead);
     for (int i = 0; i < kPointCount; ++i) {
-      appendOutputRestore(section, i,
-                          tables.yAssignCount[static_cast<std::size_t>(pointIndexOf(i))]);
+      const int point = pointIndexOf(i);
+      out.set("byte", dec(i / 8)).set("bitMask", hexBit(i % 8)).set("point", dec(point));
+      out.set("assigned", dec(tables.yAssignCount[static_cast<std::size_t>(point)]));
+      out.lines(kOutputRestore);
     }
-    appendLines(section, kRetentionTail);
+    out.lines(kRetentionTail);
   }
-  appendLines(section, kColdStart);
-  appendLine(section, displayFrame(settings.display));
-  appendLines(section, kDisplaySetUp);
-  appendLines(section, kScanLoopHead);
-  appendLine(section, displayFrame(settings.display));
-  appendLines(section, kDisplayRefreshHead);
-  appendDisplayBlock(section, 0, "tc[0]");
-  appendDisplayBlock(section, 1, "ct[0]");
-  appendDisplayBlock(section, 2, "d[0]");
-  appendLines(section, kDisplayRefreshTail);
-  return section;
+  out.lines(kColdStart);
+  out.lines(kDisplaySetUp);
+  out.lines(kScanLoopHead);
+  out.lines(kDisplayRefreshHead);
+  for (std::size_t select = 0; select < std::size(kDisplayedValues); ++select) {
+    out.set("select", dec(static_cast<long long>(select)))
+        .set("value", std::string(kDisplayedValues[select]));
+    out.lines(kDisplayValue);
+  }
+  out.lines(kDisplayRefreshTail);
+  return out.take();
 }
 
 }  // namespace ladder51

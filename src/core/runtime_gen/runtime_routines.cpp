@@ -5,7 +5,7 @@
 #include "core/config/pin_map.h"
 #include "core/runtime_gen/eeprom_driver.h"
 #include "core/runtime_gen/runtime_state.h"
-#include "core/text/generated_lines.h"
+#include "core/text/code_writer.h"
 
 namespace ladder51 {
 namespace {
@@ -105,13 +105,16 @@ constexpr std::string_view kEdgeRoutines[] = {
 };
 
 // tmscan, called once per scan: feeds both chips' watchdogs, then, once per base unit,
-// advances the running timers ...
-constexpr std::string_view kTmscanHead[] = {
-    "void tmscan(void)", "{unsigned int j;unsigned char tobf;", "WDT=0X1E;", "WDT=0XE1;",
+// advances the running timers, divides the base unit into the clock relays M8011..M8014 and
+// requests a display refresh every 10 units ...
+// clang-format off
+constexpr std::string_view kTmscan[] = {
+    "void tmscan(void)",
+    "{unsigned int j;unsigned char tobf;",
+    "WDT=0X1E;",
+    "WDT=0XE1;",
     "WDTSTC=0X3C;",
-};
-// (here " if(tmr>=" threshold ")")
-constexpr std::string_view kTmscanTimers[] = {
+    " if(tmr>={threshold})",
     " {",
     " for(j=0;j<=7;j++)",
     " {tobf=0x01;tobf=tobf<<j;",
@@ -121,10 +124,7 @@ constexpr std::string_view kTmscanTimers[] = {
     "  if(tobf&to[1])tc[j]++;}  ",
     " tmr=0;",
     " }",
-};
-// ... (here the mlei line) and divides the base unit into the clock relays M8011..M8014,
-// requesting a display refresh every 10 units ...
-constexpr std::string_view kTmscanClocks[] = {
+    "  if(mlei>={threshold}){mlei=0;mlei1++;if(m8000&0x10)m8000=m8000&0xef;else m8000=m8000|0x10;}",
     "  if(mlei1>=10)",
     "  {mlei1=0;mlei2++;if(m8000&0x20)m8000=m8000&0xdf;else m8000=m8000|0x20;m8000|=0x08;}",
     "  if(mlei2>=10)",
@@ -132,14 +132,26 @@ constexpr std::string_view kTmscanClocks[] = {
     "  if(mlei3>=60)",
     "  {mlei3=0;if(m8000&0x80)m8000=m8000&0x7f;else m8000=m8000|0x80;}",
 };
-// ... and last shifts each used input's pin level into its filter register.
+// clang-format on
+// ... and last shifts the pin level of each input that a pin carries into its filter register.
+constexpr std::string_view kTmscanInput[] = {
+    "#if {assigned}",
+    "xfir[{input}]=xfir[{input}]<<1;xfir[{input}]=xfir[{input}]|X{point};",
+    "#endif ",
+};
+constexpr std::string_view kTmscanEnd[] = {
+    "}",
+};
 
 // The only interrupt: timer 0 reloaded with 0xFA7D counts the base unit.
-constexpr std::string_view kTimer0Head[] = {
+constexpr std::string_view kTimer0[] = {
     "void timer0(void) interrupt 1 using 0",
     "{",
     "    TL0=125;",
     "    TH0=0xfa;",
+    "  if(tmr<{threshold})tmr++;",
+    "  if(mlei<{threshold})mlei++;",
+    "}",
 };
 
 constexpr std::string_view kSendCharCom[] = {
@@ -151,63 +163,32 @@ constexpr std::string_view kSendCharCom[] = {
     "}",
 };
 
-std::string tmrThresholdLine(int threshold) {
-  return " if(tmr>=" + std::to_string(threshold) + ")";
-}
-
-std::string mleiThresholdLine(int threshold) {
-  return "  if(mlei>=" + std::to_string(threshold) +
-         "){mlei=0;mlei1++;if(m8000&0x10)m8000=m8000&0xef;else m8000=m8000|0x10;}";
-}
-
-// "#if 1" / "xfir[8]=xfir[8]<<1;xfir[8]=xfir[8]|X10;" / "#endif " for each input.
-void appendInputSampling(std::string& section, const AssignmentTables& tables) {
+void writeTmscan(CodeWriter& out, const AssignmentTables& tables) {
+  out.lines(kTmscan);
   for (int i = 0; i < kPointCount; ++i) {
     const int point = pointIndexOf(i);
-    const std::string filter = "xfir[" + std::to_string(i) + "]";
-    appendLine(section,
-               "#if " + std::to_string(tables.xAssignFlag[static_cast<std::size_t>(point)]));
-    appendLine(section, filter + "=" + filter + "<<1;" + filter + "=" + filter + "|X" +
-                            std::to_string(point) + ";");
-    appendLine(section, "#endif ");
+    out.set("input", dec(i)).set("point", dec(point));
+    out.set("assigned", dec(tables.xAssignFlag[static_cast<std::size_t>(point)]));
+    out.lines(kTmscanInput);
   }
-}
-
-void appendTmscan(std::string& section, const AssignmentTables& tables, int threshold) {
-  appendLines(section, kTmscanHead);
-  appendLine(section, tmrThresholdLine(threshold));
-  appendLines(section, kTmscanTimers);
-  appendLine(section, mleiThresholdLine(threshold));
-  appendLines(section, kTmscanClocks);
-  appendInputSampling(section, tables);
-  appendLine(section, "}");
-}
-
-void appendTimer0(std::string& section, int threshold) {
-  appendLines(section, kTimer0Head);
-  appendLine(section, "  if(tmr<" + std::to_string(threshold) + ")tmr++;");
-  appendLine(section, "  if(mlei<" + std::to_string(threshold) + ")mlei++;");
-  appendLine(section, "}");
+  out.lines(kTmscanEnd);
 }
 
 }  // namespace
 
-void appendRuntimeRoutines(std::string& section, const Settings& settings,
-                           const AssignmentTables& tables, int scanThreshold) {
-  appendEepromDriver(section, settings.eeprom);
-  appendLines(section, kLdequ);
-  appendLines(section, kZrstd);
-  appendLines(section, kEdgeRoutines);
-  appendTmscan(section, tables, scanThreshold);
-  appendTimer0(section, scanThreshold);
-  appendLines(section, kSendCharCom);
-}
-
 std::string runtimeSection(const Settings& settings, int scanThreshold) {
   const AssignmentTables tables = countAssignments(settings.pins);
-  std::string section = runtimeStateText(settings, tables);
-  appendRuntimeRoutines(section, settings, tables, scanThreshold);
-  return section;
+  CodeWriter out;
+  out.set("threshold", dec(scanThreshold));
+  writeRuntimeState(out, settings, tables);
+  writeEepromDriver(out, settings.eeprom);
+  out.lines(kLdequ);
+  out.lines(kZrstd);
+  out.lines(kEdgeRoutines);
+  writeTmscan(out, tables);
+  out.lines(kTimer0);
+  out.lines(kSendCharCom);
+  return out.take();
 }
 
 }  // namespace ladder51

@@ -6,16 +6,12 @@
 #include <string>
 
 #include "core/config/settings.h"
-#include "core/config/validation.h"
 
 namespace ladder51 {
 
-// Appends the routines after `inx`, in their fixed order. `scanThreshold` is the time-base
-// threshold of the crystal (scanThreshold() of its text).
-void appendRuntimeRoutines(std::string& section, const Settings& settings,
-                           const AssignmentTables& tables, int scanThreshold);
-
-// The whole runtime section: runtimeStateText() followed by appendRuntimeRoutines().
+// The whole runtime section: the head writeRuntimeState() writes, then the routines in their
+// fixed order. `scanThreshold` is the time-base threshold of the crystal (scanThreshold() of
+// its text).
 std::string runtimeSection(const Settings& settings, int scanThreshold);
 
 }  // namespace ladder51

@@ -1,9 +1,10 @@
 #include "core/runtime_gen/runtime_state.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstdio>
 
 #include "core/config/pin_map.h"
-#include "core/text/generated_lines.h"
 
 namespace ladder51 {
 namespace {
@@ -30,9 +31,10 @@ constexpr std::string_view kStateBlock[] = {
     " unsigned int tmr;",
 };
 
-// The MAX7219 driver, after its " #if  " line: bytes go out most significant bit first,
-// a register address and a data byte framed by LOAD low and high.
+// The MAX7219 driver, switched on when a display is fitted: bytes go out most significant bit
+// first, a register address and a data byte framed by LOAD low and high.
 constexpr std::string_view kDisplayDriver[] = {
+    " #if  {display}",
     " void nop(void)",
     " {unsigned char bf;bf++;}",
     " void write_7219(unsigned char wrdata)",
@@ -47,51 +49,50 @@ constexpr std::string_view kDisplayDriver[] = {
     "#endif",
 };
 
+// The filtered input read: 0 when input i is on, 1 when it is off. An input is on when its
+// filter register holds low samples in all the places the mask selects.
 constexpr std::string_view kInxHead[] = {
     "unsigned char inx(unsigned int i)",
     "{//X0-X43 through their filters: 0 when the input is on, 1 when off",
 };
-
+// One per input, switched on when a pin carries the point.
+constexpr std::string_view kInxInput[] = {
+    "#if {assigned}",
+    "if(i=={input})if((xfir[{input}]&{filterMask})==0x00)return 0;else  return 1;",
+    "#endif",
+};
 // An input that no pin carries has no block above and reads as off.
 constexpr std::string_view kInxTail[] = {
     "return 1;",
     "}",
 };
 
-constexpr std::string_view kFilterMasks[] = {"0x01", "0x03", "0x07", "0x0f",
-                                             "0x1f", "0x3f", "0x7f", "0xff"};
-
-// "#if 1" / "if(i==8)if((xfir[8]&0x0f)==0x00)return 0;else  return 1;" / "#endif" for input
-// index i, switched on when a pin carries the point.
-void appendInputRead(std::string& section, int i, int assignCount, const std::string& mask) {
-  const std::string index = std::to_string(i);
-  appendLine(section, "#if " + std::to_string(assignCount));
-  appendLine(section, "if(i==" + index + ")if((xfir[" + index + "]&" + mask +
-                          ")==0x00)return 0;else  return 1;");
-  appendLine(section, "#endif");
+// The mask `inx` applies to an input's filter register for a filter setting: "0x01" for 0
+// (one sample) up to "0xff" for 7 to 10 (eight samples); any other value gives the empty text,
+// which validation keeps from ever reaching a generated file.
+std::string filterMask(int filter) {
+  if (filter < 0 || filter > 10) return "";
+  // Setting n looks at the last n+1 samples. Eight are all a filter register holds: settings 8
+  // to 10 use all of them.
+  const unsigned samples = static_cast<unsigned>(std::min(filter, 7)) + 1;
+  char mask[12];
+  std::snprintf(mask, sizeof mask, "0x%02x", (1u << samples) - 1);
+  return mask;
 }
 
 }  // namespace
 
-std::string filterMask(int filter) {
-  if (filter < 0 || filter > 10) return "";
-  // Eight samples are all a filter register holds: settings 8 to 10 use all of them.
-  return std::string(kFilterMasks[static_cast<std::size_t>(std::min(filter, 7))]);
-}
-
-std::string runtimeStateText(const Settings& settings, const AssignmentTables& tables) {
-  std::string section;
-  appendLines(section, kStateBlock);
-  appendLine(section, " #if  " + std::string(settings.display ? "1" : "0"));
-  appendLines(section, kDisplayDriver);
-  appendLines(section, kInxHead);
-  const std::string mask = filterMask(settings.filter);
+void writeRuntimeState(CodeWriter& out, const Settings& settings, const AssignmentTables& tables) {
+  out.lines(kStateBlock);
+  out.set("display", settings.display ? "1" : "0").lines(kDisplayDriver);
+  out.lines(kInxHead);
+  out.set("filterMask", filterMask(settings.filter));
   for (int i = 0; i < kPointCount; ++i) {
-    appendInputRead(section, i, tables.xAssignCount[static_cast<std::size_t>(pointIndexOf(i))],
-                    mask);
+    out.set("input", dec(i));
+    out.set("assigned", dec(tables.xAssignCount[static_cast<std::size_t>(pointIndexOf(i))]));
+    out.lines(kInxInput);
   }
-  appendLines(section, kInxTail);
-  return section;
+  out.lines(kInxTail);
 }
 
 }  // namespace ladder51

@@ -105,9 +105,9 @@ TEST(RuntimeBehaviour, RoutinesRunAsThePlcExpects) {
   Settings s;
   s.pins[*findPin("P3.2")] = "X0";
   s.pins[*findPin("P3.3")] = "X10";
-  s.filter = "3";
+  s.filter = 3;
   s.eeprom = EepromChoice::From24C32;
-  const int threshold = *scanThreshold(s.crystal);
+  const int threshold = 24;  // the base unit of a 12 MHz crystal
 
   const std::vector<std::string> mainLines =
       test::splitLines(mainSection(s, countAssignments(s.pins)));
