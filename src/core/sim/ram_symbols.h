@@ -12,6 +12,7 @@
 #include "core/result.h"
 #include "core/sim/simulator.h"
 #include "core/sim/stimulus.h"
+#include "core/sim/timeline.h"  // formatTimelineWithValues shows these watches
 
 namespace ladder51 {
 
@@ -37,11 +38,5 @@ Result<std::vector<RamWatch>> watchesFor(std::string_view devices, const RamSymb
 // The pins of the X and Y points a settings set assigns, as the simulation drives and watches
 // them.
 SimPinMap simPinsOf(const Settings& settings);
-
-// The watched values' changes merged into the output timeline by time ("M5 on at 120 ms",
-// "D3 = 7 at 120 ms"), then one line with every watched value at the end
-// ("at 1000 ms: M5 on, T0 value = 29, D3 = 7").
-std::string formatTimelineWithValues(const SimulationResult& result,
-                                     const std::vector<RamWatch>& watches);
 
 }  // namespace ladder51

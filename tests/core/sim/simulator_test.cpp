@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "core/sim/timeline.h"
 #include "tests/support/fixtures.h"
 
 namespace ladder51 {
