@@ -6,9 +6,13 @@
 #include <sstream>
 
 #include "core/config/pin_map.h"
+#include "core/file_io.h"
 
 namespace ladder51 {
 namespace {
+
+// Far more than the map of the largest firmware.
+constexpr std::size_t kLongestMap = 16 << 20;
 
 // The areas of internal RAM that hold the firmware's variables.
 bool isRamArea(const std::string& area) {
@@ -119,6 +123,16 @@ Result<std::vector<RamWatch>> watchesFor(std::string_view devices, const RamSymb
     }
   }
   return watches;
+}
+
+Result<std::vector<RamWatch>> loadWatches(const std::filesystem::path& workDirectory,
+                                          std::string_view devices) {
+  const std::filesystem::path map = sdccMapFile(workDirectory);
+  Result<std::string> text = readWholeFile(map, kLongestMap);
+  if (!text) {
+    return Error{text.error().kind, "cannot read the symbol map of an SDCC build", map.string()};
+  }
+  return watchesFor(devices, parseSdccMap(*text));
 }
 
 SimPinMap simPinsOf(const Settings& settings) {

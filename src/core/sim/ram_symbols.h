@@ -35,6 +35,11 @@ std::filesystem::path sdccMapFile(const std::filesystem::path& workDirectory);
 // variable that holds a device.
 Result<std::vector<RamWatch>> watchesFor(std::string_view devices, const RamSymbols& symbols);
 
+// The watches for `devices` (as watchesFor) from the linker map an SDCC build left in the work
+// directory; fails when the map cannot be read.
+Result<std::vector<RamWatch>> loadWatches(const std::filesystem::path& workDirectory,
+                                          std::string_view devices);
+
 // The pins of the X and Y points a settings set assigns, as the simulation drives and watches
 // them.
 SimPinMap simPinsOf(const Settings& settings);

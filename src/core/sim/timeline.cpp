@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <map>
 
+#include "core/file_io.h"
+
 namespace ladder51 {
 namespace {
 
@@ -95,6 +97,13 @@ std::string formatVcd(const SimulationResult& result, const SimPinMap& pins) {
   }
   text += "#" + std::to_string(result.simulatedMicros) + "\n";
   return text;
+}
+
+Status writeVcdFile(const std::filesystem::path& path, const SimulationResult& result,
+                    const SimPinMap& pins) {
+  if (!writeFileAtomically(path, formatVcd(result, pins)))
+    return Error{ErrorKind::CannotWrite, "cannot write the VCD file", path.string()};
+  return success();
 }
 
 }  // namespace ladder51

@@ -24,4 +24,8 @@ std::string formatTimelineWithValues(const SimulationResult& result,
 // The inputs and outputs as a VCD waveform (time unit 1 us), one wire per mapped point.
 std::string formatVcd(const SimulationResult& result, const SimPinMap& pins);
 
+// Writes formatVcd's text as the whole file at `path`.
+Status writeVcdFile(const std::filesystem::path& path, const SimulationResult& result,
+                    const SimPinMap& pins);
+
 }  // namespace ladder51
