@@ -6,9 +6,13 @@
 #include <sstream>
 
 #include "core/config/pin_map.h"
+#include "core/file_io.h"
 
 namespace ladder51 {
 namespace {
+
+// Far more than the map of the largest firmware.
+constexpr std::size_t kLongestMap = 16 << 20;
 
 // The areas of internal RAM that hold the firmware's variables.
 bool isRamArea(const std::string& area) {
@@ -28,15 +32,6 @@ bool splitDevice(std::string_view name, char& letter, int& number) {
   const char* last = name.data() + name.size();
   auto [end, error] = std::from_chars(first, last, number);
   return error == std::errc() && end == last;
-}
-
-std::string timeText(std::uint64_t micros) {
-  return std::to_string((micros + 500) / 1000) + " ms";
-}
-
-std::string valueText(const RamWatch& watch, long value) {
-  if (watch.bit >= 0) return watch.name + (value != 0 ? " on" : " off");
-  return watch.name + " = " + std::to_string(value);
 }
 
 }  // namespace
@@ -130,6 +125,16 @@ Result<std::vector<RamWatch>> watchesFor(std::string_view devices, const RamSymb
   return watches;
 }
 
+Result<std::vector<RamWatch>> loadWatches(const std::filesystem::path& workDirectory,
+                                          std::string_view devices) {
+  const std::filesystem::path map = sdccMapFile(workDirectory);
+  Result<std::string> text = readWholeFile(map, kLongestMap);
+  if (!text) {
+    return Error{text.error().kind, "cannot read the symbol map of an SDCC build", map.string()};
+  }
+  return watchesFor(devices, parseSdccMap(*text));
+}
+
 SimPinMap simPinsOf(const Settings& settings) {
   SimPinMap map;
   for (int k = 0; k < kPinCount; ++k) {
@@ -141,38 +146,6 @@ SimPinMap simPinsOf(const Settings& settings) {
     side[point] = PortPin{pin.port, pin.bit};
   }
   return map;
-}
-
-std::string formatTimelineWithValues(const SimulationResult& result,
-                                     const std::vector<RamWatch>& watches) {
-  std::map<std::string, const RamWatch*> byName;
-  for (const RamWatch& watch : watches) byName[watch.name] = &watch;
-  struct Line {
-    std::uint64_t time;
-    std::string text;
-  };
-  std::vector<Line> lines;
-  for (const PointChange& change : result.outputs) {
-    lines.push_back({change.timeMicros, change.point + (change.on ? " on" : " off")});
-  }
-  for (const ValueChange& change : result.watched) {
-    auto watch = byName.find(change.name);
-    if (watch == byName.end()) continue;
-    lines.push_back({change.timeMicros, valueText(*watch->second, change.value)});
-  }
-  std::stable_sort(lines.begin(), lines.end(),
-                   [](const Line& a, const Line& b) { return a.time < b.time; });
-  std::string text;
-  for (const Line& line : lines) text += line.text + " at " + timeText(line.time) + "\n";
-  std::string end;
-  for (const ValueChange& value : result.finalValues) {
-    auto watch = byName.find(value.name);
-    if (watch == byName.end()) continue;
-    end += (end.empty() ? "at " + timeText(value.timeMicros) + ": " : std::string(", ")) +
-           valueText(*watch->second, value.value);
-  }
-  if (!end.empty()) text += end + "\n";
-  return text;
 }
 
 }  // namespace ladder51

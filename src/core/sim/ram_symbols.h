@@ -12,6 +12,7 @@
 #include "core/result.h"
 #include "core/sim/simulator.h"
 #include "core/sim/stimulus.h"
+#include "core/sim/timeline.h"  // formatTimelineWithValues shows these watches
 
 namespace ladder51 {
 
@@ -34,14 +35,13 @@ std::filesystem::path sdccMapFile(const std::filesystem::path& workDirectory);
 // variable that holds a device.
 Result<std::vector<RamWatch>> watchesFor(std::string_view devices, const RamSymbols& symbols);
 
+// The watches for `devices` (as watchesFor) from the linker map an SDCC build left in the work
+// directory; fails when the map cannot be read.
+Result<std::vector<RamWatch>> loadWatches(const std::filesystem::path& workDirectory,
+                                          std::string_view devices);
+
 // The pins of the X and Y points a settings set assigns, as the simulation drives and watches
 // them.
 SimPinMap simPinsOf(const Settings& settings);
-
-// The watched values' changes merged into the output timeline by time ("M5 on at 120 ms",
-// "D3 = 7 at 120 ms"), then one line with every watched value at the end
-// ("at 1000 ms: M5 on, T0 value = 29, D3 = 7").
-std::string formatTimelineWithValues(const SimulationResult& result,
-                                     const std::vector<RamWatch>& watches);
 
 }  // namespace ladder51

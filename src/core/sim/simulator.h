@@ -83,15 +83,10 @@ struct SimulationResult {
 // Called after every stop of the simulator with the simulated time reached (for progress).
 using SimulationProgress = std::function<void(std::uint64_t simulatedMicros)>;
 
-// Runs the hex file for `options.untilMicros` of simulated time.
+// Runs the hex file for `options.untilMicros` of simulated time. (core/sim/timeline.h shows
+// the result as text.)
 Result<SimulationResult> simulate(const std::filesystem::path& hexFile, const SimPinMap& pins,
                                   const Stimulus& stimulus, const SimulationOptions& options,
                                   const SimulationProgress& progress = {});
-
-// The Y changes as lines "Y0 on at 120 ms" (times rounded to whole milliseconds).
-std::string formatTimeline(const SimulationResult& result);
-
-// The inputs and outputs as a VCD waveform (time unit 1 us), one wire per mapped point.
-std::string formatVcd(const SimulationResult& result, const SimPinMap& pins);
 
 }  // namespace ladder51

@@ -6,8 +6,13 @@
 #include <cstdlib>
 #include <sstream>
 
+#include "core/file_io.h"
+
 namespace ladder51 {
 namespace {
+
+// Some ten thousand lines.
+constexpr std::size_t kLongestStimulus = 1 << 20;
 
 std::vector<std::string> words(std::string_view line) {
   std::vector<std::string> result;
@@ -108,6 +113,17 @@ Result<Stimulus> parseStimulus(std::string_view text) {
       stimulus.events.begin(), stimulus.events.end(),
       [](const StimulusEvent& a, const StimulusEvent& b) { return a.timeMicros < b.timeMicros; });
   return stimulus;
+}
+
+Result<Stimulus> readStimulusFile(const std::filesystem::path& path) {
+  Result<std::string> text = readWholeFile(path, kLongestStimulus);
+  if (!text && text.error().kind == ErrorKind::FileTooLarge) {
+    return Error{ErrorKind::FileTooLarge,
+                 "the stimulus file is larger than " + std::to_string(kLongestStimulus) + " bytes",
+                 path.string()};
+  }
+  if (!text) return Error{text.error().kind, "cannot read the stimulus file", path.string()};
+  return parseStimulus(*text);
 }
 
 Result<SimPinMap> parsePinAssignments(std::string_view text) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
 #include <map>
 #include <string>
 #include <string_view>
@@ -35,6 +36,10 @@ struct Stimulus {
 //   1.5s   X1 on  X2 on
 // Times take the units us, ms or s. Blank lines and text after '#' are ignored.
 Result<Stimulus> parseStimulus(std::string_view text);
+
+// Reads and parses a stimulus file; fails when it cannot be read or is larger than any
+// stimulus needs to be.
+Result<Stimulus> readStimulusFile(const std::filesystem::path& path);
 
 // Parses a time such as "120ms", "1.5s", "250us" or "40" (milliseconds) into microseconds.
 Result<std::uint64_t> parseTime(std::string_view text);
