@@ -1,28 +1,18 @@
 // `ladder51 sim PROG.pmw|FX1N.HEX --stimulus FILE`: runs the firmware in the 8051 simulator and
 // prints every Y point that switches. A program is translated and built with SDCC first; the
 // pins and the crystal come from the work directory's settings.
-#include <fstream>
 #include <iostream>
 #include <memory>
-#include <sstream>
 
 #include "cli/commands.h"
 #include "core/config/settings.h"
 #include "core/sequence.h"
 #include "core/sim/ram_symbols.h"
 #include "core/sim/simulator.h"
-#include "core/toolchain/sdcc_pipeline.h"
+#include "core/sim/timeline.h"
 
 namespace ladder51::cli {
 namespace {
-
-Result<std::string> readText(const std::string& path, const char* what) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return Error{ErrorKind::CannotRead, std::string("cannot read the ") + what, path};
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
 
 bool isHexFile(const std::filesystem::path& path) {
   std::string extension = path.extension().string();
@@ -72,9 +62,7 @@ void addSimCommand(CLI::App& app, Context& context) {
                        : std::filesystem::current_path())
             : std::filesystem::absolute(options->directory);
 
-    Result<std::string> text = readText(options->stimulus, "stimulus file");
-    if (!text) return fail(text.error());
-    Result<Stimulus> stimulus = parseStimulus(*text);
+    Result<Stimulus> stimulus = readStimulusFile(options->stimulus);
     if (!stimulus) return fail(stimulus.error());
 
     // The settings are needed for a program, and for a hex file unless the pins and the
@@ -121,10 +109,7 @@ void addSimCommand(CLI::App& app, Context& context) {
     if (!slice) return fail({ErrorKind::BadArgument, slice.error().message, "--slice"});
     sim.sliceMicros = *slice;
     if (!options->show.empty()) {
-      const std::filesystem::path map = sdccMapFile(work);
-      Result<std::string> mapText = readText(map.string(), "symbol map of an SDCC build");
-      if (!mapText) return fail(mapText.error());
-      Result<std::vector<RamWatch>> watches = watchesFor(options->show, parseSdccMap(*mapText));
+      Result<std::vector<RamWatch>> watches = loadWatches(work, options->show);
       if (!watches) return fail(watches.error());
       sim.watches = *watches;
     }
@@ -133,9 +118,9 @@ void addSimCommand(CLI::App& app, Context& context) {
     if (!result) return fail(result.error());
     std::cout << formatTimelineWithValues(*result, sim.watches) << std::flush;
     if (!options->vcd.empty()) {
-      std::ofstream out(options->vcd, std::ios::binary | std::ios::trunc);
-      out << formatVcd(*result, pins);
-      if (!out) return fail({ErrorKind::CannotWrite, "cannot write the VCD file", options->vcd});
+      if (Status written = writeVcdFile(options->vcd, *result, pins); !written) {
+        return fail(written.error());
+      }
     }
   });
 }

@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "core/config/validation.h"
+
 #include "tests/core/sim/cases.h"
 
 namespace ladder51 {
@@ -38,10 +40,10 @@ TEST(RamSymbols, MapsDevicesToTheirCells) {
 }
 
 TEST(RamSymbols, TakesThePinsOfTheAssignedPoints) {
-  Settings settings;
-  test::assign(test::assign(settings, "P3.2", "X0"), "P0.7", "X17");
-  test::assign(test::assign(settings, "P1.0", "Y0"), "P4.1", "Y43");
-  const SimPinMap pins = simPinsOf(settings);
+  SettingsText text;
+  test::assign(test::assign(text, "P3.2", "X0"), "P0.7", "X17");
+  test::assign(test::assign(text, "P1.0", "Y0"), "P4.1", "Y43");
+  const SimPinMap pins = simPinsOf(*validateAtStartUp(text));
   const std::map<std::string, PortPin> inputs = {{"X0", {3, 2}}, {"X17", {0, 7}}};
   const std::map<std::string, PortPin> outputs = {{"Y0", {1, 0}}, {"Y43", {4, 1}}};
   EXPECT_EQ(pins.inputs, inputs);
