@@ -4,9 +4,7 @@
 #include <benchmark/benchmark.h>
 
 #include <filesystem>
-#include <fstream>
 #include <random>
-#include <sstream>
 #include <string>
 
 #include "core/sequence.h"
@@ -142,10 +140,9 @@ void BM_SimulateGeneratedFirmware(benchmark::State& state) {
   sim.untilMicros = 2'000'000;
   if (state.range(0) > 0) {
     sim.sliceMicros = static_cast<std::uint64_t>(state.range(0));
-    std::ifstream map(sdccMapFile(work));
-    std::stringstream text;
-    text << map.rdbuf();
-    sim.watches = *watchesFor("T0,C0,D3", parseSdccMap(text.str()));
+    Result<std::vector<RamWatch>> watches = loadWatches(work, "T0,C0,D3");
+    if (!watches) return state.SkipWithError(watches.error().describe().c_str());
+    sim.watches = *watches;
   }
   const Stimulus stimulus =
       *parseStimulus("200ms X0 on\n300ms X0 off\n500ms X2 on\n550ms X2 off\n1500ms X1 on\n");

@@ -4,11 +4,9 @@
 #include <benchmark/benchmark.h>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 
+#include "core/program_files.h"
 #include "core/sequence.h"
-#include "core/translator/instruction_list.h"
 
 namespace {
 
@@ -27,17 +25,13 @@ ladder51::SettingsText exampleBoard() {
 }
 
 void BM_ExampleFirmware(benchmark::State& state, const std::string& example) {
-  std::ifstream in(kExamples / (example + ".il"), std::ios::binary);
-  const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  auto program = ladder51::assembleInstructionList(text);
-  if (!program) return state.SkipWithError(program.error().describe().c_str());
   const std::filesystem::path work =
       std::filesystem::temp_directory_path() / "ladder51-firmware-bench" / example;
   std::filesystem::create_directories(work);
   const std::filesystem::path pmw = work / (example + ".pmw");
-  std::ofstream(pmw, std::ios::binary)
-      .write(reinterpret_cast<const char*>(program->data()),
-             static_cast<std::streamsize>(program->size()));
+  if (auto assembled = ladder51::assembleFile(kExamples / (example + ".il"), pmw); !assembled) {
+    return state.SkipWithError(assembled.error().describe().c_str());
+  }
 
   ladder51::Workspace workspace(work);
   (void)workspace.startUp();
