@@ -22,7 +22,7 @@ namespace {
 using test::assign;
 
 struct OptionSet {
-  const char* name;  // also the golden file's name, with ".c"
+  const char* name;  // also the golden file's name, with ".golden"
   std::function<void(SettingsText&)> configure;
   const char* program;  // instruction-list text
 };
@@ -101,7 +101,7 @@ TEST(GeneratedFile, GoldenFilesPerOptionSet) {
     Workspace workspace(dir.path());
     Result<AssembledFile> file = generate(set, workspace);
     ASSERT_TRUE(file.ok()) << set.name << ": " << file.error().describe();
-    EXPECT_EQ(test::checkGolden(std::string(set.name) + ".c", file->text), "") << set.name;
+    EXPECT_EQ(test::checkGolden(std::string(set.name) + ".golden", file->text), "") << set.name;
   }
 }
 
