@@ -1,14 +1,15 @@
-# Entry points: `make demo` runs ladder51 on the shipped example, `make test` runs the whole suite.
-# Both install missing Debian packages, configure and build first. `make test-asan` runs the suite
-# under AddressSanitizer and UndefinedBehaviorSanitizer, `make fuzz` runs the fuzz targets.
+# Entry points: `make demo` runs ladder51 on the shipped example, `make test` runs the whole suite,
+# `make package` writes the Debian package. Each installs missing Debian packages, configures and
+# builds what it needs first. `make test-asan` runs the suite under AddressSanitizer and
+# UndefinedBehaviorSanitizer, `make fuzz` runs the fuzz targets.
 
 PRESET ?= default
 BUILD_DIR := build/$(PRESET)
 CLI := $(BUILD_DIR)/ladder51
 EXAMPLE := examples/motor.il
 
-.PHONY: all deps configure build test test-asan fuzz fuzz-smoke demo bench format format-check \
-	golden screenshot clean
+.PHONY: all deps configure build test test-asan fuzz fuzz-smoke demo package bench format \
+	format-check golden screenshot clean
 
 all: build
 
@@ -41,7 +42,8 @@ fuzz: deps
 fuzz-smoke:
 	@$(MAKE) --no-print-directory fuzz FUZZ_SECONDS=20
 
-demo: build
+demo: configure
+	@cmake --build --preset $(PRESET) --target ladder51
 	@rm -rf $(BUILD_DIR)/demo && mkdir -p $(BUILD_DIR)/demo
 	$(CLI) asm $(EXAMPLE) -o $(BUILD_DIR)/demo/motor.pmw
 	$(CLI) disasm $(BUILD_DIR)/demo/motor.pmw
@@ -49,6 +51,11 @@ demo: build
 	$(CLI) ladder -C $(BUILD_DIR)/demo $(BUILD_DIR)/demo/motor.pmw
 	$(CLI) build -C $(BUILD_DIR)/demo $(BUILD_DIR)/demo/motor.pmw
 	$(CLI) sim -C $(BUILD_DIR)/demo $(BUILD_DIR)/demo/motor.pmw --stimulus examples/motor.stim --until 600ms
+
+# ladder51_VERSION_ARCH.deb in the build folder, from the same build as `make test`.
+package: build
+	@rm -f $(BUILD_DIR)/ladder51_*.deb
+	@cd $(BUILD_DIR) && cpack -G DEB
 
 bench: build
 	@$(BUILD_DIR)/ladder51_bench

@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
-# Installs the Debian packages that building, testing and running ladder51 need.
+# Installs the Debian packages that building, testing, packaging and running ladder51 need.
 # Does nothing when they are all present; otherwise uses apt-get (as root, or via sudo).
 set -euo pipefail
 
 packages=(
   cmake ninja-build g++ pkg-config
+  dpkg-dev file
   libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev
   clang-format
   clang libclang-rt-14-dev
