@@ -103,6 +103,21 @@ Status removeIgnoringCase(const std::filesystem::path& directory, const std::str
   }
 }
 
+Result<BuildReport> Toolchain::build(const BuildJob& job,
+                                     const BuildProgressCallback& progress) const {
+  Result<BuildLock> lock = BuildLock::acquire(job.workDirectory);
+  if (!lock) return lock.error();
+  if (Status removed = removeIgnoringCase(job.workDirectory, kHexFileName); !removed) {
+    return removed.error();
+  }
+  Result<BuildReport> report = runStages(job, progress);
+  if (report) return report;
+  Error error = report.error();
+  const std::size_t lineEnd = std::min(error.message.find('\n'), error.message.size());
+  error.message.insert(lineEnd, ": no fx1n.hex was written");
+  return error;
+}
+
 Status replaceFile(const std::filesystem::path& from, const std::filesystem::path& to) {
   std::error_code ec;
   std::filesystem::path partial = to;

@@ -74,11 +74,21 @@ class Toolchain {
   virtual std::string name() const = 0;
   // The command lines the build would run, in order, without running anything (dry run).
   virtual std::vector<std::string> commandLines(const BuildJob& job) const = 0;
-  // Runs the build. Fails at the first stage that fails, naming it and showing the tool's
-  // output; a failed build leaves no new fx1n.hex in the work directory.
-  virtual Result<BuildReport> build(const BuildJob& job,
-                                    const BuildProgressCallback& progress) const = 0;
+  // Runs the build. The work directory's fx1n.hex is removed before any tool runs, so that the
+  // previous program's firmware never stands beside a new fx1n.c: a failed build leaves none and
+  // says so, a successful one writes the new one whole. Fails at the first stage that fails,
+  // naming it and showing the tool's output; a second build of the same folder is refused while
+  // one runs.
+  Result<BuildReport> build(const BuildJob& job, const BuildProgressCallback& progress) const;
+
+ protected:
+  // The toolchain's own stages, run by build() once the folder is locked and cleared.
+  virtual Result<BuildReport> runStages(const BuildJob& job,
+                                        const BuildProgressCallback& progress) const = 0;
 };
+
+// The firmware's name in the work directory.
+inline constexpr char kHexFileName[] = "fx1n.hex";
 
 // The error of a failed stage: "the compiler failed (exit status 2)", the command line, then
 // what the tool wrote.

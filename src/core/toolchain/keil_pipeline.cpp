@@ -102,11 +102,8 @@ std::vector<std::string> KeilToolchain::commandLines(const BuildJob& job) const 
   return lines;
 }
 
-Result<BuildReport> KeilToolchain::build(const BuildJob& job,
-                                         const BuildProgressCallback& progress) const {
-  Result<BuildLock> lock = BuildLock::acquire(job.workDirectory);
-  if (!lock) return lock.error();
-
+Result<BuildReport> KeilToolchain::runStages(const BuildJob& job,
+                                             const BuildProgressCallback& progress) const {
   const std::filesystem::path dir = toolDirectory(job.workDirectory);
   const std::filesystem::path source = dir / "fx1n.c";
   std::error_code ec;
@@ -151,7 +148,7 @@ Result<BuildReport> KeilToolchain::build(const BuildJob& job,
   if (!std::filesystem::remove(source, ec) && ec) {
     report.warnings.push_back("cannot delete " + source.string() + ": " + ec.message());
   }
-  report.hexFile = job.workDirectory / "fx1n.hex";
+  report.hexFile = job.workDirectory / kHexFileName;
   if (Status copied = replaceFile(findFileIgnoringCase(dir, "fx1n.hex"), report.hexFile); !copied) {
     return copied.error();
   }

@@ -38,8 +38,6 @@ class KeilToolchain final : public Toolchain {
 
   std::string name() const override { return "keil"; }
   std::vector<std::string> commandLines(const BuildJob& job) const override;
-  Result<BuildReport> build(const BuildJob& job,
-                            const BuildProgressCallback& progress) const override;
 
   // The tool directory used for a work directory.
   std::filesystem::path toolDirectory(const std::filesystem::path& workDirectory) const;
@@ -47,6 +45,8 @@ class KeilToolchain final : public Toolchain {
   std::vector<KeilStep> steps(const std::filesystem::path& workDirectory) const;
 
  private:
+  Result<BuildReport> runStages(const BuildJob& job,
+                                const BuildProgressCallback& progress) const override;
   KeilOptions options_;
 };
 

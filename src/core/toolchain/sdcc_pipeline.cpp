@@ -120,11 +120,8 @@ std::vector<std::string> SdccToolchain::commandLines(const BuildJob& job) const 
   return lines;
 }
 
-Result<BuildReport> SdccToolchain::build(const BuildJob& job,
-                                         const BuildProgressCallback& progress) const {
-  Result<BuildLock> lock = BuildLock::acquire(job.workDirectory);
-  if (!lock) return lock.error();
-
+Result<BuildReport> SdccToolchain::runStages(const BuildJob& job,
+                                             const BuildProgressCallback& progress) const {
   const std::filesystem::path dir = buildDirectory(job.workDirectory);
   std::error_code ec;
   std::filesystem::create_directories(dir, ec);
@@ -181,7 +178,7 @@ Result<BuildReport> SdccToolchain::build(const BuildJob& job,
   }
   report.memory = *usage;
 
-  report.hexFile = job.workDirectory / "fx1n.hex";
+  report.hexFile = job.workDirectory / kHexFileName;
   if (Status copied = replaceFile(dir / "fx1n.hex", report.hexFile); !copied) return copied.error();
   if (progress) progress({BuildStage::Finish, kStatusDone, {}});
   return report;

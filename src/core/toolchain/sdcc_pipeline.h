@@ -39,13 +39,13 @@ class SdccToolchain final : public Toolchain {
 
   std::string name() const override { return "sdcc"; }
   std::vector<std::string> commandLines(const BuildJob& job) const override;
-  Result<BuildReport> build(const BuildJob& job,
-                            const BuildProgressCallback& progress) const override;
 
   std::filesystem::path buildDirectory(const std::filesystem::path& workDirectory) const;
   const SdccOptions& options() const { return options_; }
 
  private:
+  Result<BuildReport> runStages(const BuildJob& job,
+                                const BuildProgressCallback& progress) const override;
   struct Step {
     BuildStage stage;
     const char* status;

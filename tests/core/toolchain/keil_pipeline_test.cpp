@@ -79,7 +79,7 @@ TEST_F(KeilPipelineTest, RunsTheFourToolsInOrderAndCopiesTheHex) {
   EXPECT_TRUE(std::filesystem::exists(tools_ / "fx1n.obj"));  // intermediates stay
 }
 
-TEST_F(KeilPipelineTest, StopsAtTheFirstFailingStageAndKeepsNoOldHex) {
+TEST_F(KeilPipelineTest, StopsAtTheFirstFailingStageAndLeavesNoHex) {
   struct FailureCase {
     const char* name;
     StandInTools tools;
@@ -130,7 +130,8 @@ TEST_F(KeilPipelineTest, StopsAtTheFirstFailingStageAndKeepsNoOldHex) {
         toolchain().build(job(), [&](const BuildProgress& p) { statuses.push_back(p.status); });
     ASSERT_FALSE(report.ok()) << c.name;
     const std::string message = report.error().message;
-    EXPECT_EQ(message.rfind(c.stageText, 0), 0u) << c.name << ": " << message;
+    EXPECT_EQ(message.rfind(std::string(c.stageText) + ": no fx1n.hex was written\n", 0), 0u)
+        << c.name << ": " << message;
     EXPECT_NE(message.find(c.detail), std::string::npos) << c.name << ": " << message;
     // The run stopped at the failing tool.
     const std::string log = calls();
@@ -138,8 +139,8 @@ TEST_F(KeilPipelineTest, StopsAtTheFirstFailingStageAndKeepsNoOldHex) {
     EXPECT_EQ(log.substr(log.rfind('\n', log.size() - 2) + 1).rfind(c.lastTool, 0), 0u)
         << c.name << ": " << log;
     EXPECT_NE(statuses.back(), "FX1N.HEX  DONE") << c.name;
-    // Nothing stale was copied: the folder keeps its previous file, the tool directory none.
-    EXPECT_EQ(test::readFile(work_ / "fx1n.hex"), "PREVIOUS") << c.name;
+    // No firmware is left: the previous program's would stand beside the new fx1n.c.
+    EXPECT_FALSE(std::filesystem::exists(work_ / "fx1n.hex")) << c.name;
     EXPECT_TRUE(findFileIgnoringCase(tools_, "fx1n.hex").empty()) << c.name;
   }
 }
@@ -156,7 +157,9 @@ TEST_F(KeilPipelineTest, KillsAHangingToolAndFails) {
   prepare({.linker = ToolBehaviour::Hang});
   Result<BuildReport> report = toolchain(500ms).build(job(), {});
   ASSERT_FALSE(report.ok());
-  EXPECT_EQ(report.error().message.rfind("the linker failed (did not finish in time)", 0), 0u)
+  EXPECT_EQ(
+      report.error().message.rfind("the linker failed (did not finish in time): no fx1n.hex", 0),
+      0u)
       << report.error().message;
 }
 
@@ -196,7 +199,8 @@ TEST_F(KeilPipelineTest, RefusesMissingToolsBeforeRunningAnything) {
   std::filesystem::remove(tools_ / "lx51.exe");
   Result<BuildReport> report = toolchain().build(job(), {});
   ASSERT_FALSE(report.ok());
-  EXPECT_EQ(report.error().message, "lx51.exe is missing from the Keil tool directory");
+  EXPECT_EQ(report.error().message,
+            "lx51.exe is missing from the Keil tool directory: no fx1n.hex was written");
   EXPECT_EQ(calls(), "");
   EXPECT_TRUE(keilToolsPresent(tools_));
   EXPECT_FALSE(keilToolsPresent(work_));

@@ -91,8 +91,9 @@ TEST_F(SdccBuildTest, BuildsAKeilDialectProgramWithItsStatementsSplit) {
   EXPECT_EQ(unit.find("scanpart6"), std::string::npos);
 }
 
-TEST_F(SdccBuildTest, FailsWhenTheCodeDoesNotFitTheFlash) {
+TEST_F(SdccBuildTest, FailsWhenTheCodeDoesNotFitTheFlashAndLeavesNoHex) {
   test::writeFile(scratch_.path() / "fx1n.c", "main()\n{while(1);}\n");
+  test::writeFile(scratch_.path() / "fx1n.hex", "the previous program's firmware");
   BuildJob job;
   job.workDirectory = scratch_.path();
   job.sourceFile = scratch_.path() / "fx1n.c";
