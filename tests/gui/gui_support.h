@@ -36,14 +36,14 @@ class GatedBuildService final : public BuildService {
  public:
   explicit GatedBuildService(std::vector<std::string> stages) : stages_(std::move(stages)) {}
 
-  Result<BuildSummary> build(const BuildRequest& request, const StageCallback& stage) override {
+  Result<BuildSummary> build(const BuildJob& request, Observer& observer) override {
     {
       std::lock_guard lock(mutex_);
       requests_.push_back(request);
     }
     for (std::size_t k = 0; k < stages_.size(); ++k) {
       if (k > 0) gate_.acquire();
-      stage(stages_[k]);
+      observer.stage({.stage = BuildStage::Compile, .status = stages_[k], .commandLine = {}});
     }
     std::lock_guard lock(mutex_);
     return result_.value_or(Error{ErrorKind::Internal, "no result was set for this build"});
@@ -58,7 +58,7 @@ class GatedBuildService final : public BuildService {
     std::lock_guard lock(mutex_);
     result_ = std::move(result);
   }
-  std::vector<BuildRequest> requests() const {
+  std::vector<BuildJob> requests() const {
     std::lock_guard lock(mutex_);
     return requests_;
   }
@@ -68,7 +68,7 @@ class GatedBuildService final : public BuildService {
   QSemaphore gate_;
   mutable std::mutex mutex_;
   std::optional<Result<BuildSummary>> result_;
-  std::vector<BuildRequest> requests_;
+  std::vector<BuildJob> requests_;
 };
 
 // The three settings files as text, written field by field the way the PLC tool writes them.

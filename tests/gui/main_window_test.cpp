@@ -203,10 +203,11 @@ void MainWindowTest::saveFailureShowsItsMessageAndWritesNothing_data() {
   QTest::newRow("Y duplicate") << QStringList{"T1=Y5", "T2=Y5"} << utf8("Y点定义重复！！");
   QTest::newRow("X duplicate before Y")
       << QStringList{"T1=Y5", "T2=Y5", "T0=X3", "T10=X3"} << utf8("X点定义重复！！");
-  QTest::newRow("filter 11") << QStringList{"DlyT=11"} << utf8(kFilterMessage);
-  QTest::newRow("filter -1") << QStringList{"DlyT=-1"} << utf8(kFilterMessage);
-  QTest::newRow("filter empty") << QStringList{"DlyT="} << utf8(kFilterMessage);
-  QTest::newRow("filter leading zero") << QStringList{"DlyT=05"} << utf8(kFilterMessage);
+  QTest::newRow("filter 11") << QStringList{"DlyT=11"} << utf8("滤波时间参数必须在0-10之间！！");
+  QTest::newRow("filter -1") << QStringList{"DlyT=-1"} << utf8("滤波时间参数必须在0-10之间！！");
+  QTest::newRow("filter empty") << QStringList{"DlyT="} << utf8("滤波时间参数必须在0-10之间！！");
+  QTest::newRow("filter leading zero")
+      << QStringList{"DlyT=05"} << utf8("滤波时间参数必须在0-10之间！！");
   const QStringList display{"CHK7219=1", "DIN=1.5", "LOAD=1.6", "CLK=1.7"};
   QTest::newRow("DIN above 4.3") << display + QStringList{"DIN=4.31"} << utf8("DIN 设置错误！！");
   QTest::newRow("DIN negative") << display + QStringList{"DIN=-0.5"} << utf8("DIN 设置错误！！");
@@ -245,7 +246,7 @@ void MainWindowTest::failedFilterCheckShowsTheSavedFilterAgain() {
 
   ui.find<QPushButton>("Command2")->click();
 
-  QCOMPARE(ui.messages.shown, QStringList{utf8(kFilterMessage)});
+  QCOMPARE(ui.messages.shown, QStringList{utf8("滤波时间参数必须在0-10之间！！")});
   QCOMPARE(ui.find<QLineEdit>("DlyT")->text(), QStringLiteral("7"));
   // Only the filter box is put back.
   QCOMPARE(ui.find<QLineEdit>("T0")->text(), QStringLiteral("Y7"));
@@ -440,9 +441,9 @@ void MainWindowTest::buildRunsInTheBackgroundShowingItsStages() {
   QCOMPARE(ui.messages.shown, QStringList());
 
   // The build got the written file and where its statements begin.
-  const std::vector<BuildRequest> requests = builds->requests();
+  const std::vector<BuildJob> requests = builds->requests();
   QCOMPARE(requests.size(), std::size_t{1});
-  const BuildRequest& request = requests.front();
+  const BuildJob& request = requests.front();
   QCOMPARE(QString::fromStdString(request.sourceFile.string()), ui.path("fx1n.c"));
   QCOMPARE(QString::fromStdString(request.workDirectory.string()), ui.folder.path());
   QVERIFY(!request.statements.empty());
