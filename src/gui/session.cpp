@@ -65,12 +65,7 @@ bool Session::openProgram(const std::filesystem::path& program) {
   programPath_ = pathText(program);
   emit programChanged(programPath_);
 
-  Result<ProgramImage> image = ProgramImage::readFile(program);
-  if (!image) {
-    messages_.show(fromUtf8(image.error().describe()));
-    return false;
-  }
-  Result<AssembledFile> file = workspace_.translateAndAssemble(*image);
+  Result<AssembledFile> file = workspace_.translateAndAssemble(program);
   reportNotices();
   if (!file) {
     messages_.show(fromUtf8(file.error().describe()));
@@ -91,7 +86,25 @@ void Session::setStatus(const QString& status) {
 }
 
 void Session::notice(const UserNotice& notice) {
+  if (QThread::currentThread() != thread()) {
+    // Heard from the build's thread: held on this object's thread until the build ends.
+    QMetaObject::invokeMethod(
+        this, [this, notice] { notices_.push_back(notice); }, Qt::QueuedConnection);
+    return;
+  }
   notices_.push_back(notice);
+}
+
+void Session::stage(const BuildProgress& progress) {
+  // Heard on the build's thread; the text comes back to this object's thread through its event
+  // queue, before the thread's finished signal does.
+  QMetaObject::invokeMethod(
+      this,
+      [this, text = fromUtf8(progress.status)] {
+        stage_ = text;
+        setStatus(stage_);
+      },
+      Qt::QueuedConnection);
 }
 
 void Session::reportNotices() {
@@ -119,31 +132,21 @@ void Session::reportNotices() {
 }
 
 void Session::startBuild(const AssembledFile& file) {
-  BuildRequest request = buildJobFor(workspace_, file);
+  BuildJob job = buildJobFor(workspace_, file);
   buildResult_ = std::make_shared<std::optional<Result<BuildSummary>>>();
   stage_.clear();
   setStatus(QString());
   buildWarnings_.clear();
   emit buildWarningsChanged(buildWarnings_);
 
-  // The thread sees only its own copies; stage texts come back to this object's thread
-  // through its event queue, before the thread's finished signal does.
-  buildThread_ = QThread::create(
-      [this, request = std::move(request), builds = builds_, result = buildResult_] {
-        const StageCallback onStage = [this](const std::string& stage) {
-          QMetaObject::invokeMethod(
-              this,
-              [this, text = fromUtf8(stage)] {
-                stage_ = text;
-                setStatus(stage_);
-              },
-              Qt::QueuedConnection);
-        };
+  // The thread sees only its own copies, and reaches this object only as its observer.
+  buildThread_ =
+      QThread::create([this, job = std::move(job), builds = builds_, result = buildResult_] {
         try {
-          *result = builds->build(request, onStage);
+          *result = builds->build(job, *this);
         } catch (const std::exception& fault) {
           // A build must never take the window down with it.
-          *result = Error{ErrorKind::Internal, fault.what(), request.sourceFile.string()};
+          *result = Error{ErrorKind::Internal, fault.what(), job.sourceFile.string()};
         }
       });
   connect(buildThread_, &QThread::finished, this, &Session::finishBuild, Qt::QueuedConnection);
@@ -157,6 +160,7 @@ void Session::finishBuild() {
   buildThread_ = nullptr;
   std::shared_ptr<std::optional<Result<BuildSummary>>> result = std::move(buildResult_);
   emit buildingChanged(false);
+  reportNotices();
 
   if (!result || !result->has_value()) return;
   const Result<BuildSummary>& summary = **result;
@@ -172,7 +176,7 @@ void Session::finishBuild() {
   // than put in the user's way after every build.
   QStringList warnings;
   for (const std::string& warning : summary->warnings) warnings << fromUtf8(warning);
-  if (!warnings.isEmpty()) lines << QString::fromUtf8("编译警告：%1 条").arg(warnings.size());
+  if (!warnings.isEmpty()) lines << QString::fromUtf8(kBuildWarningsCount).arg(warnings.size());
   buildWarnings_ = warnings.join(QLatin1Char('\n'));
   emit buildWarningsChanged(buildWarnings_);
   setStatus(lines.join(QLatin1Char('\n')));

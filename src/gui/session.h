@@ -55,8 +55,10 @@ class Session final : public QObject, public Observer {
   // The program last chosen, empty before the first.
   const QString& programPath() const { return programPath_; }
 
-  // Notices of the workspace are held until the command that caused them reports them.
+  // Notices are held until the command that caused them (or the build's end) reports them.
   void notice(const UserNotice& notice) override;
+  // A build stage starting, heard on the build's thread: its text becomes the status line.
+  void stage(const BuildProgress& progress) override;
 
  signals:
   void settingsChanged();

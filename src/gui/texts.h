@@ -59,9 +59,8 @@ inline constexpr char kCommandsMessage[] =
     "支持软元件: T0-T15 0.1S  D0-D15 D16-D8000（外接EEPROM保持）  C0-C10   M0 -M79 M8000 M8002 "
     "M8011 M8012 M8013 M8014  X0-X43 Y0-Y43";
 
-// The save command's filter check fails with this message; the filter box then shows the
-// saved filter again.
-inline constexpr char kFilterMessage[] = "滤波时间参数必须在0-10之间！！";
+// The status line's count of the last build's tool warnings (%1), which its tooltip lists.
+inline constexpr char kBuildWarningsCount[] = "编译警告：%1 条";
 
 // The file dialog of the open command.
 inline constexpr char kProgramFilter[] = "pmw (*.pmw)";

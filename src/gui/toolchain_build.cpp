@@ -5,27 +5,16 @@
 
 namespace ladder51::gui {
 
-Result<BuildSummary> ToolchainBuildService::build(const BuildRequest& request,
-                                                  const StageCallback& stage) {
+Result<BuildSummary> ToolchainBuildService::build(const BuildJob& job, Observer& observer) {
   const FirmwareBuildOptions options{.toolchain = ToolchainChoice::Auto,
                                      .keilDirectory = {},
                                      .flashBytes = flashBytes_,
                                      .sdccDirectory = {}};
-  // Hands each stage's text to the window's callback.
-  class StageObserver final : public Observer {
-   public:
-    explicit StageObserver(const StageCallback& stage) : stage_(stage) {}
-    void notice(const UserNotice&) override {}
-    void stage(const BuildProgress& progress) override { stage_(progress.status); }
-
-   private:
-    const StageCallback& stage_;
-  } observer(stage);
-  Result<FirmwareBuild> built = buildFirmware(request, options, observer);
+  Result<FirmwareBuild> built = buildFirmware(job, options, observer);
   if (!built) return built.error();
-  const BuildReport* report = &built->report;
-  BuildSummary summary{.hexFile = report->hexFile, .memoryUse = {}, .warnings = report->warnings};
-  if (report->memory) summary.memoryUse = describeMemoryUsage(*report->memory, flashBytes_);
+  const BuildReport& report = built->report;
+  BuildSummary summary{.hexFile = report.hexFile, .memoryUse = {}, .warnings = report.warnings};
+  if (report.memory) summary.memoryUse = describeMemoryUsage(*report.memory, flashBytes_);
   return summary;
 }
 

@@ -12,7 +12,7 @@ class ToolchainBuildService final : public BuildService {
   // `flashBytes`: flash of the target chip, which the SDCC build checks the program against.
   explicit ToolchainBuildService(long flashBytes = 8 * 1024) : flashBytes_(flashBytes) {}
 
-  Result<BuildSummary> build(const BuildRequest& request, const StageCallback& stage) override;
+  Result<BuildSummary> build(const BuildJob& job, Observer& observer) override;
 
  private:
   long flashBytes_;

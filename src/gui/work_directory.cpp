@@ -2,19 +2,18 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <string_view>
+
+#include "core/config/settings_files.h"
 
 namespace ladder51::gui {
-namespace {
-
-constexpr const char* kSettingsFileNames[] = {"io.dat", "IIC.dat", "7219.dat"};
-
-}  // namespace
 
 bool holdsSettingsFiles(const QString& folder) {
   if (folder.isEmpty()) return false;
   const QDir dir(folder);
-  for (const char* name : kSettingsFileNames) {
-    if (QFileInfo(dir.filePath(QString::fromLatin1(name))).isFile()) return true;
+  for (const std::string_view name : {kPinFileName, kEepromFileName, kDisplayFileName}) {
+    const QString file = QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size()));
+    if (QFileInfo(dir.filePath(file)).isFile()) return true;
   }
   return false;
 }
