@@ -18,8 +18,6 @@
 
 #include "core/config/settings_files.h"
 #include "core/config/validation.h"
-#include "core/file_io.h"
-#include "core/translator/instruction_list.h"
 #include "gui/main_window.h"
 #include "gui/texts.h"
 #include "gui/toolchain_build.h"
@@ -30,6 +28,7 @@ namespace ladder51::gui::test {
 namespace {
 
 using ladder51::test::kMotorProgram;
+using ladder51::test::motorBoard;
 
 // Keeps every message instead of showing it.
 struct RecordingMessageSink final : MessageSink {
@@ -61,15 +60,6 @@ struct GatedBuildService final : BuildService {
   bool onWindowThread = false;  // likewise
 };
 
-// X0 on P3.2, X1 on P3.3, Y0 on P1.0; otherwise a new installation.
-SettingsText motorBoard() {
-  SettingsText board;
-  board.pins[26] = "X0";
-  board.pins[27] = "X1";
-  board.pins[8] = "Y0";
-  return board;
-}
-
 // A window over a fresh scratch work directory, with recorded messages and an optional build.
 struct WindowUnderTest {
   explicit WindowUnderTest(std::shared_ptr<BuildService> builds = nullptr)
@@ -95,11 +85,7 @@ struct WindowUnderTest {
 
   // Writes the .pmw program of an instruction list; returns its path.
   QString program(const char* name, const char* il) {
-    Result<std::vector<std::uint8_t>> words = assembleInstructionList(il);
-    if (!words ||
-        !writeFileAtomically(path(name).toStdString(), std::string(words->begin(), words->end()))) {
-      qFatal("cannot write the program %s", name);
-    }
+    ladder51::test::writeProgram(path(name).toStdString(), il);
     return path(name);
   }
 
