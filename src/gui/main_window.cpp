@@ -34,6 +34,7 @@ constexpr char kI2cPinTip[] = "EEPROM的I2C引脚，写成端口.位，例如3.6
 constexpr char kProteusTip[] = "生成的程序用于Proteus仿真时打钩；下载到真实单片机时去掉";
 constexpr char kOpenTip[] = "选择.pmw程序，转换成fx1n.c，再生成fx1n.hex";
 constexpr char kSaveTip[] = "检查并保存引脚和选项设置";
+constexpr char kRebuildTip[] = "用已保存的设置重新转换上次打开的程序并生成fx1n.hex";
 constexpr char kWorkDirectoryPrefix[] = "工作目录：";
 
 QString text(const char* utf8) {
@@ -214,12 +215,18 @@ QWidget* MainWindow::buildCommands() {
   saveButton_->setObjectName(QStringLiteral("Command2"));
   saveButton_->setToolTip(text(kSaveTip));
   connect(saveButton_, &QPushButton::clicked, this, &MainWindow::saveSettings);
+  rebuildButton_ = new QPushButton(text(kRebuildCaption), commands);
+  rebuildButton_->setObjectName(QStringLiteral("Command3"));
+  rebuildButton_->setToolTip(text(kRebuildTip));
+  rebuildButton_->setEnabled(false);
+  connect(rebuildButton_, &QPushButton::clicked, this, [this] { session_.rebuild(); });
   statusLabel_ = plainLabel(QString(), commands);
   statusLabel_->setObjectName(QStringLiteral("Label1"));
   statusLabel_->setTextInteractionFlags(Qt::TextSelectableByMouse);
   statusLabel_->setMinimumWidth(200);
   row->addWidget(openButton_, 0, Qt::AlignTop);
   row->addWidget(saveButton_, 0, Qt::AlignTop);
+  row->addWidget(rebuildButton_, 0, Qt::AlignTop);
   row->addSpacing(16);
   row->addWidget(statusLabel_, 1);
   return commands;
@@ -229,10 +236,12 @@ void MainWindow::connectSession() {
   connect(&session_, &Session::settingsChanged, this,
           [this] { showSettings(session_.workspace().settingsText()); });
   connect(&session_, &Session::filterRestored, filter_, &QLineEdit::setText);
-  connect(&session_, &Session::statusChanged, statusLabel_, &QLabel::setText);
+  connect(&session_, &Session::statusChanged, this, &MainWindow::showStatus);
   connect(&session_, &Session::buildWarningsChanged, statusLabel_, &QLabel::setToolTip);
-  connect(&session_, &Session::programChanged, this,
-          [this](const QString& path) { setWindowTitle(QDir::toNativeSeparators(path)); });
+  connect(&session_, &Session::programChanged, this, [this](const QString& path) {
+    setWindowTitle(QDir::toNativeSeparators(path));
+    rebuildButton_->setEnabled(session_.canRebuild());
+  });
   connect(&session_, &Session::buildingChanged, this, &MainWindow::showBuilding);
 }
 
@@ -306,6 +315,24 @@ void MainWindow::setEeprom(EepromChoice choice) {
 
 void MainWindow::showBuilding(bool building) {
   openButton_->setEnabled(!building);
+  rebuildButton_->setEnabled(session_.canRebuild());
+}
+
+void MainWindow::showStatus(const QString& status) {
+  statusLabel_->setText(status);
+  // A line that says there is no (current) firmware must not read like one that says there is.
+  switch (session_.statusKind()) {
+    case StatusKind::Failed:
+      statusLabel_->setStyleSheet(QStringLiteral("color: #c00000;"));
+      break;
+    case StatusKind::OutOfDate:
+      statusLabel_->setStyleSheet(QStringLiteral("color: #b06000;"));
+      break;
+    case StatusKind::Working:
+    case StatusKind::Done:
+      statusLabel_->setStyleSheet(QString());
+      break;
+  }
 }
 
 }  // namespace ladder51::gui

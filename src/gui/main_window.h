@@ -2,7 +2,7 @@
 // two information menus and the status line. It displays a Session and hands it the user's
 // commands; the controls keep the object names the PLC tool's users know (T0 .. T43, XTAL,
 // DlyT, CHK7219, DIN, LOAD, CLK, CHK24C16, CHK24C, NOT24C, TSCL, TSDA, CKPTUS, Command1,
-// Command2, Label1, CHIP, CMD).
+// Command2, Label1, CHIP, CMD); the rebuild button is Command3.
 #pragma once
 
 #include <QMainWindow>
@@ -52,6 +52,7 @@ class MainWindow final : public QMainWindow {
   void showSettings(const SettingsText& settings);
   void setEeprom(EepromChoice choice);
   void showBuilding(bool building);
+  void showStatus(const QString& status);
 
   Session& session_;
   MessageSink& messages_;
@@ -72,6 +73,7 @@ class MainWindow final : public QMainWindow {
   QCheckBox* proteus_ = nullptr;
   QPushButton* openButton_ = nullptr;
   QPushButton* saveButton_ = nullptr;
+  QPushButton* rebuildButton_ = nullptr;
   QLabel* statusLabel_ = nullptr;
   QLabel* workDirectoryLabel_ = nullptr;
 };

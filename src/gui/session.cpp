@@ -1,7 +1,9 @@
 #include "gui/session.h"
 
+#include <QFileInfo>
 #include <QStringList>
 #include <QThread>
+#include <QTime>
 #include <exception>
 #include <utility>
 
@@ -47,6 +49,7 @@ bool Session::startUp() {
 }
 
 bool Session::save(const SettingsText& settings) {
+  const std::string before = workspace_.pinDeclarations() + workspace_.runtime();
   const Status saved = workspace_.save(settings);
   if (!saved) {
     messages_.show(fromUtf8(saved.error().describe()));
@@ -57,32 +60,50 @@ bool Session::save(const SettingsText& settings) {
   }
   emit settingsChanged();
   reportNotices();
+  if (built_ && !building() && workspace_.pinDeclarations() + workspace_.runtime() != before) {
+    setStatus(QString::fromUtf8(kStatusOutOfDate), StatusKind::OutOfDate);
+  }
   return true;
+}
+
+bool Session::rebuild() {
+  if (!canRebuild()) return false;
+  return openProgram(programPath_.toStdString());
 }
 
 bool Session::openProgram(const std::filesystem::path& program) {
   if (building()) return false;
   programPath_ = pathText(program);
+  built_ = false;
+  setStatus(QString());
   emit programChanged(programPath_);
 
   Result<AssembledFile> file = workspace_.translateAndAssemble(program);
   reportNotices();
   if (!file) {
     messages_.show(fromUtf8(file.error().describe()));
+    showFailure(QString::fromUtf8(kStatusRefused).arg(fromUtf8(file.error().describe())));
     return false;
   }
   if (!builds_) {
-    setStatus(pathText(file->path));
+    built_ = true;
+    setStatus(pathText(file->path), StatusKind::Done);
     return true;
   }
   startBuild(*file);
   return true;
 }
 
-void Session::setStatus(const QString& status) {
-  if (status == status_) return;
+void Session::setStatus(const QString& status, StatusKind kind) {
+  if (status == status_ && kind == statusKind_) return;
   status_ = status;
+  statusKind_ = kind;
   emit statusChanged(status_);
+}
+
+void Session::showFailure(const QString& line) {
+  stage_.clear();
+  setStatus(line, StatusKind::Failed);
 }
 
 void Session::notice(const UserNotice& notice) {
@@ -165,12 +186,21 @@ void Session::finishBuild() {
   if (!result || !result->has_value()) return;
   const Result<BuildSummary>& summary = **result;
   if (!summary) {
-    messages_.show(fromUtf8(summary.error().describe()));
+    const Error& error = summary.error();
+    messages_.show(fromUtf8(error.describe()));
+    // The first line says what failed; the tool's output stays in the message.
+    const QString why = fromUtf8(error.message.substr(0, error.message.find('\n')));
+    showFailure(error.where.empty()
+                    ? QString::fromUtf8(kStatusRefused).arg(why)
+                    : QString::fromUtf8(kStatusBuildFailed).arg(fromUtf8(error.where), why));
     return;
   }
+  built_ = true;
   QStringList lines;
   if (!stage_.isEmpty()) lines << stage_;
-  lines << pathText(summary->hexFile);
+  lines << QString::fromUtf8(kStatusBuilt)
+               .arg(QFileInfo(programPath_).fileName(), pathText(summary->hexFile),
+                    QTime::currentTime().toString(QStringLiteral("HH:mm:ss")));
   if (!summary->memoryUse.empty()) lines << fromUtf8(summary->memoryUse);
   // Tool warnings do not stop the build; they are counted here and readable on demand rather
   // than put in the user's way after every build.
@@ -179,7 +209,7 @@ void Session::finishBuild() {
   if (!warnings.isEmpty()) lines << QString::fromUtf8(kBuildWarningsCount).arg(warnings.size());
   buildWarnings_ = warnings.join(QLatin1Char('\n'));
   emit buildWarningsChanged(buildWarnings_);
-  setStatus(lines.join(QLatin1Char('\n')));
+  setStatus(lines.join(QLatin1Char('\n')), StatusKind::Done);
 }
 
 }  // namespace ladder51::gui

@@ -19,6 +19,14 @@ class QThread;
 
 namespace ladder51::gui {
 
+// What the status line says, so that the window can show a failure as one.
+enum class StatusKind {
+  Working,    // a stage running, or nothing yet
+  Done,       // the last program was built (or written)
+  Failed,     // the last command produced no firmware; the line says why
+  OutOfDate,  // settings saved since the last build change the generated file
+};
+
 class Session final : public QObject, public Observer {
   Q_OBJECT
 
@@ -42,14 +50,19 @@ class Session final : public QObject, public Observer {
   // filter back.
   bool save(const SettingsText& settings);
 
-  // The open command for a chosen file: translates it and writes fx1n.c at once, reports the
-  // translation's notices, warnings and any refusal, then starts the build in the background.
-  // Refused (false, nothing done) while a build runs.
+  // The open command for a chosen file: clears the status line, translates the program and
+  // writes fx1n.c at once, reports the translation's notices, warnings and any refusal, then
+  // starts the build in the background. Refused (false, nothing done) while a build runs.
   bool openProgram(const std::filesystem::path& program);
+  // Opens the last program again, with the settings saved since (false when there is none).
+  bool rebuild();
+  bool canRebuild() const { return !programPath_.isEmpty() && !building(); }
 
   bool building() const { return buildThread_ != nullptr; }
-  // The status line: the stage text, then where fx1n.hex went and the memory use.
+  // The status line: the stage text, then the program, where fx1n.hex went, the time and the
+  // memory use; or why there is no firmware.
   const QString& status() const { return status_; }
+  StatusKind statusKind() const { return statusKind_; }
   // The tool warnings of the last build, one a line.
   const QString& buildWarnings() const { return buildWarnings_; }
   // The program last chosen, empty before the first.
@@ -69,7 +82,9 @@ class Session final : public QObject, public Observer {
   void buildWarningsChanged(const QString& warnings);
 
  private:
-  void setStatus(const QString& status);
+  void setStatus(const QString& status, StatusKind kind = StatusKind::Working);
+  // The status line of a command that produced no firmware.
+  void showFailure(const QString& line);
   // Shows the held notices: those about steps first (each notice alone, the steps passed over
   // together), then the others together.
   void reportNotices();
@@ -80,6 +95,8 @@ class Session final : public QObject, public Observer {
   MessageSink& messages_;
   std::shared_ptr<BuildService> builds_;
   QString status_;
+  StatusKind statusKind_ = StatusKind::Working;
+  bool built_ = false;  // the last program's firmware (or fx1n.c) was written
   QString stage_;
   QString programPath_;
   QString buildWarnings_;

@@ -62,6 +62,18 @@ inline constexpr char kCommandsMessage[] =
 // The status line's count of the last build's tool warnings (%1), which its tooltip lists.
 inline constexpr char kBuildWarningsCount[] = "编译警告：%1 条";
 
+// The command that builds the last program again with the saved settings.
+inline constexpr char kRebuildCaption[] = "重新生成";
+
+// Status lines: a program built (%1 its file name, %2 the hex file, %3 the time), a program that
+// produced no firmware (%1 the reason), a build that failed (%1 the stage, %2 why), and settings
+// saved since the last build.
+inline constexpr char kStatusBuilt[] = "%1 已生成 %2（%3）";
+inline constexpr char kStatusRefused[] = "未生成 fx1n.hex：%1";
+inline constexpr char kStatusBuildFailed[] = "生成失败（%1）：%2";
+inline constexpr char kStatusOutOfDate[] =
+    "设置已更改：fx1n.hex 仍是按原设置生成的，请按“重新生成”";
+
 // The file dialog of the open command.
 inline constexpr char kProgramFilter[] = "pmw (*.pmw)";
 

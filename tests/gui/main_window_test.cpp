@@ -9,6 +9,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QSemaphore>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -111,6 +112,7 @@ class WindowTest : public QObject {
   void menusShowTheirMessages();
   void buildRunsInTheBackgroundShowingItsStages();
   void failedBuildShowsItsFailure();
+  void savedSettingsMarkTheHexOutOfDateUntilRebuilt();
   void openBuildsTheHexWithSdcc();
   void messageBoxIsModalWithOkOnlyAndTheTitle();
   void workDirectoryChoice_data();
@@ -242,13 +244,24 @@ void WindowTest::refusedProgramShowsTheRefusalAndBuildsNothing() {
   const Result<AssembledFile> refused = core.translateAndAssemble(program.toStdString());
   QVERIFY(!refused);
 
+  // A program built before: its status line must not outlive the refusal.
+  QVERIFY(ui.window.openProgram(ui.program("motor.pmw", kMotorProgram)));
+  QTRY_VERIFY(!ui.session.building());
+  QCOMPARE(ui.session.statusKind(), StatusKind::Done);
+  const QString fx1n =
+      QString::fromStdString(ladder51::test::readFile(ui.path("fx1n.c").toStdString()));
+
   QVERIFY(!ui.window.openProgram(program));
 
-  QCOMPARE(ui.messages.shown, QStringList{QString::fromStdString(refused.error().describe())});
+  const QString why = QString::fromStdString(refused.error().describe());
+  QCOMPARE(ui.messages.shown, QStringList{why});
   QCOMPARE(ui.window.windowTitle(), QDir::toNativeSeparators(program));
-  QVERIFY(!QFile::exists(ui.path("fx1n.c")));
+  QCOMPARE(ui.find<QLabel>("Label1")->text(), QString(kStatusRefused).arg(why));
+  QCOMPARE(ui.session.statusKind(), StatusKind::Failed);
+  QVERIFY(ui.find<QLabel>("Label1")->styleSheet().contains("color"));
+  QCOMPARE(QString::fromStdString(ladder51::test::readFile(ui.path("fx1n.c").toStdString())), fx1n);
   QVERIFY(!ui.session.building());
-  QVERIFY(builds->jobs.empty());
+  QCOMPARE(builds->jobs.size(), std::size_t{1});
 }
 
 void WindowTest::menusShowTheirMessages() {
@@ -289,8 +302,17 @@ void WindowTest::buildRunsInTheBackgroundShowingItsStages() {
   QTRY_VERIFY(!ui.session.building());
 
   QVERIFY(!builds->onWindowThread);
-  QCOMPARE(status->text(), "FX1N.HEX  DONE\n/work/fx1n.hex\ninternal RAM 120 of 256 bytes\n" +
-                               QString(kBuildWarningsCount).arg(2));
+  const QStringList lines = status->text().split('\n');
+  QCOMPARE(lines.size(), 4);
+  QCOMPARE(lines[0], QStringLiteral("FX1N.HEX  DONE"));
+  QVERIFY2(QRegularExpression(
+               QString(kStatusBuilt).arg("motor.pmw", "/work/fx1n.hex", "\\d\\d:\\d\\d:\\d\\d"))
+               .match(lines[1])
+               .hasMatch(),
+           qPrintable(lines[1]));
+  QCOMPARE(lines[2], QStringLiteral("internal RAM 120 of 256 bytes"));
+  QCOMPARE(lines[3], QString(kBuildWarningsCount).arg(2));
+  QCOMPARE(ui.session.statusKind(), StatusKind::Done);
   QCOMPARE(status->toolTip(), QStringLiteral("fx1n.c:430: warning 85\nfx1n.c:431: warning 85"));
   QVERIFY(open->isEnabled());
   QCOMPARE(ui.messages.shown, QStringList());
@@ -309,8 +331,37 @@ void WindowTest::failedBuildShowsItsFailure() {
   QTRY_VERIFY(!ui.session.building());
 
   QCOMPARE(ui.messages.shown, QStringList{QString::fromStdString(failure.describe())});
-  QCOMPARE(ui.find<QLabel>("Label1")->text(), QStringLiteral("CHANGE"));
+  // No stage text is left as if the build still ran.
+  QCOMPARE(ui.find<QLabel>("Label1")->text(),
+           QString(kStatusBuildFailed).arg("sdcc", "the compiler failed (exit status 2)"));
+  QCOMPARE(ui.session.statusKind(), StatusKind::Failed);
   QVERIFY(ui.find<QPushButton>("Command1")->isEnabled());
+}
+
+void WindowTest::savedSettingsMarkTheHexOutOfDateUntilRebuilt() {
+  auto builds = std::make_shared<GatedBuildService>(std::vector<std::string>{}, BuildSummary{});
+  WindowUnderTest ui(builds);
+  ui.startUpWith(motorBoard());
+  QPushButton* rebuild = ui.find<QPushButton>("Command3");
+  QVERIFY(!rebuild->isEnabled());
+  QVERIFY(ui.window.openProgram(ui.program("motor.pmw", kMotorProgram)));
+  QTRY_VERIFY(!ui.session.building());
+  QVERIFY(rebuild->isEnabled());
+
+  // Saving what the file was built with changes nothing; a new crystal changes the file.
+  QTest::mouseClick(ui.find<QPushButton>("Command2"), Qt::LeftButton);
+  QCOMPARE(ui.session.statusKind(), StatusKind::Done);
+  ui.find<QLineEdit>("XTAL")->setText("11.0592");
+  QTest::mouseClick(ui.find<QPushButton>("Command2"), Qt::LeftButton);
+  QCOMPARE(ui.find<QLabel>("Label1")->text(), QString(kStatusOutOfDate));
+  QCOMPARE(ui.session.statusKind(), StatusKind::OutOfDate);
+
+  QTest::mouseClick(rebuild, Qt::LeftButton);
+  QTRY_VERIFY(!ui.session.building());
+  QCOMPARE(ui.session.statusKind(), StatusKind::Done);
+  QCOMPARE(builds->jobs.size(), std::size_t{2});
+  QVERIFY(ladder51::test::readFile(ui.path("fx1n.c").toStdString()).find("if(tmr>=22)") !=
+          std::string::npos);
 }
 
 void WindowTest::openBuildsTheHexWithSdcc() {
@@ -324,7 +375,7 @@ void WindowTest::openBuildsTheHexWithSdcc() {
   QCOMPARE(ui.messages.shown, QStringList());
   const QStringList status = ui.find<QLabel>("Label1")->text().split('\n');
   QCOMPARE(status.value(0), QStringLiteral("FX1N.HEX  DONE"));
-  QCOMPARE(status.value(1), ui.path("fx1n.hex"));
+  QVERIFY2(status.value(1).contains(ui.path("fx1n.hex")), qPrintable(status.value(1)));
   QVERIFY(status.value(2).startsWith("internal RAM "));
 }
 
