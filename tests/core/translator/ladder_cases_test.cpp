@@ -40,7 +40,8 @@ std::string lineFeeds(std::string_view text) {
 }
 
 std::string stopOf(const Translation& t) {
-  return (t.outcome == TranslationOutcome::Refused ? "refused: " : "fault: ") + t.error().describe();
+  return (t.outcome == TranslationOutcome::Refused ? "refused: " : "fault: ") +
+         t.error().describe();
 }
 
 // "; " lines for the stop, each notice and warning (message and step), the pulse counts, the
@@ -49,8 +50,10 @@ std::string stopOf(const Translation& t) {
 std::string render(const Translation& t) {
   std::ostringstream out;
   if (!t.completed()) out << "; " << stopOf(t) << "\n";
-  for (const Notice& n : t.notices) out << "; notice: " << n.message << " (" << n.step.describe() << ")\n";
-  for (const Notice& w : t.warnings) out << "; warning: " << w.message << " (" << w.step.describe() << ")\n";
+  for (const Notice& n : t.notices)
+    out << "; notice: " << n.message << " (" << n.step.describe() << ")\n";
+  for (const Notice& w : t.warnings)
+    out << "; warning: " << w.message << " (" << w.step.describe() << ")\n";
   if (t.risingPulseCount != 0 || t.fallingPulseCount != 0) {
     out << "; pulses: PLS " << t.risingPulseCount << ", PLF " << t.fallingPulseCount << "\n";
   }
@@ -177,7 +180,8 @@ TEST(LadderGolden, RangesRefusalsAndFaults) {
     ASSERT_TRUE(file.ok()) << "ranges.txt line " << number << ": " << file.error().describe();
     const Translation t = translate(*ProgramImage::fromBytes(*file), options);
     std::string outcome = t.completed() ? "completes" : stopOf(t);
-    if (!t.completed() && !t.marks.empty()) outcome += ", statements written: " + std::to_string(t.marks.size());
+    if (!t.completed() && !t.marks.empty())
+      outcome += ", statements written: " + std::to_string(t.marks.size());
     EXPECT_EQ(line.substr(arrow + 4), outcome) << "ranges.txt line " << number << ": " << program;
     line = line.substr(0, arrow + 4) + outcome;
   }
