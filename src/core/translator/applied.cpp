@@ -6,9 +6,6 @@
 namespace ladder51::detail {
 namespace {
 
-constexpr int kClassY = 0x5;
-constexpr int kClassM = 0x8;
-
 std::string imageClear(std::string_view array, int n) {
   return std::string(array) + "[" + dec(n / 8) + "]&=(0xff-(0x01<<" + dec(n % 8) + "));";
 }
@@ -27,30 +24,30 @@ bool refusePair(TranslatorRun& t, long first, std::string_view firstMessage, lon
 }
 
 void translateAlt(TranslatorRun& t) {
-  const std::optional<BitOperand> operand = decodeBitOperand(t, 2);
+  const std::optional<fx::Device> operand = decodeBitOperand(t, 1);
   if (!operand) return;
   const int n = operand->number;
-  if (operand->cls == kClassY) {
-    if (t.refuseAbove(n, kMaxPoint, kYRange)) return;
+  if (operand->letter == 'Y') {
+    if (t.refuseAbove(n, kFirmwareLastPoint, kYRange)) return;
     // Every scan with the condition true inverts the output image and its pin.
     t.appendGuarded("ALT", "{if(" + imageTest("y", n) + ")\r\n{" + imageClear("y", n) +
                                outputPinName(n) + "=1;}\r\nelse\r\n{" + imageSet("y", n) +
                                outputPinName(n) + "=0;}}\r\n");
     if (!t.stopped()) t.noteOutputDriven(n);
-  } else if (operand->cls == kClassM) {
-    if (t.refuseAbove(n, kMaxRelay, kMRange)) return;
+  } else if (operand->letter == 'M') {
+    if (t.refuseAbove(n, kFirmwareLastRelay, kMRange)) return;
     t.appendGuarded("ALT", "{if(" + imageTest("m", n) + ")\r\n" + imageClear("m", n) +
                                "\r\nelse\r\n" + imageSet("m", n) + "}\r\n");
   }
 }
 
 void translateZrst(TranslatorRun& t) {
-  const std::optional<BitOperand> firstBit = decodeBitOperand(t, 2);
-  const std::optional<BitOperand> lastBit = decodeBitOperand(t, 6);
-  if (firstBit && lastBit && firstBit->cls == kClassY && lastBit->cls == kClassY) {
+  const std::optional<fx::Device> firstBit = decodeBitOperand(t, 1);
+  const std::optional<fx::Device> lastBit = decodeBitOperand(t, 3);
+  if (firstBit && lastBit && firstBit->letter == 'Y' && lastBit->letter == 'Y') {
     const int a = firstBit->number;
     const int z = lastBit->number;
-    if (refusePair(t, a, kYRange, z, kYRange, kMaxPoint)) return;
+    if (refusePair(t, a, kYRange, z, kYRange, kFirmwareLastPoint)) return;
     std::string body = "{\r\n";
     for (int j = a; j <= z; ++j) body += imageClear("y", j) + outputPinName(j) + "=1;\r\n";
     body += "}\r\n";
@@ -60,28 +57,27 @@ void translateZrst(TranslatorRun& t) {
     }
     return;
   }
-  if (firstBit && lastBit && firstBit->cls == kClassM && lastBit->cls == kClassM) {
+  if (firstBit && lastBit && firstBit->letter == 'M' && lastBit->letter == 'M') {
     const int a = firstBit->number;
     const int z = lastBit->number;
-    if (refusePair(t, a, kMRange, z, kMRange, kMaxRelay)) return;
+    if (refusePair(t, a, kMRange, z, kMRange, kFirmwareLastRelay)) return;
     t.appendGuarded(
         "ZRST", "for(i=" + dec(a) + ";i<=" + dec(z) + ";i++)" + "m[i/8]&=0xff-(0x01<<(i%8));\r\n");
     return;
   }
-  const WordOperand first = decodeWordOperand(t, 2);
-  const WordOperand last = decodeWordOperand(t, 6);
-  if (first.kind != last.kind) return;
-  if (first.kind == OperandKind::DataRegister) {
-    const std::optional<long> a = registerOf(t, first, "ZRST");
-    const std::optional<long> z = a ? registerOf(t, last, "ZRST") : std::nullopt;
+  const std::optional<fx::WordOperand> first = decodeWordOperand(t, 1);
+  const std::optional<fx::WordOperand> last = decodeWordOperand(t, 3);
+  if (is(first, 'D') && is(last, 'D')) {
+    const std::optional<long> a = registerOf(t, *first, "ZRST");
+    const std::optional<long> z = a ? registerOf(t, *last, "ZRST") : std::nullopt;
     if (!a || !z) return;
-    if (refusePair(t, *a, kDRange, *z, kZrstDRange, kMaxRamRegister)) return;
+    if (refusePair(t, *a, kDRange, *z, kZrstDRange, kFirmwareLastRamRegister)) return;
     t.appendGuarded("ZRST", "zrstd(" + dec(*a) + "," + dec(*z) + ");\r\n");
-  } else if (first.kind == OperandKind::CounterValue) {
-    const std::optional<long> a = registerOf(t, first, "ZRST");
-    const std::optional<long> z = a ? registerOf(t, last, "ZRST") : std::nullopt;
+  } else if (is(first, 'C') && is(last, 'C')) {
+    const std::optional<long> a = registerOf(t, *first, "ZRST");
+    const std::optional<long> z = a ? registerOf(t, *last, "ZRST") : std::nullopt;
     if (!a || !z) return;
-    if (refusePair(t, *a, kCRange, *z, kCRange, kMaxCounter)) return;
+    if (refusePair(t, *a, kCRange, *z, kCRange, kFirmwareLastCounter)) return;
     t.appendGuarded("ZRST", "for(i=" + dec(*a) + ";i<=" + dec(*z) + ";i++)" +
                                 "{c[i/8]&=0xff-(0x01<<(i%8));cflag[i/8]&=0xff-(0x01<<(i%8));"
                                 "ct[i]=0;}\r\n");
@@ -89,11 +85,11 @@ void translateZrst(TranslatorRun& t) {
 }
 
 void translateRstD(TranslatorRun& t) {
-  const WordOperand operand = decodeWordOperand(t, 2);
-  if (operand.kind != OperandKind::DataRegister) return;
-  const std::optional<long> r = registerOf(t, operand, "RST");
+  const std::optional<fx::WordOperand> operand = decodeWordOperand(t, 1);
+  if (!is(operand, 'D')) return;
+  const std::optional<long> r = registerOf(t, *operand, "RST");
   if (!r) return;
-  if (*r <= kMaxRamRegister) {
+  if (*r <= kFirmwareLastRamRegister) {
     t.appendGuarded("RST", "d[" + dec(*r) + "]=0;\r\n");
     return;
   }
@@ -104,15 +100,15 @@ void translateRstD(TranslatorRun& t) {
 void translateIncDec(TranslatorRun& t, bool increment) {
   const std::string_view name = increment ? "INC" : "DEC";
   const std::string_view op = increment ? "++;" : "--;";
-  const WordOperand operand = decodeWordOperand(t, 2);
-  if (operand.kind == OperandKind::CounterValue) {
-    const std::optional<long> r = registerOf(t, operand, name);
-    if (!r || t.refuseAbove(static_cast<int>(*r), kMaxCounter, kCRange)) return;
+  const std::optional<fx::WordOperand> operand = decodeWordOperand(t, 1);
+  if (is(operand, 'C')) {
+    const std::optional<long> r = registerOf(t, *operand, name);
+    if (!r || t.refuseAbove(static_cast<int>(*r), kFirmwareLastCounter, kCRange)) return;
     t.appendGuarded(name, "ct[" + dec(*r) + "]" + std::string(op) + "\r\n");
-  } else if (operand.kind == OperandKind::DataRegister) {
-    const std::optional<long> r = registerOf(t, operand, name);
+  } else if (is(operand, 'D')) {
+    const std::optional<long> r = registerOf(t, *operand, name);
     if (!r) return;
-    if (*r <= kMaxRamRegister) {
+    if (*r <= kFirmwareLastRamRegister) {
       t.appendGuarded(name, "d[" + dec(*r) + "]" + std::string(op) + "\r\n");
       return;
     }
@@ -127,33 +123,33 @@ void translateIncDec(TranslatorRun& t, bool increment) {
 // MOV between constants, counters and data registers; tried in the order K to D, K to C,
 // C to D, D to C, D to D, C to C.
 void translateMov(TranslatorRun& t) {
-  const WordOperand source = decodeWordOperand(t, 2);
-  const WordOperand target = decodeWordOperand(t, 6);
-  const bool toD = target.kind == OperandKind::DataRegister;
-  const bool toC = target.kind == OperandKind::CounterValue;
-  const bool fromK = source.kind == OperandKind::Constant;
-  const bool fromC = source.kind == OperandKind::CounterValue;
-  const bool fromD = source.kind == OperandKind::DataRegister;
+  const std::optional<fx::WordOperand> source = decodeWordOperand(t, 1);
+  const std::optional<fx::WordOperand> target = decodeWordOperand(t, 3);
+  const bool toD = is(target, 'D');
+  const bool toC = is(target, 'C');
+  const bool fromK = is(source, 'K');
+  const bool fromC = is(source, 'C');
+  const bool fromD = is(source, 'D');
   if (!(fromK || fromC || fromD) || !(toD || toC)) return;
 
   // Source first, so that its message wins when both operands are out of range.
   std::string value;
   long s = 0;
   if (fromK) {
-    value = dec(source.number);
+    value = dec(source->number());
   } else {
-    const std::optional<long> r = registerOf(t, source, "MOV");
+    const std::optional<long> r = registerOf(t, *source, "MOV");
     if (!r) return;
     s = *r;
-    if (fromC && t.refuseAbove(static_cast<int>(s), kMaxCounter, kCRange)) return;
+    if (fromC && t.refuseAbove(static_cast<int>(s), kFirmwareLastCounter, kCRange)) return;
     value = (fromC ? "ct[" : "d[") + dec(s) + "]";
   }
-  const std::optional<long> r = registerOf(t, target, "MOV");
+  const std::optional<long> r = registerOf(t, *target, "MOV");
   if (!r) return;
   const long d = *r;
-  if (toC && t.refuseAbove(static_cast<int>(d), kMaxCounter, kCRange)) return;
-  const bool sourceInEeprom = fromD && s > kMaxRamRegister;
-  const bool targetInEeprom = toD && d > kMaxRamRegister;
+  if (toC && t.refuseAbove(static_cast<int>(d), kFirmwareLastCounter, kCRange)) return;
+  const bool sourceInEeprom = fromD && s > kFirmwareLastRamRegister;
+  const bool targetInEeprom = toD && d > kFirmwareLastRamRegister;
   if (sourceInEeprom && refuseWithoutEeprom(t, s)) return;
   if (targetInEeprom && refuseWithoutEeprom(t, d)) return;
 
@@ -173,38 +169,36 @@ void translateMov(TranslatorRun& t) {
 }
 
 struct Arithmetic {
-  int low;
   std::string_view name;
   std::string_view op;
 };
 
-constexpr Arithmetic kArithmetic[] = {
-    {0x38, "ADD", "+"}, {0x3A, "SUB", "-"}, {0x3C, "MUL", "*"}, {0x3E, "DIV", "/"}};
+constexpr Arithmetic kArithmetic[] = {{"ADD", "+"}, {"SUB", "-"}, {"MUL", "*"}, {"DIV", "/"}};
 
 // ADD, SUB, MUL, DIV: "if(" cond ")" result "=" first op second ";", with no line end.
 void translateArithmetic(TranslatorRun& t, const Arithmetic& instruction) {
   const std::optional<std::string> first =
-      sourceText(t, decodeWordOperand(t, 2), instruction.name, "first");
+      sourceText(t, decodeWordOperand(t, 1), instruction.name, "first");
   if (!first) return;
   const std::optional<std::string> second =
-      sourceText(t, decodeWordOperand(t, 6), instruction.name, "second");
+      sourceText(t, decodeWordOperand(t, 3), instruction.name, "second");
   if (!second) return;
-  const WordOperand target = decodeWordOperand(t, 10);
-  if (target.kind == OperandKind::None || target.kind == OperandKind::Constant) {
+  const std::optional<fx::WordOperand> target = decodeWordOperand(t, 5);
+  if (!target || is(target, 'K')) {
     t.refuse("the result operand of " + std::string(instruction.name) +
              " is not a D, C or T register");
     return;
   }
-  const std::optional<long> r = registerOf(t, target, instruction.name);
+  const std::optional<long> r = registerOf(t, *target, instruction.name);
   if (!r) return;
   const std::string expression = *first + std::string(instruction.op) + *second;
-  if (target.kind == OperandKind::CounterValue) {
-    if (t.refuseAbove(static_cast<int>(*r), kMaxCounter, kCRange)) return;
+  if (is(target, 'C')) {
+    if (t.refuseAbove(static_cast<int>(*r), kFirmwareLastCounter, kCRange)) return;
     t.appendGuarded(instruction.name, "ct[" + dec(*r) + "]=" + expression + ";");
-  } else if (target.kind == OperandKind::TimerValue) {
-    if (t.refuseAbove(static_cast<int>(*r), kMaxTimer, kTTimerRange)) return;
+  } else if (is(target, 'T')) {
+    if (t.refuseAbove(static_cast<int>(*r), kFirmwareLastTimer, kTTimerRange)) return;
     t.appendGuarded(instruction.name, "tc[" + dec(*r) + "]=" + expression + ";");
-  } else if (*r <= kMaxRamRegister) {
+  } else if (*r <= kFirmwareLastRamRegister) {
     t.appendGuarded(instruction.name, "d[" + dec(*r) + "]=" + expression + ";");
   } else {
     if (refuseWithoutEeprom(t, *r)) return;
@@ -217,31 +211,20 @@ void translateArithmetic(TranslatorRun& t, const Arithmetic& instruction) {
 }  // namespace
 
 void translateAppliedInstructions(TranslatorRun& t) {
-  if (t.at(1) != 0x00) return;
-  switch (t.at(0)) {
-    case 0x94:
-      translateAlt(t);
-      return;
-    case 0x60:
-      translateZrst(t);
-      return;
-    case 0x0D:
-      translateRstD(t);
-      return;
-    case 0x40:
-      translateIncDec(t, true);
-      return;
-    case 0x42:
-      translateIncDec(t, false);
-      return;
-    case 0x28:
-      translateMov(t);
-      return;
-    default:
-      break;
+  constexpr fx::Layout kLayout = fx::Layout::WordOperands;
+  if (t.stepIs("ALT", kLayout)) {
+    translateAlt(t);
+  } else if (t.stepIs("ZRST", kLayout)) {
+    translateZrst(t);
+  } else if (t.stepIs("RST", kLayout)) {
+    translateRstD(t);
+  } else if (t.stepIs("INC", kLayout) || t.stepIs("DEC", kLayout)) {
+    translateIncDec(t, t.stepIs("INC", kLayout));
+  } else if (t.stepIs("MOV", kLayout)) {
+    translateMov(t);
   }
   for (const Arithmetic& instruction : kArithmetic) {
-    if (t.at(0) == instruction.low) translateArithmetic(t, instruction);
+    if (t.stepIs(instruction.name, kLayout)) translateArithmetic(t, instruction);
   }
 }
 

@@ -42,37 +42,53 @@ std::string rstMBody(int n) {
 }
 
 struct Coil {
-  int high;
   std::string_view name;
-  bool output;  // Y (true) or M (false)
+  char letter;
   std::string (*body)(int n);
 };
 
 constexpr Coil kCoils[] = {
-    {0xC5, "OUT", true, outYBody},  {0xC8, "OUT", false, outMBody}, {0xD5, "SET", true, setYBody},
-    {0xD8, "SET", false, setMBody}, {0xE5, "RST", true, rstYBody},  {0xE8, "RST", false, rstMBody},
+    {"OUT", 'Y', outYBody}, {"OUT", 'M', outMBody}, {"SET", 'Y', setYBody},
+    {"SET", 'M', setMBody}, {"RST", 'Y', rstYBody}, {"RST", 'M', rstMBody},
 };
 
 struct Pulse {
-  int low;
   std::string_view name;
   std::string_view memory;  // plsm or plfm
   bool rising;
 };
 
-constexpr Pulse kPulses[] = {{0x08, "PLS", "plsm", true}, {0x09, "PLF", "plfm", false}};
+constexpr Pulse kPulses[] = {{"PLS", "plsm", true}, {"PLF", "plfm", false}};
+
+// Refuses a Y or M device above what the firmware holds; returns true when it refused.
+bool refuseAboveFirmware(TranslatorRun& t, const fx::Device& device) {
+  return device.letter == 'Y' ? t.refuseAbove(device.number, kFirmwareLastPoint, kYRange)
+                              : t.refuseAbove(device.number, kFirmwareLastRelay, kMRange);
+}
 
 }  // namespace
 
+// OUT, SET and RST on M256 and up, special relays included, are refused with the M message
+// before the other tests of the step.
+void refuseHighMRelayCoils(TranslatorRun& t) {
+  for (const Coil& coil : kCoils) {
+    if (!t.stepIs(coil.name, fx::Layout::DeviceInWord)) continue;
+    const fx::Device& device = *t.step().device;
+    if (device.letter == 'M' && device.number > 255) t.refuse(kMRange);
+    return;
+  }
+}
+
 void translateCoils(TranslatorRun& t) {
   for (const Coil& coil : kCoils) {
-    if (t.at(1) != coil.high) continue;
-    const int n = t.value(0);
-    if (coil.output ? t.refuseAbove(n, kMaxPoint, kYRange) : t.refuseAbove(n, kMaxRelay, kMRange)) {
-      return;
+    if (!t.stepIs(coil.name, fx::Layout::DeviceInWord) || t.step().device->letter != coil.letter) {
+      continue;
     }
+    const int n = t.step().device->number;
+    const bool output = coil.letter == 'Y';
+    if (refuseAboveFirmware(t, *t.step().device)) return;
     t.appendGuarded(coil.name, coil.body(n));
-    if (coil.output && !t.stopped()) t.noteOutputDriven(n);
+    if (output && !t.stopped()) t.noteOutputDriven(n);
     return;
   }
 }
@@ -82,17 +98,19 @@ void translateCoils(TranslatorRun& t) {
 // program order.
 void translatePulses(TranslatorRun& t) {
   for (const Pulse& pulse : kPulses) {
-    if (!t.isWord(pulse.low, 0x00)) continue;
-    const bool output = t.at(3) == 0x85;
-    if (!output && t.at(3) != 0x88) return;  // another operand class: nothing to do
-    const int n = t.value(2);
-    if (output ? t.refuseAbove(n, kMaxPoint, kYRange) : t.refuseAbove(n, kMaxRelay, kMRange)) {
+    if (!t.stepIs(pulse.name, fx::Layout::DeviceWord)) continue;
+    // Another device, or M256 and up (noticed or refused by checkFollowingOperandClass): nothing.
+    const std::optional<fx::Device> device = t.operandDevice(1);
+    if (!device || (device->letter != 'Y' && (device->letter != 'M' || device->number > 255))) {
       return;
     }
+    const bool output = device->letter == 'Y';
+    const int n = device->number;
+    if (refuseAboveFirmware(t, *device)) return;
     int& count = pulse.rising ? t.risingPulseCount() : t.fallingPulseCount();
-    if (count >= kMaxPulses) {
+    if (count >= kFirmwarePulseSlots) {
       t.refuse("too many " + std::string(pulse.name) + " instructions: the firmware has room for " +
-               dec(kMaxPulses));
+               dec(kFirmwarePulseSlots));
       return;
     }
     const std::string* top = t.top(pulse.name);

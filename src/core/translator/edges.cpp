@@ -6,44 +6,43 @@ namespace ladder51::detail {
 namespace {
 
 struct EdgeClass {
-  int operandClass;
-  std::string_view letter;  // the routine is "ld" + "p"/"f" + letter
+  char letter;
+  std::string_view routine;  // the routine is "ld" + "p"/"f" + routine letter
   int limit;
   std::string_view message;
 };
 
-// Tried in this order.
 constexpr EdgeClass kEdgeClasses[] = {
-    {0x84, "x", kMaxPoint, kXRange},
-    {0x88, "m", kMaxRelay, kMRange},
-    {0x85, "y", kMaxPoint, kYRange},
-    {0x8E, "c", kMaxCounter, kCRange},
-    {0x86, "t", kMaxTimerContact, kTContactRange},
+    {'X', "x", kFirmwareLastPoint, kXRange},
+    {'M', "m", kFirmwareLastRelay, kMRange},
+    {'Y', "y", kFirmwareLastPoint, kYRange},
+    {'C', "c", kFirmwareLastCounter, kCRange},
+    {'T', "t", kFirmwareLastTimerContact, kTContactRange},
 };
 
 struct EdgeInstruction {
-  int low;
   std::string_view name;
   bool rising;
 };
 
 constexpr EdgeInstruction kEdgeInstructions[] = {
-    {0xCA, "LDP", true},  {0xCC, "ANDP", true},  {0xCE, "ORP", true},
-    {0xCB, "LDF", false}, {0xCD, "ANDF", false}, {0xCF, "ORF", false},
+    {"LDP", true}, {"ANDP", true}, {"ORP", true}, {"LDF", false}, {"ANDF", false}, {"ORF", false},
 };
 
 }  // namespace
 
 void translateEdgeContacts(TranslatorRun& t) {
-  if (t.at(1) != 0x01) return;
-  for (const EdgeClass& edge : kEdgeClasses) {
-    if (t.at(3) != edge.operandClass) continue;
-    for (const EdgeInstruction& instruction : kEdgeInstructions) {
-      if (t.at(0) != instruction.low) continue;
-      const int n = t.value(2);
+  for (const EdgeInstruction& instruction : kEdgeInstructions) {
+    if (!t.stepIs(instruction.name, fx::Layout::DeviceWord)) continue;
+    const std::optional<fx::Device> device = t.operandDevice(1);
+    // M256 and up were noticed or refused by checkFollowingOperandClass; nothing is made here.
+    if (!device || (device->letter == 'M' && device->number > 255)) return;
+    for (const EdgeClass& edge : kEdgeClasses) {
+      if (device->letter != edge.letter) continue;
+      const int n = device->number;
       if (t.refuseAbove(n, edge.limit, edge.message)) return;
       const std::string call = "ld" + std::string(instruction.rising ? "p" : "f") +
-                               std::string(edge.letter) + "(" + dec(n) + ")";
+                               std::string(edge.routine) + "(" + dec(n) + ")";
       if (instruction.name.starts_with("LD")) {
         t.push(call);
         return;
@@ -51,10 +50,11 @@ void translateEdgeContacts(TranslatorRun& t) {
       std::string* top = t.top(instruction.name);
       if (!top) return;
       std::string joiner = instruction.name.starts_with("AND") ? "&&" : "||";
-      if (instruction.name == "ORP" && edge.letter == "m") joiner = "|| ";  // as the tool writes it
+      if (instruction.name == "ORP" && edge.letter == 'M') joiner = "|| ";  // as the tool writes it
       *top = "(" + *top + joiner + call + ")";
       return;
     }
+    return;
   }
 }
 

@@ -13,26 +13,23 @@ struct SetValue {
 };
 
 std::optional<SetValue> decodeSetValue(TranslatorRun& t, std::string_view instruction) {
-  const WordOperand operand = decodeWordOperand(t, 2);
-  if (operand.kind != OperandKind::Constant && operand.kind != OperandKind::DataRegister) {
-    return std::nullopt;
-  }
-  if (t.value(4) >= 0x80) {
+  const std::optional<fx::WordOperand> operand = decodeWordOperand(t, 1);
+  if (!is(operand, 'K') && !is(operand, 'D')) return std::nullopt;
+  if (operand->payload >= 0x8000) {
     t.fault("set value of " + std::string(instruction) +
             " out of range: its high byte is 80 hex or more");
     return std::nullopt;
   }
-  if (operand.kind == OperandKind::Constant) return SetValue{dec(operand.number), ""};
-  const std::optional<long> r = registerOf(t, operand, instruction);
+  if (is(operand, 'K')) return SetValue{dec(operand->number()), ""};
+  const std::optional<long> r = registerOf(t, *operand, instruction);
   if (!r) return std::nullopt;
-  if (*r <= kMaxRamRegister) return SetValue{"d[" + dec(*r) + "]", ""};
+  if (*r <= kFirmwareLastRamRegister) return SetValue{"d[" + dec(*r) + "]", ""};
   if (refuseWithoutEeprom(t, *r)) return std::nullopt;
   return SetValue{"d[16]", "d[16]=" + eepromRead(*r) + ";\r\n"};
 }
 
-void translateOutT(TranslatorRun& t) {
-  const int n = t.value(0);
-  if (t.refuseAbove(n, kMaxTimer, kTTimerRange)) return;
+void translateOutT(TranslatorRun& t, int n) {
+  if (t.refuseAbove(n, kFirmwareLastTimer, kTTimerRange)) return;
   const std::optional<SetValue> setValue = decodeSetValue(t, "OUT T");
   if (!setValue) return;
   const std::initializer_list<Field> fields = {
@@ -54,9 +51,8 @@ void translateOutT(TranslatorRun& t) {
                                    fields));
 }
 
-void translateOutC(TranslatorRun& t) {
-  const int n = t.value(0);
-  if (t.refuseAbove(n, kMaxCounter, kCRange)) return;
+void translateOutC(TranslatorRun& t, int n) {
+  if (t.refuseAbove(n, kFirmwareLastCounter, kCRange)) return;
   const std::optional<SetValue> setValue = decodeSetValue(t, "OUT C");
   if (!setValue) return;
   const std::initializer_list<Field> fields = {
@@ -85,10 +81,12 @@ void translateOutC(TranslatorRun& t) {
 }
 
 void translateReset(TranslatorRun& t) {
-  const int n = t.value(2);
+  const std::optional<fx::Device> device = t.operandDevice(1);
+  if (!device) return;
+  const int n = device->number;
   const std::initializer_list<Field> fields = {{"B", dec(n / 8)}, {"b", dec(n % 8)}, {"n", dec(n)}};
-  if (t.at(3) == 0x86) {
-    if (t.refuseAbove(n, kMaxTimer, kTTimerRange)) return;
+  if (device->letter == 'T') {
+    if (t.refuseAbove(n, kFirmwareLastTimer, kTTimerRange)) return;
     t.appendGuarded("RST T", fillLines(
                                  {
                                      "",
@@ -97,8 +95,8 @@ void translateReset(TranslatorRun& t) {
                                      "tc[{n}]=0;}",
                                  },
                                  fields));
-  } else if (t.at(3) == 0x8E) {
-    if (t.refuseAbove(n, kMaxCounter, kCRange)) return;
+  } else if (device->letter == 'C') {
+    if (t.refuseAbove(n, kFirmwareLastCounter, kCRange)) return;
     t.appendGuarded("RST C", fillLines(
                                  {
                                      "",
@@ -113,12 +111,13 @@ void translateReset(TranslatorRun& t) {
 // MC opens a C block that only runs while its condition holds; MCR closes it. The text
 // joins the end of the statements with no line break before it.
 void translateMasterControl(TranslatorRun& t) {
-  if (t.at(3) != 0x80) return;
-  if (t.isWord(0x0A, 0x00)) {
+  const std::optional<std::uint16_t> nesting = t.word(1);
+  if (!nesting || !fx::nestingLevelOf(*nesting)) return;
+  if (t.stepIs("MC", fx::Layout::MasterControl)) {
     const std::string* top = t.top("MC");
     if (!top) return;
     t.appendJoined("if(" + *top + "){\r\n", +1);
-  } else if (t.isWord(0x0B, 0x00)) {
+  } else if (t.stepIs("MCR", fx::Layout::Nesting)) {
     if (t.mcDepth() == 0) {
       t.fault("MCR without a matching MC");
       return;
@@ -130,11 +129,12 @@ void translateMasterControl(TranslatorRun& t) {
 }  // namespace
 
 void translateTimersAndCounters(TranslatorRun& t) {
-  if (t.at(1) == 0x06) {
-    translateOutT(t);
-  } else if (t.at(1) == 0x0E) {
-    translateOutC(t);
-  } else if (t.isWord(0x0C, 0x00)) {
+  const std::optional<fx::Device>& device = t.step().device;
+  if (t.stepIs("OUT", fx::Layout::NumberInWord) && device->letter == 'T') {
+    translateOutT(t, device->number);
+  } else if (t.stepIs("OUT", fx::Layout::NumberInWord) && device->letter == 'C') {
+    translateOutC(t, device->number);
+  } else if (t.stepIs("RST", fx::Layout::DeviceWord)) {
     translateReset(t);
   } else {
     translateMasterControl(t);

@@ -6,7 +6,7 @@
 namespace ladder51 {
 
 std::string pointDigits(int n) {
-  return std::to_string(n / 8 * 2 + n);
+  return std::to_string(fx::octalDigits(n));
 }
 std::string outputPinName(int n) {
   return "Y" + pointDigits(n);
@@ -68,6 +68,7 @@ Translation TranslatorRun::run() {
       break;
     }
     recognised_ = false;
+    step_ = fx::readStepWord(*word(0));
     testStep();
     if (!stopped_) warnIfPassedOver();
   }
@@ -92,7 +93,6 @@ void TranslatorRun::testStep() {
       translateXContacts,
       refuseHighMRelayContacts,
       translateSpecialRelayContacts,
-      refuseHighMRelayOtherContacts,
       checkFollowingOperandClass,
       refuseHighMRelayCoils,
       translateDeviceContacts,
@@ -106,7 +106,7 @@ void TranslatorRun::testStep() {
     test(*this);
     if (stopped_) return;
   }
-  if (isWord(0x0F, 0x00)) {  // END
+  if (stepIs("END", fx::Layout::Alone)) {
     recognise();
     ended_ = true;
     return;
@@ -116,31 +116,45 @@ void TranslatorRun::testStep() {
   translateComparisons(*this);
 }
 
+std::optional<std::uint16_t> TranslatorRun::word(int k) const {
+  const int low = at(2 * k);
+  const int high = at(2 * k + 1);
+  if (low == ProgramImage::kEmpty || high == ProgramImage::kEmpty) return std::nullopt;
+  return static_cast<std::uint16_t>(high << 8 | low);
+}
+
+std::optional<fx::Device> TranslatorRun::operandDevice(int k) const {
+  const std::optional<std::uint16_t> w = word(k);
+  return w ? fx::deviceOfOperandWord(*w) : std::nullopt;
+}
+
+std::optional<fx::WordOperand> TranslatorRun::wordOperand(int k, std::string_view letters) const {
+  const std::optional<std::uint16_t> first = word(k);
+  const std::optional<std::uint16_t> second = word(k + 1);
+  if (!first || !second) return std::nullopt;
+  return fx::readWordOperand(*first, *second, letters);
+}
+
 StepRef TranslatorRun::currentStep() const {
   StepRef step;
   step.byteAddress = scan_;
-  // The instruction word and the operand words that follow it (high bytes 80 to 8F).
+  // The instruction word and the operand words that follow it.
   for (int k = 0; k < 8; ++k) {
-    int low = at(2 * k);
-    int high = at(2 * k + 1);
-    if (low == ProgramImage::kEmpty || high == ProgramImage::kEmpty) break;
-    if (k > 0 && (high < 0x80 || high > 0x8F)) break;
-    step.words.push_back(static_cast<std::uint16_t>(high << 8 | low));
+    const std::optional<std::uint16_t> w = word(k);
+    if (!w || (k > 0 && !fx::isOperandWord(*w))) break;
+    step.words.push_back(*w);
   }
   return step;
 }
 
 void TranslatorRun::warnIfPassedOver() {
   if (recognised_) return;
-  const int low = at(0);
-  const int high = at(1);
-  if (low == ProgramImage::kEmpty || high == ProgramImage::kEmpty) return;
-  if (low == 0xFF && high == 0xFF) return;   // NOP
-  if (high >= 0x80 && high <= 0x8F) return;  // operand word of an instruction
+  const std::optional<std::uint16_t> w = word(0);
+  if (!w || stepIs("NOP", fx::Layout::Alone) || fx::isOperandWord(*w)) return;
   std::string why = "not supported: no code generated for it";
-  if (high >= 0x20 && high <= 0x7F && (high & 0x0F) == 0x0F) {
-    why = "special relay M" + dec(8000 + low) + " not supported: contact left out";
-  } else if (high == 0x00 || high == 0x01) {
+  if (isContact(step_) && isSpecialRelay(*step_.device)) {
+    why = "special relay " + step_.device->name() + " not supported: contact left out";
+  } else if (fx::inAppliedCodeRange(*w)) {
     why = "instruction or operand combination not supported: no code generated for it";
   }
   result_.warnings.push_back({why, currentStep()});

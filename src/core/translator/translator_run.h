@@ -5,10 +5,12 @@
 #pragma once
 
 #include <initializer_list>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "core/translator/fx_encoding.h"
 #include "core/translator/translator.h"
 
 namespace ladder51::detail {
@@ -25,15 +27,21 @@ inline constexpr std::string_view kCRange = "C超出范围 只能在C0-C10之间
 inline constexpr std::string_view kDRange = "D超出范围 只能在D0-D15之间！！";
 inline constexpr std::string_view kZrstDRange = "ZRST D 超出范围 只能在D0-D15之间！！";
 
-// Highest device numbers the firmware's tables hold.
-inline constexpr int kMaxPoint = 35;         // X0..X43, Y0..Y43 (octal)
-inline constexpr int kMaxRelay = 79;         // M0..M79
-inline constexpr int kMaxTimerContact = 25;  // T contacts T0..T25
-inline constexpr int kMaxTimer = 15;         // timers with a count in tc[16]
-inline constexpr int kMaxCounter = 10;       // C0..C10
-inline constexpr int kMaxRamRegister = 15;   // D0..D15 in RAM; D16 and up in the EEPROM
-inline constexpr int kScratchRegister = 16;  // d[16] holds EEPROM values while they are used
-inline constexpr int kMaxPulses = 16;        // plsm[2] and plfm[2] hold 16 edge bits each
+// The highest device numbers the generated firmware's tables hold; a step naming a higher one is
+// refused. (The numbers a step word can name at all are the encoding's, fx_encoding.h.)
+inline constexpr int kFirmwareLastPoint = 35;         // X0..X43, Y0..Y43 (octal)
+inline constexpr int kFirmwareLastRelay = 79;         // M0..M79
+inline constexpr int kFirmwareLastTimerContact = 25;  // T contacts T0..T25
+inline constexpr int kFirmwareLastTimer = 15;         // timers with a count in tc[16]
+inline constexpr int kFirmwareLastCounter = 10;       // C0..C10
+inline constexpr int kFirmwareLastRamRegister = 15;   // D0..D15 in RAM; D16 and up in the EEPROM
+inline constexpr int kScratchRegister = 16;     // d[16] holds EEPROM values while they are used
+inline constexpr int kFirmwarePulseSlots = 16;  // plsm[2] and plfm[2] hold 16 edge bits each
+
+// The special relays M8000..M8255, which the firmware keeps (some of) in the byte m8000.
+inline bool isSpecialRelay(const fx::Device& device) {
+  return device.letter == 'M' && device.number >= 8000;
+}
 
 inline constexpr int kConditionStackSize = 8001;
 inline constexpr int kBranchStackSize = 501;
@@ -62,12 +70,20 @@ class TranslatorRun {
   Translation run();
 
   // --- the current step -----------------------------------------------------------------
-  // Image entry at ScanIndex + offset (kEmpty when it holds no byte).
-  int at(int offset) const { return image_.at(scan_ + offset); }
-  // Numeric value of the entry at ScanIndex + offset (0 when empty).
-  int value(int offset) const { return image_.value(scan_ + offset); }
-  // True when the step's low byte is `low` and its high byte `high`.
-  bool isWord(int low, int high) const { return at(0) == low && at(1) == high; }
+  // The step word as the encoding table reads it: the instruction it begins, if any.
+  const fx::StepWord& step() const { return step_; }
+  // True when the step word begins the row `name` of the table with layout `layout`.
+  bool stepIs(std::string_view name, fx::Layout layout) const {
+    return step_.instruction && step_.instruction->name == name &&
+           step_.instruction->layout == layout;
+  }
+  // Word k of the step (0 the step word, 1 the word after it, ...), or nothing where the image
+  // holds no bytes.
+  std::optional<std::uint16_t> word(int k) const;
+  // Word k read as a one-word operand: the device it names.
+  std::optional<fx::Device> operandDevice(int k) const;
+  // Words k and k+1 read as a two-word operand of one of `letters`.
+  std::optional<fx::WordOperand> wordOperand(int k, std::string_view letters) const;
   const TranslateOptions& options() const { return options_; }
 
   // Marks the step as recognised, so that it draws no "passed over" warning.
@@ -114,10 +130,13 @@ class TranslatorRun {
   void testStep();
   StepRef currentStep() const;
   void warnIfPassedOver();
+  // Image entry at ScanIndex + offset (ProgramImage::kEmpty when it holds no byte).
+  int at(int offset) const { return image_.at(scan_ + offset); }
 
   const ProgramImage& image_;
   TranslateOptions options_;
   int scan_ = kFirstStep;
+  fx::StepWord step_;
   std::vector<std::string> conditions_;
   int conditionDepth_ = 0;
   std::vector<std::string> branches_;
@@ -129,11 +148,13 @@ class TranslatorRun {
   Translation result_;
 };
 
+// True when the step is one of the contacts LD..ORI.
+bool isContact(const fx::StepWord& step);
+
 // --- instruction families, in the order the walk tries them --------------------------------
 void translateXContacts(TranslatorRun& t);
-void refuseHighMRelayContacts(TranslatorRun& t);  // M256 and up: LD row
+void refuseHighMRelayContacts(TranslatorRun& t);  // M256..M1535
 void translateSpecialRelayContacts(TranslatorRun& t);
-void refuseHighMRelayOtherContacts(TranslatorRun& t);
 void checkFollowingOperandClass(TranslatorRun& t);
 void refuseHighMRelayCoils(TranslatorRun& t);
 void translateDeviceContacts(TranslatorRun& t);     // M, Y, C, T
