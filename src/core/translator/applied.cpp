@@ -6,15 +6,71 @@
 namespace ladder51::detail {
 namespace {
 
-std::string imageClear(std::string_view array, int n) {
-  return std::string(array) + "[" + dec(n / 8) + "]&=(0xff-(0x01<<" + dec(n % 8) + "));";
-}
-std::string imageSet(std::string_view array, int n) {
-  return std::string(array) + "[" + dec(n / 8) + "]|=(0x01<<" + dec(n % 8) + ");";
-}
-std::string imageTest(std::string_view array, int n) {
-  return std::string(array) + "[" + dec(n / 8) + "]&(0x01<<" + dec(n % 8) + ")";
-}
+// ALT: every scan with the condition true inverts the bit, and an output's pin with it.
+constexpr std::string_view kAltY[] = {
+    "if({cond}){if(y[{B}]&(0x01<<{b}))",
+    "{y[{B}]&=(0xff-(0x01<<{b}));{pin}=1;}",
+    "else",
+    "{y[{B}]|=(0x01<<{b});{pin}=0;}}",
+    "",
+};
+constexpr std::string_view kAltM[] = {
+    "if({cond}){if(m[{B}]&(0x01<<{b}))",
+    "m[{B}]&=(0xff-(0x01<<{b}));",
+    "else",
+    "m[{B}]|=(0x01<<{b});}",
+    "",
+};
+
+// ZRST on Y writes one line per output between its first and last line; the others loop over
+// i in the firmware ({a} the first device, {z} the last).
+constexpr std::string_view kZrstYFirst = "if({cond}){";
+constexpr std::string_view kZrstYPoint = "y[{B}]&=(0xff-(0x01<<{b}));{pin}=1;";
+constexpr std::string_view kZrstYLast[] = {"}", ""};
+constexpr std::string_view kZrstM[] = {
+    "if({cond})for(i={a};i<={z};i++)m[i/8]&=0xff-(0x01<<(i%8));",
+    "",
+};
+constexpr std::string_view kZrstD[] = {"if({cond})zrstd({a},{z});", ""};
+constexpr std::string_view kZrstC[] = {
+    "if({cond})for(i={a};i<={z};i++){c[i/8]&=0xff-(0x01<<(i%8));cflag[i/8]&=0xff-(0x01<<(i%8));"
+    "ct[i]=0;}",
+    "",
+};
+
+// RST D, INC and DEC: {r} the register, {op} "++" or "--", {step} "+1" or "-1". An EEPROM
+// register is read into the scratch register d[16], changed by one and written back.
+constexpr std::string_view kRstD[] = {"if({cond})d[{r}]=0;", ""};
+constexpr std::string_view kRstEeprom[] = {"if({cond}){WrData({r}*2,0);WrData({r}*2+1,0);}"};
+constexpr std::string_view kIncDecC[] = {"if({cond})ct[{r}]{op};", ""};
+constexpr std::string_view kIncDecD[] = {"if({cond})d[{r}]{op};", ""};
+constexpr std::string_view kIncDecEeprom[] = {
+    "if({cond}){d[16]=ReData({r}*2);d[16]=d[16]+256*ReData({r}*2+1){step};",
+    "WrData({r}*2,d[16]%256);WrData({r}*2+1,d[16]/256);}",
+};
+
+// MOV {value} to {target} ("d[5]", "ct[2]"); from the EEPROM register {s}, or into the EEPROM
+// register {t}, where only a register's value ends its line.
+constexpr std::string_view kMov[] = {"if({cond}){target}={value};", ""};
+constexpr std::string_view kMovFromEeprom[] = {
+    "if({cond}){target}=ReData({s}*2)+256*ReData({s}*2+1);",
+    "",
+};
+constexpr std::string_view kMovToEeprom[] = {
+    "if({cond}){WrData({t}*2,{value}%256);WrData({t}*2+1,{value}/256);}",
+};
+constexpr std::string_view kMovEepromToEeprom[] = {
+    "if({cond}){d[16]=ReData({s}*2)+256*ReData({s}*2+1);",
+    "WrData({t}*2,d[16]%256);WrData({t}*2+1,d[16]/256);}",
+    "",
+};
+
+// ADD, SUB, MUL, DIV: {first} {op} {second} into {target}, with no line end; into an EEPROM
+// register {r} through the scratch register d[16].
+constexpr std::string_view kArithmetic[] = {"if({cond}){target}={first}{op}{second};"};
+constexpr std::string_view kArithmeticToEeprom[] = {
+    "if({cond}){d[16]={first}{op}{second};WrData({r}*2,d[16]%256);WrData({r}*2+1,d[16]/256);}",
+};
 
 // A range check of ZRST's first and last operand; the first operand's message wins.
 bool refusePair(TranslatorRun& t, long first, std::string_view firstMessage, long last,
@@ -29,15 +85,11 @@ void translateAlt(TranslatorRun& t) {
   const int n = operand->number;
   if (operand->letter == 'Y') {
     if (t.refuseAbove(n, kFirmwareLastPoint, kYRange)) return;
-    // Every scan with the condition true inverts the output image and its pin.
-    t.appendGuarded("ALT", "{if(" + imageTest("y", n) + ")\r\n{" + imageClear("y", n) +
-                               outputPinName(n) + "=1;}\r\nelse\r\n{" + imageSet("y", n) +
-                               outputPinName(n) + "=0;}}\r\n");
+    t.appendGuarded("ALT", kAltY, outputFields(n));
     if (!t.stopped()) t.noteOutputDriven(n);
   } else if (operand->letter == 'M') {
     if (t.refuseAbove(n, kFirmwareLastRelay, kMRange)) return;
-    t.appendGuarded("ALT", "{if(" + imageTest("m", n) + ")\r\n" + imageClear("m", n) +
-                               "\r\nelse\r\n" + imageSet("m", n) + "}\r\n");
+    t.appendGuarded("ALT", kAltM, bitFields(n));
   }
 }
 
@@ -48,40 +100,37 @@ void translateZrst(TranslatorRun& t) {
     const int a = firstBit->number;
     const int z = lastBit->number;
     if (refusePair(t, a, kYRange, z, kYRange, kFirmwareLastPoint)) return;
-    std::string body = "{\r\n";
-    for (int j = a; j <= z; ++j) body += imageClear("y", j) + outputPinName(j) + "=1;\r\n";
-    body += "}\r\n";
-    t.appendGuarded("ZRST", body);
-    if (!t.stopped()) {
-      for (int j = a; j <= z; ++j) t.noteOutputDriven(j);
+    std::optional<CodeWriter> statement = t.guarded("ZRST", {});
+    if (!statement) return;
+    statement->line(kZrstYFirst);
+    for (int j = a; j <= z; ++j) {
+      for (const Field& field : outputFields(j)) statement->set(field.name, field.value);
+      statement->line(kZrstYPoint);
     }
+    t.appendStatement(statement->lines(kZrstYLast));
+    for (int j = a; j <= z; ++j) t.noteOutputDriven(j);
     return;
   }
   if (firstBit && lastBit && firstBit->letter == 'M' && lastBit->letter == 'M') {
     const int a = firstBit->number;
     const int z = lastBit->number;
     if (refusePair(t, a, kMRange, z, kMRange, kFirmwareLastRelay)) return;
-    t.appendGuarded(
-        "ZRST", "for(i=" + dec(a) + ";i<=" + dec(z) + ";i++)" + "m[i/8]&=0xff-(0x01<<(i%8));\r\n");
+    t.appendGuarded("ZRST", kZrstM, {{"a", dec(a)}, {"z", dec(z)}});
     return;
   }
   const std::optional<fx::WordOperand> first = decodeWordOperand(t, 1);
   const std::optional<fx::WordOperand> last = decodeWordOperand(t, 3);
-  if (is(first, 'D') && is(last, 'D')) {
-    const std::optional<long> a = registerOf(t, *first, "ZRST");
-    const std::optional<long> z = a ? registerOf(t, *last, "ZRST") : std::nullopt;
-    if (!a || !z) return;
-    if (refusePair(t, *a, kDRange, *z, kZrstDRange, kFirmwareLastRamRegister)) return;
-    t.appendGuarded("ZRST", "zrstd(" + dec(*a) + "," + dec(*z) + ");\r\n");
-  } else if (is(first, 'C') && is(last, 'C')) {
-    const std::optional<long> a = registerOf(t, *first, "ZRST");
-    const std::optional<long> z = a ? registerOf(t, *last, "ZRST") : std::nullopt;
-    if (!a || !z) return;
-    if (refusePair(t, *a, kCRange, *z, kCRange, kFirmwareLastCounter)) return;
-    t.appendGuarded("ZRST", "for(i=" + dec(*a) + ";i<=" + dec(*z) + ";i++)" +
-                                "{c[i/8]&=0xff-(0x01<<(i%8));cflag[i/8]&=0xff-(0x01<<(i%8));"
-                                "ct[i]=0;}\r\n");
+  const bool registers = is(first, 'D') && is(last, 'D');
+  if (!registers && !(is(first, 'C') && is(last, 'C'))) return;
+  const std::optional<long> a = registerOf(t, *first, "ZRST");
+  const std::optional<long> z = a ? registerOf(t, *last, "ZRST") : std::nullopt;
+  if (!a || !z) return;
+  if (registers ? refusePair(t, *a, kDRange, *z, kZrstDRange, kFirmwareLastRamRegister)
+                : refusePair(t, *a, kCRange, *z, kCRange, kFirmwareLastCounter)) {
+    return;
   }
+  t.appendGuarded("ZRST", registers ? std::span(kZrstD) : std::span(kZrstC),
+                  {{"a", dec(*a)}, {"z", dec(*z)}});
 }
 
 void translateRstD(TranslatorRun& t) {
@@ -90,33 +139,28 @@ void translateRstD(TranslatorRun& t) {
   const std::optional<long> r = registerOf(t, *operand, "RST");
   if (!r) return;
   if (*r <= kFirmwareLastRamRegister) {
-    t.appendGuarded("RST", "d[" + dec(*r) + "]=0;\r\n");
+    t.appendGuarded("RST", kRstD, {{"r", dec(*r)}});
     return;
   }
   if (refuseWithoutEeprom(t, *r)) return;
-  t.appendGuarded("RST", "{WrData(" + dec(*r) + "*2,0);WrData(" + dec(*r) + "*2+1,0);}");
+  t.appendGuarded("RST", kRstEeprom, {{"r", dec(*r)}});
 }
 
 void translateIncDec(TranslatorRun& t, bool increment) {
   const std::string_view name = increment ? "INC" : "DEC";
-  const std::string_view op = increment ? "++;" : "--;";
   const std::optional<fx::WordOperand> operand = decodeWordOperand(t, 1);
+  if (!is(operand, 'C') && !is(operand, 'D')) return;
+  const std::optional<long> r = registerOf(t, *operand, name);
+  if (!r) return;
+  const Fields fields = {
+      {"r", dec(*r)}, {"op", increment ? "++" : "--"}, {"step", increment ? "+1" : "-1"}};
   if (is(operand, 'C')) {
-    const std::optional<long> r = registerOf(t, *operand, name);
-    if (!r || t.refuseAbove(static_cast<int>(*r), kFirmwareLastCounter, kCRange)) return;
-    t.appendGuarded(name, "ct[" + dec(*r) + "]" + std::string(op) + "\r\n");
-  } else if (is(operand, 'D')) {
-    const std::optional<long> r = registerOf(t, *operand, name);
-    if (!r) return;
-    if (*r <= kFirmwareLastRamRegister) {
-      t.appendGuarded(name, "d[" + dec(*r) + "]" + std::string(op) + "\r\n");
-      return;
-    }
-    if (refuseWithoutEeprom(t, *r)) return;
-    // Read both bytes into the scratch register, change it by one, write both back.
-    t.appendGuarded(name, "{d[16]=ReData(" + dec(*r) + "*2);" + "d[16]=d[16]+256*ReData(" +
-                              dec(*r) + "*2+1)" + (increment ? "+1;" : "-1;") + "\r\n" +
-                              eepromWrite(*r, "d[16]") + "}");
+    if (t.refuseAbove(static_cast<int>(*r), kFirmwareLastCounter, kCRange)) return;
+    t.appendGuarded(name, kIncDecC, fields);
+  } else if (*r <= kFirmwareLastRamRegister) {
+    t.appendGuarded(name, kIncDecD, fields);
+  } else if (!refuseWithoutEeprom(t, *r)) {
+    t.appendGuarded(name, kIncDecEeprom, fields);
   }
 }
 
@@ -142,7 +186,7 @@ void translateMov(TranslatorRun& t) {
     if (!r) return;
     s = *r;
     if (fromC && t.refuseAbove(static_cast<int>(s), kFirmwareLastCounter, kCRange)) return;
-    value = (fromC ? "ct[" : "d[") + dec(s) + "]";
+    value = fill(fromC ? "ct[{r}]" : "d[{r}]", {{"r", dec(s)}});
   }
   const std::optional<long> r = registerOf(t, *target, "MOV");
   if (!r) return;
@@ -153,78 +197,88 @@ void translateMov(TranslatorRun& t) {
   if (sourceInEeprom && refuseWithoutEeprom(t, s)) return;
   if (targetInEeprom && refuseWithoutEeprom(t, d)) return;
 
-  const std::string targetText = (toC ? "ct[" : "d[") + dec(d) + "]";
-  std::string body;
+  const Fields fields = {{"value", value},
+                         {"target", fill(toC ? "ct[{r}]" : "d[{r}]", {{"r", dec(d)}})},
+                         {"s", dec(s)},
+                         {"t", dec(d)}};
+  std::optional<CodeWriter> statement = t.guarded("MOV", fields);
+  if (!statement) return;
   if (sourceInEeprom && targetInEeprom) {
-    body = "{d[16]=" + eepromRead(s) + ";\r\n" + eepromWrite(d, "d[16]") + "}\r\n";
+    statement->lines(kMovEepromToEeprom);
   } else if (sourceInEeprom) {
-    body = targetText + "=" + eepromRead(s) + ";\r\n";
+    statement->lines(kMovFromEeprom);
   } else if (targetInEeprom) {
-    // The register-to-register form ends its line; the others do not.
-    body = "{" + eepromWrite(d, value) + "}" + (fromD ? "\r\n" : "");
+    statement->lines(kMovToEeprom);
+    if (fromD) statement->line("");
   } else {
-    body = targetText + "=" + value + ";\r\n";
+    statement->lines(kMov);
   }
-  t.appendGuarded("MOV", body);
+  t.appendStatement(*statement);
 }
 
 struct Arithmetic {
-  std::string_view name;
+  const fx::Instruction* row;
   std::string_view op;
 };
 
-constexpr Arithmetic kArithmetic[] = {{"ADD", "+"}, {"SUB", "-"}, {"MUL", "*"}, {"DIV", "/"}};
+constexpr fx::Layout kApplied = fx::Layout::WordOperands;
+constexpr Arithmetic kOperations[] = {{&fx::row("ADD", kApplied), "+"},
+                                      {&fx::row("SUB", kApplied), "-"},
+                                      {&fx::row("MUL", kApplied), "*"},
+                                      {&fx::row("DIV", kApplied), "/"}};
 
-// ADD, SUB, MUL, DIV: "if(" cond ")" result "=" first op second ";", with no line end.
 void translateArithmetic(TranslatorRun& t, const Arithmetic& instruction) {
   const std::optional<std::string> first =
-      sourceText(t, decodeWordOperand(t, 1), instruction.name, "first");
+      sourceText(t, decodeWordOperand(t, 1), instruction.row->name, "first");
   if (!first) return;
   const std::optional<std::string> second =
-      sourceText(t, decodeWordOperand(t, 3), instruction.name, "second");
+      sourceText(t, decodeWordOperand(t, 3), instruction.row->name, "second");
   if (!second) return;
   const std::optional<fx::WordOperand> target = decodeWordOperand(t, 5);
   if (!target || is(target, 'K')) {
-    t.refuse("the result operand of " + std::string(instruction.name) +
+    t.refuse("the result operand of " + std::string(instruction.row->name) +
              " is not a D, C or T register");
     return;
   }
-  const std::optional<long> r = registerOf(t, *target, instruction.name);
+  const std::optional<long> r = registerOf(t, *target, instruction.row->name);
   if (!r) return;
-  const std::string expression = *first + std::string(instruction.op) + *second;
+  std::string_view targetText = "d[{r}]";
   if (is(target, 'C')) {
     if (t.refuseAbove(static_cast<int>(*r), kFirmwareLastCounter, kCRange)) return;
-    t.appendGuarded(instruction.name, "ct[" + dec(*r) + "]=" + expression + ";");
+    targetText = "ct[{r}]";
   } else if (is(target, 'T')) {
     if (t.refuseAbove(static_cast<int>(*r), kFirmwareLastTimer, kTTimerRange)) return;
-    t.appendGuarded(instruction.name, "tc[" + dec(*r) + "]=" + expression + ";");
-  } else if (*r <= kFirmwareLastRamRegister) {
-    t.appendGuarded(instruction.name, "d[" + dec(*r) + "]=" + expression + ";");
-  } else {
-    if (refuseWithoutEeprom(t, *r)) return;
-    // Computed into the scratch register, then written back to the EEPROM.
-    t.appendGuarded(instruction.name,
-                    "{d[16]=" + expression + ";" + eepromWrite(*r, "d[16]") + "}");
+    targetText = "tc[{r}]";
+  } else if (*r > kFirmwareLastRamRegister && refuseWithoutEeprom(t, *r)) {
+    return;
   }
+  const bool toEeprom = is(target, 'D') && *r > kFirmwareLastRamRegister;
+  t.appendGuarded(instruction.row->name,
+                  toEeprom ? std::span(kArithmeticToEeprom) : std::span(kArithmetic),
+                  {{"first", *first},
+                   {"op", std::string(instruction.op)},
+                   {"second", *second},
+                   {"r", dec(*r)},
+                   {"target", fill(targetText, {{"r", dec(*r)}})}});
 }
 
 }  // namespace
 
 void translateAppliedInstructions(TranslatorRun& t) {
   constexpr fx::Layout kLayout = fx::Layout::WordOperands;
-  if (t.stepIs("ALT", kLayout)) {
+  if (t.stepIs(fx::row("ALT", kLayout))) {
     translateAlt(t);
-  } else if (t.stepIs("ZRST", kLayout)) {
+  } else if (t.stepIs(fx::row("ZRST", kLayout))) {
     translateZrst(t);
-  } else if (t.stepIs("RST", kLayout)) {
+  } else if (t.stepIs(fx::row("RST", kLayout))) {
     translateRstD(t);
-  } else if (t.stepIs("INC", kLayout) || t.stepIs("DEC", kLayout)) {
-    translateIncDec(t, t.stepIs("INC", kLayout));
-  } else if (t.stepIs("MOV", kLayout)) {
+  } else if (t.stepIs(fx::row("INC", kLayout)) || t.stepIs(fx::row("DEC", kLayout))) {
+    translateIncDec(t, t.stepIs(fx::row("INC", kLayout)));
+  } else if (t.stepIs(fx::row("MOV", kLayout))) {
     translateMov(t);
   }
-  for (const Arithmetic& instruction : kArithmetic) {
-    if (t.stepIs(instruction.name, kLayout)) translateArithmetic(t, instruction);
+  for (const Arithmetic& instruction : kOperations) {
+    if (t.stepIs(*instruction.row)) translateArithmetic(t, instruction);
   }
 }
 

@@ -5,46 +5,52 @@
 namespace ladder51::detail {
 namespace {
 
-// How a contact instruction joins the rung's condition, and whether it reads its device inverted.
-enum class Join { Load, Series, Parallel };
-
+// How a contact instruction joins the rung's condition: LD and LDI push their atom, the others
+// fill `join` with the condition {top} and their {atom}. LDI, ANI and ORI read the device
+// inverted.
 struct Contact {
-  std::string_view name;
-  Join join;
+  const fx::Instruction* row;
+  std::string_view join;  // empty: a new condition
   bool negated;
 };
 
+constexpr fx::Layout kContact = fx::Layout::DeviceInWord;
 constexpr Contact kContacts[] = {
-    {"LD", Join::Load, false},   {"LDI", Join::Load, true},     {"AND", Join::Series, false},
-    {"ANI", Join::Series, true}, {"OR", Join::Parallel, false}, {"ORI", Join::Parallel, true},
+    {&fx::row("LD", kContact), "", false},
+    {&fx::row("LDI", kContact), "", true},
+    {&fx::row("AND", kContact), "({top}&&{atom})", false},
+    {&fx::row("ANI", kContact), "({top}&&{atom})", true},
+    {&fx::row("OR", kContact), "({top}||{atom})", false},
+    {&fx::row("ORI", kContact), "({top}||{atom})", true},
 };
 
 const Contact* contactOf(const fx::StepWord& step) {
-  if (step.instruction == nullptr || step.instruction->layout != fx::Layout::DeviceInWord) {
-    return nullptr;
-  }
   for (const Contact& contact : kContacts) {
-    if (contact.name == step.instruction->name) return &contact;
+    if (step.instruction == contact.row) return &contact;
   }
   return nullptr;
 }
 
-// Applies the step's contact instruction with the contact's positive and negative atoms.
-void applyContact(TranslatorRun& t, const Contact& contact, const std::string& positive,
-                  const std::string& negative) {
-  const std::string& atom = contact.negated ? negative : positive;
-  if (contact.join == Join::Load) {
-    t.push(atom);
+// The atoms of a contact, read as it is and inverted.
+struct Atom {
+  std::string_view positive;
+  std::string_view negative;
+};
+
+constexpr Atom kXAtom = {"(!inx({n}))", "(inx({n}))"};
+constexpr Atom kBitAtom = {"({array}[{B}]&(0x01<<{b}))", "(!({array}[{B}]&(0x01<<{b})))"};
+constexpr Atom kSpecialAtom = {"(m8000&{mask})", "(!(m8000&{mask}))"};
+
+// Applies the step's contact instruction to the atom filled with `fields`.
+void applyContact(TranslatorRun& t, const Contact& contact, const Atom& atom, Fields fields) {
+  std::string text = fill(contact.negated ? atom.negative : atom.positive, fields);
+  if (contact.join.empty()) {
+    t.push(std::move(text));
     return;
   }
-  std::string* top = t.top(contact.name);
+  std::string* top = t.top(contact.row->name);
   if (!top) return;
-  *top = "(" + *top + (contact.join == Join::Series ? "&&" : "||") + atom + ")";
-}
-
-// "(arr[B]&(0x01<<b))": bit n of a device image.
-std::string bitAtom(std::string_view array, int n) {
-  return "(" + std::string(array) + "[" + dec(n / 8) + "]&(0x01<<" + dec(n % 8) + "))";
+  *top = fill(contact.join, {{"top", *top}, {"atom", std::move(text)}});
 }
 
 struct ImageClass {
@@ -82,7 +88,7 @@ void translateXContacts(TranslatorRun& t) {
   if (!contact || t.step().device->letter != 'X') return;
   const int n = t.step().device->number;
   if (t.refuseAbove(n, kFirmwareLastPoint, kXRange)) return;
-  applyContact(t, *contact, "(!inx(" + dec(n) + "))", "(inx(" + dec(n) + "))");
+  applyContact(t, *contact, kXAtom, {{"n", dec(n)}});
 }
 
 // M256 and up are refused before any other test of the step, with the M message.
@@ -97,8 +103,7 @@ void translateSpecialRelayContacts(TranslatorRun& t) {
   if (!contact || !isSpecialRelay(*t.step().device)) return;
   for (const SpecialRelay& relay : kSpecialRelays) {
     if (t.step().device->number != relay.number) continue;
-    const std::string bit = "m8000&" + std::string(relay.mask);
-    applyContact(t, *contact, "(" + bit + ")", "(!(" + bit + "))");
+    applyContact(t, *contact, kSpecialAtom, {{"mask", std::string(relay.mask)}});
     return;
   }
 }
@@ -122,24 +127,25 @@ void translateDeviceContacts(TranslatorRun& t) {
   for (const ImageClass& image : kImageClasses) {
     if (device.letter != image.letter) continue;
     if (t.refuseAbove(device.number, image.limit, image.message)) return;
-    const std::string positive = bitAtom(image.array, device.number);
-    applyContact(t, *contact, positive, "(!" + positive + ")");
+    const int n = device.number;
+    applyContact(t, *contact, kBitAtom,
+                 {{"array", std::string(image.array)}, {"B", dec(n / 8)}, {"b", dec(n % 8)}});
     return;
   }
 }
 
 void translateBlockInstructions(TranslatorRun& t) {
-  if (t.stepIs("INV", fx::Layout::Alone)) {
-    if (std::string* top = t.top("INV")) *top = "(!(" + *top + "))";
-  } else if (t.stepIs("ANB", fx::Layout::Alone)) {
-    t.mergeTopTwo("ANB", "&&(");
-  } else if (t.stepIs("ORB", fx::Layout::Alone)) {
-    t.mergeTopTwo("ORB", "||(");
-  } else if (t.stepIs("MPS", fx::Layout::Alone)) {
+  if (t.stepIs(fx::row("INV", fx::Layout::Alone))) {
+    if (std::string* top = t.top("INV")) *top = fill("(!({top}))", {{"top", *top}});
+  } else if (t.stepIs(fx::row("ANB", fx::Layout::Alone))) {
+    t.mergeTopTwo("ANB", "({first}&&({last}))");
+  } else if (t.stepIs(fx::row("ORB", fx::Layout::Alone))) {
+    t.mergeTopTwo("ORB", "({first}||({last}))");
+  } else if (t.stepIs(fx::row("MPS", fx::Layout::Alone))) {
     t.saveBranch();
-  } else if (t.stepIs("MPP", fx::Layout::Alone)) {
+  } else if (t.stepIs(fx::row("MPP", fx::Layout::Alone))) {
     t.restoreBranch(true, "MPP");
-  } else if (t.stepIs("MRD", fx::Layout::Alone)) {
+  } else if (t.stepIs(fx::row("MRD", fx::Layout::Alone))) {
     t.restoreBranch(false, "MRD");
   }
 }

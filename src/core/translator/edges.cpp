@@ -7,7 +7,7 @@ namespace {
 
 struct EdgeClass {
   char letter;
-  std::string_view routine;  // the routine is "ld" + "p"/"f" + routine letter
+  std::string_view routine;  // the letter that ends the routine names, {routine} of kCall
   int limit;
   std::string_view message;
 };
@@ -20,20 +20,32 @@ constexpr EdgeClass kEdgeClasses[] = {
     {'T', "t", kFirmwareLastTimerContact, kTContactRange},
 };
 
+// The routine's call, and how it joins the condition {top} (LDP and LDF push it).
+constexpr std::string_view kCall = "ld{edge}{routine}({n})";
+
 struct EdgeInstruction {
-  std::string_view name;
-  bool rising;
+  const fx::Instruction* row;
+  std::string_view edge;  // "p" rising, "f" falling
+  std::string_view join;  // empty: a new condition
 };
 
+constexpr fx::Layout kEdge = fx::Layout::DeviceWord;
 constexpr EdgeInstruction kEdgeInstructions[] = {
-    {"LDP", true}, {"ANDP", true}, {"ORP", true}, {"LDF", false}, {"ANDF", false}, {"ORF", false},
+    {&fx::row("LDP", kEdge), "p", ""},
+    {&fx::row("ANDP", kEdge), "p", "({top}&&{call})"},
+    {&fx::row("ORP", kEdge), "p", "({top}||{call})"},
+    {&fx::row("LDF", kEdge), "f", ""},
+    {&fx::row("ANDF", kEdge), "f", "({top}&&{call})"},
+    {&fx::row("ORF", kEdge), "f", "({top}||{call})"},
 };
+// ORP on M as the tool writes it, with a blank after the bars.
+constexpr std::string_view kOrpOnM = "({top}|| {call})";
 
 }  // namespace
 
 void translateEdgeContacts(TranslatorRun& t) {
   for (const EdgeInstruction& instruction : kEdgeInstructions) {
-    if (!t.stepIs(instruction.name, fx::Layout::DeviceWord)) continue;
+    if (!t.stepIs(*instruction.row)) continue;
     const std::optional<fx::Device> device = t.operandDevice(1);
     // M256 and up were noticed or refused by checkFollowingOperandClass; nothing is made here.
     if (!device || (device->letter == 'M' && device->number > 255)) return;
@@ -41,17 +53,17 @@ void translateEdgeContacts(TranslatorRun& t) {
       if (device->letter != edge.letter) continue;
       const int n = device->number;
       if (t.refuseAbove(n, edge.limit, edge.message)) return;
-      const std::string call = "ld" + std::string(instruction.rising ? "p" : "f") +
-                               std::string(edge.routine) + "(" + dec(n) + ")";
-      if (instruction.name.starts_with("LD")) {
+      const std::string call = fill(kCall, {{"edge", std::string(instruction.edge)},
+                                            {"routine", std::string(edge.routine)},
+                                            {"n", dec(n)}});
+      if (instruction.join.empty()) {
         t.push(call);
         return;
       }
-      std::string* top = t.top(instruction.name);
+      std::string* top = t.top(instruction.row->name);
       if (!top) return;
-      std::string joiner = instruction.name.starts_with("AND") ? "&&" : "||";
-      if (instruction.name == "ORP" && edge.letter == 'M') joiner = "|| ";  // as the tool writes it
-      *top = "(" + *top + joiner + call + ")";
+      const bool orpOnM = instruction.row == &fx::row("ORP", kEdge) && edge.letter == 'M';
+      *top = fill(orpOnM ? kOrpOnM : instruction.join, {{"top", *top}, {"call", call}});
       return;
     }
     return;

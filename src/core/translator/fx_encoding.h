@@ -227,12 +227,12 @@ inline constexpr Instruction kInstructions[] = {
     {"OR<=", Layout::WordOperands, 0x01FA, "YMKDCT", 2},
 };
 
-// The first row named `name` (a name of the table).
-constexpr const Instruction& rowNamed(std::string_view name) {
+// The row `name` with `layout`, found while compiling: naming no row does not compile.
+consteval const Instruction& row(std::string_view name, Layout layout) {
   for (const Instruction& row : kInstructions) {
-    if (row.name == name) return row;
+    if (row.name == name && row.layout == layout) return row;
   }
-  return kInstructions[0];
+  throw "no row of the table has this name and layout";
 }
 // The number of operands the assembly text of a row takes.
 int operandCount(const Instruction& row);

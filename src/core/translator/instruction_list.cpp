@@ -14,7 +14,7 @@ using Words = std::vector<std::uint16_t>;
 using fx::Instruction;
 using fx::Layout;
 
-constexpr std::uint16_t kNopWord = fx::rowNamed("NOP").code;
+constexpr std::uint16_t kNopWord = fx::row("NOP", Layout::Alone).code;
 constexpr long long kMaxNopCount = 65535;  // per ".nop" line
 // Far beyond any PLC's program memory, but it keeps a short text of ".nop" lines from asking
 // for gigabytes.

@@ -28,15 +28,6 @@ bool refuseWithoutEeprom(TranslatorRun& t, long r) {
   return true;
 }
 
-std::string eepromRead(long r) {
-  return "ReData(" + dec(r) + "*2)+256*ReData(" + dec(r) + "*2+1)";
-}
-
-std::string eepromWrite(long r, std::string_view v) {
-  return "WrData(" + dec(r) + "*2," + std::string(v) + "%256);WrData(" + dec(r) + "*2+1," +
-         std::string(v) + "/256);";
-}
-
 std::optional<std::string> sourceText(TranslatorRun& t,
                                       const std::optional<fx::WordOperand>& operand,
                                       std::string_view instruction, std::string_view which) {
@@ -48,18 +39,19 @@ std::optional<std::string> sourceText(TranslatorRun& t,
   if (operand->letter() == 'K') return dec(operand->number());
   const std::optional<long> r = registerOf(t, *operand, instruction);
   if (!r) return std::nullopt;
+  const Fields fields = {{"r", dec(*r)}};
   switch (operand->letter()) {
     case 'C':
       if (t.refuseAbove(static_cast<int>(*r), kFirmwareLastCounter, kCRange)) return std::nullopt;
-      return "ct[" + dec(*r) + "]";
+      return fill("ct[{r}]", fields);
     case 'T':
       if (t.refuseAbove(static_cast<int>(*r), kFirmwareLastTimer, kTTimerRange))
         return std::nullopt;
-      return "tc[" + dec(*r) + "]";
+      return fill("tc[{r}]", fields);
     default:
-      if (*r <= kFirmwareLastRamRegister) return "d[" + dec(*r) + "]";
+      if (*r <= kFirmwareLastRamRegister) return fill("d[{r}]", fields);
       if (refuseWithoutEeprom(t, *r)) return std::nullopt;
-      return "(" + eepromRead(*r) + ")";
+      return fill("(ReData({r}*2)+256*ReData({r}*2+1))", fields);
   }
 }
 

@@ -28,11 +28,6 @@ std::optional<long> registerOf(TranslatorRun& t, const fx::WordOperand& operand,
 // Refuses a D register above D15 when no EEPROM is fitted; returns true when it refused.
 bool refuseWithoutEeprom(TranslatorRun& t, long r);
 
-// "ReData(r*2)+256*ReData(r*2+1)": the value of EEPROM register r.
-std::string eepromRead(long r);
-// "WrData(r*2,v%256);WrData(r*2+1,v/256);": stores value text v in EEPROM register r.
-std::string eepromWrite(long r, std::string_view v);
-
 // The C text of a source operand of ADD, SUB, MUL, DIV or a comparison: K as its number,
 // D0..D15 "d[r]", D16 and up read from the EEPROM (parenthesised), C0..C10 "ct[r]",
 // T0..T15 "tc[r]". Refuses anything else and returns nullopt then.

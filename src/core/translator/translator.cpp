@@ -24,32 +24,20 @@ Translation translate(const ProgramImage& image, const TranslateOptions& options
 
 namespace detail {
 
-std::string fillLines(std::initializer_list<std::string_view> lines,
-                      std::initializer_list<Field> fields) {
-  std::string text;
-  for (std::string_view line : lines) {
-    std::size_t pos = 0;
-    while (pos < line.size()) {
-      const Field* match = nullptr;
-      if (line[pos] == '{') {
-        for (const Field& field : fields) {
-          if (line.substr(pos + 1, field.name.size()) == field.name &&
-              line.substr(pos + 1 + field.name.size(), 1) == "}") {
-            match = &field;
-            break;
-          }
-        }
-      }
-      if (match) {
-        text += match->value;
-        pos += match->name.size() + 2;
-      } else {
-        text += line[pos++];
-      }
-    }
-    text += kCrLf;
-  }
-  return text;
+CodeWriter writerWith(std::span<const Field> fields) {
+  CodeWriter writer;
+  for (const Field& field : fields) writer.set(field.name, field.value);
+  return writer;
+}
+
+std::vector<Field> bitFields(int n) {
+  return {{"n", dec(n)}, {"B", dec(n / 8)}, {"b", dec(n % 8)}};
+}
+
+std::vector<Field> outputFields(int n) {
+  std::vector<Field> fields = bitFields(n);
+  fields.push_back({"pin", outputPinName(n)});
+  return fields;
 }
 
 TranslatorRun::TranslatorRun(const ProgramImage& image, const TranslateOptions& options)
@@ -106,7 +94,7 @@ void TranslatorRun::testStep() {
     test(*this);
     if (stopped_) return;
   }
-  if (stepIs("END", fx::Layout::Alone)) {
+  if (stepIs(fx::row("END", fx::Layout::Alone))) {
     recognise();
     ended_ = true;
     return;
@@ -150,7 +138,7 @@ StepRef TranslatorRun::currentStep() const {
 void TranslatorRun::warnIfPassedOver() {
   if (recognised_) return;
   const std::optional<std::uint16_t> w = word(0);
-  if (!w || stepIs("NOP", fx::Layout::Alone) || fx::isOperandWord(*w)) return;
+  if (!w || stepIs(fx::row("NOP", fx::Layout::Alone)) || fx::isOperandWord(*w)) return;
   std::string why = "not supported: no code generated for it";
   if (isContact(step_) && isSpecialRelay(*step_.device)) {
     why = "special relay " + step_.device->name() + " not supported: contact left out";
@@ -203,7 +191,7 @@ std::string* TranslatorRun::top(std::string_view instruction) {
   return &conditions_[static_cast<std::size_t>(conditionDepth_ - 1)];
 }
 
-void TranslatorRun::mergeTopTwo(std::string_view instruction, std::string_view joiner) {
+void TranslatorRun::mergeTopTwo(std::string_view instruction, std::string_view merge) {
   recognise();
   if (conditionDepth_ < 2) {
     fault(std::string(instruction) + " needs two pending rung conditions, but " +
@@ -212,7 +200,7 @@ void TranslatorRun::mergeTopTwo(std::string_view instruction, std::string_view j
   }
   auto& first = conditions_[static_cast<std::size_t>(conditionDepth_ - 2)];
   auto& last = conditions_[static_cast<std::size_t>(conditionDepth_ - 1)];
-  last = "(" + first + std::string(joiner) + last + "))";
+  last = fill(merge, {{"first", first}, {"last", last}});
   first = last;
   --conditionDepth_;
 }
@@ -241,23 +229,33 @@ void TranslatorRun::restoreBranch(bool pop, std::string_view instruction) {
   if (pop) --branchDepth_;
 }
 
-void TranslatorRun::appendStatement(std::string_view statement) {
+void TranslatorRun::appendStatement(const CodeWriter& statement) {
   recognise();
   result_.marks.push_back({result_.statements.size(), mcDepth_});
-  result_.statements += kCrLf;
-  result_.statements += statement;
+  result_.statements += statement.text();
 }
 
-void TranslatorRun::appendGuarded(std::string_view instruction, std::string_view body) {
+std::optional<CodeWriter> TranslatorRun::guarded(std::string_view instruction,
+                                                 std::span<const Field> fields) {
   const std::string* condition = top(instruction);
-  if (!condition) return;
-  appendStatement("if(" + *condition + ")" + std::string(body));
+  if (!condition) return std::nullopt;
+  CodeWriter statement = writerWith(fields);
+  statement.set("cond", *condition);
+  return statement;
 }
 
-void TranslatorRun::appendJoined(std::string_view text, int mcDepthChange) {
+void TranslatorRun::appendGuarded(std::string_view instruction,
+                                  std::span<const std::string_view> lines,
+                                  std::span<const Field> fields) {
+  std::optional<CodeWriter> statement = guarded(instruction, fields);
+  if (!statement) return;
+  appendStatement(statement->lines(lines));
+}
+
+void TranslatorRun::appendJoined(const CodeWriter& text, int mcDepthChange) {
   recognise();
   result_.marks.push_back({result_.statements.size(), mcDepth_});
-  result_.statements += text;
+  result_.statements += text.text();
   mcDepth_ += mcDepthChange;
 }
 

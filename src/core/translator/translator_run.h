@@ -4,18 +4,17 @@
 // statements here.
 #pragma once
 
-#include <initializer_list>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "core/text/code_writer.h"
 #include "core/translator/fx_encoding.h"
 #include "core/translator/translator.h"
 
 namespace ladder51::detail {
-
-inline constexpr std::string_view kCrLf = "\r\n";
 
 // Refusal messages, as the PLC programming tool's users know them.
 inline constexpr std::string_view kXRange = "X超出范围 只能在X0-X43之间！！";
@@ -35,8 +34,7 @@ inline constexpr int kFirmwareLastTimerContact = 25;  // T contacts T0..T25
 inline constexpr int kFirmwareLastTimer = 15;         // timers with a count in tc[16]
 inline constexpr int kFirmwareLastCounter = 10;       // C0..C10
 inline constexpr int kFirmwareLastRamRegister = 15;   // D0..D15 in RAM; D16 and up in the EEPROM
-inline constexpr int kScratchRegister = 16;     // d[16] holds EEPROM values while they are used
-inline constexpr int kFirmwarePulseSlots = 16;  // plsm[2] and plfm[2] hold 16 edge bits each
+inline constexpr int kFirmwarePulseSlots = 16;        // plsm[2] and plfm[2] hold 16 edge bits each
 
 // The special relays M8000..M8255, which the firmware keeps (some of) in the byte m8000.
 inline bool isSpecialRelay(const fx::Device& device) {
@@ -46,21 +44,12 @@ inline bool isSpecialRelay(const fx::Device& device) {
 inline constexpr int kConditionStackSize = 8001;
 inline constexpr int kBranchStackSize = 501;
 
-// Decimal text of a number.
-inline std::string dec(long long n) {
-  return std::to_string(n);
-}
-
-// A named value for fillLines.
-struct Field {
-  std::string_view name;
-  std::string value;
-};
-
-// Joins statement lines, each followed by CR LF, after replacing every "{name}" of a field by
-// its value. Keeps the fixed text of a statement readable as the lines it produces.
-std::string fillLines(std::initializer_list<std::string_view> lines,
-                      std::initializer_list<Field> fields);
+// A writer for one statement, with the fields set.
+CodeWriter writerWith(std::span<const Field> fields);
+// The fields of bit n of a device image: {n}, its byte {B} and its bit {b}.
+std::vector<Field> bitFields(int n);
+// The same for output point n, with its pin symbol {pin} ("Y17").
+std::vector<Field> outputFields(int n);
 
 class TranslatorRun {
  public:
@@ -72,11 +61,8 @@ class TranslatorRun {
   // --- the current step -----------------------------------------------------------------
   // The step word as the encoding table reads it: the instruction it begins, if any.
   const fx::StepWord& step() const { return step_; }
-  // True when the step word begins the row `name` of the table with layout `layout`.
-  bool stepIs(std::string_view name, fx::Layout layout) const {
-    return step_.instruction && step_.instruction->name == name &&
-           step_.instruction->layout == layout;
-  }
+  // True when the step word begins `row` of the table (fx::row(name, layout)).
+  bool stepIs(const fx::Instruction& row) const { return step_.instruction == &row; }
   // Word k of the step (0 the step word, 1 the word after it, ...), or nothing where the image
   // holds no bytes.
   std::optional<std::uint16_t> word(int k) const;
@@ -108,18 +94,29 @@ class TranslatorRun {
   void push(std::string condition);
   // The current condition, or nullptr after reporting a fault naming `instruction`.
   std::string* top(std::string_view instruction);
-  // The two top entries for ANB/ORB: merges them with `joiner` ("&&(" or "||(").
-  void mergeTopTwo(std::string_view instruction, std::string_view joiner);
+  // The two top entries for ANB/ORB: merges them into one, the template `merge` filled with
+  // {first} and {last}.
+  void mergeTopTwo(std::string_view instruction, std::string_view merge);
   void saveBranch();                                           // MPS
   void restoreBranch(bool pop, std::string_view instruction);  // MRD, MPP
 
   // --- output -------------------------------------------------------------------------------
-  // Appends CR LF and a statement.
-  void appendStatement(std::string_view statement);
-  // Appends the statement "if(" cond ")" + body under the current condition.
-  void appendGuarded(std::string_view instruction, std::string_view body);
-  // Appends text with no CR LF before it (MC and MCR).
-  void appendJoined(std::string_view text, int mcDepthChange);
+  // Every statement is written through a CodeWriter: each line as CR LF and its template, so a
+  // statement begins with CR LF, and an empty last template ends its last line.
+  // Appends the statement a writer holds.
+  void appendStatement(const CodeWriter& statement);
+  // A writer for a statement under the rung's condition, with {cond} and `fields` set; nothing
+  // after a fault naming `instruction` when no rung is open.
+  std::optional<CodeWriter> guarded(std::string_view instruction, std::span<const Field> fields);
+  // Appends the statement `lines` under the rung's condition, as guarded() and lines() do.
+  void appendGuarded(std::string_view instruction, std::span<const std::string_view> lines,
+                     std::span<const Field> fields);
+  void appendGuarded(std::string_view instruction, std::span<const std::string_view> lines,
+                     Fields fields = {}) {
+    appendGuarded(instruction, lines, std::span<const Field>(fields.begin(), fields.size()));
+  }
+  // Appends text that joins the end of the statements, with no CR LF before it (MC and MCR).
+  void appendJoined(const CodeWriter& text, int mcDepthChange);
   int mcDepth() const { return mcDepth_; }
   void noteOutputDriven(int n) { result_.drivenOutputs.insert(n); }
 
