@@ -7,6 +7,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <sstream>
 
 #include "core/translator/instruction_list.h"
@@ -142,22 +143,25 @@ TEST_P(LadderGolden, Translates) {
   EXPECT_EQ(readFile(mine), text);
 }
 
+// A case's test is named after its file, whose name is made of letters, digits and "_".
 INSTANTIATE_TEST_SUITE_P(Cases, LadderGolden, testing::ValuesIn(caseNames()),
                          [](const testing::TestParamInfo<std::string>& info) {
-                           std::string name = info.param;
-                           for (char& ch : name) {
-                             if (!std::isalnum(static_cast<unsigned char>(ch))) ch = '_';
-                           }
-                           return name;
+                           return info.param;
                          });
 
-// ranges.txt: "PROGRAM => OUTCOME" a line, the program's instructions separated by " / " and
-// END added, "[eeprom] " before it when an EEPROM is fitted; the outcome is "completes" or the
-// stop as in the .err files, and how many statements were written before it (a refused step
-// writes none). Lines starting with '#' are comments.
-TEST(LadderGolden, RangesRefusalsAndFaults) {
-  const std::filesystem::path table = kCaseDir / "ranges.txt";
-  std::istringstream in(readFile(table));
+// The lines of a table's input: its parts separated by " / ".
+std::string linesOf(std::string input) {
+  for (std::size_t k = input.find(" / "); k != std::string::npos; k = input.find(" / ", k)) {
+    input.replace(k, 3, "\n");
+  }
+  return input;
+}
+
+// Checks each "INPUT => OUTCOME" line of the table tests/ladder/NAME against outcomeOf(INPUT);
+// `make golden` rewrites the outcomes. Lines starting with '#' are comments.
+void checkOutcomes(const std::string& name,
+                   const std::function<std::string(const std::string&)>& outcomeOf) {
+  std::istringstream in(readFile(kCaseDir / name));
   std::string rewritten;
   int number = 0;
   for (std::string line; std::getline(in, line); rewritten += line + "\n") {
@@ -165,27 +169,40 @@ TEST(LadderGolden, RangesRefusalsAndFaults) {
     const std::size_t arrow = line.find(" => ");
     if (line.empty() || line[0] == '#') continue;
     if (arrow == std::string::npos) {
-      ADD_FAILURE() << "ranges.txt line " << number << " has no \" => \"";
+      ADD_FAILURE() << name << " line " << number << " has no \" => \"";
       continue;
     }
-    std::string program = line.substr(0, arrow);
-    TranslateOptions options;
-    if (program.starts_with("[eeprom] ")) options.eepromFitted = true;
-    if (options.eepromFitted) program.erase(0, 9);
-    std::string il = program + "\nEND\n";
-    for (std::size_t k = il.find(" / "); k != std::string::npos; k = il.find(" / ", k)) {
-      il.replace(k, 3, "\n");
-    }
-    const Result<std::vector<std::uint8_t>> file = assembleInstructionList(il);
-    ASSERT_TRUE(file.ok()) << "ranges.txt line " << number << ": " << file.error().describe();
-    const Translation t = translate(*ProgramImage::fromBytes(*file), options);
-    std::string outcome = t.completed() ? "completes" : stopOf(t);
-    if (!t.completed() && !t.marks.empty())
-      outcome += ", statements written: " + std::to_string(t.marks.size());
-    EXPECT_EQ(line.substr(arrow + 4), outcome) << "ranges.txt line " << number << ": " << program;
+    const std::string outcome = outcomeOf(line.substr(0, arrow));
+    EXPECT_EQ(line.substr(arrow + 4), outcome) << name << " line " << number;
     line = line.substr(0, arrow + 4) + outcome;
   }
-  if (updating()) writeFile(table, rewritten);
+  if (updating()) writeFile(kCaseDir / name, rewritten);
+}
+
+// ranges.txt: the instructions of a program, END added, "[eeprom] " before them when an EEPROM
+// is fitted; the outcome is "completes", or the stop as in the .err files and the statements
+// written before it, if any (a refused step writes none).
+TEST(LadderGolden, RangesRefusalsAndFaults) {
+  checkOutcomes("ranges.txt", [](std::string program) {
+    TranslateOptions options;
+    options.eepromFitted = program.starts_with("[eeprom] ");
+    if (options.eepromFitted) program.erase(0, 9);
+    const Result<std::vector<std::uint8_t>> file =
+        assembleInstructionList(linesOf(program) + "\nEND\n");
+    if (!file) return "does not assemble: " + file.error().describe();
+    const Translation t = translate(*ProgramImage::fromBytes(*file), options);
+    if (t.completed()) return std::string("completes");
+    const std::size_t written = t.marks.size();
+    return stopOf(t) + (written ? ", statements written: " + std::to_string(written) : "");
+  });
+}
+
+// assembler_errors.txt: an instruction-list text and the assembler's refusal.
+TEST(LadderGolden, AssemblerErrors) {
+  checkOutcomes("assembler_errors.txt", [](const std::string& text) {
+    const Result<std::vector<std::uint16_t>> words = assembleSteps(linesOf(text));
+    return words ? std::string("assembles") : words.error().describe();
+  });
 }
 
 }  // namespace

@@ -1,10 +1,10 @@
-// Test support for the translator: programs written as step words.
+// Test support: programs written as step words.
 #pragma once
 
 #include <cstdint>
 #include <vector>
 
-#include "core/translator/translator.h"
+#include "core/translator/program_image.h"
 
 namespace ladder51::test {
 
@@ -18,11 +18,6 @@ inline std::vector<std::uint8_t> programBytes(const std::vector<std::uint16_t>& 
   }
   while (bytes.size() % 16 != 0) bytes.push_back(0xFF);
   return bytes;
-}
-
-inline Translation translateWords(const std::vector<std::uint16_t>& words, bool eeprom = false) {
-  Result<ProgramImage> image = ProgramImage::fromBytes(programBytes(words));
-  return translate(*image, {.eepromFitted = eeprom});
 }
 
 }  // namespace ladder51::test
