@@ -7,6 +7,13 @@ std::string Device::name() const {
          std::to_string(isPointLetter(letter) ? octalDigits(number) : number);
 }
 
+bool isBitDeviceLetter(char letter) {
+  for (const BitDeviceBlock& block : kBitDevices) {
+    if (block.letter == letter) return true;
+  }
+  return false;
+}
+
 std::optional<Device> deviceAt(int address) {
   for (const BitDeviceBlock& block : kBitDevices) {
     const int n = block.first + address - block.address;
@@ -32,10 +39,6 @@ std::string octalNote(char letter) {
 }
 
 }  // namespace
-
-std::string rangeName(char letter, int first, int last) {
-  return Device{letter, first}.name() + " to " + Device{letter, last}.name() + octalNote(letter);
-}
 
 std::string bitDeviceRange(char letter) {
   std::string text;
@@ -87,11 +90,21 @@ std::optional<WordOperand> readWordOperand(std::uint16_t first, std::uint16_t se
   return std::nullopt;
 }
 
-const WordFormat* wordFormatOf(char letter) {
+const WordFormat* wordFormatFor(char letter, long long n) {
   for (const WordFormat& format : kWordFormats) {
-    if (format.letter == letter) return &format;
+    if (format.letter == letter && n >= format.first && n <= format.last) return &format;
   }
   return nullptr;
+}
+
+std::string wordOperandRange(char letter) {
+  std::string text;
+  for (const WordFormat& format : kWordFormats) {
+    if (format.letter != letter) continue;
+    if (!text.empty()) text += " or ";
+    text += Device{letter, format.first}.name() + " to " + Device{letter, format.last}.name();
+  }
+  return text + octalNote(letter);
 }
 
 std::array<std::uint16_t, 2> wordOperandWords(const WordFormat& f, int n) {

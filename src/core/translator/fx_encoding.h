@@ -63,12 +63,12 @@ inline constexpr BitDeviceBlock kBitDevices[] = {
     {'M', 0, 1535, 0x800}, {'C', 0, 255, 0xE00},  {'M', 8000, 8255, 0xF00},  // special relays
 };
 
+// True for the letters of bit devices (those of kBitDevices).
+bool isBitDeviceLetter(char letter);
 // The device at a bit-device address, or nothing where no block lies.
 std::optional<Device> deviceAt(int address);
 // The bit-device address of a device, or nothing when no block holds it.
 std::optional<int> addressOf(const Device& device);
-// Numbers first..last of a letter as text: "T0 to T255"; "X0 to X377 (octal)".
-std::string rangeName(char letter, int first, int last);
 // The blocks of a letter as text: "X0 to X377 (octal)", "M0 to M1535 or M8000 to M8255".
 std::string bitDeviceRange(char letter);
 
@@ -139,8 +139,10 @@ struct WordOperand {
 // its address is one of the format's devices).
 std::optional<WordOperand> readWordOperand(std::uint16_t first, std::uint16_t second,
                                            std::string_view letters);
-// The format that holds device letter `letter`.
-const WordFormat* wordFormatOf(char letter);
+// The format of device letter `letter` that holds number n, or nullptr.
+const WordFormat* wordFormatFor(char letter, long long n);
+// The numbers the formats of a letter hold, as text: "D0 to D32767"; "Y0 to Y377 (octal)".
+std::string wordOperandRange(char letter);
 // The two words of number n (within f's numbers) in format f.
 std::array<std::uint16_t, 2> wordOperandWords(const WordFormat& f, int n);
 

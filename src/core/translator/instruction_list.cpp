@@ -145,15 +145,12 @@ Result<Words> operandWord(const Operand& op) {
   return Words{fx::operandWord(*address)};
 }
 
-std::string rangeText(const fx::WordFormat& format) {
-  return fx::rangeName(format.letter, format.first, format.last);
-}
-
-// True when a format of bit devices holds every number the letter's blocks hold.
-bool holdsWholeRange(const fx::WordFormat& format) {
+// True when the two-word formats of a bit device's letter hold every number its blocks hold.
+bool holdsWholeRange(char letter) {
   for (const fx::BitDeviceBlock& block : fx::kBitDevices) {
-    if (block.letter == format.letter && (block.first < format.first || block.last > format.last))
-      return false;
+    for (int n = block.first; block.letter == letter && n <= block.last; ++n) {
+      if (!fx::wordFormatFor(letter, n)) return false;
+    }
   }
   return true;
 }
@@ -161,16 +158,19 @@ bool holdsWholeRange(const fx::WordFormat& format) {
 // A two-word operand of an applied instruction, comparison, set value or RST D; the letter is
 // one of the formats'.
 Result<Words> wordOperand(const Operand& op, std::string_view user) {
-  const fx::WordFormat& format = *fx::wordFormatOf(op.letter);
-  if (op.number < format.first || op.number > format.last) {
-    if (format.payload == fx::Payload::Address && !holdsWholeRange(format)) {
+  const fx::WordFormat* format = fx::wordFormatFor(op.letter, op.number);
+  if (!format) {
+    const bool bitDevice = fx::isBitDeviceLetter(op.letter);
+    if (bitDevice && !holdsWholeRange(op.letter)) {
       return Error{ErrorKind::BadSource, op.text + " cannot be an operand of " + std::string(user) +
-                                             ": only " + rangeText(format) + " fit in its operand"};
+                                             ": only " + fx::wordOperandRange(op.letter) +
+                                             " fit in its operand"};
     }
-    return Error{ErrorKind::BadSource, op.text + " is out of range: " + rangeText(format)};
+    return Error{ErrorKind::BadSource,
+                 op.text + " is out of range: " + fx::wordOperandRange(op.letter)};
   }
   const std::array<std::uint16_t, 2> words =
-      fx::wordOperandWords(format, static_cast<int>(op.number));
+      fx::wordOperandWords(*format, static_cast<int>(op.number));
   return Words(words.begin(), words.end());
 }
 
