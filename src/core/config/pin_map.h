@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "core/translator/fx_encoding.h"
+
 namespace ladder51 {
 
 inline constexpr int kPinCount = 36;
@@ -42,7 +44,7 @@ struct Point {
   int index = 0;  // the name's digits read as decimal: X17 -> 17
 
   // Sequential number of the point in the runtime's bit images: X17 -> 15, X43 -> 35.
-  int inputIndex() const { return index / 10 * 8 + index % 10; }
+  int inputIndex() const { return fx::pointOfOctalDigits(index); }
 };
 
 // The point named exactly X0..X7, X10..X17, .. X40..X43 or Y likewise (octal digits, no
@@ -54,7 +56,7 @@ bool isAcceptedPointName(std::string_view name);
 
 // Point index (digits read as decimal) of the point with sequential number `inputIndex`.
 inline int pointIndexOf(int inputIndex) {
-  return inputIndex / 8 * 10 + inputIndex % 8;
+  return fx::octalDigits(inputIndex);
 }
 
 }  // namespace ladder51

@@ -1,5 +1,6 @@
 #include "core/text/code_writer.h"
 
+#include <algorithm>
 #include <cassert>
 
 namespace ladder51 {
@@ -23,10 +24,14 @@ std::string fill(std::string_view line, std::span<const Field> fields) {
   text.reserve(line.size() + 16);
   std::size_t pos = 0;
   while (pos < line.size()) {
-    const std::size_t length = line[pos] == '{' ? placeholderAt(line, pos) : 0;
+    // The text up to the next brace goes as it stands.
+    const std::size_t brace = std::min(line.find('{', pos), line.size());
+    text.append(line, pos, brace - pos);
+    if (brace == line.size()) break;
+    const std::size_t length = placeholderAt(line, brace);
     const Field* match = nullptr;
     if (length > 0) {
-      const std::string_view name = line.substr(pos + 1, length - 2);
+      const std::string_view name = line.substr(brace + 1, length - 2);
       for (const Field& field : fields) {
         if (field.name == name) match = &field;
       }
@@ -36,9 +41,10 @@ std::string fill(std::string_view line, std::span<const Field> fields) {
     }
     if (match) {
       text += match->value;
-      pos += length;
+      pos = brace + length;
     } else {
-      text += line[pos++];
+      text += '{';
+      pos = brace + 1;
     }
   }
   return text;

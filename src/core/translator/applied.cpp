@@ -6,18 +6,71 @@
 namespace ladder51::detail {
 namespace {
 
-constexpr int kClassY = 0x5;
-constexpr int kClassM = 0x8;
+// ALT: every scan with the condition true inverts the bit, and an output's pin with it.
+constexpr std::string_view kAltY[] = {
+    "if({cond}){if(y[{B}]&(0x01<<{b}))",
+    "{y[{B}]&=(0xff-(0x01<<{b}));{pin}=1;}",
+    "else",
+    "{y[{B}]|=(0x01<<{b});{pin}=0;}}",
+    "",
+};
+constexpr std::string_view kAltM[] = {
+    "if({cond}){if(m[{B}]&(0x01<<{b}))",
+    "m[{B}]&=(0xff-(0x01<<{b}));",
+    "else",
+    "m[{B}]|=(0x01<<{b});}",
+    "",
+};
 
-std::string imageClear(std::string_view array, int n) {
-  return std::string(array) + "[" + dec(n / 8) + "]&=(0xff-(0x01<<" + dec(n % 8) + "));";
-}
-std::string imageSet(std::string_view array, int n) {
-  return std::string(array) + "[" + dec(n / 8) + "]|=(0x01<<" + dec(n % 8) + ");";
-}
-std::string imageTest(std::string_view array, int n) {
-  return std::string(array) + "[" + dec(n / 8) + "]&(0x01<<" + dec(n % 8) + ")";
-}
+// ZRST on Y writes one line per output between its first and last line; the others loop over
+// i in the firmware ({a} the first device, {z} the last).
+constexpr std::string_view kZrstYFirst = "if({cond}){";
+constexpr std::string_view kZrstYPoint = "y[{B}]&=(0xff-(0x01<<{b}));{pin}=1;";
+constexpr std::string_view kZrstYLast[] = {"}", ""};
+constexpr std::string_view kZrstM[] = {
+    "if({cond})for(i={a};i<={z};i++)m[i/8]&=0xff-(0x01<<(i%8));",
+    "",
+};
+constexpr std::string_view kZrstD[] = {"if({cond})zrstd({a},{z});", ""};
+constexpr std::string_view kZrstC[] = {
+    "if({cond})for(i={a};i<={z};i++){c[i/8]&=0xff-(0x01<<(i%8));cflag[i/8]&=0xff-(0x01<<(i%8));"
+    "ct[i]=0;}",
+    "",
+};
+
+// RST D, INC and DEC: {r} the register, {op} "++" or "--", {step} "+1" or "-1". An EEPROM
+// register is read into the scratch register d[16], changed by one and written back.
+constexpr std::string_view kRstD[] = {"if({cond})d[{r}]=0;", ""};
+constexpr std::string_view kRstEeprom[] = {"if({cond}){WrData({r}*2,0);WrData({r}*2+1,0);}"};
+constexpr std::string_view kIncDecC[] = {"if({cond})ct[{r}]{op};", ""};
+constexpr std::string_view kIncDecD[] = {"if({cond})d[{r}]{op};", ""};
+constexpr std::string_view kIncDecEeprom[] = {
+    "if({cond}){d[16]=ReData({r}*2);d[16]=d[16]+256*ReData({r}*2+1){step};",
+    "WrData({r}*2,d[16]%256);WrData({r}*2+1,d[16]/256);}",
+};
+
+// MOV {value} to {target} ("d[5]", "ct[2]"); from the EEPROM register {s}, or into the EEPROM
+// register {t}, where only a register's value ends its line.
+constexpr std::string_view kMov[] = {"if({cond}){target}={value};", ""};
+constexpr std::string_view kMovFromEeprom[] = {
+    "if({cond}){target}=ReData({s}*2)+256*ReData({s}*2+1);",
+    "",
+};
+constexpr std::string_view kMovToEeprom[] = {
+    "if({cond}){WrData({t}*2,{value}%256);WrData({t}*2+1,{value}/256);}",
+};
+constexpr std::string_view kMovEepromToEeprom[] = {
+    "if({cond}){d[16]=ReData({s}*2)+256*ReData({s}*2+1);",
+    "WrData({t}*2,d[16]%256);WrData({t}*2+1,d[16]/256);}",
+    "",
+};
+
+// ADD, SUB, MUL, DIV: {first} {op} {second} into {target}, with no line end; into an EEPROM
+// register {r} through the scratch register d[16].
+constexpr std::string_view kArithmetic[] = {"if({cond}){target}={first}{op}{second};"};
+constexpr std::string_view kArithmeticToEeprom[] = {
+    "if({cond}){d[16]={first}{op}{second};WrData({r}*2,d[16]%256);WrData({r}*2+1,d[16]/256);}",
+};
 
 // A range check of ZRST's first and last operand; the first operand's message wins.
 bool refusePair(TranslatorRun& t, long first, std::string_view firstMessage, long last,
@@ -27,221 +80,205 @@ bool refusePair(TranslatorRun& t, long first, std::string_view firstMessage, lon
 }
 
 void translateAlt(TranslatorRun& t) {
-  const std::optional<BitOperand> operand = decodeBitOperand(t, 2);
+  const std::optional<fx::Device> operand = decodeBitOperand(t, 1);
   if (!operand) return;
   const int n = operand->number;
-  if (operand->cls == kClassY) {
-    if (t.refuseAbove(n, kMaxPoint, kYRange)) return;
-    // Every scan with the condition true inverts the output image and its pin.
-    t.appendGuarded("ALT", "{if(" + imageTest("y", n) + ")\r\n{" + imageClear("y", n) +
-                               outputPinName(n) + "=1;}\r\nelse\r\n{" + imageSet("y", n) +
-                               outputPinName(n) + "=0;}}\r\n");
+  if (operand->letter == 'Y') {
+    if (t.refuseAbove(n, kFirmwareLastPoint, kYRange)) return;
+    t.appendGuarded("ALT", kAltY, outputFields(n));
     if (!t.stopped()) t.noteOutputDriven(n);
-  } else if (operand->cls == kClassM) {
-    if (t.refuseAbove(n, kMaxRelay, kMRange)) return;
-    t.appendGuarded("ALT", "{if(" + imageTest("m", n) + ")\r\n" + imageClear("m", n) +
-                               "\r\nelse\r\n" + imageSet("m", n) + "}\r\n");
+  } else if (operand->letter == 'M') {
+    if (t.refuseAbove(n, kFirmwareLastRelay, kMRange)) return;
+    t.appendGuarded("ALT", kAltM, bitFields(n));
   }
 }
 
 void translateZrst(TranslatorRun& t) {
-  const std::optional<BitOperand> firstBit = decodeBitOperand(t, 2);
-  const std::optional<BitOperand> lastBit = decodeBitOperand(t, 6);
-  if (firstBit && lastBit && firstBit->cls == kClassY && lastBit->cls == kClassY) {
+  const std::optional<fx::Device> firstBit = decodeBitOperand(t, 1);
+  const std::optional<fx::Device> lastBit = decodeBitOperand(t, 3);
+  if (firstBit && lastBit && firstBit->letter == 'Y' && lastBit->letter == 'Y') {
     const int a = firstBit->number;
     const int z = lastBit->number;
-    if (refusePair(t, a, kYRange, z, kYRange, kMaxPoint)) return;
-    std::string body = "{\r\n";
-    for (int j = a; j <= z; ++j) body += imageClear("y", j) + outputPinName(j) + "=1;\r\n";
-    body += "}\r\n";
-    t.appendGuarded("ZRST", body);
-    if (!t.stopped()) {
-      for (int j = a; j <= z; ++j) t.noteOutputDriven(j);
+    if (refusePair(t, a, kYRange, z, kYRange, kFirmwareLastPoint)) return;
+    std::optional<CodeWriter> statement = t.guarded("ZRST", {});
+    if (!statement) return;
+    statement->line(kZrstYFirst);
+    for (int j = a; j <= z; ++j) {
+      for (const Field& field : outputFields(j)) statement->set(field.name, field.value);
+      statement->line(kZrstYPoint);
     }
+    t.appendStatement(statement->lines(kZrstYLast));
+    for (int j = a; j <= z; ++j) t.noteOutputDriven(j);
     return;
   }
-  if (firstBit && lastBit && firstBit->cls == kClassM && lastBit->cls == kClassM) {
+  if (firstBit && lastBit && firstBit->letter == 'M' && lastBit->letter == 'M') {
     const int a = firstBit->number;
     const int z = lastBit->number;
-    if (refusePair(t, a, kMRange, z, kMRange, kMaxRelay)) return;
-    t.appendGuarded(
-        "ZRST", "for(i=" + dec(a) + ";i<=" + dec(z) + ";i++)" + "m[i/8]&=0xff-(0x01<<(i%8));\r\n");
+    if (refusePair(t, a, kMRange, z, kMRange, kFirmwareLastRelay)) return;
+    t.appendGuarded("ZRST", kZrstM, {{"a", dec(a)}, {"z", dec(z)}});
     return;
   }
-  const WordOperand first = decodeWordOperand(t, 2);
-  const WordOperand last = decodeWordOperand(t, 6);
-  if (first.kind != last.kind) return;
-  if (first.kind == OperandKind::DataRegister) {
-    const std::optional<long> a = registerOf(t, first, "ZRST");
-    const std::optional<long> z = a ? registerOf(t, last, "ZRST") : std::nullopt;
-    if (!a || !z) return;
-    if (refusePair(t, *a, kDRange, *z, kZrstDRange, kMaxRamRegister)) return;
-    t.appendGuarded("ZRST", "zrstd(" + dec(*a) + "," + dec(*z) + ");\r\n");
-  } else if (first.kind == OperandKind::CounterValue) {
-    const std::optional<long> a = registerOf(t, first, "ZRST");
-    const std::optional<long> z = a ? registerOf(t, last, "ZRST") : std::nullopt;
-    if (!a || !z) return;
-    if (refusePair(t, *a, kCRange, *z, kCRange, kMaxCounter)) return;
-    t.appendGuarded("ZRST", "for(i=" + dec(*a) + ";i<=" + dec(*z) + ";i++)" +
-                                "{c[i/8]&=0xff-(0x01<<(i%8));cflag[i/8]&=0xff-(0x01<<(i%8));"
-                                "ct[i]=0;}\r\n");
+  const std::optional<fx::WordOperand> first = decodeWordOperand(t, 1);
+  const std::optional<fx::WordOperand> last = decodeWordOperand(t, 3);
+  const bool registers = is(first, 'D') && is(last, 'D');
+  if (!registers && !(is(first, 'C') && is(last, 'C'))) return;
+  const std::optional<long> a = registerOf(t, *first, "ZRST");
+  const std::optional<long> z = a ? registerOf(t, *last, "ZRST") : std::nullopt;
+  if (!a || !z) return;
+  if (registers ? refusePair(t, *a, kDRange, *z, kZrstDRange, kFirmwareLastRamRegister)
+                : refusePair(t, *a, kCRange, *z, kCRange, kFirmwareLastCounter)) {
+    return;
   }
+  t.appendGuarded("ZRST", registers ? std::span(kZrstD) : std::span(kZrstC),
+                  {{"a", dec(*a)}, {"z", dec(*z)}});
 }
 
 void translateRstD(TranslatorRun& t) {
-  const WordOperand operand = decodeWordOperand(t, 2);
-  if (operand.kind != OperandKind::DataRegister) return;
-  const std::optional<long> r = registerOf(t, operand, "RST");
+  const std::optional<fx::WordOperand> operand = decodeWordOperand(t, 1);
+  if (!is(operand, 'D')) return;
+  const std::optional<long> r = registerOf(t, *operand, "RST");
   if (!r) return;
-  if (*r <= kMaxRamRegister) {
-    t.appendGuarded("RST", "d[" + dec(*r) + "]=0;\r\n");
+  if (*r <= kFirmwareLastRamRegister) {
+    t.appendGuarded("RST", kRstD, {{"r", dec(*r)}});
     return;
   }
   if (refuseWithoutEeprom(t, *r)) return;
-  t.appendGuarded("RST", "{WrData(" + dec(*r) + "*2,0);WrData(" + dec(*r) + "*2+1,0);}");
+  t.appendGuarded("RST", kRstEeprom, {{"r", dec(*r)}});
 }
 
 void translateIncDec(TranslatorRun& t, bool increment) {
   const std::string_view name = increment ? "INC" : "DEC";
-  const std::string_view op = increment ? "++;" : "--;";
-  const WordOperand operand = decodeWordOperand(t, 2);
-  if (operand.kind == OperandKind::CounterValue) {
-    const std::optional<long> r = registerOf(t, operand, name);
-    if (!r || t.refuseAbove(static_cast<int>(*r), kMaxCounter, kCRange)) return;
-    t.appendGuarded(name, "ct[" + dec(*r) + "]" + std::string(op) + "\r\n");
-  } else if (operand.kind == OperandKind::DataRegister) {
-    const std::optional<long> r = registerOf(t, operand, name);
-    if (!r) return;
-    if (*r <= kMaxRamRegister) {
-      t.appendGuarded(name, "d[" + dec(*r) + "]" + std::string(op) + "\r\n");
-      return;
-    }
-    if (refuseWithoutEeprom(t, *r)) return;
-    // Read both bytes into the scratch register, change it by one, write both back.
-    t.appendGuarded(name, "{d[16]=ReData(" + dec(*r) + "*2);" + "d[16]=d[16]+256*ReData(" +
-                              dec(*r) + "*2+1)" + (increment ? "+1;" : "-1;") + "\r\n" +
-                              eepromWrite(*r, "d[16]") + "}");
+  const std::optional<fx::WordOperand> operand = decodeWordOperand(t, 1);
+  if (!is(operand, 'C') && !is(operand, 'D')) return;
+  const std::optional<long> r = registerOf(t, *operand, name);
+  if (!r) return;
+  const Fields fields = {
+      {"r", dec(*r)}, {"op", increment ? "++" : "--"}, {"step", increment ? "+1" : "-1"}};
+  if (is(operand, 'C')) {
+    if (t.refuseAbove(static_cast<int>(*r), kFirmwareLastCounter, kCRange)) return;
+    t.appendGuarded(name, kIncDecC, fields);
+  } else if (*r <= kFirmwareLastRamRegister) {
+    t.appendGuarded(name, kIncDecD, fields);
+  } else if (!refuseWithoutEeprom(t, *r)) {
+    t.appendGuarded(name, kIncDecEeprom, fields);
   }
 }
 
 // MOV between constants, counters and data registers; tried in the order K to D, K to C,
 // C to D, D to C, D to D, C to C.
 void translateMov(TranslatorRun& t) {
-  const WordOperand source = decodeWordOperand(t, 2);
-  const WordOperand target = decodeWordOperand(t, 6);
-  const bool toD = target.kind == OperandKind::DataRegister;
-  const bool toC = target.kind == OperandKind::CounterValue;
-  const bool fromK = source.kind == OperandKind::Constant;
-  const bool fromC = source.kind == OperandKind::CounterValue;
-  const bool fromD = source.kind == OperandKind::DataRegister;
+  const std::optional<fx::WordOperand> source = decodeWordOperand(t, 1);
+  const std::optional<fx::WordOperand> target = decodeWordOperand(t, 3);
+  const bool toD = is(target, 'D');
+  const bool toC = is(target, 'C');
+  const bool fromK = is(source, 'K');
+  const bool fromC = is(source, 'C');
+  const bool fromD = is(source, 'D');
   if (!(fromK || fromC || fromD) || !(toD || toC)) return;
 
   // Source first, so that its message wins when both operands are out of range.
   std::string value;
   long s = 0;
   if (fromK) {
-    value = dec(source.number);
+    value = dec(source->number());
   } else {
-    const std::optional<long> r = registerOf(t, source, "MOV");
+    const std::optional<long> r = registerOf(t, *source, "MOV");
     if (!r) return;
     s = *r;
-    if (fromC && t.refuseAbove(static_cast<int>(s), kMaxCounter, kCRange)) return;
-    value = (fromC ? "ct[" : "d[") + dec(s) + "]";
+    if (fromC && t.refuseAbove(static_cast<int>(s), kFirmwareLastCounter, kCRange)) return;
+    value = fill(fromC ? "ct[{r}]" : "d[{r}]", {{"r", dec(s)}});
   }
-  const std::optional<long> r = registerOf(t, target, "MOV");
+  const std::optional<long> r = registerOf(t, *target, "MOV");
   if (!r) return;
   const long d = *r;
-  if (toC && t.refuseAbove(static_cast<int>(d), kMaxCounter, kCRange)) return;
-  const bool sourceInEeprom = fromD && s > kMaxRamRegister;
-  const bool targetInEeprom = toD && d > kMaxRamRegister;
+  if (toC && t.refuseAbove(static_cast<int>(d), kFirmwareLastCounter, kCRange)) return;
+  const bool sourceInEeprom = fromD && s > kFirmwareLastRamRegister;
+  const bool targetInEeprom = toD && d > kFirmwareLastRamRegister;
   if (sourceInEeprom && refuseWithoutEeprom(t, s)) return;
   if (targetInEeprom && refuseWithoutEeprom(t, d)) return;
 
-  const std::string targetText = (toC ? "ct[" : "d[") + dec(d) + "]";
-  std::string body;
+  const Fields fields = {{"value", value},
+                         {"target", fill(toC ? "ct[{r}]" : "d[{r}]", {{"r", dec(d)}})},
+                         {"s", dec(s)},
+                         {"t", dec(d)}};
+  std::optional<CodeWriter> statement = t.guarded("MOV", fields);
+  if (!statement) return;
   if (sourceInEeprom && targetInEeprom) {
-    body = "{d[16]=" + eepromRead(s) + ";\r\n" + eepromWrite(d, "d[16]") + "}\r\n";
+    statement->lines(kMovEepromToEeprom);
   } else if (sourceInEeprom) {
-    body = targetText + "=" + eepromRead(s) + ";\r\n";
+    statement->lines(kMovFromEeprom);
   } else if (targetInEeprom) {
-    // The register-to-register form ends its line; the others do not.
-    body = "{" + eepromWrite(d, value) + "}" + (fromD ? "\r\n" : "");
+    statement->lines(kMovToEeprom);
+    if (fromD) statement->line("");
   } else {
-    body = targetText + "=" + value + ";\r\n";
+    statement->lines(kMov);
   }
-  t.appendGuarded("MOV", body);
+  t.appendStatement(*statement);
 }
 
 struct Arithmetic {
-  int low;
-  std::string_view name;
+  const fx::Instruction* row;
   std::string_view op;
 };
 
-constexpr Arithmetic kArithmetic[] = {
-    {0x38, "ADD", "+"}, {0x3A, "SUB", "-"}, {0x3C, "MUL", "*"}, {0x3E, "DIV", "/"}};
+constexpr fx::Layout kApplied = fx::Layout::WordOperands;
+constexpr Arithmetic kOperations[] = {{&fx::row("ADD", kApplied), "+"},
+                                      {&fx::row("SUB", kApplied), "-"},
+                                      {&fx::row("MUL", kApplied), "*"},
+                                      {&fx::row("DIV", kApplied), "/"}};
 
-// ADD, SUB, MUL, DIV: "if(" cond ")" result "=" first op second ";", with no line end.
 void translateArithmetic(TranslatorRun& t, const Arithmetic& instruction) {
   const std::optional<std::string> first =
-      sourceText(t, decodeWordOperand(t, 2), instruction.name, "first");
+      sourceText(t, decodeWordOperand(t, 1), instruction.row->name, "first");
   if (!first) return;
   const std::optional<std::string> second =
-      sourceText(t, decodeWordOperand(t, 6), instruction.name, "second");
+      sourceText(t, decodeWordOperand(t, 3), instruction.row->name, "second");
   if (!second) return;
-  const WordOperand target = decodeWordOperand(t, 10);
-  if (target.kind == OperandKind::None || target.kind == OperandKind::Constant) {
-    t.refuse("the result operand of " + std::string(instruction.name) +
+  const std::optional<fx::WordOperand> target = decodeWordOperand(t, 5);
+  if (!target || is(target, 'K')) {
+    t.refuse("the result operand of " + std::string(instruction.row->name) +
              " is not a D, C or T register");
     return;
   }
-  const std::optional<long> r = registerOf(t, target, instruction.name);
+  const std::optional<long> r = registerOf(t, *target, instruction.row->name);
   if (!r) return;
-  const std::string expression = *first + std::string(instruction.op) + *second;
-  if (target.kind == OperandKind::CounterValue) {
-    if (t.refuseAbove(static_cast<int>(*r), kMaxCounter, kCRange)) return;
-    t.appendGuarded(instruction.name, "ct[" + dec(*r) + "]=" + expression + ";");
-  } else if (target.kind == OperandKind::TimerValue) {
-    if (t.refuseAbove(static_cast<int>(*r), kMaxTimer, kTTimerRange)) return;
-    t.appendGuarded(instruction.name, "tc[" + dec(*r) + "]=" + expression + ";");
-  } else if (*r <= kMaxRamRegister) {
-    t.appendGuarded(instruction.name, "d[" + dec(*r) + "]=" + expression + ";");
-  } else {
-    if (refuseWithoutEeprom(t, *r)) return;
-    // Computed into the scratch register, then written back to the EEPROM.
-    t.appendGuarded(instruction.name,
-                    "{d[16]=" + expression + ";" + eepromWrite(*r, "d[16]") + "}");
+  std::string_view targetText = "d[{r}]";
+  if (is(target, 'C')) {
+    if (t.refuseAbove(static_cast<int>(*r), kFirmwareLastCounter, kCRange)) return;
+    targetText = "ct[{r}]";
+  } else if (is(target, 'T')) {
+    if (t.refuseAbove(static_cast<int>(*r), kFirmwareLastTimer, kTTimerRange)) return;
+    targetText = "tc[{r}]";
+  } else if (*r > kFirmwareLastRamRegister && refuseWithoutEeprom(t, *r)) {
+    return;
   }
+  const bool toEeprom = is(target, 'D') && *r > kFirmwareLastRamRegister;
+  t.appendGuarded(instruction.row->name,
+                  toEeprom ? std::span(kArithmeticToEeprom) : std::span(kArithmetic),
+                  {{"first", *first},
+                   {"op", std::string(instruction.op)},
+                   {"second", *second},
+                   {"r", dec(*r)},
+                   {"target", fill(targetText, {{"r", dec(*r)}})}});
 }
 
 }  // namespace
 
 void translateAppliedInstructions(TranslatorRun& t) {
-  if (t.at(1) != 0x00) return;
-  switch (t.at(0)) {
-    case 0x94:
-      translateAlt(t);
-      return;
-    case 0x60:
-      translateZrst(t);
-      return;
-    case 0x0D:
-      translateRstD(t);
-      return;
-    case 0x40:
-      translateIncDec(t, true);
-      return;
-    case 0x42:
-      translateIncDec(t, false);
-      return;
-    case 0x28:
-      translateMov(t);
-      return;
-    default:
-      break;
+  constexpr fx::Layout kLayout = fx::Layout::WordOperands;
+  if (t.stepIs(fx::row("ALT", kLayout))) {
+    translateAlt(t);
+  } else if (t.stepIs(fx::row("ZRST", kLayout))) {
+    translateZrst(t);
+  } else if (t.stepIs(fx::row("RST", kLayout))) {
+    translateRstD(t);
+  } else if (t.stepIs(fx::row("INC", kLayout)) || t.stepIs(fx::row("DEC", kLayout))) {
+    translateIncDec(t, t.stepIs(fx::row("INC", kLayout)));
+  } else if (t.stepIs(fx::row("MOV", kLayout))) {
+    translateMov(t);
   }
-  for (const Arithmetic& instruction : kArithmetic) {
-    if (t.at(0) == instruction.low) translateArithmetic(t, instruction);
+  for (const Arithmetic& instruction : kOperations) {
+    if (t.stepIs(*instruction.row)) translateArithmetic(t, instruction);
   }
 }
 

@@ -6,73 +6,102 @@
 namespace ladder51::detail {
 namespace {
 
-// Texts that set or clear bit n of an image, and drive output n's pin.
-std::string bitSet(std::string_view array, int n) {
-  return std::string(array) + "[" + dec(n / 8) + "]|=(0x01<<" + dec(n % 8) + ");";
-}
-std::string bitClear(std::string_view array, int n) {
-  return std::string(array) + "[" + dec(n / 8) + "]&=(0xff-(0x01<<" + dec(n % 8) + "));";
-}
-std::string pinOn(int n) {
-  return outputPinName(n) + "=0;";
-}
-std::string pinOff(int n) {
-  return outputPinName(n) + "=1;";
-}
-
-// The statement bodies (what follows "if(" cond ")") of the six single-step coils.
-std::string outYBody(int n) {
-  return "{" + bitSet("y", n) + pinOn(n) + "}\r\nelse\r\n{" + bitClear("y", n) + pinOff(n) +
-         "}\r\n";
-}
-std::string outMBody(int n) {
-  return bitSet("m", n) + "\r\nelse\r\n" + bitClear("m", n) + "\r\n";
-}
-std::string setYBody(int n) {
-  return "{" + bitSet("y", n) + pinOn(n) + "}\r\n";
-}
-std::string setMBody(int n) {
-  return bitSet("m", n) + "\r\n";
-}
-std::string rstYBody(int n) {
-  return "{" + bitClear("y", n) + pinOff(n) + "}\r\n";
-}
-std::string rstMBody(int n) {
-  return bitClear("m", n) + "\r\n";
-}
+// The six single-step coils: each one statement under the rung's condition. Y outputs drive
+// their pin too, low for on.
+constexpr std::string_view kOutY[] = {
+    "if({cond}){y[{B}]|=(0x01<<{b});{pin}=0;}",
+    "else",
+    "{y[{B}]&=(0xff-(0x01<<{b}));{pin}=1;}",
+    "",
+};
+constexpr std::string_view kOutM[] = {
+    "if({cond})m[{B}]|=(0x01<<{b});",
+    "else",
+    "m[{B}]&=(0xff-(0x01<<{b}));",
+    "",
+};
+constexpr std::string_view kSetY[] = {"if({cond}){y[{B}]|=(0x01<<{b});{pin}=0;}", ""};
+constexpr std::string_view kSetM[] = {"if({cond})m[{B}]|=(0x01<<{b});", ""};
+constexpr std::string_view kRstY[] = {"if({cond}){y[{B}]&=(0xff-(0x01<<{b}));{pin}=1;}", ""};
+constexpr std::string_view kRstM[] = {"if({cond})m[{B}]&=(0xff-(0x01<<{b}));", ""};
 
 struct Coil {
-  int high;
-  std::string_view name;
-  bool output;  // Y (true) or M (false)
-  std::string (*body)(int n);
+  const fx::Instruction* row;
+  char letter;
+  std::span<const std::string_view> statement;
 };
 
+constexpr const fx::Instruction* kOut = &fx::row("OUT", fx::Layout::DeviceInWord);
+constexpr const fx::Instruction* kSet = &fx::row("SET", fx::Layout::DeviceInWord);
+constexpr const fx::Instruction* kRst = &fx::row("RST", fx::Layout::DeviceInWord);
 constexpr Coil kCoils[] = {
-    {0xC5, "OUT", true, outYBody},  {0xC8, "OUT", false, outMBody}, {0xD5, "SET", true, setYBody},
-    {0xD8, "SET", false, setMBody}, {0xE5, "RST", true, rstYBody},  {0xE8, "RST", false, rstMBody},
+    {kOut, 'Y', kOutY}, {kOut, 'M', kOutM}, {kSet, 'Y', kSetY},
+    {kSet, 'M', kSetM}, {kRst, 'Y', kRstY}, {kRst, 'M', kRstM},
+};
+
+// The three statements of PLS and PLF: the target is cleared on every scan; it is set when the
+// {edge} condition holds and the pulse bit {q} of byte {P} of {memory} is armed, which disarms
+// it; the bit is armed while the {armed} condition holds.
+constexpr std::string_view kPulseClearY[] = {"y[{B}]&=(0xff-(0x01<<{b}));{pin}=1;", ""};
+constexpr std::string_view kPulseClearM[] = {"m[{B}]&=(0xff-(0x01<<{b}));", ""};
+constexpr std::string_view kPulseFireY[] = {
+    "if({edge}&& ({memory}[{P}]&(0x01<<{q}))){{memory}[{P}]&=0xff-(0x01<<{q});"
+    "y[{B}]|=(0x01<<{b});{pin}=0;}",
+    "",
+};
+constexpr std::string_view kPulseFireM[] = {
+    "if({edge}&& ({memory}[{P}]&(0x01<<{q}))){{memory}[{P}]&=0xff-(0x01<<{q});"
+    "m[{B}]|=(0x01<<{b});}",
+    "",
+};
+constexpr std::string_view kPulseArm[] = {
+    "if({armed}&& (!({memory}[{P}]&(0x01<<{q})))){memory}[{P}]|=(0x01<<{q});",
+    "",
 };
 
 struct Pulse {
-  int low;
-  std::string_view name;
+  const fx::Instruction* row;
   std::string_view memory;  // plsm or plfm
   bool rising;
+  std::string_view edge;   // when the target goes on, from the condition {cond}
+  std::string_view armed;  // when the pulse bit is armed
 };
 
-constexpr Pulse kPulses[] = {{0x08, "PLS", "plsm", true}, {0x09, "PLF", "plfm", false}};
+// PLS fires after a rising edge of the condition, PLF after a falling edge.
+constexpr Pulse kPulses[] = {
+    {&fx::row("PLS", fx::Layout::DeviceWord), "plsm", true, "{cond}", "(!{cond})"},
+    {&fx::row("PLF", fx::Layout::DeviceWord), "plfm", false, "(!{cond})", "{cond}"},
+};
+
+// Refuses a Y or M device above what the firmware holds; returns true when it refused.
+bool refuseAboveFirmware(TranslatorRun& t, const fx::Device& device) {
+  return device.letter == 'Y' ? t.refuseAbove(device.number, kFirmwareLastPoint, kYRange)
+                              : t.refuseAbove(device.number, kFirmwareLastRelay, kMRange);
+}
 
 }  // namespace
 
+// OUT, SET and RST on M256 and up, special relays included, are refused with the M message
+// before the other tests of the step.
+void refuseHighMRelayCoils(TranslatorRun& t) {
+  for (const Coil& coil : kCoils) {
+    if (!t.stepIs(*coil.row)) continue;
+    const fx::Device& device = *t.step().device;
+    if (device.letter == 'M' && device.number > 255) t.refuse(kMRange);
+    return;
+  }
+}
+
 void translateCoils(TranslatorRun& t) {
   for (const Coil& coil : kCoils) {
-    if (t.at(1) != coil.high) continue;
-    const int n = t.value(0);
-    if (coil.output ? t.refuseAbove(n, kMaxPoint, kYRange) : t.refuseAbove(n, kMaxRelay, kMRange)) {
-      return;
+    if (!t.stepIs(*coil.row) || t.step().device->letter != coil.letter) {
+      continue;
     }
-    t.appendGuarded(coil.name, coil.body(n));
-    if (coil.output && !t.stopped()) t.noteOutputDriven(n);
+    const int n = t.step().device->number;
+    const bool output = coil.letter == 'Y';
+    if (refuseAboveFirmware(t, *t.step().device)) return;
+    t.appendGuarded(coil.row->name, coil.statement, output ? outputFields(n) : bitFields(n));
+    if (output && !t.stopped()) t.noteOutputDriven(n);
     return;
   }
 }
@@ -82,34 +111,35 @@ void translateCoils(TranslatorRun& t) {
 // program order.
 void translatePulses(TranslatorRun& t) {
   for (const Pulse& pulse : kPulses) {
-    if (!t.isWord(pulse.low, 0x00)) continue;
-    const bool output = t.at(3) == 0x85;
-    if (!output && t.at(3) != 0x88) return;  // another operand class: nothing to do
-    const int n = t.value(2);
-    if (output ? t.refuseAbove(n, kMaxPoint, kYRange) : t.refuseAbove(n, kMaxRelay, kMRange)) {
+    if (!t.stepIs(*pulse.row)) continue;
+    // Another device, or M256 and up (noticed or refused by checkFollowingOperandClass): nothing.
+    const std::optional<fx::Device> device = t.operandDevice(1);
+    if (!device || (device->letter != 'Y' && (device->letter != 'M' || device->number > 255))) {
       return;
     }
+    const bool output = device->letter == 'Y';
+    const int n = device->number;
+    if (refuseAboveFirmware(t, *device)) return;
     int& count = pulse.rising ? t.risingPulseCount() : t.fallingPulseCount();
-    if (count >= kMaxPulses) {
-      t.refuse("too many " + std::string(pulse.name) + " instructions: the firmware has room for " +
-               dec(kMaxPulses));
+    if (count >= kFirmwarePulseSlots) {
+      t.refuse("too many " + std::string(pulse.row->name) +
+               " instructions: the firmware has room for " + dec(kFirmwarePulseSlots));
       return;
     }
-    const std::string* top = t.top(pulse.name);
+    const std::string* top = t.top(pulse.row->name);
     if (!top) return;
-    const std::string cond = *top;
-    const std::string memory(pulse.memory);
-    const std::string bit = memory + "[" + dec(count / 8) + "]&(0x01<<" + dec(count % 8) + ")";
-    const std::string arm = memory + "[" + dec(count / 8) + "]|=(0x01<<" + dec(count % 8) + ");";
-    const std::string disarm =
-        memory + "[" + dec(count / 8) + "]&=0xff-(0x01<<" + dec(count % 8) + ");";
-    const std::string targetOn = output ? bitSet("y", n) + pinOn(n) : bitSet("m", n);
-    const std::string edge = pulse.rising ? cond : "(!" + cond + ")";
-    const std::string armed = pulse.rising ? "(!" + cond + ")" : cond;
-
-    t.appendStatement((output ? bitClear("y", n) + pinOff(n) : bitClear("m", n)) + "\r\n");
-    t.appendStatement("if(" + edge + "&& (" + bit + "))" + "{" + disarm + targetOn + "}\r\n");
-    t.appendStatement("if(" + armed + "&& (!(" + bit + ")))" + arm + "\r\n");
+    const Fields condition = {{"cond", *top}};
+    std::vector<Field> fields = output ? outputFields(n) : bitFields(n);
+    fields.insert(fields.end(), {{"memory", std::string(pulse.memory)},
+                                 {"P", dec(count / 8)},
+                                 {"q", dec(count % 8)},
+                                 {"edge", fill(pulse.edge, condition)},
+                                 {"armed", fill(pulse.armed, condition)}});
+    t.appendStatement(
+        writerWith(fields).lines(output ? std::span(kPulseClearY) : std::span(kPulseClearM)));
+    t.appendStatement(
+        writerWith(fields).lines(output ? std::span(kPulseFireY) : std::span(kPulseFireM)));
+    t.appendStatement(writerWith(fields).lines(kPulseArm));
     if (output) t.noteOutputDriven(n);
     ++count;
     return;

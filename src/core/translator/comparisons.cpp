@@ -7,35 +7,44 @@
 namespace ladder51::detail {
 namespace {
 
-// Low bytes of the LD forms, in the order of the mode numbers 1..5 (=, >=, >, <, <=).
-// The AND forms add 0x10, the OR forms 0x20.
-constexpr std::array<int, 5> kLoadCodes = {0xD0, 0xDC, 0xD2, 0xD4, 0xDA};
+// The comparisons in the order of the mode numbers 1..5 of ldequ.
 constexpr std::array<std::string_view, 5> kSymbols = {"=", ">=", ">", "<", "<="};
-constexpr std::array<std::string_view, 3> kForms = {"LD", "AND", "OR"};
+
+// LD pushes the call; AND and OR join it to the condition {top}, with a blank after each comma.
+struct Form {
+  std::string_view name;
+  std::string_view text;
+};
+constexpr Form kForms[] = {
+    {"LD", "ldequ({first},{second},{mode})"},
+    {"AND", "({top}&&ldequ({first}, {second}, {mode}))"},
+    {"OR", "({top}||ldequ({first}, {second}, {mode}))"},
+};
 
 }  // namespace
 
 void translateComparisons(TranslatorRun& t) {
-  if (t.at(1) != 0x01) return;
-  for (std::size_t form = 0; form < kForms.size(); ++form) {
-    for (std::size_t mode = 0; mode < kLoadCodes.size(); ++mode) {
-      if (t.at(0) != kLoadCodes[mode] + 0x10 * static_cast<int>(form)) continue;
-      const std::string name = std::string(kForms[form]) + std::string(kSymbols[mode]);
+  const fx::Instruction* row = t.step().instruction;
+  if (row == nullptr || row->layout != fx::Layout::WordOperands) return;
+  for (const Form& form : kForms) {
+    for (std::size_t mode = 0; mode < kSymbols.size(); ++mode) {
+      const std::string name = std::string(form.name) + std::string(kSymbols[mode]);
+      if (row->name != name) continue;
       const std::optional<std::string> first =
-          sourceText(t, decodeWordOperand(t, 2), name, "first");
+          sourceText(t, decodeWordOperand(t, 1), name, "first");
       if (!first) return;
       const std::optional<std::string> second =
-          sourceText(t, decodeWordOperand(t, 6), name, "second");
+          sourceText(t, decodeWordOperand(t, 3), name, "second");
       if (!second) return;
       const std::string number = dec(static_cast<long long>(mode) + 1);
-      if (form == 0) {
-        t.push("ldequ(" + *first + "," + *second + "," + number + ")");
+      if (form.name == "LD") {
+        t.push(fill(form.text, {{"first", *first}, {"second", *second}, {"mode", number}}));
         return;
       }
       std::string* top = t.top(name);
       if (!top) return;
-      *top = "(" + *top + (form == 1 ? "&&" : "||") + "ldequ(" + *first + ", " + *second + ", " +
-             number + "))";
+      *top = fill(form.text,
+                  {{"top", *top}, {"first", *first}, {"second", *second}, {"mode", number}});
       return;
     }
   }

@@ -1,153 +1,152 @@
 // Contacts on X, Y, M, T, C and the special relays, and the block and branch instructions.
 // Contacts build the rung's condition on the condition stack; nothing is written here.
-#include <array>
-
 #include "core/translator/translator_run.h"
 
 namespace ladder51::detail {
 namespace {
 
-// The six contact instructions, by the high nibble of the step's high byte (2 to 7).
-constexpr std::array<std::string_view, 8> kContactNames = {"",    "",    "LD", "LDI",
-                                                           "AND", "ANI", "OR", "ORI"};
+// How a contact instruction joins the rung's condition: LD and LDI push their atom, the others
+// fill `join` with the condition {top} and their {atom}. LDI, ANI and ORI read the device
+// inverted.
+struct Contact {
+  const fx::Instruction* row;
+  std::string_view join;  // empty: a new condition
+  bool negated;
+};
 
-// Applies contact instruction `row` (2 LD, 3 LDI, 4 AND, 5 ANI, 6 OR, 7 ORI) with the
-// contact's positive and negative atoms.
-void applyContact(TranslatorRun& t, int row, const std::string& positive,
-                  const std::string& negative) {
-  const bool negated = row % 2 == 1;
-  const std::string& atom = negated ? negative : positive;
-  if (row <= 3) {
-    t.push(atom);
+constexpr fx::Layout kContact = fx::Layout::DeviceInWord;
+constexpr Contact kContacts[] = {
+    {&fx::row("LD", kContact), "", false},
+    {&fx::row("LDI", kContact), "", true},
+    {&fx::row("AND", kContact), "({top}&&{atom})", false},
+    {&fx::row("ANI", kContact), "({top}&&{atom})", true},
+    {&fx::row("OR", kContact), "({top}||{atom})", false},
+    {&fx::row("ORI", kContact), "({top}||{atom})", true},
+};
+
+const Contact* contactOf(const fx::StepWord& step) {
+  for (const Contact& contact : kContacts) {
+    if (step.instruction == contact.row) return &contact;
+  }
+  return nullptr;
+}
+
+// The atoms of a contact, read as it is and inverted.
+struct Atom {
+  std::string_view positive;
+  std::string_view negative;
+};
+
+constexpr Atom kXAtom = {"(!inx({n}))", "(inx({n}))"};
+constexpr Atom kBitAtom = {"({array}[{B}]&(0x01<<{b}))", "(!({array}[{B}]&(0x01<<{b})))"};
+constexpr Atom kSpecialAtom = {"(m8000&{mask})", "(!(m8000&{mask}))"};
+
+// Applies the step's contact instruction to the atom filled with `fields`.
+void applyContact(TranslatorRun& t, const Contact& contact, const Atom& atom, Fields fields) {
+  std::string text = fill(contact.negated ? atom.negative : atom.positive, fields);
+  if (contact.join.empty()) {
+    t.push(std::move(text));
     return;
   }
-  std::string* top = t.top(kContactNames[static_cast<std::size_t>(row)]);
+  std::string* top = t.top(contact.row->name);
   if (!top) return;
-  *top = "(" + *top + (row <= 5 ? "&&" : "||") + atom + ")";
-}
-
-// The contact row (2..7) when the high byte is a contact code of device class `cls`, else 0.
-int contactRow(int high, int cls) {
-  if (high < 0x20 || high > 0x7F || (high & 0x0F) != cls) return 0;
-  return high >> 4;
-}
-
-// "(arr[B]&(0x01<<b))": bit n of a device image.
-std::string bitAtom(std::string_view array, int n) {
-  return "(" + std::string(array) + "[" + dec(n / 8) + "]&(0x01<<" + dec(n % 8) + "))";
+  *top = fill(contact.join, {{"top", *top}, {"atom", std::move(text)}});
 }
 
 struct ImageClass {
-  int cls;
+  char letter;
   std::string_view array;
   int limit;
   std::string_view message;
 };
 
-// M, Y, C and T contacts read their device images, in this order of the tests.
+// M, Y, C and T contacts read their device images.
 constexpr ImageClass kImageClasses[] = {
-    {0x8, "m", kMaxRelay, kMRange},
-    {0x5, "y", kMaxPoint, kYRange},
-    {0xE, "c", kMaxCounter, kCRange},
-    {0x6, "t", kMaxTimerContact, kTContactRange},
+    {'M', "m", kFirmwareLastRelay, kMRange},
+    {'Y', "y", kFirmwareLastPoint, kYRange},
+    {'C', "c", kFirmwareLastCounter, kCRange},
+    {'T', "t", kFirmwareLastTimerContact, kTContactRange},
 };
 
 struct SpecialRelay {
-  int low;
+  int number;
   std::string_view mask;
 };
 
 // M8000, M8002, M8011..M8014: bits of m8000 kept by the runtime.
-constexpr SpecialRelay kSpecialRelays[] = {{0x0, "0x01"}, {0x2, "0x02"}, {0xB, "0x10"},
-                                           {0xC, "0x20"}, {0xD, "0x40"}, {0xE, "0x80"}};
-
-bool inRange(int v, int first, int last) {
-  return v >= first && v <= last;
-}
+constexpr SpecialRelay kSpecialRelays[] = {{8000, "0x01"}, {8002, "0x02"}, {8011, "0x10"},
+                                           {8012, "0x20"}, {8013, "0x40"}, {8014, "0x80"}};
 
 }  // namespace
 
-void translateXContacts(TranslatorRun& t) {
-  const int row = contactRow(t.at(1), 0x4);
-  if (row == 0) return;
-  const int n = t.value(0);
-  if (t.refuseAbove(n, kMaxPoint, kXRange)) return;
-  applyContact(t, row, "(!inx(" + dec(n) + "))", "(inx(" + dec(n) + "))");
+bool isContact(const fx::StepWord& step) {
+  return contactOf(step) != nullptr;
 }
 
+void translateXContacts(TranslatorRun& t) {
+  const Contact* contact = contactOf(t.step());
+  if (!contact || t.step().device->letter != 'X') return;
+  const int n = t.step().device->number;
+  if (t.refuseAbove(n, kFirmwareLastPoint, kXRange)) return;
+  applyContact(t, *contact, kXAtom, {{"n", dec(n)}});
+}
+
+// M256 and up are refused before any other test of the step, with the M message.
 void refuseHighMRelayContacts(TranslatorRun& t) {
-  if (inRange(t.at(1), 0x29, 0x2D)) t.refuse(kMRange);
+  if (!isContact(t.step())) return;
+  const fx::Device& device = *t.step().device;
+  if (device.letter == 'M' && device.number > 255 && !isSpecialRelay(device)) t.refuse(kMRange);
 }
 
 void translateSpecialRelayContacts(TranslatorRun& t) {
-  const int row = contactRow(t.at(1), 0xF);
-  if (row == 0) return;
+  const Contact* contact = contactOf(t.step());
+  if (!contact || !isSpecialRelay(*t.step().device)) return;
   for (const SpecialRelay& relay : kSpecialRelays) {
-    if (t.at(0) != relay.low) continue;
-    const std::string bit = "m8000&" + std::string(relay.mask);
-    applyContact(t, row, "(" + bit + ")", "(!(" + bit + "))");
+    if (t.step().device->number != relay.number) continue;
+    applyContact(t, *contact, kSpecialAtom, {{"mask", std::string(relay.mask)}});
     return;
   }
 }
 
-void refuseHighMRelayOtherContacts(TranslatorRun& t) {
-  const int high = t.at(1);
-  if (high >= 0x39 && high <= 0x7D && inRange(high & 0x0F, 0x9, 0xD)) t.refuse(kMRange);
-}
-
+// The word after the step, read as an operand word, may name M256 and up: M256..M511 draw the M
+// message as a notice, M512 and up are refused. The test runs on every step, whatever the step.
 void checkFollowingOperandClass(TranslatorRun& t) {
-  const int operandClass = t.at(3);
-  if (operandClass == 0x89) {
+  const std::optional<fx::Device> next = t.operandDevice(1);
+  if (!next || next->letter != 'M' || next->number <= 255) return;
+  if (next->number <= 511) {
     t.notice(kMRange);
-  } else if (inRange(operandClass, 0x8A, 0x8D) || operandClass == 0x8F) {
-    t.refuse(kMRange);
-  }
-}
-
-void refuseHighMRelayCoils(TranslatorRun& t) {
-  const int high = t.at(1);
-  const int nibble = high & 0x0F;
-  if ((inRange(high, 0xC9, 0xEF)) && (inRange(high >> 4, 0xC, 0xE)) &&
-      (inRange(nibble, 0x9, 0xD) || nibble == 0xF)) {
+  } else {
     t.refuse(kMRange);
   }
 }
 
 void translateDeviceContacts(TranslatorRun& t) {
+  const Contact* contact = contactOf(t.step());
+  if (!contact || isSpecialRelay(*t.step().device)) return;
+  const fx::Device& device = *t.step().device;
   for (const ImageClass& image : kImageClasses) {
-    const int row = contactRow(t.at(1), image.cls);
-    if (row == 0) continue;
-    const int n = t.value(0);
-    if (t.refuseAbove(n, image.limit, image.message)) return;
-    const std::string positive = bitAtom(image.array, n);
-    applyContact(t, row, positive, "(!" + positive + ")");
+    if (device.letter != image.letter) continue;
+    if (t.refuseAbove(device.number, image.limit, image.message)) return;
+    const int n = device.number;
+    applyContact(t, *contact, kBitAtom,
+                 {{"array", std::string(image.array)}, {"B", dec(n / 8)}, {"b", dec(n % 8)}});
     return;
   }
 }
 
 void translateBlockInstructions(TranslatorRun& t) {
-  if (t.at(1) != 0xFF) return;
-  switch (t.at(0)) {
-    case 0xFD:  // INV
-      if (std::string* top = t.top("INV")) *top = "(!(" + *top + "))";
-      break;
-    case 0xF8:
-      t.mergeTopTwo("ANB", "&&(");
-      break;
-    case 0xF9:
-      t.mergeTopTwo("ORB", "||(");
-      break;
-    case 0xFA:
-      t.saveBranch();
-      break;
-    case 0xFC:
-      t.restoreBranch(true, "MPP");
-      break;
-    case 0xFB:
-      t.restoreBranch(false, "MRD");
-      break;
-    default:
-      break;
+  if (t.stepIs(fx::row("INV", fx::Layout::Alone))) {
+    if (std::string* top = t.top("INV")) *top = fill("(!({top}))", {{"top", *top}});
+  } else if (t.stepIs(fx::row("ANB", fx::Layout::Alone))) {
+    t.mergeTopTwo("ANB", "({first}&&({last}))");
+  } else if (t.stepIs(fx::row("ORB", fx::Layout::Alone))) {
+    t.mergeTopTwo("ORB", "({first}||({last}))");
+  } else if (t.stepIs(fx::row("MPS", fx::Layout::Alone))) {
+    t.saveBranch();
+  } else if (t.stepIs(fx::row("MPP", fx::Layout::Alone))) {
+    t.restoreBranch(true, "MPP");
+  } else if (t.stepIs(fx::row("MRD", fx::Layout::Alone))) {
+    t.restoreBranch(false, "MRD");
   }
 }
 

@@ -6,55 +6,67 @@ namespace ladder51::detail {
 namespace {
 
 struct EdgeClass {
-  int operandClass;
-  std::string_view letter;  // the routine is "ld" + "p"/"f" + letter
+  char letter;
+  std::string_view routine;  // the letter that ends the routine names, {routine} of kCall
   int limit;
   std::string_view message;
 };
 
-// Tried in this order.
 constexpr EdgeClass kEdgeClasses[] = {
-    {0x84, "x", kMaxPoint, kXRange},
-    {0x88, "m", kMaxRelay, kMRange},
-    {0x85, "y", kMaxPoint, kYRange},
-    {0x8E, "c", kMaxCounter, kCRange},
-    {0x86, "t", kMaxTimerContact, kTContactRange},
+    {'X', "x", kFirmwareLastPoint, kXRange},
+    {'M', "m", kFirmwareLastRelay, kMRange},
+    {'Y', "y", kFirmwareLastPoint, kYRange},
+    {'C', "c", kFirmwareLastCounter, kCRange},
+    {'T', "t", kFirmwareLastTimerContact, kTContactRange},
 };
+
+// The routine's call, and how it joins the condition {top} (LDP and LDF push it).
+constexpr std::string_view kCall = "ld{edge}{routine}({n})";
 
 struct EdgeInstruction {
-  int low;
-  std::string_view name;
-  bool rising;
+  const fx::Instruction* row;
+  std::string_view edge;  // "p" rising, "f" falling
+  std::string_view join;  // empty: a new condition
 };
 
+constexpr fx::Layout kEdge = fx::Layout::DeviceWord;
 constexpr EdgeInstruction kEdgeInstructions[] = {
-    {0xCA, "LDP", true},  {0xCC, "ANDP", true},  {0xCE, "ORP", true},
-    {0xCB, "LDF", false}, {0xCD, "ANDF", false}, {0xCF, "ORF", false},
+    {&fx::row("LDP", kEdge), "p", ""},
+    {&fx::row("ANDP", kEdge), "p", "({top}&&{call})"},
+    {&fx::row("ORP", kEdge), "p", "({top}||{call})"},
+    {&fx::row("LDF", kEdge), "f", ""},
+    {&fx::row("ANDF", kEdge), "f", "({top}&&{call})"},
+    {&fx::row("ORF", kEdge), "f", "({top}||{call})"},
 };
+// ORP on M as the tool writes it, with a blank after the bars.
+constexpr std::string_view kOrpOnM = "({top}|| {call})";
 
 }  // namespace
 
 void translateEdgeContacts(TranslatorRun& t) {
-  if (t.at(1) != 0x01) return;
-  for (const EdgeClass& edge : kEdgeClasses) {
-    if (t.at(3) != edge.operandClass) continue;
-    for (const EdgeInstruction& instruction : kEdgeInstructions) {
-      if (t.at(0) != instruction.low) continue;
-      const int n = t.value(2);
+  for (const EdgeInstruction& instruction : kEdgeInstructions) {
+    if (!t.stepIs(*instruction.row)) continue;
+    const std::optional<fx::Device> device = t.operandDevice(1);
+    // M256 and up were noticed or refused by checkFollowingOperandClass; nothing is made here.
+    if (!device || (device->letter == 'M' && device->number > 255)) return;
+    for (const EdgeClass& edge : kEdgeClasses) {
+      if (device->letter != edge.letter) continue;
+      const int n = device->number;
       if (t.refuseAbove(n, edge.limit, edge.message)) return;
-      const std::string call = "ld" + std::string(instruction.rising ? "p" : "f") +
-                               std::string(edge.letter) + "(" + dec(n) + ")";
-      if (instruction.name.starts_with("LD")) {
+      const std::string call = fill(kCall, {{"edge", std::string(instruction.edge)},
+                                            {"routine", std::string(edge.routine)},
+                                            {"n", dec(n)}});
+      if (instruction.join.empty()) {
         t.push(call);
         return;
       }
-      std::string* top = t.top(instruction.name);
+      std::string* top = t.top(instruction.row->name);
       if (!top) return;
-      std::string joiner = instruction.name.starts_with("AND") ? "&&" : "||";
-      if (instruction.name == "ORP" && edge.letter == "m") joiner = "|| ";  // as the tool writes it
-      *top = "(" + *top + joiner + call + ")";
+      const bool orpOnM = instruction.row == &fx::row("ORP", kEdge) && edge.letter == 'M';
+      *top = fill(orpOnM ? kOrpOnM : instruction.join, {{"top", *top}, {"call", call}});
       return;
     }
+    return;
   }
 }
 

@@ -4,52 +4,17 @@
 #include <array>
 #include <optional>
 
+#include "core/translator/fx_encoding.h"
 #include "core/translator/program_image.h"
 
 namespace ladder51 {
 namespace {
 
 using Words = std::vector<std::uint16_t>;
+using fx::Instruction;
+using fx::Layout;
 
-// Device classes are the low nibble of the code byte; contacts (2x..7x), coils (Cx..Ex) and
-// single operand words (8x) all use the same nibble for the same class. M relays from 256 up
-// move the nibble up by one per 256 relays (M256 is class 9, M1535 the last of class D).
-constexpr int kClassX = 0x4;
-constexpr int kClassY = 0x5;
-constexpr int kClassT = 0x6;
-constexpr int kClassM = 0x8;
-constexpr int kClassLastM = 0xD;
-constexpr int kClassC = 0xE;
-constexpr int kClassSpecial = 0xF;  // special relays M8000..M8255
-constexpr int kMaxRelay = (kClassLastM - kClassM + 1) * 256 - 1;
-constexpr int kFirstSpecial = 8000;
-constexpr int kLastSpecial = kFirstSpecial + 255;
-constexpr int kMaxByteDevice = 255;  // X/Y (octal 377), T, C: the number is one byte
-
-// High bytes of the words of applied-instruction operands.
-constexpr int kOperandHigh = 0x80;       // single operand words: 0x80 | class
-constexpr int kConstantHigh = 0x80;      // K: both words
-constexpr int kRegisterHigh = 0x86;      // D: both words; first word of C and T values
-constexpr int kCounterValueHigh = 0x84;  // second word of a counter's current value
-constexpr int kTimerValueHigh = 0x82;    // second word of a timer's current value
-constexpr int kBitOperandHigh = 0x84;    // first word of a Y or M bit operand
-constexpr int kBitClassY = 0x05;         // low byte of a bit operand's second word
-constexpr int kBitClassM = 0x08;
-constexpr long long kMinConstant = -32768;
-constexpr long long kMaxConstant = 65535;
-constexpr long long kMaxRegister = 32767;  // the register offset 2r must fit in 16 bits
-
-constexpr int kOutTimerHigh = 0x06;
-constexpr int kOutCounterHigh = 0x0E;
-constexpr std::uint16_t kResetTimerCounter = 0x000C;
-constexpr std::uint16_t kResetRegister = 0x000D;
-constexpr int kContactFirst = 0x2;  // LD; LDI..ORI follow up to 0x7
-constexpr int kContactLast = 0x7;
-constexpr int kCoilOut = 0xC;
-constexpr int kCoilSet = 0xD;
-constexpr int kCoilReset = 0xE;
-
-constexpr std::uint16_t kNopWord = 0xFFFF;
+constexpr std::uint16_t kNopWord = fx::row("NOP", Layout::Alone).code;
 constexpr long long kMaxNopCount = 65535;  // per ".nop" line
 // Far beyond any PLC's program memory, but it keeps a short text of ".nop" lines from asking
 // for gigabytes.
@@ -58,86 +23,6 @@ constexpr std::size_t kCollapseNopsAbove = 1;  // padding after END is one line
 constexpr std::size_t kCommentColumn = 21;
 constexpr std::size_t kBlockBytes = 16;
 
-enum class Form {
-  Plain,    // the instruction word alone
-  Contact,  // LD..ORI: code is the high nibble of the high byte
-  Out,      // OUT Y/M coil, or OUT T/C with a set value
-  Set,      // SET Y/M
-  Reset,    // RST Y/M, T, C or D
-  Pulse,    // PLS/PLF: instruction word, then a Y or M operand word
-  Edge,     // LDP..ORF: instruction word, then an operand word
-  Applied,  // instruction word, then `operands` operands of two words each
-  MasterControl,
-  MasterControlReset,
-};
-
-struct Mnemonic {
-  std::string_view name;
-  Form form;
-  std::uint16_t code;
-  int operands;
-};
-
-constexpr Mnemonic kMnemonics[] = {
-    {"LD", Form::Contact, 0x2, 1},
-    {"LDI", Form::Contact, 0x3, 1},
-    {"AND", Form::Contact, 0x4, 1},
-    {"ANI", Form::Contact, 0x5, 1},
-    {"OR", Form::Contact, 0x6, 1},
-    {"ORI", Form::Contact, 0x7, 1},
-    {"OUT", Form::Out, kCoilOut, 1},
-    {"SET", Form::Set, kCoilSet, 1},
-    {"RST", Form::Reset, kCoilReset, 1},
-    {"ANB", Form::Plain, 0xFFF8, 0},
-    {"ORB", Form::Plain, 0xFFF9, 0},
-    {"MPS", Form::Plain, 0xFFFA, 0},
-    {"MRD", Form::Plain, 0xFFFB, 0},
-    {"MPP", Form::Plain, 0xFFFC, 0},
-    {"INV", Form::Plain, 0xFFFD, 0},
-    {"NOP", Form::Plain, kNopWord, 0},
-    {"END", Form::Plain, 0x000F, 0},
-    {"PLS", Form::Pulse, 0x0008, 1},
-    {"PLF", Form::Pulse, 0x0009, 1},
-    {"MC", Form::MasterControl, 0x000A, 2},
-    {"MCR", Form::MasterControlReset, 0x000B, 1},
-    {"LDP", Form::Edge, 0x01CA, 1},
-    {"LDF", Form::Edge, 0x01CB, 1},
-    {"ANDP", Form::Edge, 0x01CC, 1},
-    {"ANDF", Form::Edge, 0x01CD, 1},
-    {"ORP", Form::Edge, 0x01CE, 1},
-    {"ORF", Form::Edge, 0x01CF, 1},
-    {"ALT", Form::Applied, 0x0094, 1},
-    {"ZRST", Form::Applied, 0x0060, 2},
-    {"INC", Form::Applied, 0x0040, 1},
-    {"DEC", Form::Applied, 0x0042, 1},
-    {"MOV", Form::Applied, 0x0028, 2},
-    {"ADD", Form::Applied, 0x0038, 3},
-    {"SUB", Form::Applied, 0x003A, 3},
-    {"MUL", Form::Applied, 0x003C, 3},
-    {"DIV", Form::Applied, 0x003E, 3},
-    {"LD=", Form::Applied, 0x01D0, 2},
-    {"LD>=", Form::Applied, 0x01DC, 2},
-    {"LD>", Form::Applied, 0x01D2, 2},
-    {"LD<", Form::Applied, 0x01D4, 2},
-    {"LD<=", Form::Applied, 0x01DA, 2},
-    {"AND=", Form::Applied, 0x01E0, 2},
-    {"AND>=", Form::Applied, 0x01EC, 2},
-    {"AND>", Form::Applied, 0x01E2, 2},
-    {"AND<", Form::Applied, 0x01E4, 2},
-    {"AND<=", Form::Applied, 0x01EA, 2},
-    {"OR=", Form::Applied, 0x01F0, 2},
-    {"OR>=", Form::Applied, 0x01FC, 2},
-    {"OR>", Form::Applied, 0x01F2, 2},
-    {"OR<", Form::Applied, 0x01F4, 2},
-    {"OR<=", Form::Applied, 0x01FA, 2},
-};
-
-// Contact decoding indexes the table by the contact code.
-static_assert(kMnemonics[0].name == "LD" && kMnemonics[kContactLast - kContactFirst].name == "ORI");
-
-std::uint16_t makeWord(int high, int low) {
-  return static_cast<std::uint16_t>(((high & 0xFF) << 8) | (low & 0xFF));
-}
 int highOf(std::uint16_t word) {
   return word >> 8;
 }
@@ -170,13 +55,6 @@ std::vector<std::string_view> splitTokens(std::string_view line) {
     if (k > start) tokens.push_back(line.substr(start, k - start));
   }
   return tokens;
-}
-
-std::string octal(long long n) {
-  if (n == 0) return "0";
-  std::string digits;
-  for (; n > 0; n /= 8) digits.insert(digits.begin(), static_cast<char>('0' + n % 8));
-  return digits;
 }
 
 std::string hex4(std::uint16_t word) {
@@ -231,16 +109,16 @@ Result<Operand> parseOperand(std::string_view token) {
   if (digits.empty() || !std::all_of(digits.begin(), digits.end(), isDigit)) {
     return Error{ErrorKind::BadSource, notOperand};
   }
-  const bool isPoint = op.letter == 'X' || op.letter == 'Y';
-  const int base = isPoint ? 8 : 10;
+  const bool isPoint = fx::isPointLetter(op.letter);
   for (char digit : digits) {
     if (isPoint && digit > '7') {
       return Error{ErrorKind::BadSource,
                    op.text + " is not a valid point: X and Y points are numbered in octal " +
                        "(digits 0 to 7, so X7 is followed by X10)"};
     }
-    op.number = std::min(op.number * base + (digit - '0'), kNumberCap);
+    op.number = std::min(op.number * 10 + (digit - '0'), kNumberCap);
   }
+  if (isPoint) op.number = fx::pointOfOctalDigits(static_cast<int>(op.number));
   if (negative) op.number = -op.number;
   return op;
 }
@@ -251,92 +129,58 @@ Status expectLetter(const Operand& op, std::string_view allowed, std::string_vie
                std::string(user) + " cannot take " + op.text + ": expected " + letterList(allowed)};
 }
 
-// A bit device as a class nibble and a low byte. The letter must be one of X, Y, M, T, C.
-struct BitDevice {
-  int cls = 0;
-  int low = 0;
-};
-
-Result<BitDevice> bitDevice(const Operand& op) {
-  const long long n = op.number;
-  const std::string letter(1, op.letter);
-  switch (op.letter) {
-    case 'X':
-    case 'Y':
-      if (n > kMaxByteDevice) {
-        return Error{ErrorKind::BadSource, op.text + " is out of range: " + letter + "0 to " +
-                                               letter + octal(kMaxByteDevice) + " (octal)"};
-      }
-      return BitDevice{op.letter == 'X' ? kClassX : kClassY, static_cast<int>(n)};
-    case 'T':
-    case 'C':
-      if (n > kMaxByteDevice) {
-        return Error{ErrorKind::BadSource, op.text + " is out of range: " + letter + "0 to " +
-                                               letter + std::to_string(kMaxByteDevice)};
-      }
-      return BitDevice{op.letter == 'T' ? kClassT : kClassC, static_cast<int>(n)};
-    default:  // 'M'
-      if (n <= kMaxRelay)
-        return BitDevice{kClassM + static_cast<int>(n >> 8), static_cast<int>(n & 0xFF)};
-      if (n >= kFirstSpecial && n <= kLastSpecial) {
-        return BitDevice{kClassSpecial, static_cast<int>(n - kFirstSpecial)};
-      }
-      return Error{ErrorKind::BadSource,
-                   op.text + " is out of range: M0 to M" + std::to_string(kMaxRelay) + " or M" +
-                       std::to_string(kFirstSpecial) + " to M" + std::to_string(kLastSpecial)};
-  }
+// The bit-device address of an X, Y, M, T or C operand.
+Result<int> bitDevice(const Operand& op) {
+  const std::optional<int> address =
+      fx::addressOf(fx::Device{op.letter, static_cast<int>(op.number)});
+  if (address) return *address;
+  return Error{ErrorKind::BadSource,
+               op.text + " is out of range: " + fx::bitDeviceRange(op.letter)};
 }
 
-// The single operand word of PLS, PLF, MC and the edge contacts: (n, 0x80 | class).
+// The single operand word of PLS, PLF, MC, RST T/C and the edge contacts.
 Result<Words> operandWord(const Operand& op) {
-  Result<BitDevice> device = bitDevice(op);
-  if (!device) return device.error();
-  return Words{makeWord(kOperandHigh | device->cls, device->low)};
+  Result<int> address = bitDevice(op);
+  if (!address) return address.error();
+  return Words{fx::operandWord(*address)};
 }
 
-// A constant, register, counter value or timer value: two words.
-Result<Words> wordOperand(const Operand& op) {
-  if (op.letter == 'K') {
-    if (op.number < kMinConstant || op.number > kMaxConstant) {
-      return Error{ErrorKind::BadSource, op.text + " is out of range: K" +
-                                             std::to_string(kMinConstant) + " to K" +
-                                             std::to_string(kMaxConstant)};
+// True when the two-word formats of a bit device's letter hold every number its blocks hold.
+bool holdsWholeRange(char letter) {
+  for (const fx::BitDeviceBlock& block : fx::kBitDevices) {
+    for (int n = block.first; block.letter == letter && n <= block.last; ++n) {
+      if (!fx::wordFormatFor(letter, n)) return false;
     }
-    const int value = static_cast<int>(op.number & 0xFFFF);
-    return Words{makeWord(kConstantHigh, value), makeWord(kConstantHigh, value >> 8)};
   }
-  if (op.number > kMaxRegister) {
-    return Error{ErrorKind::BadSource, op.text + " is out of range: " + std::string(1, op.letter) +
-                                           "0 to " + std::string(1, op.letter) +
-                                           std::to_string(kMaxRegister)};
-  }
-  const int offset = static_cast<int>(op.number * 2);  // two offset units per register
-  const int secondHigh = op.letter == 'D'   ? kRegisterHigh
-                         : op.letter == 'C' ? kCounterValueHigh
-                                            : kTimerValueHigh;
-  return Words{makeWord(kRegisterHigh, offset), makeWord(secondHigh, offset >> 8)};
+  return true;
 }
 
-// An operand of an applied instruction or comparison: a Y or M bit operand, or a word operand.
-Result<Words> appliedOperand(const Operand& op, std::string_view user) {
-  Status letter = expectLetter(op, "YMKDCT", user);
-  if (!letter) return letter.error();
-  if (op.letter != 'Y' && op.letter != 'M') return wordOperand(op);
-  if (op.letter == 'Y') {
-    Result<BitDevice> device = bitDevice(op);
-    if (!device) return device.error();
-  } else if (op.number > kMaxByteDevice) {
-    return Error{ErrorKind::BadSource, op.text + " cannot be an operand of " + std::string(user) +
-                                           ": only M0 to M255 fit in its operand"};
+// A two-word operand of an applied instruction, comparison, set value or RST D; the letter is
+// one of the formats'.
+Result<Words> wordOperand(const Operand& op, std::string_view user) {
+  const fx::WordFormat* format = fx::wordFormatFor(op.letter, op.number);
+  if (!format) {
+    const bool bitDevice = fx::isBitDeviceLetter(op.letter);
+    if (bitDevice && !holdsWholeRange(op.letter)) {
+      return Error{ErrorKind::BadSource, op.text + " cannot be an operand of " + std::string(user) +
+                                             ": only " + fx::wordOperandRange(op.letter) +
+                                             " fit in its operand"};
+    }
+    return Error{ErrorKind::BadSource,
+                 op.text + " is out of range: " + fx::wordOperandRange(op.letter)};
   }
-  return Words{makeWord(kBitOperandHigh, static_cast<int>(op.number)),
-               makeWord(kConstantHigh, op.letter == 'Y' ? kBitClassY : kBitClassM)};
+  const std::array<std::uint16_t, 2> words =
+      fx::wordOperandWords(*format, static_cast<int>(op.number));
+  return Words(words.begin(), words.end());
 }
 
 Result<long long> nestingLevel(const Operand& op, std::string_view user) {
   Status letter = expectLetter(op, "N", user);
   if (!letter) return letter.error();
-  if (op.number > 255) return Error{ErrorKind::BadSource, op.text + " is out of range: N0 to N255"};
+  if (op.number > fx::kLastNestingLevel) {
+    return Error{ErrorKind::BadSource,
+                 op.text + " is out of range: N0 to N" + std::to_string(fx::kLastNestingLevel)};
+  }
   return op.number;
 }
 
@@ -388,92 +232,87 @@ Result<Words> encodeNops(std::span<const std::string_view> values) {
   return Words(static_cast<std::size_t>(std::stoll(std::string(count))), kNopWord);
 }
 
-Result<Words> encodeOut(const std::vector<Operand>& ops) {
-  if (ops.empty()) return Error{ErrorKind::BadSource, "OUT takes an operand"};
-  const Operand& target = ops[0];
-  Status letter = expectLetter(target, "YMTC", "OUT");
-  if (!letter) return letter.error();
-  Result<BitDevice> device = bitDevice(target);
-  if (!device) return device.error();
-  if (target.letter == 'Y' || target.letter == 'M') {
-    Status count = expectCount("OUT " + target.text, ops.size(), 1);
-    if (!count) return count.error();
-    return Words{makeWord((kCoilOut << 4) | device->cls, device->low)};
-  }
-  const std::string user = "OUT " + target.text;
-  if (ops.size() == 1)
-    return Error{ErrorKind::BadSource, user + " needs a set value, such as K100 or D0"};
-  Status count = expectCount(user, ops.size(), 2);
-  if (!count) return count.error();
-  Status setValue = expectLetter(ops[1], "KDCT", "the set value of " + user);
-  if (!setValue) return setValue.error();
-  const int high = target.letter == 'T' ? kOutTimerHigh : kOutCounterHigh;
-  return append(Words{makeWord(high, device->low)}, wordOperand(ops[1]));
-}
-
-Result<Words> encodeSetReset(const Mnemonic& m, const std::vector<Operand>& ops) {
-  Status count = expectCount(m.name, ops.size(), 1);
-  if (!count) return count.error();
-  const Operand& target = ops[0];
-  Status letter = expectLetter(target, m.form == Form::Set ? "YM" : "YMTCD", m.name);
-  if (!letter) return letter.error();
-  if (target.letter == 'D') return append(Words{kResetRegister}, wordOperand(target));
-  Result<BitDevice> device = bitDevice(target);
-  if (!device) return device.error();
-  if (target.letter == 'T' || target.letter == 'C') {
-    return Words{kResetTimerCounter, makeWord(kOperandHigh | device->cls, device->low)};
-  }
-  return Words{makeWord((m.code << 4) | device->cls, device->low)};
-}
-
-Result<Words> encodeMnemonic(const Mnemonic& m, const std::vector<Operand>& ops) {
-  const std::string name(m.name);
-  if (m.form == Form::Out) return encodeOut(ops);
-  if (m.form == Form::Set || m.form == Form::Reset) return encodeSetReset(m, ops);
-  Status count = expectCount(name, ops.size(), static_cast<std::size_t>(m.operands));
-  if (!count) return count.error();
-  switch (m.form) {
-    case Form::Plain:
-      return Words{m.code};
-    case Form::Contact: {
-      Status letter = expectLetter(ops[0], "XYMTC", name);
+// The words of one row of the table. `countChecked`: the operand count was checked for the
+// mnemonic; otherwise (OUT, whose count depends on its device) it is checked here, after the
+// device, naming it ("OUT Y0 takes 1 operand, got 2").
+Result<Words> encodeRow(const Instruction& row, const std::vector<Operand>& ops,
+                        bool countChecked) {
+  const std::string name(row.name);
+  const std::string user = ops.empty() ? name : name + " " + ops[0].text;
+  switch (row.layout) {
+    case Layout::Alone:
+      return Words{row.code};
+    case Layout::DeviceInWord:
+    case Layout::DeviceWord: {
+      Status letter = expectLetter(ops[0], row.letters, name);
       if (!letter) return letter.error();
-      Result<BitDevice> device = bitDevice(ops[0]);
-      if (!device) return device.error();
-      return Words{makeWord((m.code << 4) | device->cls, device->low)};
+      Result<int> address = bitDevice(ops[0]);
+      if (!address) return address.error();
+      Status count = countChecked ? success() : expectCount(user, ops.size(), 1);
+      if (!count) return count.error();
+      if (row.layout == Layout::DeviceInWord) return Words{fx::deviceInWord(row, *address)};
+      return Words{row.code, fx::operandWord(*address)};
     }
-    case Form::Pulse:
-    case Form::Edge: {
-      Status letter = expectLetter(ops[0], m.form == Form::Pulse ? "YM" : "XYMTC", name);
-      if (!letter) return letter.error();
-      return append(Words{m.code}, operandWord(ops[0]));
+    case Layout::NumberInWord: {
+      Result<int> address = bitDevice(ops[0]);
+      if (!address) return address.error();
+      if (ops.size() == 1)
+        return Error{ErrorKind::BadSource, user + " needs a set value, such as K100 or D0"};
+      Status count = expectCount(user, ops.size(), 2);
+      if (!count) return count.error();
+      Status setValue = expectLetter(ops[1], fx::kSetValueLetters, "the set value of " + user);
+      if (!setValue) return setValue.error();
+      const int n = static_cast<int>(ops[0].number);
+      return append(Words{fx::numberInWord(row, n)}, wordOperand(ops[1], name));
     }
-    case Form::MasterControl: {
+    case Layout::MasterControl:
+    case Layout::Nesting: {
       Result<long long> level = nestingLevel(ops[0], name);
       if (!level) return level.error();
-      Status letter = expectLetter(ops[1], "YM", name);
+      const Words words{row.code, fx::nestingWord(static_cast<int>(*level))};
+      if (row.layout == Layout::Nesting) return words;
+      Status letter = expectLetter(ops[1], row.letters, name);
       if (!letter) return letter.error();
-      return append(Words{m.code, makeWord(kConstantHigh, static_cast<int>(*level))},
-                    operandWord(ops[1]));
+      return append(words, operandWord(ops[1]));
     }
-    case Form::MasterControlReset: {
-      Result<long long> level = nestingLevel(ops[0], name);
-      if (!level) return level.error();
-      return Words{m.code, makeWord(kConstantHigh, static_cast<int>(*level))};
-    }
-    case Form::Applied: {
-      Words words{m.code};
+    case Layout::WordOperands: {
+      Words words{row.code};
       for (const Operand& op : ops) {
-        Result<Words> more = append(std::move(words), appliedOperand(op, name));
+        Status letter = expectLetter(op, row.letters, name);
+        if (!letter) return letter.error();
+        Result<Words> more = append(std::move(words), wordOperand(op, name));
         if (!more) return more.error();
         words = std::move(*more);
       }
       return words;
     }
-    case Form::Out:
-    case Form::Set:
-    case Form::Reset:
-      break;  // encoded above: their operand count depends on the operand
+  }
+  return Error{ErrorKind::BadSource, "no encoding for " + name};
+}
+
+// The words of a mnemonic: its rows are told apart by the letter of the first operand.
+Result<Words> encodeMnemonic(std::span<const Instruction* const> rows,
+                             const std::vector<Operand>& ops) {
+  const std::string name(rows[0]->name);
+  const int count = fx::operandCount(*rows[0]);
+  const bool sameCount = std::all_of(rows.begin(), rows.end(), [&](const Instruction* row) {
+    return fx::operandCount(*row) == count;
+  });
+  if (sameCount) {
+    Status counted = expectCount(name, ops.size(), static_cast<std::size_t>(count));
+    if (!counted) return counted.error();
+  } else if (ops.empty()) {
+    return Error{ErrorKind::BadSource, name + " takes an operand"};
+  }
+  if (rows.size() == 1) return encodeRow(*rows[0], ops, sameCount);
+  std::string letters;
+  for (const Instruction* row : rows) letters += row->letters;
+  Status letter = expectLetter(ops[0], letters, name);
+  if (!letter) return letter.error();
+  for (const Instruction* row : rows) {
+    if (row->letters.find(ops[0].letter) != std::string_view::npos) {
+      return encodeRow(*row, ops, sameCount);
+    }
   }
   return Error{ErrorKind::BadSource, "no encoding for " + name};
 }
@@ -486,11 +325,11 @@ Result<Words> encodeLine(std::string_view line) {
   const std::span<const std::string_view> rest = std::span(tokens).subspan(1);
   if (name == ".WORD") return encodeRawWords(rest);
   if (name == ".NOP") return encodeNops(rest);
-  const Mnemonic* mnemonic = nullptr;
-  for (const Mnemonic& m : kMnemonics) {
-    if (m.name == name) mnemonic = &m;
+  std::vector<const Instruction*> rows;
+  for (const Instruction& row : fx::kInstructions) {
+    if (row.name == name) rows.push_back(&row);
   }
-  if (mnemonic == nullptr) {
+  if (rows.empty()) {
     return Error{ErrorKind::BadSource, "unknown instruction '" + std::string(tokens[0]) + "'"};
   }
   std::vector<Operand> ops;
@@ -499,50 +338,28 @@ Result<Words> encodeLine(std::string_view line) {
     if (!op) return op.error();
     ops.push_back(std::move(*op));
   }
-  return encodeMnemonic(*mnemonic, ops);
+  return encodeMnemonic(rows, ops);
 }
 
 // ---------------------------------------------------------------------------------------------
 // Decoding
 
-// Name of a bit device from its class nibble and low byte, when the class is one of `allowed`
-// kinds: 'X', 'Y', 'T', 'M' (including M256..M1535), 'C', 'S' (special relay).
-std::optional<std::string> bitDeviceName(int cls, int low, std::string_view allowed) {
-  auto allows = [&](char kind) { return allowed.find(kind) != std::string_view::npos; };
-  if (cls == kClassX && allows('X')) return "X" + octal(low);
-  if (cls == kClassY && allows('Y')) return "Y" + octal(low);
-  if (cls == kClassT && allows('T')) return "T" + std::to_string(low);
-  if (cls >= kClassM && cls <= kClassLastM && allows('M')) {
-    return "M" + std::to_string((cls - kClassM) * 256 + low);
+// The IL text of a two-word operand of one of `letters`, or nothing (also for an odd offset).
+std::optional<std::string> wordOperandText(std::uint16_t first, std::uint16_t second,
+                                           std::string_view letters) {
+  const std::optional<fx::WordOperand> operand = fx::readWordOperand(first, second, letters);
+  if (!operand || operand->oddOffset()) return std::nullopt;
+  if (operand->format->payload == fx::Payload::Address) {
+    return fx::deviceAt(operand->payload)->name();
   }
-  if (cls == kClassC && allows('C')) return "C" + std::to_string(low);
-  if (cls == kClassSpecial && allows('S')) return "M" + std::to_string(kFirstSpecial + low);
-  return std::nullopt;
+  return std::string(1, operand->letter()) + std::to_string(operand->number());
 }
 
-std::optional<std::string> operandWordName(std::uint16_t word, std::string_view allowed) {
-  if ((highOf(word) & 0xF0) != kOperandHigh) return std::nullopt;
-  return bitDeviceName(highOf(word) & 0x0F, lowOf(word), allowed);
-}
-
-// A two-word operand: K, D, C or T, and also a Y or M bit operand when `bitKinds`.
-std::optional<std::string> twoWordOperandName(std::uint16_t first, std::uint16_t second,
-                                              bool bitKinds) {
-  const int value = lowOf(second) << 8 | lowOf(first);
-  if (highOf(first) == kConstantHigh && highOf(second) == kConstantHigh) {
-    return "K" + std::to_string(value);
-  }
-  if (highOf(first) == kRegisterHigh && value % 2 == 0) {
-    const std::string number = std::to_string(value / 2);
-    if (highOf(second) == kRegisterHigh) return "D" + number;
-    if (highOf(second) == kCounterValueHigh) return "C" + number;
-    if (highOf(second) == kTimerValueHigh) return "T" + number;
-  }
-  if (bitKinds && highOf(first) == kBitOperandHigh && highOf(second) == kConstantHigh) {
-    if (lowOf(second) == kBitClassY) return "Y" + octal(lowOf(first));
-    if (lowOf(second) == kBitClassM) return "M" + std::to_string(lowOf(first));
-  }
-  return std::nullopt;
+// The IL text of an operand word naming a device of `letters`, or nothing.
+std::optional<std::string> operandWordText(std::uint16_t word, std::string_view letters) {
+  const std::optional<fx::Device> device = fx::deviceOfOperandWord(word);
+  if (!device || letters.find(device->letter) == std::string_view::npos) return std::nullopt;
+  return device->name();
 }
 
 struct Decoded {
@@ -550,89 +367,54 @@ struct Decoded {
   std::size_t length = 0;
 };
 
-std::optional<Decoded> decodeTable(std::span<const std::uint16_t> w) {
-  const std::uint16_t first = w[0];
-  for (const Mnemonic& m : kMnemonics) {
-    const bool listedByCode = m.form != Form::Contact && m.form != Form::Out &&
-                              m.form != Form::Set && m.form != Form::Reset;
-    if (m.code != first || !listedByCode) continue;
-    const std::string name(m.name);
-    switch (m.form) {
-      case Form::Plain:
-        return Decoded{name, 1};
-      case Form::Pulse:
-      case Form::Edge: {
-        if (w.size() < 2) return std::nullopt;
-        auto device = operandWordName(w[1], m.form == Form::Pulse ? "YMS" : "XYMTCS");
-        if (!device) return std::nullopt;
-        return Decoded{name + " " + *device, 2};
+std::optional<Decoded> decodeCandidate(std::span<const std::uint16_t> w) {
+  if (w.empty()) return std::nullopt;
+  const fx::StepWord step = fx::readStepWord(w[0]);
+  if (step.instruction == nullptr) return std::nullopt;
+  const Instruction& row = *step.instruction;
+  const std::string name(row.name);
+  switch (row.layout) {
+    case Layout::Alone:
+      return Decoded{name, 1};
+    case Layout::DeviceInWord:
+      return Decoded{name + " " + step.device->name(), 1};
+    case Layout::NumberInWord: {
+      if (w.size() < 3) return std::nullopt;
+      auto setValue = wordOperandText(w[1], w[2], fx::kSetValueLetters);
+      if (!setValue) return std::nullopt;
+      return Decoded{name + " " + step.device->name() + " " + *setValue, 3};
+    }
+    case Layout::DeviceWord: {
+      if (w.size() < 2) return std::nullopt;
+      auto device = operandWordText(w[1], row.letters);
+      if (!device) return std::nullopt;
+      return Decoded{name + " " + *device, 2};
+    }
+    case Layout::MasterControl:
+    case Layout::Nesting: {
+      const std::size_t length = row.layout == Layout::Nesting ? 2 : 3;
+      if (w.size() < length) return std::nullopt;
+      const std::optional<int> level = fx::nestingLevelOf(w[1]);
+      if (!level) return std::nullopt;
+      std::string text = name + " N" + std::to_string(*level);
+      if (row.layout == Layout::Nesting) return Decoded{text, length};
+      auto device = operandWordText(w[2], row.letters);
+      if (!device) return std::nullopt;
+      return Decoded{text + " " + *device, length};
+    }
+    case Layout::WordOperands: {
+      const std::size_t length = 1 + 2 * static_cast<std::size_t>(row.operands);
+      if (w.size() < length) return std::nullopt;
+      std::string text = name;
+      for (std::size_t k = 1; k < length; k += 2) {
+        auto operand = wordOperandText(w[k], w[k + 1], row.letters);
+        if (!operand) return std::nullopt;
+        text += " " + *operand;
       }
-      case Form::MasterControl: {
-        if (w.size() < 3 || highOf(w[1]) != kConstantHigh) return std::nullopt;
-        auto device = operandWordName(w[2], "YMS");
-        if (!device) return std::nullopt;
-        return Decoded{name + " N" + std::to_string(lowOf(w[1])) + " " + *device, 3};
-      }
-      case Form::MasterControlReset:
-        if (w.size() < 2 || highOf(w[1]) != kConstantHigh) return std::nullopt;
-        return Decoded{name + " N" + std::to_string(lowOf(w[1])), 2};
-      case Form::Applied: {
-        const std::size_t length = 1 + 2 * static_cast<std::size_t>(m.operands);
-        if (w.size() < length) return std::nullopt;
-        std::string text = name;
-        for (std::size_t k = 1; k < length; k += 2) {
-          auto operand = twoWordOperandName(w[k], w[k + 1], true);
-          if (!operand) return std::nullopt;
-          text += " " + *operand;
-        }
-        return Decoded{text, length};
-      }
-      default:
-        return std::nullopt;
+      return Decoded{text, length};
     }
   }
   return std::nullopt;
-}
-
-std::optional<Decoded> decodeCandidate(std::span<const std::uint16_t> w) {
-  if (w.empty()) return std::nullopt;
-  const std::uint16_t first = w[0];
-  const int high = highOf(first);
-  const int low = lowOf(first);
-  const int op = high >> 4;
-  const int cls = high & 0x0F;
-  if (op >= kContactFirst && op <= kContactLast) {
-    auto device = bitDeviceName(cls, low, "XYTMCS");
-    if (!device) return std::nullopt;
-    return Decoded{std::string(kMnemonics[op - kContactFirst].name) + " " + *device, 1};
-  }
-  if (op == kCoilOut || op == kCoilSet || op == kCoilReset) {
-    auto device = bitDeviceName(cls, low, "YMS");
-    if (!device) return std::nullopt;
-    const std::string_view name = op == kCoilOut ? "OUT" : op == kCoilSet ? "SET" : "RST";
-    return Decoded{std::string(name) + " " + *device, 1};
-  }
-  if (high == kOutTimerHigh || high == kOutCounterHigh) {
-    if (w.size() < 3) return std::nullopt;
-    auto setValue = twoWordOperandName(w[1], w[2], false);
-    if (!setValue) return std::nullopt;
-    return Decoded{std::string(high == kOutTimerHigh ? "OUT T" : "OUT C") + std::to_string(low) +
-                       " " + *setValue,
-                   3};
-  }
-  if (first == kResetTimerCounter) {
-    if (w.size() < 2) return std::nullopt;
-    auto device = operandWordName(w[1], "TC");
-    if (!device) return std::nullopt;
-    return Decoded{"RST " + *device, 2};
-  }
-  if (first == kResetRegister) {
-    if (w.size() < 3) return std::nullopt;
-    auto reg = twoWordOperandName(w[1], w[2], false);
-    if (!reg || !reg->starts_with("D")) return std::nullopt;
-    return Decoded{"RST " + *reg, 3};
-  }
-  return decodeTable(w);
 }
 
 // The instruction at the start of `words`, only when its text assembles back to the very same

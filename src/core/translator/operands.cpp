@@ -2,76 +2,56 @@
 
 namespace ladder51::detail {
 
-WordOperand decodeWordOperand(const TranslatorRun& t, int offset) {
-  const int first = t.at(offset + 1);
-  const int second = t.at(offset + 3);
-  WordOperand operand;
-  if (first == 0x80 && second == 0x80) {
-    operand.kind = OperandKind::Constant;
-  } else if (first == 0x86 && second == 0x86) {
-    operand.kind = OperandKind::DataRegister;
-  } else if (first == 0x86 && second == 0x84) {
-    operand.kind = OperandKind::CounterValue;
-  } else if (first == 0x86 && second == 0x82) {
-    operand.kind = OperandKind::TimerValue;
-  } else {
-    return operand;
-  }
-  operand.number = 256L * t.value(offset + 2) + t.value(offset);
-  return operand;
+std::optional<fx::WordOperand> decodeWordOperand(const TranslatorRun& t, int k) {
+  return t.wordOperand(k, "KDCT");
 }
 
-std::optional<BitOperand> decodeBitOperand(const TranslatorRun& t, int offset) {
-  if (t.at(offset + 1) != 0x84 || t.at(offset + 3) != 0x80) return std::nullopt;
-  return BitOperand{t.value(offset), t.at(offset + 2)};
+std::optional<fx::Device> decodeBitOperand(const TranslatorRun& t, int k) {
+  const std::optional<fx::WordOperand> operand = t.wordOperand(k, "YM");
+  if (!operand) return std::nullopt;
+  return fx::Device{operand->letter(), operand->number()};
 }
 
-std::optional<long> registerOf(TranslatorRun& t, const WordOperand& operand,
+std::optional<long> registerOf(TranslatorRun& t, const fx::WordOperand& operand,
                                std::string_view instruction) {
-  if (operand.odd()) {
-    t.refuse("odd register offset " + dec(operand.number) + " in an operand of " +
+  if (operand.oddOffset()) {
+    t.refuse("odd register offset " + dec(operand.payload) + " in an operand of " +
              std::string(instruction) + ": the program file is damaged");
     return std::nullopt;
   }
-  return operand.registerNumber();
+  return operand.number();
 }
 
 bool refuseWithoutEeprom(TranslatorRun& t, long r) {
-  if (r <= kMaxRamRegister || t.options().eepromFitted) return false;
+  if (r <= kFirmwareLastRamRegister || t.options().eepromFitted) return false;
   t.refuse("D" + dec(r) + " is kept in the external EEPROM, but the settings choose no EEPROM");
   return true;
 }
 
-std::string eepromRead(long r) {
-  return "ReData(" + dec(r) + "*2)+256*ReData(" + dec(r) + "*2+1)";
-}
-
-std::string eepromWrite(long r, std::string_view v) {
-  return "WrData(" + dec(r) + "*2," + std::string(v) + "%256);WrData(" + dec(r) + "*2+1," +
-         std::string(v) + "/256);";
-}
-
-std::optional<std::string> sourceText(TranslatorRun& t, const WordOperand& operand,
+std::optional<std::string> sourceText(TranslatorRun& t,
+                                      const std::optional<fx::WordOperand>& operand,
                                       std::string_view instruction, std::string_view which) {
-  if (operand.kind == OperandKind::None) {
+  if (!operand) {
     t.refuse("the " + std::string(which) + " operand of " + std::string(instruction) +
              " is not a constant K or a D, C or T register");
     return std::nullopt;
   }
-  if (operand.kind == OperandKind::Constant) return dec(operand.number);
-  const std::optional<long> r = registerOf(t, operand, instruction);
+  if (operand->letter() == 'K') return dec(operand->number());
+  const std::optional<long> r = registerOf(t, *operand, instruction);
   if (!r) return std::nullopt;
-  switch (operand.kind) {
-    case OperandKind::CounterValue:
-      if (t.refuseAbove(static_cast<int>(*r), kMaxCounter, kCRange)) return std::nullopt;
-      return "ct[" + dec(*r) + "]";
-    case OperandKind::TimerValue:
-      if (t.refuseAbove(static_cast<int>(*r), kMaxTimer, kTTimerRange)) return std::nullopt;
-      return "tc[" + dec(*r) + "]";
+  const Fields fields = {{"r", dec(*r)}};
+  switch (operand->letter()) {
+    case 'C':
+      if (t.refuseAbove(static_cast<int>(*r), kFirmwareLastCounter, kCRange)) return std::nullopt;
+      return fill("ct[{r}]", fields);
+    case 'T':
+      if (t.refuseAbove(static_cast<int>(*r), kFirmwareLastTimer, kTTimerRange))
+        return std::nullopt;
+      return fill("tc[{r}]", fields);
     default:
-      if (*r <= kMaxRamRegister) return "d[" + dec(*r) + "]";
+      if (*r <= kFirmwareLastRamRegister) return fill("d[{r}]", fields);
       if (refuseWithoutEeprom(t, *r)) return std::nullopt;
-      return "(" + eepromRead(*r) + ")";
+      return fill("(ReData({r}*2)+256*ReData({r}*2+1))", fields);
   }
 }
 

@@ -6,7 +6,7 @@
 namespace ladder51 {
 
 std::string pointDigits(int n) {
-  return std::to_string(n / 8 * 2 + n);
+  return std::to_string(fx::octalDigits(n));
 }
 std::string outputPinName(int n) {
   return "Y" + pointDigits(n);
@@ -24,32 +24,20 @@ Translation translate(const ProgramImage& image, const TranslateOptions& options
 
 namespace detail {
 
-std::string fillLines(std::initializer_list<std::string_view> lines,
-                      std::initializer_list<Field> fields) {
-  std::string text;
-  for (std::string_view line : lines) {
-    std::size_t pos = 0;
-    while (pos < line.size()) {
-      const Field* match = nullptr;
-      if (line[pos] == '{') {
-        for (const Field& field : fields) {
-          if (line.substr(pos + 1, field.name.size()) == field.name &&
-              line.substr(pos + 1 + field.name.size(), 1) == "}") {
-            match = &field;
-            break;
-          }
-        }
-      }
-      if (match) {
-        text += match->value;
-        pos += match->name.size() + 2;
-      } else {
-        text += line[pos++];
-      }
-    }
-    text += kCrLf;
-  }
-  return text;
+CodeWriter writerWith(std::span<const Field> fields) {
+  CodeWriter writer;
+  for (const Field& field : fields) writer.set(field.name, field.value);
+  return writer;
+}
+
+std::vector<Field> bitFields(int n) {
+  return {{"n", dec(n)}, {"B", dec(n / 8)}, {"b", dec(n % 8)}};
+}
+
+std::vector<Field> outputFields(int n) {
+  std::vector<Field> fields = bitFields(n);
+  fields.push_back({"pin", outputPinName(n)});
+  return fields;
 }
 
 TranslatorRun::TranslatorRun(const ProgramImage& image, const TranslateOptions& options)
@@ -68,6 +56,7 @@ Translation TranslatorRun::run() {
       break;
     }
     recognised_ = false;
+    step_ = fx::readStepWord(*word(0));
     testStep();
     if (!stopped_) warnIfPassedOver();
   }
@@ -92,7 +81,6 @@ void TranslatorRun::testStep() {
       translateXContacts,
       refuseHighMRelayContacts,
       translateSpecialRelayContacts,
-      refuseHighMRelayOtherContacts,
       checkFollowingOperandClass,
       refuseHighMRelayCoils,
       translateDeviceContacts,
@@ -106,7 +94,7 @@ void TranslatorRun::testStep() {
     test(*this);
     if (stopped_) return;
   }
-  if (isWord(0x0F, 0x00)) {  // END
+  if (stepIs(fx::row("END", fx::Layout::Alone))) {
     recognise();
     ended_ = true;
     return;
@@ -116,31 +104,45 @@ void TranslatorRun::testStep() {
   translateComparisons(*this);
 }
 
+std::optional<std::uint16_t> TranslatorRun::word(int k) const {
+  const int low = at(2 * k);
+  const int high = at(2 * k + 1);
+  if (low == ProgramImage::kEmpty || high == ProgramImage::kEmpty) return std::nullopt;
+  return static_cast<std::uint16_t>(high << 8 | low);
+}
+
+std::optional<fx::Device> TranslatorRun::operandDevice(int k) const {
+  const std::optional<std::uint16_t> w = word(k);
+  return w ? fx::deviceOfOperandWord(*w) : std::nullopt;
+}
+
+std::optional<fx::WordOperand> TranslatorRun::wordOperand(int k, std::string_view letters) const {
+  const std::optional<std::uint16_t> first = word(k);
+  const std::optional<std::uint16_t> second = word(k + 1);
+  if (!first || !second) return std::nullopt;
+  return fx::readWordOperand(*first, *second, letters);
+}
+
 StepRef TranslatorRun::currentStep() const {
   StepRef step;
   step.byteAddress = scan_;
-  // The instruction word and the operand words that follow it (high bytes 80 to 8F).
+  // The instruction word and the operand words that follow it.
   for (int k = 0; k < 8; ++k) {
-    int low = at(2 * k);
-    int high = at(2 * k + 1);
-    if (low == ProgramImage::kEmpty || high == ProgramImage::kEmpty) break;
-    if (k > 0 && (high < 0x80 || high > 0x8F)) break;
-    step.words.push_back(static_cast<std::uint16_t>(high << 8 | low));
+    const std::optional<std::uint16_t> w = word(k);
+    if (!w || (k > 0 && !fx::isOperandWord(*w))) break;
+    step.words.push_back(*w);
   }
   return step;
 }
 
 void TranslatorRun::warnIfPassedOver() {
   if (recognised_) return;
-  const int low = at(0);
-  const int high = at(1);
-  if (low == ProgramImage::kEmpty || high == ProgramImage::kEmpty) return;
-  if (low == 0xFF && high == 0xFF) return;   // NOP
-  if (high >= 0x80 && high <= 0x8F) return;  // operand word of an instruction
+  const std::optional<std::uint16_t> w = word(0);
+  if (!w || stepIs(fx::row("NOP", fx::Layout::Alone)) || fx::isOperandWord(*w)) return;
   std::string why = "not supported: no code generated for it";
-  if (high >= 0x20 && high <= 0x7F && (high & 0x0F) == 0x0F) {
-    why = "special relay M" + dec(8000 + low) + " not supported: contact left out";
-  } else if (high == 0x00 || high == 0x01) {
+  if (isContact(step_) && isSpecialRelay(*step_.device)) {
+    why = "special relay " + step_.device->name() + " not supported: contact left out";
+  } else if (fx::inAppliedCodeRange(*w)) {
     why = "instruction or operand combination not supported: no code generated for it";
   }
   result_.warnings.push_back({why, currentStep()});
@@ -189,7 +191,7 @@ std::string* TranslatorRun::top(std::string_view instruction) {
   return &conditions_[static_cast<std::size_t>(conditionDepth_ - 1)];
 }
 
-void TranslatorRun::mergeTopTwo(std::string_view instruction, std::string_view joiner) {
+void TranslatorRun::mergeTopTwo(std::string_view instruction, std::string_view merge) {
   recognise();
   if (conditionDepth_ < 2) {
     fault(std::string(instruction) + " needs two pending rung conditions, but " +
@@ -198,7 +200,7 @@ void TranslatorRun::mergeTopTwo(std::string_view instruction, std::string_view j
   }
   auto& first = conditions_[static_cast<std::size_t>(conditionDepth_ - 2)];
   auto& last = conditions_[static_cast<std::size_t>(conditionDepth_ - 1)];
-  last = "(" + first + std::string(joiner) + last + "))";
+  last = fill(merge, {{"first", first}, {"last", last}});
   first = last;
   --conditionDepth_;
 }
@@ -227,23 +229,33 @@ void TranslatorRun::restoreBranch(bool pop, std::string_view instruction) {
   if (pop) --branchDepth_;
 }
 
-void TranslatorRun::appendStatement(std::string_view statement) {
+void TranslatorRun::appendStatement(const CodeWriter& statement) {
   recognise();
   result_.marks.push_back({result_.statements.size(), mcDepth_});
-  result_.statements += kCrLf;
-  result_.statements += statement;
+  result_.statements += statement.text();
 }
 
-void TranslatorRun::appendGuarded(std::string_view instruction, std::string_view body) {
+std::optional<CodeWriter> TranslatorRun::guarded(std::string_view instruction,
+                                                 std::span<const Field> fields) {
   const std::string* condition = top(instruction);
-  if (!condition) return;
-  appendStatement("if(" + *condition + ")" + std::string(body));
+  if (!condition) return std::nullopt;
+  CodeWriter statement = writerWith(fields);
+  statement.set("cond", *condition);
+  return statement;
 }
 
-void TranslatorRun::appendJoined(std::string_view text, int mcDepthChange) {
+void TranslatorRun::appendGuarded(std::string_view instruction,
+                                  std::span<const std::string_view> lines,
+                                  std::span<const Field> fields) {
+  std::optional<CodeWriter> statement = guarded(instruction, fields);
+  if (!statement) return;
+  appendStatement(statement->lines(lines));
+}
+
+void TranslatorRun::appendJoined(const CodeWriter& text, int mcDepthChange) {
   recognise();
   result_.marks.push_back({result_.statements.size(), mcDepth_});
-  result_.statements += text;
+  result_.statements += text.text();
   mcDepth_ += mcDepthChange;
 }
 

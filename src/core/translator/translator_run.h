@@ -4,16 +4,17 @@
 // statements here.
 #pragma once
 
-#include <initializer_list>
+#include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "core/text/code_writer.h"
+#include "core/translator/fx_encoding.h"
 #include "core/translator/translator.h"
 
 namespace ladder51::detail {
-
-inline constexpr std::string_view kCrLf = "\r\n";
 
 // Refusal messages, as the PLC programming tool's users know them.
 inline constexpr std::string_view kXRange = "X超出范围 只能在X0-X43之间！！";
@@ -25,34 +26,30 @@ inline constexpr std::string_view kCRange = "C超出范围 只能在C0-C10之间
 inline constexpr std::string_view kDRange = "D超出范围 只能在D0-D15之间！！";
 inline constexpr std::string_view kZrstDRange = "ZRST D 超出范围 只能在D0-D15之间！！";
 
-// Highest device numbers the firmware's tables hold.
-inline constexpr int kMaxPoint = 35;         // X0..X43, Y0..Y43 (octal)
-inline constexpr int kMaxRelay = 79;         // M0..M79
-inline constexpr int kMaxTimerContact = 25;  // T contacts T0..T25
-inline constexpr int kMaxTimer = 15;         // timers with a count in tc[16]
-inline constexpr int kMaxCounter = 10;       // C0..C10
-inline constexpr int kMaxRamRegister = 15;   // D0..D15 in RAM; D16 and up in the EEPROM
-inline constexpr int kScratchRegister = 16;  // d[16] holds EEPROM values while they are used
-inline constexpr int kMaxPulses = 16;        // plsm[2] and plfm[2] hold 16 edge bits each
+// The highest device numbers the generated firmware's tables hold; a step naming a higher one is
+// refused. (The numbers a step word can name at all are the encoding's, fx_encoding.h.)
+inline constexpr int kFirmwareLastPoint = 35;         // X0..X43, Y0..Y43 (octal)
+inline constexpr int kFirmwareLastRelay = 79;         // M0..M79
+inline constexpr int kFirmwareLastTimerContact = 25;  // T contacts T0..T25
+inline constexpr int kFirmwareLastTimer = 15;         // timers with a count in tc[16]
+inline constexpr int kFirmwareLastCounter = 10;       // C0..C10
+inline constexpr int kFirmwareLastRamRegister = 15;   // D0..D15 in RAM; D16 and up in the EEPROM
+inline constexpr int kFirmwarePulseSlots = 16;        // plsm[2] and plfm[2] hold 16 edge bits each
+
+// The special relays M8000..M8255, which the firmware keeps (some of) in the byte m8000.
+inline bool isSpecialRelay(const fx::Device& device) {
+  return device.letter == 'M' && device.number >= 8000;
+}
 
 inline constexpr int kConditionStackSize = 8001;
 inline constexpr int kBranchStackSize = 501;
 
-// Decimal text of a number.
-inline std::string dec(long long n) {
-  return std::to_string(n);
-}
-
-// A named value for fillLines.
-struct Field {
-  std::string_view name;
-  std::string value;
-};
-
-// Joins statement lines, each followed by CR LF, after replacing every "{name}" of a field by
-// its value. Keeps the fixed text of a statement readable as the lines it produces.
-std::string fillLines(std::initializer_list<std::string_view> lines,
-                      std::initializer_list<Field> fields);
+// A writer for one statement, with the fields set.
+CodeWriter writerWith(std::span<const Field> fields);
+// The fields of bit n of a device image: {n}, its byte {B} and its bit {b}.
+std::vector<Field> bitFields(int n);
+// The same for output point n, with its pin symbol {pin} ("Y17").
+std::vector<Field> outputFields(int n);
 
 class TranslatorRun {
  public:
@@ -62,12 +59,17 @@ class TranslatorRun {
   Translation run();
 
   // --- the current step -----------------------------------------------------------------
-  // Image entry at ScanIndex + offset (kEmpty when it holds no byte).
-  int at(int offset) const { return image_.at(scan_ + offset); }
-  // Numeric value of the entry at ScanIndex + offset (0 when empty).
-  int value(int offset) const { return image_.value(scan_ + offset); }
-  // True when the step's low byte is `low` and its high byte `high`.
-  bool isWord(int low, int high) const { return at(0) == low && at(1) == high; }
+  // The step word as the encoding table reads it: the instruction it begins, if any.
+  const fx::StepWord& step() const { return step_; }
+  // True when the step word begins `row` of the table (fx::row(name, layout)).
+  bool stepIs(const fx::Instruction& row) const { return step_.instruction == &row; }
+  // Word k of the step (0 the step word, 1 the word after it, ...), or nothing where the image
+  // holds no bytes.
+  std::optional<std::uint16_t> word(int k) const;
+  // Word k read as a one-word operand: the device it names.
+  std::optional<fx::Device> operandDevice(int k) const;
+  // Words k and k+1 read as a two-word operand of one of `letters`.
+  std::optional<fx::WordOperand> wordOperand(int k, std::string_view letters) const;
   const TranslateOptions& options() const { return options_; }
 
   // Marks the step as recognised, so that it draws no "passed over" warning.
@@ -92,18 +94,29 @@ class TranslatorRun {
   void push(std::string condition);
   // The current condition, or nullptr after reporting a fault naming `instruction`.
   std::string* top(std::string_view instruction);
-  // The two top entries for ANB/ORB: merges them with `joiner` ("&&(" or "||(").
-  void mergeTopTwo(std::string_view instruction, std::string_view joiner);
+  // The two top entries for ANB/ORB: merges them into one, the template `merge` filled with
+  // {first} and {last}.
+  void mergeTopTwo(std::string_view instruction, std::string_view merge);
   void saveBranch();                                           // MPS
   void restoreBranch(bool pop, std::string_view instruction);  // MRD, MPP
 
   // --- output -------------------------------------------------------------------------------
-  // Appends CR LF and a statement.
-  void appendStatement(std::string_view statement);
-  // Appends the statement "if(" cond ")" + body under the current condition.
-  void appendGuarded(std::string_view instruction, std::string_view body);
-  // Appends text with no CR LF before it (MC and MCR).
-  void appendJoined(std::string_view text, int mcDepthChange);
+  // Every statement is written through a CodeWriter: each line as CR LF and its template, so a
+  // statement begins with CR LF, and an empty last template ends its last line.
+  // Appends the statement a writer holds.
+  void appendStatement(const CodeWriter& statement);
+  // A writer for a statement under the rung's condition, with {cond} and `fields` set; nothing
+  // after a fault naming `instruction` when no rung is open.
+  std::optional<CodeWriter> guarded(std::string_view instruction, std::span<const Field> fields);
+  // Appends the statement `lines` under the rung's condition, as guarded() and lines() do.
+  void appendGuarded(std::string_view instruction, std::span<const std::string_view> lines,
+                     std::span<const Field> fields);
+  void appendGuarded(std::string_view instruction, std::span<const std::string_view> lines,
+                     Fields fields = {}) {
+    appendGuarded(instruction, lines, std::span<const Field>(fields.begin(), fields.size()));
+  }
+  // Appends text that joins the end of the statements, with no CR LF before it (MC and MCR).
+  void appendJoined(const CodeWriter& text, int mcDepthChange);
   int mcDepth() const { return mcDepth_; }
   void noteOutputDriven(int n) { result_.drivenOutputs.insert(n); }
 
@@ -114,10 +127,13 @@ class TranslatorRun {
   void testStep();
   StepRef currentStep() const;
   void warnIfPassedOver();
+  // Image entry at ScanIndex + offset (ProgramImage::kEmpty when it holds no byte).
+  int at(int offset) const { return image_.at(scan_ + offset); }
 
   const ProgramImage& image_;
   TranslateOptions options_;
   int scan_ = kFirstStep;
+  fx::StepWord step_;
   std::vector<std::string> conditions_;
   int conditionDepth_ = 0;
   std::vector<std::string> branches_;
@@ -129,11 +145,13 @@ class TranslatorRun {
   Translation result_;
 };
 
+// True when the step is one of the contacts LD..ORI.
+bool isContact(const fx::StepWord& step);
+
 // --- instruction families, in the order the walk tries them --------------------------------
 void translateXContacts(TranslatorRun& t);
-void refuseHighMRelayContacts(TranslatorRun& t);  // M256 and up: LD row
+void refuseHighMRelayContacts(TranslatorRun& t);  // M256..M1535
 void translateSpecialRelayContacts(TranslatorRun& t);
-void refuseHighMRelayOtherContacts(TranslatorRun& t);
 void checkFollowingOperandClass(TranslatorRun& t);
 void refuseHighMRelayCoils(TranslatorRun& t);
 void translateDeviceContacts(TranslatorRun& t);     // M, Y, C, T

@@ -4,97 +4,86 @@
 
 #include <random>
 
-#include "tests/core/translator/translator_support.h"
+#include "core/translator/fx_encoding.h"
+#include "core/translator/instruction_list.h"
+#include "core/translator/translator.h"
 #include "tests/support/table_bounds.h"
 
 namespace ladder51::test {
 namespace {
 
-// Random programs made of instruction shapes the translator knows, with random device
-// numbers and operand kinds, so that most steps reach a range check.
+// Random programs of the instructions the translator knows, with device numbers mostly near
+// the firmware's limits and now and then any a word holds, so that most steps reach a range
+// check; and now and then a raw word.
 class ProgramGenerator {
  public:
   explicit ProgramGenerator(unsigned seed) : random_(seed) {}
 
-  std::vector<std::uint16_t> program() {
-    std::vector<std::uint16_t> words = {0x2400};
-    const int length = pick(1, 12);
-    for (int k = 0; k < length; ++k) instruction(words);
-    words.push_back(0x000F);
-    return words;
+  std::string program() {
+    std::string text = "LD X0\n";
+    for (int k = pick(1, 12); k > 0; --k) text += instruction() + "\n";
+    return text + "END\n";
   }
 
  private:
   int pick(int low, int high) { return std::uniform_int_distribution<int>(low, high)(random_); }
-  std::uint16_t byte() {
-    return static_cast<std::uint16_t>(pick(0, 19) ? pick(0, 20) : pick(0, 255));
+  template <std::size_t N>
+  std::string any(const char* const (&choices)[N]) {
+    return choices[pick(0, N - 1)];
+  }
+  // Mostly 0..20, around the firmware's limits; now and then any number up to `last`.
+  int number(int last) { return pick(0, 19) ? pick(0, 20) : pick(0, last); }
+  // A device of one of `letters` that an instruction word or operand can name: X and Y in
+  // octal, M0..M1535 and M8000..M8255 (in two-word operands M0..M255 only).
+  std::string device(std::string_view letters, bool operand = false) {
+    const char letter = letters[static_cast<std::size_t>(pick(0, int(letters.size()) - 1))];
+    if (fx::isPointLetter(letter)) return letter + std::to_string(fx::octalDigits(number(255)));
+    if (letter == 'M' && !operand && pick(0, 9) == 0) return "M" + std::to_string(pick(8000, 8255));
+    const int last = letter == 'K'               ? 65535
+                     : letter == 'D'             ? 300
+                     : letter == 'M' && !operand ? 1535
+                                                 : 255;
+    return letter + std::to_string(number(last));
   }
 
-  void wordOperand(std::vector<std::uint16_t>& words) {
-    static const std::uint16_t kSecondClass[] = {0x8000, 0x8600, 0x8400, 0x8200, 0x8500};
-    const std::uint16_t second = kSecondClass[pick(0, 4)];
-    const std::uint16_t first = second == 0x8000 ? 0x8000 : (pick(0, 9) ? 0x8600 : 0x8000);
-    words.push_back(static_cast<std::uint16_t>(first | byte()));
-    words.push_back(static_cast<std::uint16_t>(second | (pick(0, 20) ? 0 : pick(0, 3))));
-  }
-
-  void instruction(std::vector<std::uint16_t>& words) {
-    static const std::uint16_t kContactHigh[] = {0x24, 0x25, 0x26, 0x28, 0x2E, 0x2F};
-    static const std::uint16_t kCoilHigh[] = {0xC5, 0xC8, 0xD5, 0xD8, 0xE5, 0xE8};
-    static const std::uint16_t kApplied[] = {0x94, 0x60, 0x0D, 0x40, 0x42,
-                                             0x28, 0x38, 0x3A, 0x3C, 0x3E};
-    static const std::uint16_t kEdgeClass[] = {0x84, 0x88, 0x85, 0x8E, 0x86};
-    switch (pick(0, 9)) {
+  std::string instruction() {
+    static const char* const kContacts[] = {"LD", "LDI", "AND", "ANI", "OR", "ORI"};
+    static const char* const kEdges[] = {"LDP", "LDF", "ANDP", "ANDF", "ORP", "ORF"};
+    static const char* const kCoils[] = {"OUT", "SET", "RST"};
+    static const char* const kAlone[] = {"ANB", "ORB", "MPS", "MRD", "MPP", "INV"};
+    static const char* const kArithmetic[] = {"ADD", "SUB", "MUL", "DIV"};
+    static const char* const kCompare[] = {"LD=", "LD>=", "AND>", "AND<", "OR<=", "OR="};
+    static const char* const kZrst[] = {"Y", "M", "D", "C"};
+    switch (pick(0, 12)) {
       case 0:
-      case 1: {
-        const std::uint16_t high = kContactHigh[pick(0, 5)] + 0x10 * pick(0, 5);
-        words.push_back(static_cast<std::uint16_t>(high << 8 | byte()));
-        break;
-      }
+      case 1:
+        return any(kContacts) + " " + device("XYTMC");
       case 2:
-        words.push_back(static_cast<std::uint16_t>(kCoilHigh[pick(0, 5)] << 8 | byte()));
-        break;
+        return any(kCoils) + " " + device("YM");
       case 3:
-        words.push_back(static_cast<std::uint16_t>(0xFFF8 + pick(0, 5)));
-        break;
+        return any(kAlone);
       case 4:
-        words.push_back(static_cast<std::uint16_t>(pick(0, 1) ? 0x0600 | byte() : 0x0E00 | byte()));
-        wordOperand(words);
-        break;
+        return "OUT " + device("TC") + " " + device("KD", true);
       case 5:
-        words.push_back(0x000C);
-        words.push_back(static_cast<std::uint16_t>((pick(0, 1) ? 0x8600 : 0x8E00) | byte()));
-        break;
+        return "RST " + device("TCD", true);
       case 6:
-        words.push_back(static_cast<std::uint16_t>(0x0100 | (0xCA + pick(0, 5))));
-        words.push_back(static_cast<std::uint16_t>(kEdgeClass[pick(0, 4)] << 8 | byte()));
-        break;
+        return any(kEdges) + " " + device("XYMTC");
       case 7: {
-        const std::uint16_t code = kApplied[pick(0, 9)];
-        words.push_back(code);
-        if (code == 0x94 || (code == 0x60 && pick(0, 1))) {
-          for (int k = 0; k < (code == 0x60 ? 2 : 1); ++k) {
-            words.push_back(static_cast<std::uint16_t>(0x8400 | byte()));
-            words.push_back(static_cast<std::uint16_t>(0x8000 | (pick(0, 1) ? 5 : 8)));
-          }
-        } else {
-          const int operands = code >= 0x38 ? 3 : (code == 0x28 || code == 0x60) ? 2 : 1;
-          for (int k = 0; k < operands; ++k) wordOperand(words);
-        }
-        break;
+        if (pick(0, 2) == 0) return "ALT " + device("YM", true);
+        const std::string letter = any(kZrst);
+        return "ZRST " + device(letter, true) + " " + device(pick(0, 5) ? letter : "YMDC", true);
       }
-      case 8: {
-        static const std::uint16_t kCompare[] = {0xD0, 0xDC, 0xD2, 0xD4, 0xDA};
-        words.push_back(
-            static_cast<std::uint16_t>(0x0100 | (kCompare[pick(0, 4)] + 0x10 * pick(0, 2))));
-        wordOperand(words);
-        wordOperand(words);
-        break;
-      }
+      case 8:
+        return (pick(0, 1) ? "INC " : "DEC ") + device("CD", true);
+      case 9:
+        return "MOV " + device("KCD", true) + " " + device("CD", true);
+      case 10:
+        return any(kArithmetic) + " " + device("KDCT", true) + " " + device("KDCT", true) + " " +
+               device("DCT", true);
+      case 11:
+        return any(kCompare) + " " + device("KDCT", true) + " " + device("KDCT", true);
       default:
-        words.push_back(static_cast<std::uint16_t>(pick(0, 1) ? 0x0008 : 0x0009));
-        words.push_back(static_cast<std::uint16_t>((pick(0, 1) ? 0x8800 : 0x8500) | byte()));
-        break;
+        return (pick(0, 1) ? "PLS " : "PLF ") + device("YM");
     }
   }
 
@@ -113,13 +102,15 @@ TEST(TableBounds, RandomProgramsNeverIndexPastTheTables) {
   ProgramGenerator generator(51);
   int completed = 0;
   for (int k = 0; k < 4000; ++k) {
-    const std::vector<std::uint16_t> words = generator.program();
-    const bool eeprom = k % 2 == 0;
-    const Translation translation = translateWords(words, eeprom);
+    const std::string text = generator.program();
+    const Result<std::vector<std::uint8_t>> file = assembleInstructionList(text);
+    ASSERT_TRUE(file.ok()) << text << file.error().describe();
+    const Translation translation =
+        translate(*ProgramImage::fromBytes(*file), {.eepromFitted = k % 2 == 0});
     if (translation.completed()) ++completed;
     // Refused and stopped runs keep what they wrote so far; it must be in bounds as well.
     const std::vector<std::string> bad = outOfBounds(translation.statements);
-    ASSERT_TRUE(bad.empty()) << "program " << k << ": " << bad.front();
+    ASSERT_TRUE(bad.empty()) << text << ": " << bad.front();
   }
   // The generator must reach completions, or the property says little.
   EXPECT_GT(completed, 400);

@@ -1,0 +1,209 @@
+// The translator's cases as data. Each tests/ladder/NAME.il is a program in instruction-list
+// text; NAME.expected holds what its translation gives when it completes, NAME.err what it gives
+// when it is refused or faults (the stop first, as Error::describe() words it). ranges.txt there
+// holds one-line programs at both ends of every device range, and the refusals and faults.
+// `make golden` (LADDER51_UPDATE_GOLDEN=1) rewrites all of them from the translator as it stands.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <sstream>
+
+#include "core/translator/instruction_list.h"
+#include "core/translator/translator.h"
+#include "tests/support/fixtures.h"
+
+namespace ladder51::test {
+namespace {
+
+const std::filesystem::path kCaseDir = sourcePath("tests/ladder");
+
+bool updating() {
+  const char* update = std::getenv("LADDER51_UPDATE_GOLDEN");
+  return update != nullptr && std::string(update) == "1";
+}
+
+// The translator ends every line with CR LF and writes no CR or LF alone, so each CR LF written
+// as LF gives a text that maps back to exactly one statement text: the expected files keep LF
+// line ends and still pin every byte. A CR or LF alone fails the case instead of being hidden.
+std::string lineFeeds(std::string_view text) {
+  std::string out;
+  for (std::size_t k = 0; k < text.size(); ++k) {
+    const bool crlf = text[k] == '\r' && k + 1 < text.size() && text[k + 1] == '\n';
+    if (crlf) continue;
+    if (text[k] == '\r' || (text[k] == '\n' && (k == 0 || text[k - 1] != '\r'))) {
+      ADD_FAILURE() << "a CR or LF alone at byte " << k << " of the statements";
+    }
+    out += text[k];
+  }
+  return out;
+}
+
+std::string stopOf(const Translation& t) {
+  return (t.outcome == TranslationOutcome::Refused ? "refused: " : "fault: ") +
+         t.error().describe();
+}
+
+// "; " lines for the stop, each notice and warning (message and step), the pulse counts, the
+// outputs driven and the statement marks (line.column in the statements below / MC depth) when
+// there are any; then "; statements:" and the statements, each CR LF written as LF.
+std::string render(const Translation& t) {
+  std::ostringstream out;
+  if (!t.completed()) out << "; " << stopOf(t) << "\n";
+  for (const Notice& n : t.notices)
+    out << "; notice: " << n.message << " (" << n.step.describe() << ")\n";
+  for (const Notice& w : t.warnings)
+    out << "; warning: " << w.message << " (" << w.step.describe() << ")\n";
+  if (t.risingPulseCount != 0 || t.fallingPulseCount != 0) {
+    out << "; pulses: PLS " << t.risingPulseCount << ", PLF " << t.fallingPulseCount << "\n";
+  }
+  if (!t.drivenOutputs.empty()) {
+    out << "; outputs:";
+    for (int n : t.drivenOutputs) out << " " << outputPinName(n);
+    out << "\n";
+  }
+  if (!t.marks.empty()) {
+    out << "; marks:";
+    for (const StatementMark& mark : t.marks) {
+      const std::string before = lineFeeds(std::string_view(t.statements).substr(0, mark.offset));
+      const std::size_t lineStart = before.rfind('\n') + 1;  // 0 when there is none
+      out << " " << std::count(before.begin(), before.end(), '\n') + 1 << "."
+          << before.size() - lineStart << "/" << mark.mcDepth;
+    }
+    out << "\n";
+  }
+  if (!t.statements.empty()) out << "; statements:\n" << lineFeeds(t.statements);
+  return out.str();
+}
+
+// The file of NAME.il and its options, recorded on its first line as "; options: ..." with
+// "eeprom" (an EEPROM is fitted) and "cut N" (the file ends after its first N bytes).
+struct Case {
+  std::vector<std::uint8_t> file;
+  TranslateOptions options;
+};
+
+Case load(const std::string& name) {
+  const std::string text = readFile(kCaseDir / (name + ".il"));
+  Case c;
+  Result<std::vector<std::uint8_t>> file = assembleInstructionList(text);
+  if (!file) throw std::runtime_error(name + ".il: " + file.error().describe());
+  c.file = std::move(*file);
+  std::istringstream first(text.substr(0, text.find('\n')));
+  std::string word;
+  if (first >> word && word == ";" && first >> word && word == "options:") {
+    while (first >> word) {
+      std::size_t cut = 0;
+      if (word == "eeprom") {
+        c.options.eepromFitted = true;
+      } else if (word == "cut" && first >> cut) {
+        c.file.resize(std::min(cut, c.file.size()));
+      } else {
+        throw std::runtime_error(name + ".il: unknown option " + word);
+      }
+    }
+  }
+  return c;
+}
+
+std::vector<std::string> caseNames() {
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(kCaseDir)) {
+    if (entry.path().extension() == ".il") names.push_back(entry.path().stem().string());
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+class LadderGolden : public testing::TestWithParam<std::string> {};
+
+TEST_P(LadderGolden, Translates) {
+  const std::string& name = GetParam();
+  const Case c = load(name);
+  Result<ProgramImage> image = ProgramImage::fromBytes(c.file);
+  ASSERT_TRUE(image.ok()) << image.error().describe();
+  const Translation translation = translate(*image, c.options);
+  const std::string text = render(translation);
+  // A translation starts afresh: nothing of the one before it (pulse bits, stacks) is left.
+  EXPECT_EQ(render(translate(*image, c.options)), text);
+
+  const std::filesystem::path expected = kCaseDir / (name + ".expected");
+  const std::filesystem::path err = kCaseDir / (name + ".err");
+  const std::filesystem::path& mine = translation.completed() ? expected : err;
+  if (updating()) {
+    writeFile(mine, text);
+    std::filesystem::remove(translation.completed() ? err : expected);
+    return;
+  }
+  ASSERT_TRUE(std::filesystem::exists(mine))
+      << "the translation " << (translation.completed() ? "completes" : "stops") << ", but "
+      << mine.filename() << " is missing; it gives:\n"
+      << text;
+  EXPECT_EQ(readFile(mine), text);
+}
+
+// A case's test is named after its file, whose name is made of letters, digits and "_".
+INSTANTIATE_TEST_SUITE_P(Cases, LadderGolden, testing::ValuesIn(caseNames()),
+                         [](const testing::TestParamInfo<std::string>& info) {
+                           return info.param;
+                         });
+
+// The lines of a table's input: its parts separated by " / ".
+std::string linesOf(std::string input) {
+  for (std::size_t k = input.find(" / "); k != std::string::npos; k = input.find(" / ", k)) {
+    input.replace(k, 3, "\n");
+  }
+  return input;
+}
+
+// Checks each "INPUT => OUTCOME" line of the table tests/ladder/NAME against outcomeOf(INPUT);
+// `make golden` rewrites the outcomes. Lines starting with '#' are comments.
+void checkOutcomes(const std::string& name,
+                   const std::function<std::string(const std::string&)>& outcomeOf) {
+  std::istringstream in(readFile(kCaseDir / name));
+  std::string rewritten;
+  int number = 0;
+  for (std::string line; std::getline(in, line); rewritten += line + "\n") {
+    ++number;
+    const std::size_t arrow = line.find(" => ");
+    if (line.empty() || line[0] == '#') continue;
+    if (arrow == std::string::npos) {
+      ADD_FAILURE() << name << " line " << number << " has no \" => \"";
+      continue;
+    }
+    const std::string outcome = outcomeOf(line.substr(0, arrow));
+    EXPECT_EQ(line.substr(arrow + 4), outcome) << name << " line " << number;
+    line = line.substr(0, arrow + 4) + outcome;
+  }
+  if (updating()) writeFile(kCaseDir / name, rewritten);
+}
+
+// ranges.txt: the instructions of a program, END added, "[eeprom] " before them when an EEPROM
+// is fitted; the outcome is "completes", or the stop as in the .err files and the statements
+// written before it, if any (a refused step writes none).
+TEST(LadderGolden, RangesRefusalsAndFaults) {
+  checkOutcomes("ranges.txt", [](std::string program) {
+    TranslateOptions options;
+    options.eepromFitted = program.starts_with("[eeprom] ");
+    if (options.eepromFitted) program.erase(0, 9);
+    const Result<std::vector<std::uint8_t>> file =
+        assembleInstructionList(linesOf(program) + "\nEND\n");
+    if (!file) return "does not assemble: " + file.error().describe();
+    const Translation t = translate(*ProgramImage::fromBytes(*file), options);
+    if (t.completed()) return std::string("completes");
+    const std::size_t written = t.marks.size();
+    return stopOf(t) + (written ? ", statements written: " + std::to_string(written) : "");
+  });
+}
+
+// assembler_errors.txt: an instruction-list text and the assembler's refusal.
+TEST(LadderGolden, AssemblerErrors) {
+  checkOutcomes("assembler_errors.txt", [](const std::string& text) {
+    const Result<std::vector<std::uint16_t>> words = assembleSteps(linesOf(text));
+    return words ? std::string("assembles") : words.error().describe();
+  });
+}
+
+}  // namespace
+}  // namespace ladder51::test
