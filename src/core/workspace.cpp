@@ -4,6 +4,7 @@
 #include "core/config/settings_files.h"
 #include "core/config/validation.h"
 #include "core/file_io.h"
+#include "core/runtime_gen/extensions.h"
 #include "core/runtime_gen/file_assembly.h"
 #include "core/runtime_gen/main_routine.h"
 #include "core/runtime_gen/runtime_routines.h"
@@ -111,7 +112,8 @@ Result<AssembledFile> Workspace::translateAndAssemble(const ProgramImage& image,
   AssembledFile file;
   file.undeclaredOutputs = undeclaredOutputs(translation_.drivenOutputs, settings_.pins);
   const AssembledSource source =
-      assembleSource({registerHeader_, pinDeclarations_, runtime_, mainRoutine, statements_},
+      assembleSource({registerHeader_, pinDeclarations_, runtime_,
+                      runtimeExtensions(translation_.features), mainRoutine, statements_},
                      spareOutputDefines(file.undeclaredOutputs));
   file.text = source.text;
   file.statementsOffset = source.statementsOffset;

@@ -32,11 +32,12 @@ AssembledSource assembleSource(const SourceSections& sections, const std::string
       .set("pinDeclarations", sections.pinDeclarations)
       .set("spareDefines", spareDefines)
       .set("runtime", sections.runtime)
+      .set("extensions", sections.extensions)
       .set("mainRoutine", sections.mainRoutine)
       .set("statements", sections.statements);
   file.join("{registerHeader}");
   file.line("{pinDeclarations}{spareDefines}");
-  file.line("{runtime}");
+  file.line("{runtime}{extensions}");
   file.line("");
   file.line("{mainRoutine}");
   file.line("");

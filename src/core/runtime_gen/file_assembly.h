@@ -16,6 +16,7 @@ struct SourceSections {
   std::string registerHeader;   // registerHeaderSection()
   std::string pinDeclarations;  // pinDeclarationSection()
   std::string runtime;          // runtimeSection()
+  std::string extensions;       // runtimeExtensions() of the translation: after the runtime
   std::string mainRoutine;      // mainSection()
   std::string statements;       // the translated scan-loop statements
 };
@@ -37,7 +38,8 @@ std::vector<int> undeclaredOutputs(const std::set<int>& driven, const PinMap& pi
 std::string spareOutputDefines(const std::vector<int>& outputs);
 
 // The whole file: header, CR LF, pin declarations, the spare output defines, CR LF, runtime,
-// CR LF, CR LF, main, CR LF, statements, CR LF, "m8000&=0xfd;", CR LF, "}}".
+// the runtime extensions, CR LF, CR LF, main, CR LF, statements, CR LF, "m8000&=0xfd;", CR LF,
+// "}}".
 AssembledSource assembleSource(const SourceSections& sections, const std::string& spareDefines);
 
 }  // namespace ladder51

@@ -79,6 +79,13 @@ constexpr SpecialRelay kSpecialRelays[] = {{8000, "0x01"}, {8002, "0x02"}, {8011
 
 }  // namespace
 
+std::optional<std::string_view> specialRelayMask(int number) {
+  for (const SpecialRelay& relay : kSpecialRelays) {
+    if (relay.number == number) return relay.mask;
+  }
+  return std::nullopt;
+}
+
 bool isContact(const fx::StepWord& step) {
   return contactOf(step) != nullptr;
 }
@@ -101,10 +108,8 @@ void refuseHighMRelayContacts(TranslatorRun& t) {
 void translateSpecialRelayContacts(TranslatorRun& t) {
   const Contact* contact = contactOf(t.step());
   if (!contact || !isSpecialRelay(*t.step().device)) return;
-  for (const SpecialRelay& relay : kSpecialRelays) {
-    if (t.step().device->number != relay.number) continue;
-    applyContact(t, *contact, kSpecialAtom, {{"mask", std::string(relay.mask)}});
-    return;
+  if (const auto mask = specialRelayMask(t.step().device->number)) {
+    applyContact(t, *contact, kSpecialAtom, {{"mask", std::string(*mask)}});
   }
 }
 
@@ -112,7 +117,9 @@ void translateSpecialRelayContacts(TranslatorRun& t) {
 // message as a notice, M512 and up are refused. The test runs on every step, whatever the step.
 void checkFollowingOperandClass(TranslatorRun& t) {
   const std::optional<fx::Device> next = t.operandDevice(1);
-  if (!next || next->letter != 'M' || next->number <= 255) return;
+  // Special relays are no M relay out of range: their edge contacts and coils have forms of
+  // their own.
+  if (!next || next->letter != 'M' || next->number <= 255 || isSpecialRelay(*next)) return;
   if (next->number <= 511) {
     t.notice(kMRange);
   } else {

@@ -22,6 +22,8 @@ constexpr EdgeClass kEdgeClasses[] = {
 
 // The routine's call, and how it joins the condition {top} (LDP and LDF push it).
 constexpr std::string_view kCall = "ld{edge}{routine}({n})";
+// The special relays' edge routines take the relay's bit of m8000.
+constexpr std::string_view kSpecialCall = "ld{edge}s({mask})";
 
 struct EdgeInstruction {
   const fx::Instruction* row;
@@ -41,12 +43,35 @@ constexpr EdgeInstruction kEdgeInstructions[] = {
 // ORP on M as the tool writes it, with a blank after the bars.
 constexpr std::string_view kOrpOnM = "({top}|| {call})";
 
+// Pushes the call (LDP, LDF) or joins it to the rung's condition with `join`.
+void joinEdge(TranslatorRun& t, const EdgeInstruction& instruction, const std::string& call,
+              std::string_view join) {
+  if (instruction.join.empty()) {
+    t.push(call);
+    return;
+  }
+  std::string* top = t.top(instruction.row->name);
+  if (!top) return;
+  *top = fill(join, {{"top", *top}, {"call", call}});
+}
+
 }  // namespace
 
 void translateEdgeContacts(TranslatorRun& t) {
   for (const EdgeInstruction& instruction : kEdgeInstructions) {
     if (!t.stepIs(*instruction.row)) continue;
     const std::optional<fx::Device> device = t.operandDevice(1);
+    if (device && isSpecialRelay(*device)) {
+      // M8000, M8002 and M8011..M8014; edges of the other special relays are not made.
+      const std::optional<std::string_view> mask = specialRelayMask(device->number);
+      if (!mask) return;
+      t.useFeature(RuntimeFeature::SpecialRelayEdges);
+      joinEdge(t, instruction,
+               fill(kSpecialCall,
+                    {{"edge", std::string(instruction.edge)}, {"mask", std::string(*mask)}}),
+               instruction.join);
+      return;
+    }
     // M256 and up were noticed or refused by checkFollowingOperandClass; nothing is made here.
     if (!device || (device->letter == 'M' && device->number > 255)) return;
     for (const EdgeClass& edge : kEdgeClasses) {
@@ -56,14 +81,8 @@ void translateEdgeContacts(TranslatorRun& t) {
       const std::string call = fill(kCall, {{"edge", std::string(instruction.edge)},
                                             {"routine", std::string(edge.routine)},
                                             {"n", dec(n)}});
-      if (instruction.join.empty()) {
-        t.push(call);
-        return;
-      }
-      std::string* top = t.top(instruction.row->name);
-      if (!top) return;
       const bool orpOnM = instruction.row == &fx::row("ORP", kEdge) && edge.letter == 'M';
-      *top = fill(orpOnM ? kOrpOnM : instruction.join, {{"top", *top}, {"call", call}});
+      joinEdge(t, instruction, call, orpOnM ? kOrpOnM : instruction.join);
       return;
     }
     return;

@@ -33,6 +33,12 @@ enum class TranslationOutcome {
   Fault,
 };
 
+// Runtime routines a program needs beyond those every fx1n.c holds; the file gets each one only
+// when a translation uses it, so that other programs' files stay as they were.
+enum class RuntimeFeature {
+  SpecialRelayEdges,  // ldps/ldfs: rising and falling edges of M8000, M8002, M8011..M8014
+};
+
 // Where a statement begins in `statements`, and how many MC blocks are open there.
 // A cut between statements is safe only where mcDepth is 0.
 struct StatementMark {
@@ -56,6 +62,7 @@ struct Translation {
   std::vector<StatementMark> marks;
   // Output points (sequential numbers 0..35) whose pin symbol the statements write.
   std::set<int> drivenOutputs;
+  std::set<RuntimeFeature> features;
 
   bool completed() const { return outcome == TranslationOutcome::Completed; }
   // The refusal or fault as an error (ProgramRefused or ProgramFault, with the step).

@@ -40,6 +40,9 @@ inline constexpr int kFirmwarePulseSlots = 16;        // plsm[2] and plfm[2] hol
 inline bool isSpecialRelay(const fx::Device& device) {
   return device.letter == 'M' && device.number >= 8000;
 }
+// The bit of m8000 that holds a special relay ("0x40" for M8013), or nothing for the relays the
+// firmware does not keep.
+std::optional<std::string_view> specialRelayMask(int number);
 
 inline constexpr int kConditionStackSize = 8001;
 inline constexpr int kBranchStackSize = 501;
@@ -118,6 +121,7 @@ class TranslatorRun {
   // Appends text that joins the end of the statements, with no CR LF before it (MC and MCR).
   void appendJoined(const CodeWriter& text, int mcDepthChange);
   int mcDepth() const { return mcDepth_; }
+  void useFeature(RuntimeFeature feature) { result_.features.insert(feature); }
   void noteOutputDriven(int n) { result_.drivenOutputs.insert(n); }
 
   int& risingPulseCount() { return result_.risingPulseCount; }

@@ -173,7 +173,9 @@ void checkOutcomes(const std::string& name,
       continue;
     }
     const std::string outcome = outcomeOf(line.substr(0, arrow));
-    EXPECT_EQ(line.substr(arrow + 4), outcome) << name << " line " << number;
+    if (!updating()) {
+      EXPECT_EQ(line.substr(arrow + 4), outcome) << name << " line " << number;
+    }
     line = line.substr(0, arrow + 4) + outcome;
   }
   if (updating()) writeFile(kCaseDir / name, rewritten);
