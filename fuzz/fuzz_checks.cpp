@@ -149,9 +149,12 @@ Findings checkProgramFile(std::span<const std::uint8_t> input) {
     if (image.error().message.empty()) findings.push_back("a refused file has no message");
     return findings;
   }
-  // The header is not examined: its first byte chooses whether an EEPROM is fitted.
+  // The header is not examined: its first byte chooses whether an EEPROM is fitted and whether
+  // unsupported steps are left out.
   const bool eeprom = !input.empty() && (input[0] & 1) != 0;
-  checkTranslationInto(translate(*image, {.eepromFitted = eeprom}), findings);
+  const bool skip = !input.empty() && (input[0] & 2) != 0;
+  checkTranslationInto(translate(*image, {.eepromFitted = eeprom, .skipUnsupported = skip}),
+                       findings);
   return findings;
 }
 

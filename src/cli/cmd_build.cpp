@@ -27,6 +27,7 @@ void addBuildCommand(CLI::App& app, Context& context) {
     std::string keilDir;
     long flash = 8 * 1024;
     bool printCommands = false;
+    bool skipUnsupported = false;
   };
   auto options = std::make_shared<Options>();
   CLI::App* cmd = app.add_subcommand(
@@ -42,6 +43,7 @@ void addBuildCommand(CLI::App& app, Context& context) {
   cmd->add_option("--flash", options->flash, "Flash bytes of the chip (SDCC build check)");
   cmd->add_flag("--print-commands", options->printCommands,
                 "List the command lines of the build without running anything");
+  addSkipUnsupportedFlag(*cmd, options->skipUnsupported);
   cmd->callback([options, &context] {
     const std::filesystem::path work =
         std::filesystem::absolute(options->directory.empty() ? "." : options->directory)
@@ -66,12 +68,12 @@ void addBuildCommand(CLI::App& app, Context& context) {
     if (fromSource) {
       built = buildFirmware(sourceJob, buildOptions, observer);
     } else {
-      Result<SequenceResult> done = runSequence({.workDirectory = work,
-                                                 .program = options->input,
-                                                 .end = SequenceEnd::Built,
-                                                 .assemble = {},
-                                                 .build = buildOptions},
-                                                observer);
+      SequenceRequest request;
+      request.workDirectory = work;
+      request.program = options->input;
+      request.assemble.skipUnsupported = options->skipUnsupported;
+      request.build = buildOptions;
+      Result<SequenceResult> done = runSequence(request, observer);
       if (!done) return fail(context, done.error());
       built = std::move(*done->build);
     }

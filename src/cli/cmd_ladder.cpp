@@ -1,4 +1,5 @@
-// `ladder51 ladder PROG.pmw [--eeprom] [-C DIR]`: prints the translated scan-loop statements.
+// `ladder51 ladder PROG.pmw [--eeprom] [-C DIR] [--skip-unsupported]`: prints the translated
+// scan-loop statements.
 #include <iostream>
 #include <memory>
 
@@ -11,6 +12,7 @@ void addLadderCommand(CLI::App& app, Context& context) {
   struct Options {
     std::string program;
     bool eeprom = false;
+    bool skipUnsupported = false;
     std::string directory;
   };
   auto options = std::make_shared<Options>();
@@ -19,14 +21,17 @@ void addLadderCommand(CLI::App& app, Context& context) {
   cmd->add_option("program", options->program, "The .pmw program")->required();
   cmd->add_flag("--eeprom", options->eeprom,
                 "An external 24Cxx EEPROM is fitted (holds D16 and up)");
+  addSkipUnsupportedFlag(*cmd, options->skipUnsupported);
   cmd->add_option("-C,--directory", options->directory,
                   "Take the EEPROM choice from the settings files of this work directory");
   cmd->callback([options, &context] {
     PrintingObserver observer;
     std::optional<std::filesystem::path> directory;
     if (!options->directory.empty()) directory = options->directory;
-    Result<Translation> translation =
-        translateProgram(options->program, options->eeprom, directory, observer);
+    Result<Translation> translation = translateProgram(
+        options->program,
+        {.eepromFitted = options->eeprom, .skipUnsupported = options->skipUnsupported}, directory,
+        observer);
     if (!translation) return fail(context, translation.error());
     std::cout << translation->statements << std::flush;
   });

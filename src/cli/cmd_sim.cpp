@@ -32,6 +32,7 @@ void addSimCommand(CLI::App& app, Context& context) {
     std::string vcd;
     std::string show;
     double crystal = 0;
+    bool skipUnsupported = false;
   };
   auto options = std::make_shared<Options>();
   CLI::App* cmd = app.add_subcommand(
@@ -53,6 +54,7 @@ void addSimCommand(CLI::App& app, Context& context) {
                   "Time between two reads of the --show values (and of outputs on port 4)");
   cmd->add_option("--crystal", options->crystal, "Crystal frequency in MHz (default: DIR's)");
   cmd->add_option("--vcd", options->vcd, "Also write the inputs and outputs as a VCD file");
+  addSkipUnsupportedFlag(*cmd, options->skipUnsupported);
   cmd->callback([options, &context] {
     auto fail = [&context](const Error& error) { cli::fail(context, error); };
     const bool fromHex = isHexFile(options->input);
@@ -71,14 +73,12 @@ void addSimCommand(CLI::App& app, Context& context) {
     std::filesystem::path hex = options->input;
     Settings settings;
     if (!fromHex) {
-      FirmwareBuildOptions sdcc;
-      sdcc.toolchain = ToolchainChoice::Sdcc;
-      Result<SequenceResult> built = runSequence({.workDirectory = work,
-                                                  .program = options->input,
-                                                  .end = SequenceEnd::Built,
-                                                  .assemble = {},
-                                                  .build = sdcc},
-                                                 observer);
+      SequenceRequest request;
+      request.workDirectory = work;
+      request.program = options->input;
+      request.assemble.skipUnsupported = options->skipUnsupported;
+      request.build.toolchain = ToolchainChoice::Sdcc;
+      Result<SequenceResult> built = runSequence(request, observer);
       if (!built) return fail(built.error());
       for (const std::string& warning : built->build->report.warnings) printWarning(warning);
       hex = built->build->report.hexFile;

@@ -15,6 +15,7 @@ void addTranslateCommand(CLI::App& app, Context& context) {
     std::string directory = ".";
     std::string output;
     FileEncoding encoding = FileEncoding::Gbk;
+    bool skipUnsupported = false;
   };
   auto options = std::make_shared<Options>();
   CLI::App* cmd = app.add_subcommand(
@@ -27,11 +28,14 @@ void addTranslateCommand(CLI::App& app, Context& context) {
                                                          {"utf-8", FileEncoding::Utf8}};
   cmd->add_option("--encoding", options->encoding, "Encoding of the written file (default: gbk)")
       ->transform(CLI::CheckedTransformer(encodings, CLI::ignore_case));
+  addSkipUnsupportedFlag(*cmd, options->skipUnsupported);
   cmd->callback([options, &context] {
     SequenceRequest request{.workDirectory = options->directory,
                             .program = options->program,
                             .end = SequenceEnd::Translated,
-                            .assemble = {.output = std::nullopt, .encoding = options->encoding},
+                            .assemble = {.output = std::nullopt,
+                                         .encoding = options->encoding,
+                                         .skipUnsupported = options->skipUnsupported},
                             .build = {}};
     if (!options->output.empty()) request.assemble.output = options->output;
     PrintingObserver observer;

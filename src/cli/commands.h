@@ -18,6 +18,13 @@ inline void fail(Context& context, const Error& error) {
   context.exitCode = 1;
 }
 
+// --skip-unsupported, on the commands that translate.
+inline void addSkipUnsupportedFlag(CLI::App& command, bool& skip) {
+  command.add_flag("--skip-unsupported", skip,
+                   "Translate a program with steps ladder51 does not translate, leaving them out "
+                   "with a warning each (the firmware then differs from the program)");
+}
+
 using CommandSetup = void (*)(CLI::App& app, Context& context);
 
 void addAsmCommand(CLI::App& app, Context& context);

@@ -6,6 +6,9 @@ namespace ladder51::cli {
 
 void printError(const Error& error) {
   std::cerr << "ladder51: error: " << error.describe() << "\n";
+  if (error.kind == ErrorKind::ProgramUnsupported) {
+    std::cerr << "ladder51: note: --skip-unsupported translates the program without them\n";
+  }
 }
 
 void printWarning(const std::string& text) {

@@ -34,8 +34,9 @@ enum class ErrorKind {
   BadSettingText,     // a text field that the settings files cannot hold
   SettingsNotLoaded,  // the work directory's settings are not loaded or not valid
   // Translation (the error's step says where)
-  ProgramRefused,  // a device or operand outside the supported ranges
-  ProgramFault,    // a program the translator cannot follow
+  ProgramRefused,      // a device or operand outside the supported ranges
+  ProgramFault,        // a program the translator cannot follow
+  ProgramUnsupported,  // steps the translator does not translate; the message lists them all
   // Build
   BuildBusy,    // another build of the same folder is running
   ToolMissing,  // a tool of the toolchain is not installed or cannot start

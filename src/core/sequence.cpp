@@ -87,7 +87,7 @@ Result<SequenceResult> runSequence(const SequenceRequest& request, Observer& obs
   return result;
 }
 
-Result<Translation> translateProgram(const std::filesystem::path& program, bool eepromFitted,
+Result<Translation> translateProgram(const std::filesystem::path& program, TranslateOptions options,
                                      const std::optional<std::filesystem::path>& workDirectory,
                                      Observer& observer) {
   if (workDirectory) {
@@ -95,11 +95,11 @@ Result<Translation> translateProgram(const std::filesystem::path& program, bool 
     for (std::string& message : loaded.notices) {
       observer.notice(UserNotice::plain(NoticeKind::SettingsDefaulted, std::move(message)));
     }
-    eepromFitted = eepromFitted || loaded.settings.eepromFitted();
+    options.eepromFitted = options.eepromFitted || loaded.settings.eepromFitted();
   }
   Result<ProgramImage> image = ProgramImage::readFile(program);
   if (!image) return image.error();
-  Translation translation = translate(*image, {.eepromFitted = eepromFitted});
+  Translation translation = translate(*image, options);
   reportTranslation(translation, observer);
   if (!translation.completed()) return translation.error();
   return translation;

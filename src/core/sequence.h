@@ -89,10 +89,10 @@ struct SequenceResult {
 // file that cannot be written, a failed build (with its stage).
 Result<SequenceResult> runSequence(const SequenceRequest& request, Observer& observer);
 
-// The translation alone, as `ladder` prints it: the EEPROM choice is `eepromFitted` or, when a
-// work directory is given, also that of its settings files (loaded, not validated; files that
+// The translation alone, as `ladder` prints it: an EEPROM is fitted when `options` say so or,
+// when a work directory is given, when its settings files do (loaded, not validated; files that
 // cannot be used are reported).
-Result<Translation> translateProgram(const std::filesystem::path& program, bool eepromFitted,
+Result<Translation> translateProgram(const std::filesystem::path& program, TranslateOptions options,
                                      const std::optional<std::filesystem::path>& workDirectory,
                                      Observer& observer);
 

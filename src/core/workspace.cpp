@@ -32,6 +32,7 @@ void reportTranslation(const Translation& translation, Observer& observer) {
     observer.notice({NoticeKind::StepNotice, notice.message, notice.step,
                      describeInstruction(notice.step.words)});
   }
+  if (translation.outcome == TranslationOutcome::Unsupported) return;
   for (const Notice& warning : translation.warnings) {
     observer.notice({NoticeKind::StepPassedOver, warning.message, warning.step,
                      describeInstruction(warning.step.words)});
@@ -102,7 +103,8 @@ Result<AssembledFile> Workspace::translateAndAssemble(const std::filesystem::pat
 Result<AssembledFile> Workspace::translateAndAssemble(const ProgramImage& image,
                                                       const AssembleOptions& options) {
   if (!ready_) return ready_.error();
-  translation_ = translate(image, {.eepromFitted = settings_.eepromFitted()});
+  translation_ = translate(image, {.eepromFitted = settings_.eepromFitted(),
+                                   .skipUnsupported = options.skipUnsupported});
   statements_ = translation_.statements;
   reportTranslation(translation_, *observer_);
   if (!translation_.completed()) return translation_.error();

@@ -26,6 +26,8 @@ inline constexpr std::string_view kSourceFileName = "fx1n.c";
 struct AssembleOptions {
   std::optional<std::filesystem::path> output;  // default: fx1n.c in the work directory
   FileEncoding encoding = FileEncoding::Gbk;
+  // Leave out the steps the translator does not translate instead of refusing the program.
+  bool skipUnsupported = false;
 };
 
 // A written fx1n.c.
@@ -39,7 +41,7 @@ struct AssembledFile {
   std::vector<int> undeclaredOutputs;
 };
 
-// Reports a translation's notices, then the steps it passed over.
+// Reports a translation's notices, then the steps it passed over (unless its refusal lists them).
 void reportTranslation(const Translation& translation, Observer& observer);
 
 class Workspace {

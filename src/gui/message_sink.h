@@ -13,6 +13,8 @@ class MessageSink {
   virtual ~MessageSink() = default;
   // Shows one message and returns when the user has acknowledged it.
   virtual void show(const QString& text) = 0;
+  // Asks the user to choose between going on (`accept`) and not; true to go on.
+  virtual bool ask(const QString& text, const QString& accept, const QString& reject) = 0;
 };
 
 // A modal message box with the application's title and an OK button only.
@@ -21,6 +23,8 @@ class DialogMessageSink final : public MessageSink {
   explicit DialogMessageSink(QWidget* parent = nullptr) : parent_(parent) {}
   void setParent(QWidget* parent) { parent_ = parent; }
   void show(const QString& text) override;
+  // A modal box with the two choices as buttons; closing it is `reject`.
+  bool ask(const QString& text, const QString& accept, const QString& reject) override;
 
  private:
   QWidget* parent_;
@@ -31,6 +35,8 @@ class DialogMessageSink final : public MessageSink {
 class StderrMessageSink final : public MessageSink {
  public:
   void show(const QString& text) override;
+  // Nobody answers: the question is printed and declined.
+  bool ask(const QString& text, const QString& accept, const QString& reject) override;
 };
 
 }  // namespace ladder51::gui

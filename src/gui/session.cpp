@@ -79,6 +79,23 @@ bool Session::openProgram(const std::filesystem::path& program) {
   emit programChanged(programPath_);
 
   Result<AssembledFile> file = workspace_.translateAndAssemble(program);
+  if (!file && file.error().kind == ErrorKind::ProgramUnsupported) {
+    reportNotices();
+    // The list is the whole story; going on leaves those steps out of the firmware.
+    if (!messages_.ask(fromUtf8(file.error().message), QString::fromUtf8(kGenerateAnyway),
+                       QString::fromUtf8(kCancel))) {
+      showFailure(
+          QString::fromUtf8(kStatusRefused)
+              .arg(fromUtf8(file.error().message.substr(0, file.error().message.find('\n')))));
+      return false;
+    }
+    AssembleOptions skipping;
+    skipping.skipUnsupported = true;
+    file = workspace_.translateAndAssemble(program, skipping);
+    // The steps left out were just listed: no second message about them.
+    std::erase_if(notices_,
+                  [](const UserNotice& n) { return n.kind == NoticeKind::StepPassedOver; });
+  }
   reportNotices();
   if (!file) {
     messages_.show(fromUtf8(file.error().describe()));

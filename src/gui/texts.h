@@ -62,6 +62,10 @@ inline constexpr char kCommandsMessage[] =
 // The status line's count of the last build's tool warnings (%1), which its tooltip lists.
 inline constexpr char kBuildWarningsCount[] = "编译警告：%1 条";
 
+// The choices offered for a program with steps ladder51 does not translate.
+inline constexpr char kGenerateAnyway[] = "仍然生成";
+inline constexpr char kCancel[] = "取消";
+
 // The command that builds the last program again with the saved settings.
 inline constexpr char kRebuildCaption[] = "重新生成";
 

@@ -60,15 +60,20 @@ TEST(Sequence, TheJobLocatesTheStatementsInTheWrittenBytes) {
 
 TEST(Sequence, StopsAtTheRefusalWithItsStepHavingReportedTheNotices) {
   test::ScratchDir work("refused");
-  // AND M8001 is passed over with a notice; T20 has no count register: the translation stops.
+  // AND M8001 is not translated: the program is refused with it, unless asked to go on.
   test::writeProgram(work / "prog.pmw", "LD X0\nAND M8001\nOUT Y0\nOUT T20 K5\nEND\n");
+  SequenceRequest request;
+  request.workDirectory = work.path();
+  request.program = work / "prog.pmw";
+  Result<SequenceResult> unsupported = runSequence(request, Observer::none());
+  EXPECT_EQ(unsupported.error().kind, ErrorKind::ProgramUnsupported);
+  EXPECT_EQ(unsupported.error().step->stepNumber(), 1);
+
+  // Going on: the step is passed over with a notice; T20 has no count register: the
+  // translation stops there.
+  request.assemble.skipUnsupported = true;
   test::RecordingObserver observer;
-  Result<SequenceResult> done = runSequence({.workDirectory = work.path(),
-                                             .program = work / "prog.pmw",
-                                             .end = SequenceEnd::Built,
-                                             .assemble = {},
-                                             .build = {}},
-                                            observer);
+  Result<SequenceResult> done = runSequence(request, observer);
   ASSERT_FALSE(done.ok());
   EXPECT_EQ(done.error().kind, ErrorKind::ProgramRefused);
   EXPECT_EQ(done.error().describe(),

@@ -31,10 +31,16 @@ namespace {
 using ladder51::test::kMotorProgram;
 using ladder51::test::motorBoard;
 
-// Keeps every message instead of showing it.
+// Keeps every message instead of showing it, and answers questions with `answer`.
 struct RecordingMessageSink final : MessageSink {
   void show(const QString& text) override { shown << text; }
+  bool ask(const QString& text, const QString& accept, const QString& reject) override {
+    asked << text + " [" + accept + "/" + reject + "]";
+    return answer;
+  }
   QStringList shown;
+  QStringList asked;
+  bool answer = false;
 };
 
 // A build that reports its stages and ends with `result`. Before each stage after the first it
@@ -106,7 +112,7 @@ class WindowTest : public QObject {
   void startUpFillsEveryControl();
   void saveChecksAndSaves_data();
   void saveChecksAndSaves();
-  void openWritesTheSourceAndShowsItsNoticesOnce();
+  void openAsksAboutUnsupportedStepsAndShowsNoticesOnce();
   void refusedProgramShowsTheRefusalAndBuildsNothing_data();
   void refusedProgramShowsTheRefusalAndBuildsNothing();
   void menusShowTheirMessages();
@@ -203,21 +209,33 @@ void WindowTest::saveChecksAndSaves() {
   QVERIFY(loadSettings(ui.directory()).settings == (valid ? edited : board));
 }
 
-void WindowTest::openWritesTheSourceAndShowsItsNoticesOnce() {
+void WindowTest::openAsksAboutUnsupportedStepsAndShowsNoticesOnce() {
   WindowUnderTest ui;
   ui.startUpWith(motorBoard());
   const QString program =
       ui.program("notices.pmw", "LD X0\nAND M8001\nAND M8001\nOUT Y0\nOUT Y5\nEND\n");
-  // The steps passed over together, then the other notices together.
-  const QStringList notices{
-      "step 1 (byte 350: 4F01): special relay M8001 not supported: contact left out\n"
-      "step 2 (byte 352: 4F01): special relay M8001 not supported: contact left out",
-      "Y5 is driven by the program but carried by no pin: it works as an internal relay only"};
+  // The core's own list of the steps it does not translate, offered as one question.
+  Workspace core(ui.directory());
+  QVERIFY(core.startUp());
+  const QString question =
+      QString::fromStdString(core.translateAndAssemble(program.toStdString()).error().message) +
+      " [" + kGenerateAnyway + "/" + kCancel + "]";
 
+  // 取消: nothing is written, and the status line says why.
+  QVERIFY(!ui.window.openProgram(program));
+  QCOMPARE(ui.messages.asked, QStringList{question});
+  QVERIFY(!QFile::exists(ui.path("fx1n.c")));
+  QCOMPARE(ui.session.statusKind(), StatusKind::Failed);
+
+  // 仍然生成: the file is written without them; the steps just listed are not listed again,
+  // and each other notice is shown once, at every open.
+  ui.messages.answer = true;
   for (int time = 0; time < 2; ++time) {
     ui.messages.shown.clear();
     QVERIFY(ui.window.openProgram(program));
-    QCOMPARE(ui.messages.shown, notices);
+    QCOMPARE(ui.messages.shown,
+             QStringList{"Y5 is driven by the program but carried by no pin: it works as an "
+                         "internal relay only"});
   }
   QCOMPARE(ui.window.windowTitle(), QDir::toNativeSeparators(program));
   QVERIFY(QFile::exists(ui.path("fx1n.c")));

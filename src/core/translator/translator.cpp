@@ -1,6 +1,7 @@
 // The walk over the program's steps and the state it shares with the instruction families.
 #include "core/translator/translator.h"
 
+#include "core/translator/instruction_list.h"
 #include "core/translator/translator_run.h"
 
 namespace ladder51 {
@@ -13,6 +14,12 @@ std::string outputPinName(int n) {
 }
 
 Error Translation::error() const {
+  if (outcome == TranslationOutcome::Unsupported) {
+    // The message lists every step; the first is the error's step, not its location.
+    Error error{ErrorKind::ProgramUnsupported, message};
+    error.step = step;
+    return error;
+  }
   return Error{
       outcome == TranslationOutcome::Refused ? ErrorKind::ProgramRefused : ErrorKind::ProgramFault,
       message, step};
@@ -23,6 +30,33 @@ Translation translate(const ProgramImage& image, const TranslateOptions& options
 }
 
 namespace detail {
+namespace {
+
+// The refusal of unsupported steps: a head line, then a line per step, then the stop that came
+// after them, if one did.
+constexpr std::string_view kUnsupportedHead =
+    "the program uses {count} step(s) that ladder51 does not translate; the firmware would not "
+    "do what the program says:";
+constexpr std::string_view kUnsupportedLine = "\n  {step}{instruction}";
+constexpr std::string_view kUnsupportedThenStopped =
+    "\nand after them the translation stopped at {step}: {message}";
+
+// The instruction-list text of the words, "FNC n" for an applied instruction that the
+// instruction list has no name for, or nothing.
+std::string instructionText(std::span<const std::uint16_t> words) {
+  std::string text = describeInstruction(words);
+  if (!text.empty()) return text;
+  const std::uint16_t word = words.front();
+  const std::uint16_t code = word & 0x01FF;
+  // 01C2..01CF are basic instructions (contacts on M1536 and up, the edge contacts).
+  if ((word & ~0x11FF) != 0 || code < 0x0010 || (code >= 0x01C2 && code <= 0x01CF)) return "";
+  text = "FNC " + dec((code - 0x0010) / 2);
+  if (code & 1) text += " (32-bit)";
+  if (word & 0x1000) text += " (pulse)";
+  return text;
+}
+
+}  // namespace
 
 CodeWriter writerWith(std::span<const Field> fields) {
   CodeWriter writer;
@@ -48,6 +82,7 @@ Translation TranslatorRun::run() {
     if (at(0) == ProgramImage::kEmpty || at(1) == ProgramImage::kEmpty) {
       // Past the stored bytes nothing matches: the rest of the walk would only hide that the
       // file is cut short.
+      fileFault_ = true;
       fault(scan_ == kFirstStep
                 ? "the program file holds no steps: it ends before byte " + dec(kFirstStep + 2) +
                       ", and its steps begin at byte " + dec(kFirstStep)
@@ -61,6 +96,7 @@ Translation TranslatorRun::run() {
     if (!stopped_) warnIfPassedOver();
   }
   if (!stopped_ && !ended_) {
+    fileFault_ = true;
     scan_ = kLastStep;
     fault("no END in the " + dec((kLastStep - kFirstStep) / 2 + 1) +
           " steps the translator reads (bytes " + dec(kFirstStep) + " to " + dec(kLastStep + 1) +
@@ -69,9 +105,40 @@ Translation TranslatorRun::run() {
   if (!stopped_ && mcDepth_ > 0) {
     // An MC block left open would swallow the end of the scan loop.
     scan_ -= 2;
+    fileFault_ = true;
     fault("MC without a matching MCR: " + dec(mcDepth_) + " block(s) still open at the end");
   }
+  if (!options_.skipUnsupported) refuseUnsupported();
   return std::move(result_);
+}
+
+// Firmware that leaves out steps of the program does not do what the program says: unless asked
+// to go on without them, the program is refused with every such step in one message. A stop that
+// came later (often a consequence: a rung left without its contact) is named after them.
+void TranslatorRun::refuseUnsupported() {
+  // A file cut short or without its END is a fault of the file, whatever steps it holds.
+  if (fileFault_) return;
+  std::string list;
+  std::optional<StepRef> first;
+  int count = 0;
+  for (const Notice& warning : result_.warnings) {
+    // Operand words (8000..AFFF) belong to an instruction listed in their place.
+    if (warning.step.words.front() >= 0x8000 && warning.step.words.front() <= 0xAFFF) continue;
+    if (!first) first = warning.step;
+    ++count;
+    const std::string text = instructionText(warning.step.words);
+    list += fill(kUnsupportedLine, {{"step", warning.step.describe()},
+                                    {"instruction", text.empty() ? "" : " " + text}});
+  }
+  if (!first) return;
+  std::string message = fill(kUnsupportedHead, {{"count", dec(count)}}) + list;
+  if (result_.outcome != TranslationOutcome::Completed) {
+    message += fill(kUnsupportedThenStopped,
+                    {{"step", result_.step.describe()}, {"message", result_.message}});
+  }
+  result_.outcome = TranslationOutcome::Unsupported;
+  result_.message = std::move(message);
+  result_.step = *first;
 }
 
 // The step tests, in the fixed order; no test excludes a later one, but a refusal ends them.

@@ -17,6 +17,9 @@ namespace ladder51 {
 struct TranslateOptions {
   // An external 24Cxx EEPROM holds D16 and up; without one such registers are refused.
   bool eepromFitted = false;
+  // Translate a program with steps the translator does not know, leaving them out (with a
+  // warning each) instead of refusing it: the firmware then differs from the program.
+  bool skipUnsupported = false;
 };
 
 // A message about a step that did not stop the translation.
@@ -31,6 +34,9 @@ enum class TranslationOutcome {
   // A program the translator cannot follow (a contact with no rung open, ...), or a file with
   // no END before its stored bytes or the walk end: one cut short, or longer than the walk.
   Fault,
+  // Steps the translator does not translate (without skipUnsupported): `message` lists every one,
+  // and `step` is the first.
+  Unsupported,
 };
 
 // Runtime routines a program needs beyond those every fx1n.c holds; the file gets each one only

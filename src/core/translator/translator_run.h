@@ -129,6 +129,7 @@ class TranslatorRun {
 
  private:
   void testStep();
+  void refuseUnsupported();
   StepRef currentStep() const;
   void warnIfPassedOver();
   // Image entry at ScanIndex + offset (ProgramImage::kEmpty when it holds no byte).
@@ -145,6 +146,7 @@ class TranslatorRun {
   int mcDepth_ = 0;
   bool recognised_ = false;
   bool stopped_ = false;
+  bool fileFault_ = false;  // the stop is the file's: cut short, no END, an MC left open
   bool ended_ = false;
   Translation result_;
 };

@@ -41,8 +41,10 @@ std::string lineFeeds(std::string_view text) {
 }
 
 std::string stopOf(const Translation& t) {
-  return (t.outcome == TranslationOutcome::Refused ? "refused: " : "fault: ") +
-         t.error().describe();
+  const char* kind = t.outcome == TranslationOutcome::Refused       ? "refused: "
+                     : t.outcome == TranslationOutcome::Unsupported ? "unsupported: "
+                                                                    : "fault: ";
+  return kind + t.error().describe();
 }
 
 // "; " lines for the stop, each notice and warning (message and step), the pulse counts, the
@@ -78,7 +80,9 @@ std::string render(const Translation& t) {
 }
 
 // The file of NAME.il and its options, recorded on its first line as "; options: ..." with
-// "eeprom" (an EEPROM is fitted) and "cut N" (the file ends after its first N bytes).
+// "eeprom" (an EEPROM is fitted), "skip-unsupported" (steps the translator does not know are
+// left out with a warning instead of refusing the program) and "cut N" (the file ends after its
+// first N bytes).
 struct Case {
   std::vector<std::uint8_t> file;
   TranslateOptions options;
@@ -97,6 +101,8 @@ Case load(const std::string& name) {
       std::size_t cut = 0;
       if (word == "eeprom") {
         c.options.eepromFitted = true;
+      } else if (word == "skip-unsupported") {
+        c.options.skipUnsupported = true;
       } else if (word == "cut" && first >> cut) {
         c.file.resize(std::min(cut, c.file.size()));
       } else {
@@ -195,7 +201,11 @@ TEST(LadderGolden, RangesRefusalsAndFaults) {
     const Translation t = translate(*ProgramImage::fromBytes(*file), options);
     if (t.completed()) return std::string("completes");
     const std::size_t written = t.marks.size();
-    return stopOf(t) + (written ? ", statements written: " + std::to_string(written) : "");
+    std::string stop = stopOf(t);  // one line: the lines of a message joined by " | "
+    for (std::size_t k = stop.find('\n'); k != std::string::npos; k = stop.find('\n', k)) {
+      stop.replace(k, 1, " | ");
+    }
+    return stop + (written ? ", statements written: " + std::to_string(written) : "");
   });
 }
 
