@@ -16,6 +16,7 @@
 #include <QTest>
 #include <QThread>
 #include <QTimer>
+#include <functional>
 
 #include "core/config/settings_files.h"
 #include "core/config/validation.h"
@@ -36,10 +37,12 @@ struct RecordingMessageSink final : MessageSink {
   void show(const QString& text) override { shown << text; }
   bool ask(const QString& text, const QString& accept, const QString& reject) override {
     asked << text + " [" + accept + "/" + reject + "]";
+    if (whileAsking) whileAsking();
     return answer;
   }
   QStringList shown;
   QStringList asked;
+  std::function<void()> whileAsking;  // looks at the window while the question is open
   bool answer = false;
 };
 
@@ -221,10 +224,17 @@ void WindowTest::openAsksAboutUnsupportedStepsAndShowsNoticesOnce() {
       QString::fromStdString(core.translateAndAssemble(program.toStdString()).error().message) +
       " [" + kGenerateAnyway + "/" + kCancel + "]";
 
-  // 取消: nothing is written, and the status line says why.
+  // 取消: nothing is written, and the status line says why. While the question is open, the
+  // status line says nothing of an earlier program.
+  QVERIFY(ui.window.openProgram(ui.program("motor.pmw", kMotorProgram)));
+  QCOMPARE(ui.session.statusKind(), StatusKind::Done);
+  QString statusWhileAsking = "not asked";
+  ui.messages.whileAsking = [&] { statusWhileAsking = ui.find<QLabel>("Label1")->text(); };
+  const std::string motor = ladder51::test::readFile(ui.path("fx1n.c").toStdString());
   QVERIFY(!ui.window.openProgram(program));
+  QCOMPARE(statusWhileAsking, QString());
   QCOMPARE(ui.messages.asked, QStringList{question});
-  QVERIFY(!QFile::exists(ui.path("fx1n.c")));
+  QVERIFY(ladder51::test::readFile(ui.path("fx1n.c").toStdString()) == motor);
   QCOMPARE(ui.session.statusKind(), StatusKind::Failed);
 
   // 仍然生成: the file is written without them; the steps just listed are not listed again,
