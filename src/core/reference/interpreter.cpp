@@ -1,0 +1,465 @@
+#include "core/reference/interpreter.h"
+
+#include <algorithm>
+
+#include "core/translator/instruction_list.h"
+
+namespace ladder51::reference {
+namespace {
+
+constexpr int kPoints = 256;           // X0..X377, Y0..Y377
+constexpr int kRelays = 1536;          // M0..M1535
+constexpr int kSpecialRelays = 256;    // M8000..M8255
+constexpr int kTimersCounters = 256;   // T0..T255, C0..C255
+constexpr int kRegisters = 32768;      // D0..D32767
+
+// Each device's cell in the table of last writers.
+constexpr int kYCells = 0;
+constexpr int kMCells = kYCells + kPoints;
+constexpr int kSpecialCells = kMCells + kRelays;
+constexpr int kTCells = kSpecialCells + kSpecialRelays;
+constexpr int kCCells = kTCells + kTimersCounters;
+constexpr int kDCells = kCCells + kTimersCounters;
+constexpr int kCells = kDCells + kRegisters;
+
+std::optional<int> cellOf(const fx::Device& device) {
+  switch (device.letter) {
+    case 'Y': return kYCells + device.number;
+    case 'M': return device.number >= 8000 ? kSpecialCells + device.number - 8000
+                                           : kMCells + device.number;
+    case 'T': return kTCells + device.number;
+    case 'C': return kCCells + device.number;
+    case 'D': return kDCells + device.number;
+    default: return std::nullopt;
+  }
+}
+
+bool is(const Step& step, std::string_view name) {
+  return step.row->name == name;
+}
+bool isAny(const Step& step, std::initializer_list<std::string_view> names) {
+  return std::any_of(names.begin(), names.end(), [&](std::string_view n) { return is(step, n); });
+}
+
+// The number of words of an instruction, its own included.
+int wordCount(const fx::Instruction& row) {
+  switch (row.layout) {
+    case fx::Layout::Alone:
+    case fx::Layout::DeviceInWord: return 1;
+    case fx::Layout::DeviceWord:
+    case fx::Layout::Nesting: return 2;
+    case fx::Layout::NumberInWord:
+    case fx::Layout::MasterControl: return 3;
+    case fx::Layout::WordOperands: return 1 + 2 * row.operands;
+  }
+  return 1;
+}
+
+std::int64_t floorDiv(std::int64_t a, std::int64_t b) {
+  return a / b - (a % b != 0 && (a < 0) != (b < 0) ? 1 : 0);
+}
+
+// The half periods of M8011..M8014 in hundredths of a timer unit.
+constexpr std::int64_t kClockHalfPeriods[] = {5, 50, 500, 30000};
+
+}  // namespace
+
+std::string Step::text() const {
+  const std::string listed = describeInstruction(ref.words);
+  return listed.empty() ? std::string(row->name) : listed;
+}
+
+std::optional<fx::Device> parseDevice(std::string_view name) {
+  if (name.size() < 2 || name.size() > 6) return std::nullopt;
+  const char letter = name[0];
+  if (std::string_view("XYMTCD").find(letter) == std::string_view::npos) return std::nullopt;
+  int number = 0;
+  for (char c : name.substr(1)) {
+    if (c < '0' || c > (fx::isPointLetter(letter) ? '7' : '9')) return std::nullopt;
+    number = number * (fx::isPointLetter(letter) ? 8 : 10) + (c - '0');
+  }
+  return fx::Device{letter, number};
+}
+
+Result<std::vector<Step>> decodeSteps(const ProgramImage& image) {
+  std::vector<Step> steps;
+  for (int at = kFirstStep; at + 1 <= kLastStep + 1;) {
+    auto wordAt = [&image](int byte) -> std::optional<std::uint16_t> {
+      if (image.at(byte) == ProgramImage::kEmpty || image.at(byte + 1) == ProgramImage::kEmpty) {
+        return std::nullopt;
+      }
+      return static_cast<std::uint16_t>(image.at(byte + 1) << 8 | image.at(byte));
+    };
+    const std::optional<std::uint16_t> first = wordAt(at);
+    if (!first) break;
+    const fx::StepWord read = fx::readStepWord(*first);
+    Step step;
+    step.ref.byteAddress = at;
+    step.ref.words.push_back(*first);
+    if (!read.instruction) {
+      return Error{ErrorKind::ProgramUnsupported,
+                   "the reference interpreter does not run this step", step.ref};
+    }
+    step.row = read.instruction;
+    const int count = wordCount(*step.row);
+    for (int k = 1; k < count; ++k) {
+      const std::optional<std::uint16_t> w = wordAt(at + 2 * k);
+      if (!w) return Error{ErrorKind::ProgramFault, "the program ends inside a step", step.ref};
+      step.ref.words.push_back(*w);
+    }
+    const std::vector<std::uint16_t>& w = step.ref.words;
+    bool readable = true;
+    switch (step.row->layout) {
+      case fx::Layout::Alone: break;
+      case fx::Layout::DeviceInWord: step.device = *read.device; break;
+      case fx::Layout::NumberInWord: {
+        step.device = *read.device;
+        const auto setValue = fx::readWordOperand(w[1], w[2], fx::kSetValueLetters);
+        readable = setValue.has_value();
+        if (setValue) step.operands.push_back(*setValue);
+        break;
+      }
+      case fx::Layout::DeviceWord: {
+        const auto device = fx::deviceOfOperandWord(w[1]);
+        readable = device && step.row->letters.find(device->letter) != std::string_view::npos;
+        if (device) step.device = *device;
+        break;
+      }
+      case fx::Layout::MasterControl: {
+        const auto level = fx::nestingLevelOf(w[1]);
+        const auto device = fx::deviceOfOperandWord(w[2]);
+        readable = level && device && (device->letter == 'Y' || device->letter == 'M');
+        if (readable) step.nesting = *level, step.device = *device;
+        break;
+      }
+      case fx::Layout::Nesting: {
+        const auto level = fx::nestingLevelOf(w[1]);
+        readable = level.has_value();
+        if (level) step.nesting = *level;
+        break;
+      }
+      case fx::Layout::WordOperands:
+        for (int k = 0; k < step.row->operands && readable; ++k) {
+          const auto operand = fx::readWordOperand(w[1 + 2 * k], w[2 + 2 * k], step.row->letters);
+          readable = operand && !operand->oddOffset();
+          if (operand) step.operands.push_back(*operand);
+        }
+        break;
+    }
+    if (!readable) {
+      return Error{ErrorKind::ProgramUnsupported,
+                   "the reference interpreter cannot read the operands of this step", step.ref};
+    }
+    at += 2 * count;
+    if (is(step, "NOP")) continue;
+    if (is(step, "END")) return steps;
+    steps.push_back(std::move(step));
+  }
+  return Error{ErrorKind::ProgramFault, "the program has no END",
+               StepRef{kFirstStep + 2 * static_cast<int>(steps.size()), {}}};
+}
+
+Interpreter::Interpreter(std::vector<Step> steps, TimeBase timeBase)
+    : steps_(std::move(steps)),
+      time_(timeBase),
+      xInputs_(kPoints),
+      x_(kPoints),
+      y_(kPoints),
+      m_(kRelays),
+      special_(kSpecialRelays),
+      timers_(kTimersCounters),
+      counters_(kTimersCounters),
+      d_(kRegisters),
+      edgeMemory_(steps_.size()),
+      writer_(kCells, -1) {}
+
+void Interpreter::setInput(int point, bool on) {
+  if (point >= 0 && point < kPoints) xInputs_[static_cast<std::size_t>(point)] = on;
+}
+
+std::int64_t Interpreter::unitsAt(std::int64_t timeMicros) const {
+  return floorDiv(timeMicros - time_.phaseMicros, time_.unitMicros);
+}
+
+bool Interpreter::clockAt(std::int64_t timeMicros, std::int64_t halfHundredths) const {
+  return floorDiv((timeMicros - time_.phaseMicros) * 100, time_.unitMicros * halfHundredths) % 2 !=
+         0;
+}
+
+void Interpreter::scan(std::int64_t timeMicros) {
+  // Timers whose coil was on count the unit boundaries passed since the last scan.
+  if (scans_ > 0) {
+    const std::int64_t ticks = unitsAt(timeMicros) - unitsAt(lastTime_);
+    for (Timer& timer : timers_) {
+      if (timer.running) timer.count = static_cast<std::int16_t>(
+                             std::min<std::int64_t>(32767, timer.count + ticks));
+    }
+  }
+  lastTime_ = timeMicros;
+  x_ = xInputs_;
+  special_[0] = true;             // M8000
+  special_[2] = scans_ == 0;      // M8002
+  for (int k = 0; k < 4; ++k) special_[static_cast<std::size_t>(11 + k)] =
+      clockAt(timeMicros, kClockHalfPeriods[k]);
+  result_ = false;
+  afterOutput_ = true;
+  blocks_.clear();
+  branches_.clear();
+  zones_.clear();
+  for (std::size_t i = 0; i < steps_.size(); ++i) run(i);
+  ++scans_;
+}
+
+bool Interpreter::bus() const {
+  return std::all_of(zones_.begin(), zones_.end(), [](const Zone& z) { return z.on; });
+}
+
+bool Interpreter::bit(const fx::Device& device) const {
+  const auto n = static_cast<std::size_t>(device.number);
+  switch (device.letter) {
+    case 'X': return n < x_.size() && x_[n];
+    case 'Y': return n < y_.size() && y_[n];
+    case 'M':
+      if (device.number >= 8000) return n - 8000 < special_.size() && special_[n - 8000];
+      return n < m_.size() && m_[n];
+    case 'T': return n < timers_.size() && timers_[n].contact;
+    case 'C': return n < counters_.size() && counters_[n].contact;
+    default: return false;
+  }
+}
+
+std::uint16_t Interpreter::word(const fx::Device& device) const {
+  const auto n = static_cast<std::size_t>(device.number);
+  std::int16_t value = 0;
+  if (device.letter == 'T' && n < timers_.size()) value = timers_[n].count;
+  if (device.letter == 'C' && n < counters_.size()) value = counters_[n].count;
+  if (device.letter == 'D' && n < d_.size()) value = d_[n];
+  return static_cast<std::uint16_t>(value);
+}
+
+const Step* Interpreter::lastWriter(const fx::Device& device) const {
+  const std::optional<int> cell = cellOf(device);
+  if (!cell || *cell >= kCells) return nullptr;
+  const int index = writer_[static_cast<std::size_t>(*cell)];
+  return index < 0 ? nullptr : &steps_[static_cast<std::size_t>(index)];
+}
+
+void Interpreter::writeBit(const fx::Device& device, bool on, std::size_t index) {
+  const auto n = static_cast<std::size_t>(device.number);
+  std::vector<bool>* image = nullptr;
+  std::size_t at = n;
+  if (device.letter == 'Y') image = &y_;
+  if (device.letter == 'M' && device.number < 8000) image = &m_;
+  if (device.letter == 'M' && device.number >= 8000) image = &special_, at = n - 8000;
+  if (!image || at >= image->size() || (*image)[at] == on) return;
+  (*image)[at] = on;
+  writer_[static_cast<std::size_t>(*cellOf(device))] = static_cast<int>(index);
+}
+
+void Interpreter::setContact(const fx::Device& device, bool on, std::size_t index) {
+  const auto n = static_cast<std::size_t>(device.number);
+  bool* contact = nullptr;
+  if (device.letter == 'T' && n < timers_.size()) contact = &timers_[n].contact;
+  if (device.letter == 'C' && n < counters_.size()) contact = &counters_[n].contact;
+  if (!contact || *contact == on) return;
+  *contact = on;
+  writer_[static_cast<std::size_t>(*cellOf(device))] = static_cast<int>(index);
+}
+
+void Interpreter::writeRegister(char letter, int n, std::int16_t value, std::size_t index) {
+  const auto at = static_cast<std::size_t>(n);
+  std::int16_t* cell = nullptr;
+  if (letter == 'D' && at < d_.size()) cell = &d_[at];
+  if (letter == 'T' && at < timers_.size()) cell = &timers_[at].count;
+  if (letter == 'C' && at < counters_.size()) cell = &counters_[at].count;
+  if (!cell || *cell == value) return;
+  *cell = value;
+  writer_[static_cast<std::size_t>(*cellOf({letter, n}))] = static_cast<int>(index);
+}
+
+void Interpreter::writeWord(const fx::WordOperand& target, std::int16_t value, std::size_t index) {
+  writeRegister(target.letter(), target.number(), value, index);
+}
+
+std::int16_t Interpreter::operandValue(const fx::WordOperand& operand) const {
+  switch (operand.letter()) {
+    case 'K': return static_cast<std::int16_t>(static_cast<std::uint16_t>(operand.number()));
+    case 'D':
+    case 'T':
+    case 'C':
+      return static_cast<std::int16_t>(word({operand.letter(), operand.number()}));
+    default: return 0;  // bit devices are no word operands of the supported instructions
+  }
+}
+
+bool Interpreter::compare(const Step& step) const {
+  const int a = operandValue(step.operands[0]);
+  const int b = operandValue(step.operands[1]);
+  const std::string_view name = step.row->name;
+  const std::string_view op = name.substr(name.find_first_of("=<>"));
+  if (op == "=") return a == b;
+  if (op == ">=") return a >= b;
+  if (op == ">") return a > b;
+  if (op == "<") return a < b;
+  return a <= b;  // "<="
+}
+
+// The value a contact instruction contributes; edge contacts update their memory.
+bool Interpreter::contactValue(const Step& step, std::size_t index) {
+  if (step.row->layout == fx::Layout::WordOperands) return compare(step);
+  const bool on = bit(step.device);
+  if (isAny(step, {"LDI", "ANI", "ORI"})) return !on;
+  if (isAny(step, {"LDP", "ANDP", "ORP", "LDF", "ANDF", "ORF"})) {
+    const bool before = edgeMemory_[index];
+    edgeMemory_[index] = on;
+    return isAny(step, {"LDP", "ANDP", "ORP"}) ? on && !before : !on && before;
+  }
+  return on;
+}
+
+void Interpreter::run(std::size_t index) {
+  const Step& step = steps_[index];
+  const std::string_view name = step.row->name;
+  if (name.starts_with("LD")) {
+    if (!afterOutput_) blocks_.push_back(result_);
+    if (afterOutput_) blocks_.clear();
+    afterOutput_ = false;
+    result_ = contactValue(step, index);
+    return;
+  }
+  if (name.starts_with("AND") || name == "ANI") {
+    const bool value = contactValue(step, index);
+    result_ = result_ && value;
+    return;
+  }
+  if (name.starts_with("OR") && name != "ORB") {
+    const bool value = contactValue(step, index);
+    result_ = result_ || value;
+    return;
+  }
+  if (name == "ANB" || name == "ORB") {
+    if (blocks_.empty()) return;
+    const bool first = blocks_.back();
+    blocks_.pop_back();
+    result_ = name == "ANB" ? first && result_ : first || result_;
+    return;
+  }
+  if (name == "INV") {
+    result_ = !result_;
+    return;
+  }
+  if (name == "MPS") {
+    branches_.push_back(result_);
+    return;
+  }
+  if (name == "MRD" || name == "MPP") {
+    if (branches_.empty()) return;
+    result_ = branches_.back();
+    if (name == "MPP") branches_.pop_back();
+    return;
+  }
+  afterOutput_ = true;
+  const bool on = bus() && result_;
+  if (name == "MC") {
+    zones_.push_back({step.nesting, on});
+    writeBit(step.device, on, index);
+    return;
+  }
+  if (name == "MCR") {
+    while (!zones_.empty() && zones_.back().level >= step.nesting) zones_.pop_back();
+    return;
+  }
+  if (name == "PLS" || name == "PLF") {
+    const bool before = edgeMemory_[index];
+    edgeMemory_[index] = on;
+    if (bus()) writeBit(step.device, name == "PLS" ? on && !before : !on && before, index);
+    return;
+  }
+  if (step.row->layout == fx::Layout::NumberInWord && step.device.letter == 'T') {
+    Timer& timer = timers_[static_cast<std::size_t>(step.device.number)];
+    const std::int16_t setValue = operandValue(step.operands[0]);
+    if (on) {
+      timer.running = true;
+      if (timer.count >= setValue) {
+        writeRegister('T', step.device.number, setValue, index);
+        timer.running = false;
+      }
+      setContact(step.device, timer.count >= setValue, index);
+    } else {
+      writeRegister('T', step.device.number, 0, index);
+      setContact(step.device, false, index);
+      timer.running = false;
+    }
+    return;
+  }
+  if (step.row->layout == fx::Layout::NumberInWord && step.device.letter == 'C') {
+    Counter& counter = counters_[static_cast<std::size_t>(step.device.number)];
+    const std::int16_t setValue = operandValue(step.operands[0]);
+    const bool before = edgeMemory_[index];
+    edgeMemory_[index] = on;
+    if (on && !before && counter.count < setValue) {
+      writeRegister('C', step.device.number, static_cast<std::int16_t>(counter.count + 1), index);
+    }
+    setContact(step.device, counter.count >= setValue, index);
+    return;
+  }
+  if (name == "OUT") {
+    writeBit(step.device, on, index);
+    return;
+  }
+  if (!on) return;
+  if (name == "SET") {
+    writeBit(step.device, true, index);
+  } else if (name == "RST" && step.row->layout == fx::Layout::DeviceInWord) {
+    writeBit(step.device, false, index);
+  } else if (name == "RST" && step.row->layout == fx::Layout::DeviceWord) {
+    writeRegister(step.device.letter, step.device.number, 0, index);
+    setContact(step.device, false, index);
+    if (step.device.letter == 'T') timers_[static_cast<std::size_t>(step.device.number)].running = false;
+  } else {
+    applied(step, index);
+  }
+}
+
+void Interpreter::applied(const Step& step, std::size_t index) {
+  const std::string_view name = step.row->name;
+  const std::vector<fx::WordOperand>& ops = step.operands;
+  auto value = [&](std::size_t k) { return operandValue(ops[k]); };
+  auto wrap = [](long v) { return static_cast<std::int16_t>(static_cast<std::uint16_t>(v)); };
+  if (name == "RST") {
+    writeWord(ops[0], 0, index);
+  } else if (name == "ALT") {
+    const fx::Device device{ops[0].letter(), ops[0].number()};
+    writeBit(device, !bit(device), index);
+  } else if (name == "ZRST") {
+    const char letter = ops[0].letter();
+    for (int n = ops[0].number(); n <= ops[1].number(); ++n) {
+      if (letter == 'Y' || letter == 'M') {
+        writeBit({letter, n}, false, index);
+      } else {
+        writeRegister(letter, n, 0, index);
+        setContact({letter, n}, false, index);
+        const auto at = static_cast<std::size_t>(n);
+        if (letter == 'T' && at < timers_.size()) timers_[at].running = false;
+      }
+    }
+  } else if (name == "INC" || name == "DEC") {
+    writeWord(ops[0], wrap(value(0) + (name == "INC" ? 1 : -1)), index);
+  } else if (name == "MOV") {
+    writeWord(ops[1], value(0), index);
+  } else if (name == "ADD" || name == "SUB") {
+    writeWord(ops[2], wrap(name == "ADD" ? value(0) + value(1) : value(0) - value(1)), index);
+  } else if (name == "MUL") {
+    const long product = static_cast<long>(value(0)) * value(1);
+    writeWord(ops[2], wrap(product), index);
+    if (ops[2].letter() == 'D') writeRegister('D', ops[2].number() + 1, wrap(product >> 16), index);
+  } else if (name == "DIV") {
+    if (value(1) == 0) return;
+    const int quotient = value(0) / value(1);
+    const int remainder = value(0) % value(1);
+    writeWord(ops[2], wrap(quotient), index);
+    if (ops[2].letter() == 'D') writeRegister('D', ops[2].number() + 1, wrap(remainder), index);
+  }
+}
+
+}  // namespace ladder51::reference
