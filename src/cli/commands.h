@@ -29,6 +29,7 @@ using CommandSetup = void (*)(CLI::App& app, Context& context);
 
 void addAsmCommand(CLI::App& app, Context& context);
 void addBuildCommand(CLI::App& app, Context& context);
+void addCheckCommand(CLI::App& app, Context& context);
 void addDisasmCommand(CLI::App& app, Context& context);
 void addLadderCommand(CLI::App& app, Context& context);
 void addSettingsCommand(CLI::App& app, Context& context);

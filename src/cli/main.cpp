@@ -17,6 +17,7 @@ constexpr CommandSetup kCommands[] = {
     ladder51::cli::addDisasmCommand,
     ladder51::cli::addBuildCommand,
     ladder51::cli::addSimCommand,
+    ladder51::cli::addCheckCommand,
     // clang-format on
 };
 

@@ -7,11 +7,11 @@
 namespace ladder51::reference {
 namespace {
 
-constexpr int kPoints = 256;           // X0..X377, Y0..Y377
-constexpr int kRelays = 1536;          // M0..M1535
-constexpr int kSpecialRelays = 256;    // M8000..M8255
-constexpr int kTimersCounters = 256;   // T0..T255, C0..C255
-constexpr int kRegisters = 32768;      // D0..D32767
+constexpr int kPoints = 256;          // X0..X377, Y0..Y377
+constexpr int kRelays = 1536;         // M0..M1535
+constexpr int kSpecialRelays = 256;   // M8000..M8255
+constexpr int kTimersCounters = 256;  // T0..T255, C0..C255
+constexpr int kRegisters = 32768;     // D0..D32767
 
 // Each device's cell in the table of last writers.
 constexpr int kYCells = 0;
@@ -24,13 +24,18 @@ constexpr int kCells = kDCells + kRegisters;
 
 std::optional<int> cellOf(const fx::Device& device) {
   switch (device.letter) {
-    case 'Y': return kYCells + device.number;
-    case 'M': return device.number >= 8000 ? kSpecialCells + device.number - 8000
-                                           : kMCells + device.number;
-    case 'T': return kTCells + device.number;
-    case 'C': return kCCells + device.number;
-    case 'D': return kDCells + device.number;
-    default: return std::nullopt;
+    case 'Y':
+      return kYCells + device.number;
+    case 'M':
+      return device.number >= 8000 ? kSpecialCells + device.number - 8000 : kMCells + device.number;
+    case 'T':
+      return kTCells + device.number;
+    case 'C':
+      return kCCells + device.number;
+    case 'D':
+      return kDCells + device.number;
+    default:
+      return std::nullopt;
   }
 }
 
@@ -45,12 +50,16 @@ bool isAny(const Step& step, std::initializer_list<std::string_view> names) {
 int wordCount(const fx::Instruction& row) {
   switch (row.layout) {
     case fx::Layout::Alone:
-    case fx::Layout::DeviceInWord: return 1;
+    case fx::Layout::DeviceInWord:
+      return 1;
     case fx::Layout::DeviceWord:
-    case fx::Layout::Nesting: return 2;
+    case fx::Layout::Nesting:
+      return 2;
     case fx::Layout::NumberInWord:
-    case fx::Layout::MasterControl: return 3;
-    case fx::Layout::WordOperands: return 1 + 2 * row.operands;
+    case fx::Layout::MasterControl:
+      return 3;
+    case fx::Layout::WordOperands:
+      return 1 + 2 * row.operands;
   }
   return 1;
 }
@@ -110,8 +119,11 @@ Result<std::vector<Step>> decodeSteps(const ProgramImage& image) {
     const std::vector<std::uint16_t>& w = step.ref.words;
     bool readable = true;
     switch (step.row->layout) {
-      case fx::Layout::Alone: break;
-      case fx::Layout::DeviceInWord: step.device = *read.device; break;
+      case fx::Layout::Alone:
+        break;
+      case fx::Layout::DeviceInWord:
+        step.device = *read.device;
+        break;
       case fx::Layout::NumberInWord: {
         step.device = *read.device;
         const auto setValue = fx::readWordOperand(w[1], w[2], fx::kSetValueLetters);
@@ -191,16 +203,16 @@ void Interpreter::scan(std::int64_t timeMicros) {
   if (scans_ > 0) {
     const std::int64_t ticks = unitsAt(timeMicros) - unitsAt(lastTime_);
     for (Timer& timer : timers_) {
-      if (timer.running) timer.count = static_cast<std::int16_t>(
-                             std::min<std::int64_t>(32767, timer.count + ticks));
+      if (timer.running)
+        timer.count = static_cast<std::int16_t>(std::min<std::int64_t>(32767, timer.count + ticks));
     }
   }
   lastTime_ = timeMicros;
   x_ = xInputs_;
-  special_[0] = true;             // M8000
-  special_[2] = scans_ == 0;      // M8002
-  for (int k = 0; k < 4; ++k) special_[static_cast<std::size_t>(11 + k)] =
-      clockAt(timeMicros, kClockHalfPeriods[k]);
+  special_[0] = true;         // M8000
+  special_[2] = scans_ == 0;  // M8002
+  for (int k = 0; k < 4; ++k)
+    special_[static_cast<std::size_t>(11 + k)] = clockAt(timeMicros, kClockHalfPeriods[k]);
   result_ = false;
   afterOutput_ = true;
   blocks_.clear();
@@ -217,14 +229,19 @@ bool Interpreter::bus() const {
 bool Interpreter::bit(const fx::Device& device) const {
   const auto n = static_cast<std::size_t>(device.number);
   switch (device.letter) {
-    case 'X': return n < x_.size() && x_[n];
-    case 'Y': return n < y_.size() && y_[n];
+    case 'X':
+      return n < x_.size() && x_[n];
+    case 'Y':
+      return n < y_.size() && y_[n];
     case 'M':
       if (device.number >= 8000) return n - 8000 < special_.size() && special_[n - 8000];
       return n < m_.size() && m_[n];
-    case 'T': return n < timers_.size() && timers_[n].contact;
-    case 'C': return n < counters_.size() && counters_[n].contact;
-    default: return false;
+    case 'T':
+      return n < timers_.size() && timers_[n].contact;
+    case 'C':
+      return n < counters_.size() && counters_[n].contact;
+    default:
+      return false;
   }
 }
 
@@ -237,11 +254,12 @@ std::uint16_t Interpreter::word(const fx::Device& device) const {
   return static_cast<std::uint16_t>(value);
 }
 
-const Step* Interpreter::lastWriter(const fx::Device& device) const {
+std::optional<std::size_t> Interpreter::lastWriter(const fx::Device& device) const {
   const std::optional<int> cell = cellOf(device);
-  if (!cell || *cell >= kCells) return nullptr;
+  if (!cell || *cell < 0 || *cell >= kCells) return std::nullopt;
   const int index = writer_[static_cast<std::size_t>(*cell)];
-  return index < 0 ? nullptr : &steps_[static_cast<std::size_t>(index)];
+  if (index < 0) return std::nullopt;
+  return static_cast<std::size_t>(index);
 }
 
 void Interpreter::writeBit(const fx::Device& device, bool on, std::size_t index) {
@@ -283,12 +301,14 @@ void Interpreter::writeWord(const fx::WordOperand& target, std::int16_t value, s
 
 std::int16_t Interpreter::operandValue(const fx::WordOperand& operand) const {
   switch (operand.letter()) {
-    case 'K': return static_cast<std::int16_t>(static_cast<std::uint16_t>(operand.number()));
+    case 'K':
+      return static_cast<std::int16_t>(static_cast<std::uint16_t>(operand.number()));
     case 'D':
     case 'T':
     case 'C':
       return static_cast<std::int16_t>(word({operand.letter(), operand.number()}));
-    default: return 0;  // bit devices are no word operands of the supported instructions
+    default:
+      return 0;  // bit devices are no word operands of the supported instructions
   }
 }
 
@@ -415,7 +435,8 @@ void Interpreter::run(std::size_t index) {
   } else if (name == "RST" && step.row->layout == fx::Layout::DeviceWord) {
     writeRegister(step.device.letter, step.device.number, 0, index);
     setContact(step.device, false, index);
-    if (step.device.letter == 'T') timers_[static_cast<std::size_t>(step.device.number)].running = false;
+    if (step.device.letter == 'T')
+      timers_[static_cast<std::size_t>(step.device.number)].running = false;
   } else {
     applied(step, index);
   }

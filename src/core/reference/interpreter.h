@@ -75,10 +75,10 @@ namespace ladder51::reference {
 // One step of the program, decoded with the FX encoding table.
 struct Step {
   const fx::Instruction* row = nullptr;
-  fx::Device device;                       // the step's own device (not for applied instructions)
-  int nesting = 0;                         // MC and MCR
-  std::vector<fx::WordOperand> operands;   // set value (OUT T, OUT C) or applied operands
-  StepRef ref;                             // where it stands, with its words
+  fx::Device device;                      // the step's own device (not for applied instructions)
+  int nesting = 0;                        // MC and MCR
+  std::vector<fx::WordOperand> operands;  // set value (OUT T, OUT C) or applied operands
+  StepRef ref;                            // where it stands, with its words
   // "OUT T5 K100", as the instruction list writes it.
   std::string text() const;
 };
@@ -113,8 +113,8 @@ class Interpreter {
   bool bit(const fx::Device& device) const;
   // A word as the last scan left it: the current value of T or C, or D; as 16 bits.
   std::uint16_t word(const fx::Device& device) const;
-  // The step that last changed the device (bit or word), if any did.
-  const Step* lastWriter(const fx::Device& device) const;
+  // The index in steps() of the step that last changed the device (bit or word), if any did.
+  std::optional<std::size_t> lastWriter(const fx::Device& device) const;
   long scanCount() const { return scans_; }
   const std::vector<Step>& steps() const { return steps_; }
 
