@@ -43,8 +43,9 @@ void addCheckCommand(CLI::App& app, Context& context) {
   };
   auto options = std::make_shared<Options>();
   CLI::App* cmd = app.add_subcommand(
-      "check", "Run a program's firmware in the simulator and the PLC's scan rules on the same "
-               "stimulus, and compare them at the end of every input phase");
+      "check",
+      "Run a program's firmware in the simulator and the PLC's scan rules on the same "
+      "stimulus, and compare them at the end of every input phase");
   cmd->add_option("program", options->program, "The .pmw program")->required();
   cmd->add_option("-C,--directory", options->directory,
                   "Work directory: its settings give the pins and the crystal (default: .)");

@@ -45,8 +45,8 @@ std::vector<Variant> variantsOf(const FirmwareTiming& timing) {
     for (int quarter = 0; quarter < 4; ++quarter) {
       for (bool late : {false, true}) {
         const auto scan = static_cast<std::int64_t>(250 + 45 * variants.size());
-        variants.push_back({unit, unit * quarter / 4, late ? 4'000 : 500, scan,
-                            late ? 150'000 : 60'000});
+        variants.push_back(
+            {unit, unit * quarter / 4, late ? 4'000 : 500, scan, late ? 150'000 : 60'000});
       }
     }
   }
@@ -78,8 +78,7 @@ long plcValue(const Interpreter& plc, const Probe& probe) {
   return probe.value ? plc.word(probe.device) : plc.bit(probe.device);
 }
 
-std::optional<long> firmwareValue(const FirmwareRun& run, const Probe& probe,
-                                  std::uint64_t time) {
+std::optional<long> firmwareValue(const FirmwareRun& run, const Probe& probe, std::uint64_t time) {
   if (probe.device.letter == 'Y' && run.pins.outputs.contains(probe.name)) {
     return run.result.isOn(probe.name, time) ? 1 : 0;
   }
@@ -120,11 +119,10 @@ std::vector<std::uint64_t> phaseEndsOf(const Stimulus& stimulus, const FirmwareR
 
 // The interpreter's values at each sample under one variant; `writers` (when given) receives
 // the step that last changed each device.
-std::vector<std::vector<long>> runVariant(const std::vector<Step>& steps,
-                                          const Stimulus& stimulus, const Variant& variant,
-                                          const std::vector<std::uint64_t>& samples,
-                                          const std::vector<Probe>& probes,
-                                          std::vector<std::vector<std::optional<std::size_t>>>* writers) {
+std::vector<std::vector<long>> runVariant(
+    const std::vector<Step>& steps, const Stimulus& stimulus, const Variant& variant,
+    const std::vector<std::uint64_t>& samples, const std::vector<Probe>& probes,
+    std::vector<std::vector<std::optional<std::size_t>>>* writers) {
   Interpreter plc(steps, {variant.unit, variant.phase});
   std::vector<std::vector<long>> values;
   std::size_t event = 0;
@@ -227,8 +225,8 @@ CheckReport compareWithPlc(const std::vector<Step>& steps, const Stimulus& stimu
         ++report.agreed;
         continue;
       }
-      Disagreement d{report.phaseEnds[k], probes[j].name, probes[j].value, *firmware, plc,
-                     std::nullopt, ""};
+      Disagreement d{
+          report.phaseEnds[k], probes[j].name, probes[j].value, *firmware, plc, std::nullopt, ""};
       if (const std::optional<std::size_t> writer = writers[k][j]) {
         d.step = steps[*writer].ref;
         d.instruction = steps[*writer].text();
@@ -278,9 +276,9 @@ Result<CheckReport> checkProgram(const CheckRequest& request, Observer& observer
   const std::uint64_t until = request.untilMicros != 0
                                   ? request.untilMicros
                                   : request.stimulus.lastTimeMicros() + 1'000'000;
-  Result<FirmwareRun> run = runFirmware(request.workDirectory, built->settings,
-                                        built->build->report.hexFile, *steps, request.stimulus,
-                                        until);
+  Result<FirmwareRun> run =
+      runFirmware(request.workDirectory, built->settings, built->build->report.hexFile, *steps,
+                  request.stimulus, until);
   if (!run) return run.error();
   return compareWithPlc(*steps, request.stimulus, *run, firmwareTiming(built->settings));
 }
