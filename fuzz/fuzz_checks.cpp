@@ -71,7 +71,7 @@ void checkTranslationInto(const Translation& t, Findings& findings) {
   if (!t.completed() && !inWalk(t.step)) {
     findings.push_back("stopped at " + t.step.describe() + ", outside the walk");
   }
-  for (const std::string& bad : test::outOfBounds(t.statements)) {
+  for (const std::string& bad : test::outOfBounds(t)) {
     findings.push_back("statement indexes past a table: " + bad);
   }
   if (!std::all_of(t.statements.begin(), t.statements.end(),

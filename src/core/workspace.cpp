@@ -114,8 +114,8 @@ Result<AssembledFile> Workspace::translateAndAssemble(const ProgramImage& image,
   AssembledFile file;
   file.undeclaredOutputs = undeclaredOutputs(translation_.drivenOutputs, settings_.pins);
   const AssembledSource source =
-      assembleSource({registerHeader_, pinDeclarations_, runtime_,
-                      runtimeExtensions(translation_.features), mainRoutine, statements_},
+      assembleSource({registerHeader_, pinDeclarations_, runtime_, runtimeExtensions(translation_),
+                      mainRoutine, statements_},
                      spareOutputDefines(file.undeclaredOutputs));
   file.text = source.text;
   file.statementsOffset = source.statementsOffset;

@@ -33,7 +33,7 @@ constexpr std::string_view kZrstM[] = {
 };
 constexpr std::string_view kZrstD[] = {"if({cond})zrstd({a},{z});", ""};
 constexpr std::string_view kZrstC[] = {
-    "if({cond})for(i={a};i<={z};i++){c[i/8]&=0xff-(0x01<<(i%8));cflag[i/8]&=0xff-(0x01<<(i%8));"
+    "if({cond})for(i={a};i<={z};i++){c[i/8]&=0xff-(0x01<<(i%8));"
     "ct[i]=0;}",
     "",
 };

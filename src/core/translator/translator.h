@@ -69,6 +69,14 @@ struct Translation {
   // Output points (sequential numbers 0..35) whose pin symbol the statements write.
   std::set<int> drivenOutputs;
   std::set<RuntimeFeature> features;
+  // Edge contacts that are not simply called in the one condition that reads them are evaluated
+  // once a scan where they stand, into edge[0] .. edge[edgeTemps - 1].
+  int edgeTemps = 0;
+  // Edge contacts on a device that several edge contacts watch keep their own memories, edgm[0]
+  // .. edgm[edgeMemories - 1].
+  int edgeMemories = 0;
+  // MC zones N0 .. N(zones - 1) may be open: their states are mcz[0] .. mcz[zones - 1].
+  int zones = 0;
 
   bool completed() const { return outcome == TranslationOutcome::Completed; }
   // The refusal or fault as an error (ProgramRefused or ProgramFault, with the step).

@@ -90,12 +90,24 @@ class ProgramGenerator {
   std::mt19937 random_;
 };
 
+Translation statements(std::string text, int edgeTemps = 0, int zones = 0) {
+  Translation t;
+  t.statements = std::move(text);
+  t.edgeTemps = edgeTemps;
+  t.zones = zones;
+  return t;
+}
+
 TEST(TableBounds, CheckerFindsIndexesPastTheTables) {
-  EXPECT_EQ(outOfBounds("tc[15]=0;d[16]=1;ldpm(79);for(i=0;i<=79;i++)m[i/8]"),
+  EXPECT_EQ(outOfBounds(statements("tc[15]=0;d[16]=1;ldpm(79);for(i=0;i<=79;i++)m[i/8]")),
             std::vector<std::string>{});
-  EXPECT_EQ(outOfBounds("tc[16]=0;d[20]=1;inx(36);zrstd(0,16);for(i=0;i<=11;i++){c[i/8]"),
-            (std::vector<std::string>{"tc[16]", "d[20]", "inx(36)", "for(i=0;i<=11;i++){c",
-                                      "zrstd(0,16)"}));
+  EXPECT_EQ(
+      outOfBounds(statements("tc[16]=0;d[20]=1;inx(36);zrstd(0,16);for(i=0;i<=11;i++){c[i/8]")),
+      (std::vector<std::string>{"tc[16]", "d[20]", "inx(36)", "for(i=0;i<=11;i++){c",
+                                "zrstd(0,16)"}));
+  // The tables a translation sizes itself.
+  EXPECT_EQ(outOfBounds(statements("edge[1]=0;mcz[0]=1;edge[2]=0;mcz[1]=0;edgm[0]=0;", 2, 1)),
+            (std::vector<std::string>{"edge[2]", "mcz[1]", "edgm[0]"}));
 }
 
 TEST(TableBounds, RandomProgramsNeverIndexPastTheTables) {
@@ -109,7 +121,7 @@ TEST(TableBounds, RandomProgramsNeverIndexPastTheTables) {
         translate(*ProgramImage::fromBytes(*file), {.eepromFitted = k % 2 == 0});
     if (translation.completed()) ++completed;
     // Refused and stopped runs keep what they wrote so far; it must be in bounds as well.
-    const std::vector<std::string> bad = outOfBounds(translation.statements);
+    const std::vector<std::string> bad = outOfBounds(translation);
     ASSERT_TRUE(bad.empty()) << text << ": " << bad.front();
   }
   // The generator must reach completions, or the property says little.
