@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <map>
 #include <optional>
 #include <utility>
 
@@ -429,6 +430,23 @@ Result<Words> encodeMnemonic(std::span<const InstructionForm> forms,
   return cannotTake(name, ops[0], letterList(letters));
 }
 
+// Every mnemonic and the forms it names, in the table's order.
+const std::multimap<std::string, InstructionForm>& mnemonics() {
+  static const std::multimap<std::string, InstructionForm> forms = [] {
+    std::multimap<std::string, InstructionForm> named;
+    for (const Instruction& row : fx::kInstructions) {
+      for (fx::Variant variant : {fx::Variant{}, fx::Variant{true, false}, fx::Variant{false, true},
+                                  fx::Variant{true, true}}) {
+        if (row.layout != Layout::Label && fx::hasForm(row, variant)) {
+          named.emplace(fx::mnemonic(row, variant), InstructionForm{&row, variant});
+        }
+      }
+    }
+    return named;
+  }();
+  return forms;
+}
+
 // Why no form has the mnemonic `name`: a form its row lacks ("DZRST"), or an unknown name.
 Error unknownMnemonic(const std::string& name, std::string_view written) {
   constexpr fx::Variant kVariants[] = {{true, true}, {true, false}, {false, true}, {false, false}};
@@ -470,16 +488,9 @@ std::optional<Result<Words>> encodeLabel(const std::string& name, std::size_t op
 Result<Words> encodeInstruction(std::span<const std::string_view> tokens, bool flat) {
   const std::string name = upper(tokens[0]);
   const std::span<const std::string_view> rest = tokens.subspan(1);
+  const auto [first, last] = mnemonics().equal_range(name);
   std::vector<InstructionForm> forms;
-  for (const Instruction& row : fx::kInstructions) {
-    for (fx::Variant variant : {fx::Variant{}, fx::Variant{true, false}, fx::Variant{false, true},
-                                fx::Variant{true, true}}) {
-      if (row.layout != Layout::Label && fx::hasForm(row, variant) &&
-          fx::mnemonic(row, variant) == name) {
-        forms.push_back({&row, variant});
-      }
-    }
-  }
+  for (auto named = first; named != last; ++named) forms.push_back(named->second);
   if (forms.empty()) {
     if (std::optional<Result<Words>> label = encodeLabel(name, rest.size())) return *label;
     return unknownMnemonic(name, tokens[0]);
