@@ -290,25 +290,24 @@ inline constexpr Forms All = Bits16 | Bits32 | Pulse;
 }  // namespace form
 
 // Operand kinds of WordOperands rows, one letter per operand.
-//   w  a word source: K, H, KnX..KnS, T, C, D, V, Z
-//   d  a word destination: KnX..KnS, T, C, D, V, Z
+//   w  a source: K, H, X, Y, M, S, KnX..KnS, T, C, D, V, Z
+//   d  a destination: the same but constants
 //   b  a bit device: X, Y, M, S
-//   a  any of these, bit or word (ZRST, DECO, ENCO, REF)
 //   p  a pointer P
 //   r  a data register: D, V, Z (RST D)
-// The device lists behind them follow the FX programming manual as remembered, not re-read, so
-// the kinds are kept broad: they refuse what cannot be meant (a constant result, a bit where a
-// word is read), not each instruction's exact device list.
+//   v  the set value of OUT T and OUT C: K, D, V, Z
+// The device lists behind them follow the FX programming manual as remembered, not re-read, and
+// real programs hold more than it allows (GX Works2 writes MOV K4M1469Z0 M1467, a bit where a
+// word is read), so the kinds only refuse what cannot be meant: a constant result, a word where a
+// bit is read, anything but a pointer where one is.
 struct OperandKind {
   char kind;
   std::string_view letters;  // the letters of the operands it takes
   bool groups;               // and digit groups KnX, KnY, KnM, KnS
 };
-inline constexpr OperandKind kOperandKinds[] =
-    {
-        {'w', "KHTCDVZ", true},     {'d', "TCDVZ", true}, {'b', "XYMS", false},
-        {'a', "KHXYMSTCDVZ", true}, {'p', "P", false},    {'r', "DVZ", false},
-        {'v', "KDVZ", false},  // the set value of OUT T and OUT C
+inline constexpr OperandKind kOperandKinds[] = {
+    {'w', "KHXYMSTCDVZ", true}, {'d', "XYMSTCDVZ", true}, {'b', "XYMS", false},
+    {'p', "P", false},          {'r', "DVZ", false},      {'v', "KDVZ", false},
 };
 
 struct Instruction {
@@ -452,9 +451,9 @@ inline constexpr Instruction kInstructions[] = {
     rows::applied("SFTL", 35, "bbww", form::Bits16 | form::Pulse),
     rows::applied("WSFR", 36, "wdww", form::Bits16 | form::Pulse),
     rows::applied("WSFL", 37, "wdww", form::Bits16 | form::Pulse),
-    rows::applied("ZRST", 40, "aa", form::Bits16 | form::Pulse, true),
-    rows::applied("DECO", 41, "aaw", form::Bits16 | form::Pulse),
-    rows::applied("ENCO", 42, "adw", form::Bits16 | form::Pulse),
+    rows::applied("ZRST", 40, "dd", form::Bits16 | form::Pulse, true),
+    rows::applied("DECO", 41, "wdw", form::Bits16 | form::Pulse),
+    rows::applied("ENCO", 42, "wdw", form::Bits16 | form::Pulse),
     rows::applied("SUM", 43, "wd", form::All),
     rows::applied("BON", 44, "wbw", form::All),
     rows::applied("MEAN", 45, "wdw", form::All),
@@ -462,7 +461,7 @@ inline constexpr Instruction kInstructions[] = {
     rows::applied("ANR", 47, "", form::Bits16 | form::Pulse),
     rows::applied("SQR", 48, "wd", form::All),
     rows::applied("FLT", 49, "wd", form::All),
-    rows::applied("REF", 50, "aw", form::Bits16 | form::Pulse),
+    rows::applied("REF", 50, "dw", form::Bits16 | form::Pulse),
     rows::applied("REFF", 51, "w", form::Bits16 | form::Pulse),
     rows::applied("MTR", 52, "bbbw", form::Bits16),
     rows::applied("HSCS", 53, "wwb", form::Bits32),
