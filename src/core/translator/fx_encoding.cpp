@@ -406,8 +406,6 @@ const WordFormat& pointerFormat() {
   return kWordFormats[0];
 }
 
-constexpr Variant kVariants[] = {{false, false}, {true, false}, {false, true}, {true, true}};
-
 // The row's reading of `word`; `areas`: the blocks a device of the word may lie in, on top of the
 // row's own; `variants`: whether forms other than the 16-bit one count.
 StepWord readWith(const Instruction& row, std::uint16_t word, Areas areas, bool variants) {

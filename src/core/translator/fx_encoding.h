@@ -523,6 +523,8 @@ struct Variant {
   bool wide = false;
   bool pulse = false;
 };
+// The four forms; rows have those hasForm() says.
+inline constexpr Variant kVariants[] = {{false, false}, {true, false}, {false, true}, {true, true}};
 // The mnemonic of a row's form: "MOV", "DMOVP", "LDD=", "ANDD<>".
 std::string mnemonic(const Instruction& row, Variant variant);
 // True when the row has the form.

@@ -435,8 +435,7 @@ const std::multimap<std::string, InstructionForm>& mnemonics() {
   static const std::multimap<std::string, InstructionForm> forms = [] {
     std::multimap<std::string, InstructionForm> named;
     for (const Instruction& row : fx::kInstructions) {
-      for (fx::Variant variant : {fx::Variant{}, fx::Variant{true, false}, fx::Variant{false, true},
-                                  fx::Variant{true, true}}) {
+      for (fx::Variant variant : fx::kVariants) {
         if (row.layout != Layout::Label && fx::hasForm(row, variant)) {
           named.emplace(fx::mnemonic(row, variant), InstructionForm{&row, variant});
         }
@@ -449,9 +448,8 @@ const std::multimap<std::string, InstructionForm>& mnemonics() {
 
 // Why no form has the mnemonic `name`: a form its row lacks ("DZRST"), or an unknown name.
 Error unknownMnemonic(const std::string& name, std::string_view written) {
-  constexpr fx::Variant kVariants[] = {{true, true}, {true, false}, {false, true}, {false, false}};
   for (const Instruction& row : fx::kInstructions) {
-    for (fx::Variant variant : kVariants) {
+    for (fx::Variant variant : fx::kVariants) {
       if (row.layout == Layout::Label || fx::mnemonic(row, variant) != name) continue;
       const std::string base(row.name);
       if (variant.wide && !fx::hasForm(row, {true, false})) {

@@ -25,19 +25,23 @@ Words hexWords(const std::string& text) {
   return words;
 }
 
-// The texts of the first and the last operand a format holds, as listings give them.
+// The texts of the first and the last operand of a format as listings give them: "D1000",
+// "Kn M3071" for a digit group, ".flat D32767", "K32767" (K is listed signed).
 std::vector<std::string> endsOf(const fx::WordFormat& f) {
-  const auto text = [&](long long n) {
+  std::vector<std::string> ends;
+  const long long signedLast = f.size == fx::Size::Bits16 ? 32767 : 2147483647;
+  for (long long n : {f.first, f.letter == 'K' ? std::min(f.last, signedLast) : f.last}) {
     std::ostringstream out;
+    out << (f.form == fx::Form::Flat ? ".flat " : "")
+        << (f.payload == fx::Payload::Group ? "Kn " : "");
     if (f.payload == fx::Payload::Address || f.payload == fx::Payload::Group) {
       out << fx::Device{f.letter, static_cast<int>(n)}.name();
     } else {
       out << f.letter << (f.letter == 'H' ? std::hex : std::dec) << std::uppercase << n;
     }
-    return out.str();
-  };
-  const long long signedLast = f.size == fx::Size::Bits16 ? 32767 : 2147483647;  // K as listed
-  return {text(f.first), text(f.letter == 'K' ? std::min(f.last, signedLast) : f.last)};
+    ends.push_back(out.str());
+  }
+  return ends;
 }
 
 TEST(InstructionEncoding, EveryFormBothWays) {
@@ -66,20 +70,17 @@ TEST(InstructionEncoding, EveryFormBothWays) {
       const bool group = token.size() > 2 && token[0] == 'K' && token[2] >= 'A';  // K4M0
       operands.insert((flat ? ".flat " : "") + (group ? "Kn " + token.substr(2) : token));
     }
-    const fx::StepWord step = fx::decodeStepWord(words[0], text.starts_with(".flat"));
+    const fx::StepWord step = fx::decodeStepWord(words[0], flat);
     forms.insert({step.instruction, fx::formWord(*step.instruction, step.variant)});
   }
   for (const fx::Instruction& row : fx::kInstructions) {
-    for (fx::Variant variant : {fx::Variant{}, fx::Variant{true, false}, fx::Variant{false, true},
-                                fx::Variant{true, true}}) {
+    for (fx::Variant variant : fx::kVariants) {
       EXPECT_TRUE(!fx::hasForm(row, variant) || forms.contains({&row, fx::formWord(row, variant)}))
           << fx::mnemonic(row, variant) << " (word " << row.code << ") has no line";
     }
   }
   for (const fx::WordFormat& format : fx::kWordFormats) {
-    for (std::string end : endsOf(format)) {
-      if (format.payload == fx::Payload::Group) end = "Kn " + end;
-      if (format.form == fx::Form::Flat) end = ".flat " + end;
+    for (const std::string& end : endsOf(format)) {
       EXPECT_TRUE(operands.contains(end)) << end << " is the end of a format without a line";
     }
   }
