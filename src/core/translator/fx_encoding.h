@@ -180,43 +180,63 @@ inline constexpr int kIndexV = 0x10;          // T1 flag of a V-indexed operand
 inline constexpr int kIndexZ = 0x20;          // T1 flag of a Z-indexed operand
 inline constexpr int kLastIndexRegister = 7;  // V0..V7, Z0..Z7
 
+// clang-format off
+namespace formats {
+// A constant: the value under T1 = `type1`, T2 = 80.
+constexpr WordFormat constant(char letter, int type1, long long first, long long last, Size size,
+                              long long translatorLast = kNotTranslated) {
+  return {letter, Payload::Value, type1, 0x80, first, last, 0, 0, size, Form::Standard,
+          translatorLast};
+}
+// A register under T1 = 86 and `type2`: numbers first..last at payloads base, base + unit, ...
+constexpr WordFormat registers(char letter, int type2, long long first, long long last, int base,
+                               int unit) {
+  return {letter, Payload::Offset, 0x86, type2, first, last, base, unit, Size::Both,
+          Form::Standard, kNotTranslated};
+}
+// D, T or C flat: 2n under 86 and `type2` for every n up to 32767.
+constexpr WordFormat flat(char letter, int type2) {
+  return {letter, Payload::Offset, 0x86, type2, 0, 32767, 0, 2, Size::Both, Form::Flat, 32767};
+}
+// A bit device (`payload` Address) or a digit group (Group) under 84, 80 (a group: 82 to 90).
+constexpr WordFormat bits(char letter, Payload payload, long long last,
+                          long long translatorLast = kNotTranslated) {
+  return {letter, payload, 0x84, payload == Payload::Group ? 0x82 : 0x80, 0, last, 0, 0,
+          Size::Both, Form::Standard, translatorLast};
+}
+}  // namespace formats
+// clang-format on
+
 // One row per operand format. A register letter may have several rows (D's three banks); rows
 // of the same type bytes are read in order, so V and Z name their registers before D8000 does.
+// The translator reads K, the flat D, T and C, Y and M0..M255.
 inline constexpr WordFormat kWordFormats[] = {
-    // clang-format off
-    {'K', Payload::Value,   0x80, 0x80, -32768, 65535, 0, 0, Size::Bits16, Form::Standard, 65535},
-    {'K', Payload::Value,   0x80, 0x80, -2147483648LL, 4294967295LL, 0, 0, Size::Bits32,
-     Form::Standard, kNotTranslated},
-    {'H', Payload::Value,   0x82, 0x80, 0, 0xFFFF, 0, 0, Size::Bits16, Form::Standard,
-     kNotTranslated},
-    {'H', Payload::Value,   0x82, 0x80, 0, 0xFFFFFFFFLL, 0, 0, Size::Bits32, Form::Standard,
-     kNotTranslated},
-    {'D', Payload::Offset,  0x86, 0x86, 0, 999, 0, 2, Size::Both, Form::Standard, kNotTranslated},
-    {'D', Payload::Offset,  0x86, 0x88, 1000, 7999, 0, 2, Size::Both, Form::Standard,
-     kNotTranslated},
-    {'Z', Payload::Offset,  0x86, 0x80, 0, 0, 0x38, 2, Size::Both, Form::Standard, kNotTranslated},
-    {'V', Payload::Offset,  0x86, 0x80, 0, 0, 0x3A, 2, Size::Both, Form::Standard, kNotTranslated},
-    {'Z', Payload::Offset,  0x86, 0x80, 1, 7, 0x16C, 4, Size::Both, Form::Standard, kNotTranslated},
-    {'V', Payload::Offset,  0x86, 0x80, 1, 7, 0x16E, 4, Size::Both, Form::Standard, kNotTranslated},
-    {'D', Payload::Offset,  0x86, 0x80, 8000, 8255, 0, 2, Size::Both, Form::Standard,
-     kNotTranslated},
-    {'T', Payload::Offset,  0x86, 0x82, 0, 255, 0, 2, Size::Both, Form::Standard, kNotTranslated},
-    {'C', Payload::Offset,  0x86, 0x84, 0, 199, 0, 2, Size::Both, Form::Standard, kNotTranslated},
-    {'C', Payload::Offset,  0x86, 0x84, 200, 255, 0x200, 4, Size::Both, Form::Standard,
-     kNotTranslated},
-    {'P', Payload::Offset,  0x88, 0x80, 0, 127, 0, 2, Size::Both, Form::Standard, kNotTranslated},
-    {'X', Payload::Address, 0x84, 0x80, 0, 0377, 0, 0, Size::Both, Form::Standard, kNotTranslated},
-    {'Y', Payload::Address, 0x84, 0x80, 0, 0377, 0, 0, Size::Both, Form::Standard, 0377},
-    {'M', Payload::Address, 0x84, 0x80, 0, 8255, 0, 0, Size::Both, Form::Standard, 255},
-    {'S', Payload::Address, 0x84, 0x80, 0, 999, 0, 0, Size::Both, Form::Standard, kNotTranslated},
-    {'X', Payload::Group,   0x84, 0x82, 0, 0377, 0, 0, Size::Both, Form::Standard, kNotTranslated},
-    {'Y', Payload::Group,   0x84, 0x82, 0, 0377, 0, 0, Size::Both, Form::Standard, kNotTranslated},
-    {'M', Payload::Group,   0x84, 0x82, 0, 8255, 0, 0, Size::Both, Form::Standard, kNotTranslated},
-    {'S', Payload::Group,   0x84, 0x82, 0, 999, 0, 0, Size::Both, Form::Standard, kNotTranslated},
-    {'D', Payload::Offset,  0x86, 0x86, 0, 32767, 0, 2, Size::Both, Form::Flat, 32767},
-    {'T', Payload::Offset,  0x86, 0x82, 0, 32767, 0, 2, Size::Both, Form::Flat, 32767},
-    {'C', Payload::Offset,  0x86, 0x84, 0, 32767, 0, 2, Size::Both, Form::Flat, 32767},
-    // clang-format on
+    formats::constant('K', 0x80, -32768, 65535, Size::Bits16, 65535),
+    formats::constant('K', 0x80, -2147483648LL, 4294967295LL, Size::Bits32),
+    formats::constant('H', 0x82, 0, 0xFFFF, Size::Bits16),
+    formats::constant('H', 0x82, 0, 0xFFFFFFFFLL, Size::Bits32),
+    formats::registers('D', 0x86, 0, 999, 0, 2),
+    formats::registers('D', 0x88, 1000, 7999, 0, 2),
+    formats::registers('Z', 0x80, 0, 0, 0x38, 2),   // D8028
+    formats::registers('V', 0x80, 0, 0, 0x3A, 2),   // D8029
+    formats::registers('Z', 0x80, 1, 7, 0x16C, 4),  // D8182, D8184, ..
+    formats::registers('V', 0x80, 1, 7, 0x16E, 4),  // D8183, D8185, ..
+    formats::registers('D', 0x80, 8000, 8255, 0, 2),
+    formats::registers('T', 0x82, 0, 255, 0, 2),
+    formats::registers('C', 0x84, 0, 199, 0, 2),
+    formats::registers('C', 0x84, 200, 255, 0x200, 4),  // 32-bit counters, four bytes each
+    {'P', Payload::Offset, 0x88, 0x80, 0, 127, 0, 2, Size::Both, Form::Standard, kNotTranslated},
+    formats::bits('X', Payload::Address, 0377),
+    formats::bits('Y', Payload::Address, 0377, 0377),
+    formats::bits('M', Payload::Address, 8255, 255),  // the blocks of kBitDevices
+    formats::bits('S', Payload::Address, 999),
+    formats::bits('X', Payload::Group, 0377),
+    formats::bits('Y', Payload::Group, 0377),
+    formats::bits('M', Payload::Group, 8255),
+    formats::bits('S', Payload::Group, 999),
+    formats::flat('D', 0x86),
+    formats::flat('T', 0x82),
+    formats::flat('C', 0x84),
 };
 
 inline constexpr int kLastGroupDigits = 8;  // K1X0 .. K8X0
