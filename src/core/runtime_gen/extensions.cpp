@@ -33,7 +33,7 @@ constexpr std::string_view kSpecialRelayEdges[] = {
 constexpr std::string_view kMasterControlZones[] = {"unsigned char idata mcz[{count}];"};
 
 // Edge results evaluated once a scan where their contact stands, and the edge memories of
-// contacts that do not share their device's.
+// contacts that do not share their device's, a bit each.
 constexpr std::string_view kEdgeResults[] = {"unsigned char idata edge[{count}];"};
 constexpr std::string_view kEdgeMemories[] = {"unsigned char idata edgm[{count}];"};
 
@@ -44,9 +44,12 @@ std::string runtimeExtensions(const Translation& translation) {
   const std::set<RuntimeFeature>& features = translation.features;
   if (features.contains(RuntimeFeature::SpecialRelayEdges)) text.lines(kSpecialRelayEdges);
   if (translation.zones > 0) text.set("count", dec(translation.zones)).lines(kMasterControlZones);
-  if (translation.edgeTemps > 0) text.set("count", dec(translation.edgeTemps)).lines(kEdgeResults);
+  // Eight bits a byte.
+  if (translation.edgeTemps > 0) {
+    text.set("count", dec((translation.edgeTemps + 7) / 8)).lines(kEdgeResults);
+  }
   if (translation.edgeMemories > 0) {
-    text.set("count", dec(translation.edgeMemories)).lines(kEdgeMemories);
+    text.set("count", dec((translation.edgeMemories + 7) / 8)).lines(kEdgeMemories);
   }
   return text.take();
 }

@@ -337,23 +337,30 @@ std::optional<std::string> TranslatorRun::condition(std::string_view instruction
 
 namespace {
 
-// The evaluations of an edge contact where it stands: once into edge[k] with the device's
-// routine, or with a memory of its own, edgm[j], which holds the device's state at the last scan.
-// (No condition's value is stored as such: SDCC would keep it in a bit variable, which the full
-// internal RAM has no room for.)
-constexpr std::string_view kEdgeOnce[] = {"edge[{k}]={call};"};
-constexpr std::string_view kEdgeOwnRising[] = {
-    "edge[{k}]=0;",
-    "if({on}){if(!edgm[{j}])edge[{k}]=1;edgm[{j}]=1;}",
+// The evaluations of an edge contact where it stands: once into bit {b} of edge[{B}] with the
+// device's routine, or with a memory of its own, bit {c} of edgm[{C}], which holds the device's
+// state at the last scan. Bits, since every byte they took would come from the stack; and no
+// condition's value is stored as such, since SDCC would keep it in a bit variable, which the full
+// internal RAM has no room for.
+constexpr std::string_view kEdgeOnce[] = {
+    "if({call})edge[{B}]|=(0x01<<{b});",
     "else",
-    "edgm[{j}]=0;",
+    "edge[{B}]&=(0xff-(0x01<<{b}));",
+};
+constexpr std::string_view kEdgeOwnRising[] = {
+    "edge[{B}]&=(0xff-(0x01<<{b}));",
+    "if({on}){if(!(edgm[{C}]&(0x01<<{c})))edge[{B}]|=(0x01<<{b});edgm[{C}]|=(0x01<<{c});}",
+    "else",
+    "edgm[{C}]&=(0xff-(0x01<<{c}));",
 };
 constexpr std::string_view kEdgeOwnFalling[] = {
-    "edge[{k}]=0;",
-    "if(!{on}){if(edgm[{j}])edge[{k}]=1;edgm[{j}]=0;}",
+    "edge[{B}]&=(0xff-(0x01<<{b}));",
+    "if(!{on}){if(edgm[{C}]&(0x01<<{c}))edge[{B}]|=(0x01<<{b});edgm[{C}]&=(0xff-(0x01<<{c}));}",
     "else",
-    "edgm[{j}]=1;",
+    "edgm[{C}]|=(0x01<<{c});",
 };
+// How a condition reads the result.
+constexpr std::string_view kEdgeRead = "(edge[{B}]&(0x01<<{b}))";
 
 }  // namespace
 
@@ -362,15 +369,17 @@ std::string TranslatorRun::edgeResult(const EdgeContact& contact, bool trailing)
   if (trailing) trailingEdges_.insert(scan_);
   const auto planned = edgeForms_.find(scan_);
   if (planned == edgeForms_.end() || planned->second == EdgeForm::Inline) return contact.call;
+  const int k = result_.edgeTemps++;
   std::vector<Field> fields = {
-      {"k", dec(result_.edgeTemps++)}, {"call", contact.call}, {"on", contact.on}};
+      {"B", dec(k / 8)}, {"b", dec(k % 8)}, {"call", contact.call}, {"on", contact.on}};
   std::span<const std::string_view> statement = kEdgeOnce;
   if (planned->second == EdgeForm::OwnMemory) {
-    fields.push_back({"j", dec(result_.edgeMemories++)});
+    const int j = result_.edgeMemories++;
+    fields.insert(fields.end(), {{"C", dec(j / 8)}, {"c", dec(j % 8)}});
     statement = contact.rising ? std::span(kEdgeOwnRising) : std::span(kEdgeOwnFalling);
   }
   appendStatement(writerWith(fields).lines(statement));
-  return fill("edge[{k}]", {{"k", fields.front().value}});
+  return fill(kEdgeRead, {{"B", dec(k / 8)}, {"b", dec(k % 8)}});
 }
 
 std::map<int, EdgeForm> TranslatorRun::edgeForms() const {

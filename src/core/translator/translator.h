@@ -70,10 +70,10 @@ struct Translation {
   std::set<int> drivenOutputs;
   std::set<RuntimeFeature> features;
   // Edge contacts that are not simply called in the one condition that reads them are evaluated
-  // once a scan where they stand, into edge[0] .. edge[edgeTemps - 1].
+  // once a scan where they stand, into bits 0 .. edgeTemps - 1 of edge[].
   int edgeTemps = 0;
-  // Edge contacts on a device that several edge contacts watch keep their own memories, edgm[0]
-  // .. edgm[edgeMemories - 1].
+  // Edge contacts on a device that several edge contacts watch keep their own memories, bits
+  // 0 .. edgeMemories - 1 of edgm[].
   int edgeMemories = 0;
   // MC zones N0 .. N(zones - 1) may be open: their states are mcz[0] .. mcz[zones - 1].
   int zones = 0;
