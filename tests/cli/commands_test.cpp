@@ -179,7 +179,10 @@ TEST(BuildAndSimCommands, BuildShowsEachStageAndSimRunsTheFirmware) {
   ASSERT_EQ(again.exitCode, 0) << again.err;
   EXPECT_NE(again.out.find("Y0 on at 15"), std::string::npos) << again.out;
 
-  // --flash overrides the chip's, for fx1n.c built as it stands too.
+  // fx1n.c built as it stands is checked against the chip too, or against --flash.
+  const CliRun source = board.run({"build", board.path("fx1n.c")});
+  ASSERT_EQ(source.exitCode, 0) << source.err;
+  EXPECT_NE(source.out.find(" of 16384 bytes\n"), std::string::npos) << source.out;
   const CliRun tight = board.run({"build", board.path("fx1n.c"), "--flash", "256"});
   EXPECT_EQ(tight.exitCode, 1);
   EXPECT_NE(tight.err.find("bytes of code and the chip has 256 bytes of flash"), std::string::npos)

@@ -142,9 +142,9 @@ void WindowTest::startUpFillsEveryControl() {
   QFETCH(QString, pin5);
   WindowUnderTest ui;
   // Every field away from a new installation's value; each pin carries its own point.
-  SettingsText board{{},    "5",   "11.0592", true,
-                     "0.5", "0.6", "0.7",     EepromChoice::Upto24C16,
-                     "3.6", "3.7", true,      "stc89c58"};
+  SettingsText board{{},    "5",   "11.0592", true, "0.5", "0.6", "0.7", EepromChoice::Upto24C16,
+                     "3.6", "3.7", true};
+  board.chip = "stc89c58";
   for (std::size_t k = 0; k < kPinCount; ++k) {
     board.pins[k] = (k < 18 ? "X" : "Y") + QString::number(k % 18, 8).toStdString();
   }
