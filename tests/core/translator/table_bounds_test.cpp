@@ -118,7 +118,7 @@ TEST(TableBounds, RandomProgramsNeverIndexPastTheTables) {
     const Result<std::vector<std::uint8_t>> file = assembleInstructionList(text);
     ASSERT_TRUE(file.ok()) << text << file.error().describe();
     const Translation translation =
-        translate(*ProgramImage::fromBytes(*file), {.eepromFitted = k % 2 == 0});
+        translate(*ProgramImage::fromBytes(*file), {.eeprom = static_cast<EepromChoice>(k % 3)});
     if (translation.completed()) ++completed;
     // Refused and stopped runs keep what they wrote so far; it must be in bounds as well.
     const std::vector<std::string> bad = outOfBounds(translation);
