@@ -40,7 +40,7 @@ class ProgramGenerator {
     if (fx::isPointLetter(letter)) return letter + std::to_string(fx::octalDigits(number(255)));
     if (letter == 'M' && !operand && pick(0, 9) == 0) return "M" + std::to_string(pick(8000, 8255));
     const int last = letter == 'K'               ? 65535
-                     : letter == 'D'             ? 300
+                     : letter == 'D'             ? 8255  // all three banks
                      : letter == 'M' && !operand ? 1535
                                                  : 255;
     return letter + std::to_string(number(last));
