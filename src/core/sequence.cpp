@@ -102,7 +102,7 @@ Result<Translation> translateProgram(const std::filesystem::path& program, Trans
     for (std::string& message : loaded.notices) {
       observer.notice(UserNotice::plain(NoticeKind::SettingsDefaulted, std::move(message)));
     }
-    options.eepromFitted = options.eepromFitted || loaded.settings.eepromFitted();
+    if (loaded.settings.eepromFitted()) options.eeprom = loaded.settings.eeprom;
   }
   Result<ProgramImage> image = ProgramImage::readFile(program);
   if (!image) return image.error();

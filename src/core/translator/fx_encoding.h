@@ -190,9 +190,9 @@ constexpr WordFormat constant(char letter, int type1, long long first, long long
 }
 // A register under T1 = 86 and `type2`: numbers first..last at payloads base, base + unit, ...
 constexpr WordFormat registers(char letter, int type2, long long first, long long last, int base,
-                               int unit) {
+                               int unit, long long translatorLast = kNotTranslated) {
   return {letter, Payload::Offset, 0x86, type2, first, last, base, unit, Size::Both,
-          Form::Standard, kNotTranslated};
+          Form::Standard, translatorLast};
 }
 // D, T or C flat: 2n under 86 and `type2` for every n up to 32767.
 constexpr WordFormat flat(char letter, int type2) {
@@ -209,19 +209,19 @@ constexpr WordFormat bits(char letter, Payload payload, long long last,
 
 // One row per operand format. A register letter may have several rows (D's three banks); rows
 // of the same type bytes are read in order, so V and Z name their registers before D8000 does.
-// The translator reads K, the flat D, T and C, Y and M0..M255.
+// The translator reads K, D in its three banks, the flat D, T and C, Y and M0..M255.
 inline constexpr WordFormat kWordFormats[] = {
     formats::constant('K', 0x80, -32768, 65535, Size::Bits16, 65535),
     formats::constant('K', 0x80, -2147483648LL, 4294967295LL, Size::Bits32),
     formats::constant('H', 0x82, 0, 0xFFFF, Size::Bits16),
     formats::constant('H', 0x82, 0, 0xFFFFFFFFLL, Size::Bits32),
-    formats::registers('D', 0x86, 0, 999, 0, 2),
-    formats::registers('D', 0x88, 1000, 7999, 0, 2),
+    formats::registers('D', 0x86, 0, 999, 0, 2, 999),
+    formats::registers('D', 0x88, 1000, 7999, 0, 2, 7999),
     formats::registers('Z', 0x80, 0, 0, 0x38, 2),   // D8028
     formats::registers('V', 0x80, 0, 0, 0x3A, 2),   // D8029
     formats::registers('Z', 0x80, 1, 7, 0x16C, 4),  // D8182, D8184, ..
     formats::registers('V', 0x80, 1, 7, 0x16E, 4),  // D8183, D8185, ..
-    formats::registers('D', 0x80, 8000, 8255, 0, 2),
+    formats::registers('D', 0x80, 8000, 8255, 0, 2, 8255),
     formats::registers('T', 0x82, 0, 255, 0, 2),
     formats::registers('C', 0x84, 0, 199, 0, 2),
     formats::registers('C', 0x84, 200, 255, 0x200, 4),  // 32-bit counters, four bytes each
@@ -254,8 +254,8 @@ struct WordOperand {
 };
 
 // The translator's reader: the operand in two words, when a format of `letters` that the
-// translator reads holds it (K constants, D, C and T registers in their first bank, Y and
-// M0..M255 bits).
+// translator reads holds it (K constants, D registers in their banks, D, C and T registers in
+// the flat form, Y and M0..M255 bits).
 std::optional<WordOperand> readWordOperand(std::uint16_t first, std::uint16_t second,
                                            std::string_view letters);
 

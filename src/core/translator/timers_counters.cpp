@@ -92,7 +92,7 @@ std::optional<SetValue> decodeSetValue(TranslatorRun& t, std::string_view instru
   if (!r) return std::nullopt;
   if (*r <= kFirmwareLastRamRegister)
     return SetValue{fill("d[{r}]", {{"r", dec(*r)}}), std::nullopt};
-  if (refuseWithoutEeprom(t, *r)) return std::nullopt;
+  if (refuseBeyondEeprom(t, *r)) return std::nullopt;
   return SetValue{"d[16]", *r};
 }
 

@@ -241,6 +241,11 @@ void TranslatorRun::fault(std::string message) {
 
 void TranslatorRun::notice(std::string_view message) {
   recognise();
+  const std::vector<Notice>& notices = result_.notices;
+  if (!notices.empty() && notices.back().step.byteAddress == scan_ &&
+      notices.back().message == message) {
+    return;
+  }
   result_.notices.push_back({std::string(message), currentStep()});
 }
 

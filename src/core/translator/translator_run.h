@@ -37,8 +37,19 @@ inline constexpr int kFirmwareLastTimerContact = 25;  // T contacts T0..T25
 inline constexpr int kFirmwareLastTimer = 15;         // timers with a count in tc[16]
 inline constexpr int kFirmwareLastCounter = 10;       // C0..C10
 inline constexpr int kFirmwareLastRamRegister = 15;   // D0..D15 in RAM; D16 and up in the EEPROM
-inline constexpr int kFirmwarePulseSlots = 16;        // plsm[2] and plfm[2] hold 16 edge bits each
-inline constexpr int kFirmwareLastZone = 7;           // MC zones N0..N7, their states in mcz[]
+// D8000..D8255 are the PLC's special registers (V and Z among them), which the firmware does not
+// keep; a step naming one is refused.
+inline constexpr int kFirstSpecialRegister = 8000;
+inline constexpr int kLastSpecialRegister = 8255;
+// The firmware keeps register n at EEPROM bytes 2n and 2n+1 (ReData(n*2), WrData(n*2+1)). A 24C16
+// has 2048 bytes, and its driver sends address bits 8..10 only, in the device byte: D1024 and up
+// would wrap onto the bytes of lower registers. A 24C32 has 4096 bytes, D2047 the last register
+// in them; each larger size (24C64 .. 24C512) has twice the bytes of the one before, and the
+// driver's two address bytes reach them all.
+inline constexpr long kSmallEepromBytes = 2048;  // 24C16
+inline constexpr long kLargeEepromBytes = 4096;  // 24C32
+inline constexpr int kFirmwarePulseSlots = 16;   // plsm[2] and plfm[2] hold 16 edge bits each
+inline constexpr int kFirmwareLastZone = 7;      // MC zones N0..N7, their states in mcz[]
 
 // The special relays M8000..M8255, which the firmware keeps (some of) in the byte m8000.
 inline bool isSpecialRelay(const fx::Device& device) {
@@ -110,7 +121,8 @@ class TranslatorRun {
   // Ends the walk at this step because the program cannot be followed.
   void fault(std::string message);
   bool stopped() const { return stopped_; }
-  // A message shown to the user; the translation goes on.
+  // A message shown to the user; the translation goes on. A message the step has given already
+  // (a register it names twice) is not repeated.
   void notice(std::string_view message);
   // Refuses when a device number is above its limit; returns true when it refused.
   bool refuseAbove(int n, int limit, std::string_view message) {

@@ -40,7 +40,7 @@ class ProgramGenerator {
     if (fx::isPointLetter(letter)) return letter + std::to_string(fx::octalDigits(number(255)));
     if (letter == 'M' && !operand && pick(0, 9) == 0) return "M" + std::to_string(pick(8000, 8255));
     const int last = letter == 'K'               ? 65535
-                     : letter == 'D'             ? 300
+                     : letter == 'D'             ? 8255  // all three banks
                      : letter == 'M' && !operand ? 1535
                                                  : 255;
     return letter + std::to_string(number(last));
@@ -118,7 +118,7 @@ TEST(TableBounds, RandomProgramsNeverIndexPastTheTables) {
     const Result<std::vector<std::uint8_t>> file = assembleInstructionList(text);
     ASSERT_TRUE(file.ok()) << text << file.error().describe();
     const Translation translation =
-        translate(*ProgramImage::fromBytes(*file), {.eepromFitted = k % 2 == 0});
+        translate(*ProgramImage::fromBytes(*file), {.eeprom = static_cast<EepromChoice>(k % 3)});
     if (translation.completed()) ++completed;
     // Refused and stopped runs keep what they wrote so far; it must be in bounds as well.
     const std::vector<std::string> bad = outOfBounds(translation);
