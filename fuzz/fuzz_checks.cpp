@@ -71,7 +71,7 @@ void checkTranslationInto(const Translation& t, Findings& findings) {
   if (!t.completed() && !inWalk(t.step)) {
     findings.push_back("stopped at " + t.step.describe() + ", outside the walk");
   }
-  for (const std::string& bad : test::outOfBounds(t.statements)) {
+  for (const std::string& bad : test::outOfBounds(t)) {
     findings.push_back("statement indexes past a table: " + bad);
   }
   if (!std::all_of(t.statements.begin(), t.statements.end(),
@@ -149,12 +149,14 @@ Findings checkProgramFile(std::span<const std::uint8_t> input) {
     if (image.error().message.empty()) findings.push_back("a refused file has no message");
     return findings;
   }
-  // The header is not examined: its first byte chooses whether an EEPROM is fitted and whether
+  // The header is not examined: its first byte chooses the EEPROM (bits 0 and 2) and whether
   // unsupported steps are left out.
-  const bool eeprom = !input.empty() && (input[0] & 1) != 0;
-  const bool skip = !input.empty() && (input[0] & 2) != 0;
-  checkTranslationInto(translate(*image, {.eepromFitted = eeprom, .skipUnsupported = skip}),
-                       findings);
+  const int first = input.empty() ? 0 : input[0];
+  const EepromChoice eeprom = (first & 1) == 0   ? EepromChoice::None
+                              : (first & 4) != 0 ? EepromChoice::Upto24C16
+                                                 : EepromChoice::From24C32;
+  const bool skip = (first & 2) != 0;
+  checkTranslationInto(translate(*image, {.eeprom = eeprom, .skipUnsupported = skip}), findings);
   return findings;
 }
 

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <iostream>
 #include <memory>
+#include <optional>
 
 #include "cli/commands.h"
 #include "core/sequence.h"
@@ -25,7 +26,7 @@ void addBuildCommand(CLI::App& app, Context& context) {
     std::string directory;
     std::string toolchain = "auto";
     std::string keilDir;
-    long flash = 8 * 1024;
+    std::optional<long> flash;
     bool printCommands = false;
     bool skipUnsupported = false;
   };
@@ -40,7 +41,9 @@ void addBuildCommand(CLI::App& app, Context& context) {
   cmd->add_option("--toolchain", options->toolchain, "auto, sdcc or keil")
       ->check(CLI::IsMember({"auto", "sdcc", "keil"}));
   cmd->add_option("--keil-dir", options->keilDir, "Folder of c51.exe (default: DIR/keil/c51/bin)");
-  cmd->add_option("--flash", options->flash, "Flash bytes of the chip (SDCC build check)");
+  cmd->add_option("--flash", options->flash,
+                  "Flash bytes the code must fit in (SDCC build check; default: those of the "
+                  "chip that `settings --chip` chose)");
   cmd->add_flag("--print-commands", options->printCommands,
                 "List the command lines of the build without running anything");
   addSkipUnsupportedFlag(*cmd, options->skipUnsupported);
@@ -54,10 +57,11 @@ void addBuildCommand(CLI::App& app, Context& context) {
         .flashBytes = options->flash,
         .sdccDirectory = {}};
     const bool fromSource = isGeneratedSource(options->input);
-    const BuildJob sourceJob = buildJobForSource(
-        work, fromSource ? std::filesystem::absolute(options->input) : work / kSourceFileName);
+    const std::filesystem::path source =
+        fromSource ? std::filesystem::absolute(options->input) : work / kSourceFileName;
     if (options->printCommands) {
-      for (const std::string& line : chooseToolchain(work, buildOptions)->commandLines(sourceJob)) {
+      const BuildJob job = buildJobForSource(work, source, Observer::none());
+      for (const std::string& line : chooseToolchain(work, buildOptions)->commandLines(job)) {
         std::cout << line << "\n";
       }
       return;
@@ -66,7 +70,7 @@ void addBuildCommand(CLI::App& app, Context& context) {
     PrintingObserver observer;
     Result<FirmwareBuild> built = Error{};
     if (fromSource) {
-      built = buildFirmware(sourceJob, buildOptions, observer);
+      built = buildFirmware(buildJobForSource(work, source, observer), buildOptions, observer);
     } else {
       SequenceRequest request;
       request.workDirectory = work;
@@ -80,7 +84,7 @@ void addBuildCommand(CLI::App& app, Context& context) {
     if (!built) return fail(context, built.error());
     const BuildReport& report = built->report;
     for (const std::string& warning : report.warnings) printWarning(warning);
-    if (report.memory) std::cout << describeMemoryUsage(*report.memory, options->flash) << "\n";
+    if (report.memory) std::cout << describeMemoryUsage(*report.memory, report.limits) << "\n";
     std::cout << report.hexFile.string() << std::endl;
   });
 }

@@ -28,10 +28,11 @@ void addLadderCommand(CLI::App& app, Context& context) {
     PrintingObserver observer;
     std::optional<std::filesystem::path> directory;
     if (!options->directory.empty()) directory = options->directory;
-    Result<Translation> translation = translateProgram(
-        options->program,
-        {.eepromFitted = options->eeprom, .skipUnsupported = options->skipUnsupported}, directory,
-        observer);
+    Result<Translation> translation =
+        translateProgram(options->program,
+                         {.eeprom = options->eeprom ? EepromChoice::From24C32 : EepromChoice::None,
+                          .skipUnsupported = options->skipUnsupported},
+                         directory, observer);
     if (!translation) return fail(context, translation.error());
     std::cout << translation->statements << std::flush;
   });

@@ -17,10 +17,11 @@ struct Changes {
   std::optional<std::string> crystal, filter, scl, sda, din, load, clk;
   std::optional<EepromChoice> eeprom;
   std::optional<bool> display, proteus;
+  std::optional<std::string> chip;
 
   bool any() const {
     return !pins.empty() || crystal || filter || scl || sda || din || load || clk || eeprom ||
-           display || proteus;
+           display || proteus || chip;
   }
 };
 
@@ -54,10 +55,11 @@ void printSettings(const SettingsText& settings) {
             << "din=" << settings.din << "\n"
             << "load=" << settings.load << "\n"
             << "clk=" << settings.clk << "\n"
-            << "proteus=" << onOff(settings.proteus) << "\n";
+            << "proteus=" << onOff(settings.proteus) << "\n"
+            << "chip=" << settings.chip << "\n";
 }
 
-// The settings with the changes applied; an Error for a malformed --pin.
+// The settings with the changes applied; an Error for a malformed --pin or an unknown chip.
 Result<SettingsText> applyChanges(SettingsText settings, const Changes& changes) {
   for (const std::string& pin : changes.pins) {
     const std::size_t equals = pin.find('=');
@@ -81,6 +83,11 @@ Result<SettingsText> applyChanges(SettingsText settings, const Changes& changes)
   if (changes.eeprom) settings.eeprom = *changes.eeprom;
   if (changes.display) settings.display = *changes.display;
   if (changes.proteus) settings.proteus = *changes.proteus;
+  if (changes.chip) {
+    Result<ChipProfile> chip = chipNamed(*changes.chip);
+    if (!chip) return chip.error();
+    settings.chip = chip->name;
+  }
   return settings;
 }
 
@@ -96,7 +103,7 @@ void addSettingsCommand(CLI::App& app, Context& context) {
   CLI::App* cmd = app.add_subcommand(
       "settings", "Print the settings of a work directory; with changes, validate and save them");
   cmd->add_option("-C,--directory", options->directory,
-                  "Work directory holding io.dat, IIC.dat and 7219.dat (default: .)");
+                  "Work directory holding io.dat, IIC.dat, 7219.dat and ladder51.ini (default: .)");
   cmd->add_option("--pin", changes.pins, "Assign a point to a pin, e.g. P3.2=X0 (P3.2= clears)");
   cmd->add_option("--xtal", changes.crystal, "Crystal frequency in MHz, e.g. 11.0592");
   cmd->add_option("--filter", changes.filter, "Input filter setting, 0 to 10");
@@ -115,6 +122,9 @@ void addSettingsCommand(CLI::App& app, Context& context) {
   cmd->add_option("--clk", changes.clk, "MAX7219 CLK pin, e.g. 1.7");
   cmd->add_option("--proteus", changes.proteus, "Source meant for Proteus simulation: on or off")
       ->transform(CLI::CheckedTransformer(switches, CLI::ignore_case));
+  cmd->add_option("--chip", changes.chip,
+                  "Chip the firmware runs on, which sets the build's flash and RAM limits: " +
+                      chipNameList() + " (default at89s52)");
   cmd->callback([options, &context] {
     PrintingObserver observer;
     Workspace workspace(options->directory, observer);

@@ -31,6 +31,7 @@ enum class ErrorKind {
   BadDisplayPins,     // the MAX7219 pins
   BadI2cPins,         // the EEPROM's I2C pins
   BadCrystal,         // the crystal frequency
+  BadChip,            // a chip name ladder51 does not know
   BadSettingText,     // a text field that the settings files cannot hold
   SettingsNotLoaded,  // the work directory's settings are not loaded or not valid
   // Translation (the error's step says where)

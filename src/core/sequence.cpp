@@ -34,7 +34,6 @@ std::unique_ptr<Toolchain> chooseToolchain(const std::filesystem::path& workDire
                         keilToolsPresent(keil->toolDirectory(workDirectory)));
   if (useKeil) return keil;
   SdccOptions sdccOptions;
-  sdccOptions.flashBytes = options.flashBytes;
   sdccOptions.buildDirectory = options.sdccDirectory;
   return std::make_unique<SdccToolchain>(sdccOptions);
 }
@@ -45,22 +44,30 @@ BuildJob buildJobFor(const Workspace& workspace, const AssembledFile& file) {
                   .sourceFile = file.path,
                   .statementsOffset = file.bytesStatementsOffset,
                   .statements = workspace.translation().statements,
-                  .marks = workspace.translation().marks};
+                  .marks = workspace.translation().marks,
+                  .limits = workspace.settings().chip.memory};
 }
 
 BuildJob buildJobForSource(const std::filesystem::path& workDirectory,
-                           const std::filesystem::path& sourceFile) {
+                           const std::filesystem::path& sourceFile, Observer& observer) {
+  LoadedSettings loaded = loadOptionsFile(workDirectory);
+  for (std::string& message : loaded.notices) {
+    observer.notice(UserNotice::plain(NoticeKind::SettingsDefaulted, std::move(message)));
+  }
   BuildJob job;
   job.workDirectory = workDirectory;
   job.sourceFile = sourceFile;
+  job.limits = chipNamed(loaded.settings.chip).value().memory;  // the file's chip is a known one
   return job;
 }
 
 Result<FirmwareBuild> buildFirmware(const BuildJob& job, const FirmwareBuildOptions& options,
                                     Observer& observer) {
   const std::unique_ptr<Toolchain> toolchain = chooseToolchain(job.workDirectory, options);
+  BuildJob checked = job;
+  if (options.flashBytes) checked.limits.flashBytes = *options.flashBytes;
   Result<BuildReport> report = toolchain->build(
-      job, [&observer](const BuildProgress& progress) { observer.stage(progress); });
+      checked, [&observer](const BuildProgress& progress) { observer.stage(progress); });
   if (!report) return report.error();
   return FirmwareBuild{std::move(*report), toolchain->name()};
 }
@@ -95,7 +102,7 @@ Result<Translation> translateProgram(const std::filesystem::path& program, Trans
     for (std::string& message : loaded.notices) {
       observer.notice(UserNotice::plain(NoticeKind::SettingsDefaulted, std::move(message)));
     }
-    options.eepromFitted = options.eepromFitted || loaded.settings.eepromFitted();
+    if (loaded.settings.eepromFitted()) options.eeprom = loaded.settings.eeprom;
   }
   Result<ProgramImage> image = ProgramImage::readFile(program);
   if (!image) return image.error();

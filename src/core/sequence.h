@@ -29,8 +29,8 @@ struct FirmwareBuildOptions {
   ToolchainChoice toolchain = ToolchainChoice::Auto;
   // Where c51.exe and the other Keil tools live; empty: the work directory's keil/c51/bin.
   std::filesystem::path keilDirectory;
-  // Flash of the target chip, which the SDCC build checks the code size against.
-  long flashBytes = 8 * 1024;
+  // Flash the SDCC build checks the code size against instead of the chip's (`--flash`).
+  std::optional<long> flashBytes;
   // Where SDCC builds; empty: the work directory's "sdcc" folder.
   std::filesystem::path sdccDirectory;
 };
@@ -40,12 +40,14 @@ std::unique_ptr<Toolchain> chooseToolchain(const std::filesystem::path& workDire
                                            const FirmwareBuildOptions& options);
 
 // The build of a file the Workspace has just written: where its statements stand in its bytes
-// and the translation's statement marks, so that SDCC can split the scan loop.
+// and the translation's statement marks, so that SDCC can split the scan loop, and the limits of
+// the settings' chip.
 BuildJob buildJobFor(const Workspace& workspace, const AssembledFile& file);
 
-// The build of a generated fx1n.c as it stands (no statement marks).
+// The build of a generated fx1n.c as it stands (no statement marks), for the chip of the work
+// directory's ladder51.ini (whose notices go to the observer).
 BuildJob buildJobForSource(const std::filesystem::path& workDirectory,
-                           const std::filesystem::path& sourceFile);
+                           const std::filesystem::path& sourceFile, Observer& observer);
 
 // A built fx1n.hex.
 struct FirmwareBuild {
@@ -53,8 +55,9 @@ struct FirmwareBuild {
   std::string toolchain;  // "sdcc" or "keil"
 };
 
-// Runs the build with the chosen toolchain; its stages go to the observer as they start. It
-// touches nothing but the job's folders, so it may run on any thread.
+// Runs the build with the chosen toolchain, checking the job's limits (its flash replaced by
+// `options.flashBytes` when given); its stages go to the observer as they start. It touches
+// nothing but the job's folders, so it may run on any thread.
 Result<FirmwareBuild> buildFirmware(const BuildJob& job, const FirmwareBuildOptions& options,
                                     Observer& observer);
 

@@ -103,8 +103,8 @@ Result<AssembledFile> Workspace::translateAndAssemble(const std::filesystem::pat
 Result<AssembledFile> Workspace::translateAndAssemble(const ProgramImage& image,
                                                       const AssembleOptions& options) {
   if (!ready_) return ready_.error();
-  translation_ = translate(image, {.eepromFitted = settings_.eepromFitted(),
-                                   .skipUnsupported = options.skipUnsupported});
+  translation_ =
+      translate(image, {.eeprom = settings_.eeprom, .skipUnsupported = options.skipUnsupported});
   statements_ = translation_.statements;
   reportTranslation(translation_, *observer_);
   if (!translation_.completed()) return translation_.error();
@@ -114,8 +114,8 @@ Result<AssembledFile> Workspace::translateAndAssemble(const ProgramImage& image,
   AssembledFile file;
   file.undeclaredOutputs = undeclaredOutputs(translation_.drivenOutputs, settings_.pins);
   const AssembledSource source =
-      assembleSource({registerHeader_, pinDeclarations_, runtime_,
-                      runtimeExtensions(translation_.features), mainRoutine, statements_},
+      assembleSource({registerHeader_, pinDeclarations_, runtime_, runtimeExtensions(translation_),
+                      mainRoutine, statements_},
                      spareOutputDefines(file.undeclaredOutputs));
   file.text = source.text;
   file.statementsOffset = source.statementsOffset;

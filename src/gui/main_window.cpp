@@ -1,6 +1,7 @@
 #include "gui/main_window.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QDir>
@@ -10,6 +11,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
@@ -100,9 +102,27 @@ MainWindow::MainWindow(Session& session, MessageSink& messages, QWidget* parent)
 }
 
 void MainWindow::buildMenus() {
-  QAction* chip = menuBar()->addAction(text(kChipMenu));
-  chip->setObjectName(QStringLiteral("CHIP"));
-  connect(chip, &QAction::triggered, this, [this] { messages_.show(text(kChipMessage)); });
+  // The chip is a setting like the others: chosen here, saved with 保存设置.
+  QMenu* chips = menuBar()->addMenu(text(kChipMenu));
+  chips->setObjectName(QStringLiteral("CHIP"));
+  chipGroup_ = new QActionGroup(chips);
+  for (const ChipProfile& chip : chipProfiles()) {
+    const MemoryLimits& memory = chip.memory;
+    QString caption = text(memory.xramBytes > 0 ? kChipItemWithXram : kChipItem)
+                          .arg(text(std::string(chip.model)))
+                          .arg(memory.internalRamBytes)
+                          .arg(memory.flashBytes / 1024);
+    if (memory.xramBytes > 0) caption = caption.arg(memory.xramBytes);
+    QAction* item = chips->addAction(caption);
+    item->setObjectName(text(std::string(chip.name)));
+    item->setData(text(std::string(chip.name)));
+    item->setCheckable(true);
+    chipGroup_->addAction(item);
+  }
+  chips->addSeparator();
+  QAction* advice = chips->addAction(text(kChipAdvice));
+  advice->setObjectName(QStringLiteral("CHIPHELP"));
+  connect(advice, &QAction::triggered, this, [this] { messages_.show(text(kChipMessage)); });
   QAction* commands = menuBar()->addAction(text(kCommandsMenu));
   commands->setObjectName(QStringLiteral("CMD"));
   connect(commands, &QAction::triggered, this, [this] { messages_.show(text(kCommandsMessage)); });
@@ -286,6 +306,9 @@ SettingsText MainWindow::editedSettings() const {
   settings.scl = scl_->text().toStdString();
   settings.sda = sda_->text().toStdString();
   settings.proteus = proteus_->isChecked();
+  if (const QAction* chip = chipGroup_->checkedAction()) {
+    settings.chip = chip->data().toString().toStdString();
+  }
   return settings;
 }
 
@@ -303,6 +326,9 @@ void MainWindow::showSettings(const SettingsText& settings) {
   scl_->setText(text(settings.scl));
   sda_->setText(text(settings.sda));
   proteus_->setChecked(settings.proteus);
+  for (QAction* chip : chipGroup_->actions()) {
+    chip->setChecked(chip->data().toString().toStdString() == settings.chip);
+  }
 }
 
 void MainWindow::setEeprom(EepromChoice choice) {

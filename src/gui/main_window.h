@@ -2,7 +2,8 @@
 // two information menus and the status line. It displays a Session and hands it the user's
 // commands; the controls keep the object names the PLC tool's users know (T0 .. T43, XTAL,
 // DlyT, CHK7219, DIN, LOAD, CLK, CHK24C16, CHK24C, NOT24C, TSCL, TSDA, CKPTUS, Command1,
-// Command2, Label1, CHIP, CMD); the rebuild button is Command3.
+// Command2, Label1, CHIP, CMD); the rebuild button is Command3, and the chip menu's items are
+// named after the chips (at89s52, ...) with CHIPHELP for its advice.
 #pragma once
 
 #include <QMainWindow>
@@ -14,6 +15,7 @@
 #include "gui/session.h"
 
 class QAction;
+class QActionGroup;
 class QButtonGroup;
 class QCheckBox;
 class QLabel;
@@ -71,6 +73,7 @@ class MainWindow final : public QMainWindow {
   QLineEdit* scl_ = nullptr;
   QLineEdit* sda_ = nullptr;
   QCheckBox* proteus_ = nullptr;
+  QActionGroup* chipGroup_ = nullptr;  // one checkable item per chip, its name as data
   QPushButton* openButton_ = nullptr;
   QPushButton* saveButton_ = nullptr;
   QPushButton* rebuildButton_ = nullptr;

@@ -47,9 +47,14 @@ inline constexpr char kSdaLabel[] = "SDA=P";
 inline constexpr char kProteusCaption[] =
     "输出用于proteus仿真格式时打钩， 下载到单片机实验时去掉这个钩，并保存设置";
 
-// The two information menus and the messages they show.
+// The two menus: the chip's (one item per chip, then its advice) and the instructions' message.
 inline constexpr char kChipMenu[] = "芯片选择";
 inline constexpr char kCommandsMenu[] = "支持指令";
+// A chip's item: its model (%1), internal RAM bytes (%2), flash KB (%3) and XRAM bytes (%4).
+inline constexpr char kChipItem[] = "%1（RAM %2字节，Flash %3KB）";
+inline constexpr char kChipItemWithXram[] = "%1（RAM %2字节 + XRAM %4字节，Flash %3KB）";
+// The item that shows the chip menu's advice.
+inline constexpr char kChipAdvice[] = "选择说明";
 inline constexpr char kChipMessage[] =
     "请选择RAM为 256字节以上的51系列单片机，如AT89S52(带看门狗)，STC89C52。";
 inline constexpr char kCommandsMessage[] =

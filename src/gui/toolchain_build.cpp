@@ -6,15 +6,11 @@
 namespace ladder51::gui {
 
 Result<BuildSummary> ToolchainBuildService::build(const BuildJob& job, Observer& observer) {
-  const FirmwareBuildOptions options{.toolchain = ToolchainChoice::Auto,
-                                     .keilDirectory = {},
-                                     .flashBytes = flashBytes_,
-                                     .sdccDirectory = {}};
-  Result<FirmwareBuild> built = buildFirmware(job, options, observer);
+  Result<FirmwareBuild> built = buildFirmware(job, FirmwareBuildOptions{}, observer);
   if (!built) return built.error();
   const BuildReport& report = built->report;
   BuildSummary summary{.hexFile = report.hexFile, .memoryUse = {}, .warnings = report.warnings};
-  if (report.memory) summary.memoryUse = describeMemoryUsage(*report.memory, flashBytes_);
+  if (report.memory) summary.memoryUse = describeMemoryUsage(*report.memory, report.limits);
   return summary;
 }
 

@@ -68,6 +68,19 @@ TEST(SettingsCommand, PrintsSavesAndRefuses) {
   EXPECT_NE(run.err.find("ladder51: error: X点定义重复！！"), std::string::npos) << run.err;
   EXPECT_EQ(board.settings({"--pin", "P9.9=X1"}).exitCode, 1);
   EXPECT_EQ(readFile(board.dir / "io.dat"), io);
+
+  // The chip, by name in any case, in a file of its own; an unknown one is refused by name.
+  run = board.settings({"--chip", "STC89C58"});
+  EXPECT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_TRUE(run.out.ends_with("proteus=on\nchip=stc89c58\n")) << run.out;
+  EXPECT_EQ(readFile(board.dir / "ladder51.ini"), "chip=stc89c58\n");
+  EXPECT_EQ(readFile(board.dir / "io.dat"), io);
+  run = board.settings({"--chip", "at89c51"});
+  EXPECT_EQ(run.exitCode, 1);
+  EXPECT_EQ(run.err,
+            "ladder51: error: unknown chip \"at89c51\": choose at89s52, stc89c52, stc89c54, "
+            "stc89c58 or stc89c516\n");
+  EXPECT_EQ(readFile(board.dir / "ladder51.ini"), "chip=stc89c58\n");
 }
 
 TEST(TranslateCommand, WritesFx1nAndReportsOnStandardError) {
@@ -136,6 +149,7 @@ TEST(BuildCommand, ListsTheCommandsWithoutRunningAnything) {
 TEST(BuildAndSimCommands, BuildShowsEachStageAndSimRunsTheFirmware) {
   if (toolsMissing()) GTEST_SKIP() << "SDCC or s51 is not installed";
   Board board;
+  ASSERT_EQ(board.settings({"--chip", "stc89c54"}).exitCode, 0);
   writeProgram(board.dir / "motor.pmw", "LD X0\nOR Y0\nANI X1\nOUT Y0\nLD X0\nMOV K7 D3\nEND\n");
   const CliRun built = board.run({"build", board.path("motor.pmw")});
   ASSERT_EQ(built.exitCode, 0) << built.err;
@@ -143,7 +157,7 @@ TEST(BuildAndSimCommands, BuildShowsEachStageAndSimRunsTheFirmware) {
   std::size_t at = 0;
   for (const std::string& expected : std::vector<std::string>{
            "CHANGE    sdcc", "LINK START UP", "FX1N.HEX  DONE\n", "internal RAM ",
-           " bytes left for the stack; code ", " of 8192 bytes\n", board.path("fx1n.hex")}) {
+           " bytes left for the stack; code ", " of 16384 bytes\n", board.path("fx1n.hex")}) {
     at = built.out.find(expected, at);
     ASSERT_NE(at, std::string::npos) << expected << "\n" << built.out;
   }
@@ -164,6 +178,15 @@ TEST(BuildAndSimCommands, BuildShowsEachStageAndSimRunsTheFirmware) {
                                board.path("stimulus.txt"), "--until", "400ms"});
   ASSERT_EQ(again.exitCode, 0) << again.err;
   EXPECT_NE(again.out.find("Y0 on at 15"), std::string::npos) << again.out;
+
+  // fx1n.c built as it stands is checked against the chip too, or against --flash.
+  const CliRun source = board.run({"build", board.path("fx1n.c")});
+  ASSERT_EQ(source.exitCode, 0) << source.err;
+  EXPECT_NE(source.out.find(" of 16384 bytes\n"), std::string::npos) << source.out;
+  const CliRun tight = board.run({"build", board.path("fx1n.c"), "--flash", "256"});
+  EXPECT_EQ(tight.exitCode, 1);
+  EXPECT_NE(tight.err.find("bytes of code and the chip has 256 bytes of flash"), std::string::npos)
+      << tight.err;
 }
 
 // An endless device named as an input: every command refuses it instead of reading on.

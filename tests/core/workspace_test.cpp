@@ -33,7 +33,8 @@ std::vector<std::string> entries(const std::filesystem::path& folder) {
   return names;
 }
 
-const std::vector<std::string> kWorkFiles = {"7219.dat", "IIC.dat", "fx1n.c", "io.dat"};
+const std::vector<std::string> kWorkFiles = {"7219.dat", "IIC.dat", "fx1n.c", "io.dat",
+                                             "ladder51.ini"};
 
 // A work directory whose settings were saved, and its started workspace.
 struct SavedWorkspace {
@@ -121,6 +122,7 @@ TEST(Workspace, SavedSettingsSurviveARestartInAFolderWithBlanksAndNonAscii) {
   s.sda = "3.7";
   s.filter = "7";
   s.crystal = "11.0592";
+  s.chip = "stc89c516";
   Workspace workspace(dir);
   ASSERT_TRUE(workspace.startUp().ok());
   ASSERT_TRUE(workspace.save(s).ok());

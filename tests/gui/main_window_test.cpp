@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
@@ -118,7 +119,7 @@ class WindowTest : public QObject {
   void openAsksAboutUnsupportedStepsAndShowsNoticesOnce();
   void refusedProgramShowsTheRefusalAndBuildsNothing_data();
   void refusedProgramShowsTheRefusalAndBuildsNothing();
-  void menusShowTheirMessages();
+  void chipMenuChoosesTheChipAndMenusShowTheirMessages();
   void buildRunsInTheBackgroundShowingItsStages();
   void failedBuildShowsItsFailure();
   void savedSettingsMarkTheHexOutOfDateUntilRebuilt();
@@ -143,6 +144,7 @@ void WindowTest::startUpFillsEveryControl() {
   // Every field away from a new installation's value; each pin carries its own point.
   SettingsText board{{},    "5",   "11.0592", true, "0.5", "0.6", "0.7", EepromChoice::Upto24C16,
                      "3.6", "3.7", true};
+  board.chip = "stc89c58";
   for (std::size_t k = 0; k < kPinCount; ++k) {
     board.pins[k] = (k < 18 ? "X" : "Y") + QString::number(k % 18, 8).toStdString();
   }
@@ -292,14 +294,31 @@ void WindowTest::refusedProgramShowsTheRefusalAndBuildsNothing() {
   QCOMPARE(builds->jobs.size(), std::size_t{1});
 }
 
-void WindowTest::menusShowTheirMessages() {
+void WindowTest::chipMenuChoosesTheChipAndMenusShowTheirMessages() {
   WindowUnderTest ui;
+  ui.startUpWith(motorBoard());
   QStringList captions;
-  for (QAction* action : ui.window.menuBar()->actions()) {
-    captions << action->text();
-    action->trigger();
-  }
+  for (QAction* action : ui.window.menuBar()->actions()) captions << action->text();
   QCOMPARE(captions, (QStringList{kChipMenu, kCommandsMenu}));
+
+  // One item per chip, the loaded chip checked; a choice is saved with the other settings.
+  QStringList chips, checked;
+  for (QAction* item : ui.find<QMenu>("CHIP")->actions()) {
+    if (item->isCheckable()) chips << item->objectName();
+    if (item->isChecked()) checked << item->objectName();
+  }
+  QCOMPARE(chips, (QStringList{"at89s52", "stc89c52", "stc89c54", "stc89c58", "stc89c516"}));
+  QCOMPARE(checked, QStringList{"at89s52"});
+  QCOMPARE(ui.find<QAction>("stc89c54")->text(),
+           QStringLiteral("STC89C54RD+（RAM 256字节 + XRAM 1024字节，Flash 16KB）"));
+  ui.find<QAction>("stc89c54")->trigger();
+  QVERIFY(!ui.find<QAction>("at89s52")->isChecked());
+  QTest::mouseClick(ui.find<QPushButton>("Command2"), Qt::LeftButton);
+  QCOMPARE(loadSettings(ui.directory()).settings.chip, std::string("stc89c54"));
+  QVERIFY(ui.find<QAction>("stc89c54")->isChecked());
+
+  ui.find<QAction>("CHIPHELP")->trigger();
+  ui.find<QAction>("CMD")->trigger();
   QCOMPARE(ui.messages.shown, (QStringList{kChipMessage, kCommandsMessage}));
 }
 

@@ -23,13 +23,21 @@ long long number(const std::string& digits) {
 
 }  // namespace
 
-std::vector<std::string> outOfBounds(const std::string& statements) {
+std::vector<std::string> outOfBounds(const Translation& translation) {
+  const std::string& statements = translation.statements;
+  const std::map<std::string, long long> sized = {{"edge", (translation.edgeTemps + 7) / 8},
+                                                  {"edgm", (translation.edgeMemories + 7) / 8},
+                                                  {"mcz", translation.zones}};
   std::vector<std::string> found;
   static const std::regex index(R"(\b([a-z]+)\[(\d+)\])");
   for (auto it = std::sregex_iterator(statements.begin(), statements.end(), index);
        it != std::sregex_iterator(); ++it) {
     auto size = kTableSizes.find((*it)[1]);
-    if (size == kTableSizes.end() || number((*it)[2]) >= size->second) found.push_back(it->str());
+    const auto own = sized.find((*it)[1]);
+    const long long limit = own != sized.end()          ? own->second
+                            : size == kTableSizes.end() ? 0
+                                                        : size->second;
+    if (number((*it)[2]) >= limit) found.push_back(it->str());
   }
   static const std::regex call(R"(\b(inx|ld[pf][xmyct])\((\d+)\))");
   for (auto it = std::sregex_iterator(statements.begin(), statements.end(), call);

@@ -6,9 +6,12 @@
 #include <string>
 #include <vector>
 
+#include "core/translator/translator.h"
+
 namespace ladder51::test {
 
-// Every index, routine call or loop in `statements` that reaches past its table, as written.
-std::vector<std::string> outOfBounds(const std::string& statements);
+// Every index, routine call or loop in a translation's statements that reaches past its table,
+// as written (edge[], edgm[] and mcz[] are sized by the translation).
+std::vector<std::string> outOfBounds(const Translation& translation);
 
 }  // namespace ladder51::test

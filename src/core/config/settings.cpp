@@ -64,7 +64,8 @@ SettingsText textOf(const Settings& settings) {
                       .eeprom = settings.eeprom,
                       .scl = settings.scl,
                       .sda = settings.sda,
-                      .proteus = settings.proteus};
+                      .proteus = settings.proteus,
+                      .chip = std::string(settings.chip.name)};
 }
 
 }  // namespace ladder51

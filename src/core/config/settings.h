@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "core/config/chip.h"
 #include "core/config/pin_map.h"
 
 namespace ladder51 {
@@ -28,6 +29,7 @@ struct SettingsText {
   EepromChoice eeprom = EepromChoice::None;
   std::string scl, sda;  // I2C clock and data pins of the EEPROM, written as "3.6"
   bool proteus = false;  // the source is meant for Proteus simulation rather than a chip
+  std::string chip{defaultChip().name};  // the chip the firmware runs on, as chipNamed takes it
 
   bool eepromFitted() const { return eeprom != EepromChoice::None; }
   bool operator==(const SettingsText&) const = default;
@@ -43,6 +45,7 @@ struct Settings {
   EepromChoice eeprom = EepromChoice::None;
   std::string scl, sda;
   bool proteus = false;
+  ChipProfile chip = defaultChip();
 
   bool eepromFitted() const { return eeprom != EepromChoice::None; }
   // The timer-base threshold of the runtime: twice the crystal's whole megahertz (12 -> 24,

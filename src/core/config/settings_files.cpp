@@ -3,6 +3,7 @@
 #include <array>
 #include <charconv>
 
+#include "core/config/options_file.h"
 #include "core/file_io.h"
 #include "core/text/encoding.h"
 
@@ -266,8 +267,10 @@ SettingsFileRead readSettingsFile(const std::filesystem::path& path) {
   const std::string name = path.filename().string();
   std::error_code error;
   const bool exists = std::filesystem::exists(path, error);
-  if (!error && !exists)
-    return {name, path.string(), Error{ErrorKind::CannotOpen, name + " is missing", path.string()}};
+  if (!error && !exists) {
+    return {name, path.string(), Error{ErrorKind::CannotOpen, name + " is missing", path.string()},
+            true};
+  }
   if (std::filesystem::is_directory(path, error)) {
     return {name, path.string(),
             Error{ErrorKind::CannotOpen, name + " is a folder, not a file", path.string()}};
@@ -302,20 +305,34 @@ LoadedSettings settingsFromFiles(const SettingsFileReads& files) {
   } else {
     loaded.notices.push_back(defaultsNotice(values.error()));
   }
+  for (std::string& notice : applyOptionsFile(files.options, loaded.settings)) {
+    loaded.notices.push_back(std::move(notice));
+  }
   return loaded;
 }
 
 LoadedSettings loadSettings(const std::filesystem::path& directory) {
   return settingsFromFiles({readSettingsFile(directory / kDisplayFileName),
                             readSettingsFile(directory / kEepromFileName),
-                            readSettingsFile(directory / kPinFileName)});
+                            readSettingsFile(directory / kPinFileName),
+                            readSettingsFile(directory / kOptionsFileName)});
+}
+
+LoadedSettings loadOptionsFile(const std::filesystem::path& directory) {
+  LoadedSettings loaded;
+  loaded.notices =
+      applyOptionsFile(readSettingsFile(directory / kOptionsFileName), loaded.settings);
+  return loaded;
 }
 
 Status saveSettings(const std::filesystem::path& directory, const SettingsText& settings) {
+  // A file that cannot be read holds no lines to keep.
+  const Result<std::string> options = readSettingsFile(directory / kOptionsFileName).bytes;
   const FileContent files[] = {
       {directory / kDisplayFileName, displayRecord(settings)},
       {directory / kEepromFileName, eepromRecord(settings)},
       {directory / kPinFileName, pinRecord(settings)},
+      {directory / kOptionsFileName, optionsFileText(settings, options ? *options : "")},
   };
   return writeFilesAtomically(files);
 }

@@ -1,7 +1,8 @@
 // The settings files of a work directory: 7219.dat (display driver), IIC.dat (EEPROM, I2C
-// pins, Proteus switch, crystal) and io.dat (the 36 pin texts and the filter). Each holds one
-// record line: comma-separated fields, texts in double quotes without escaping, integers in
-// decimal, booleans as #TRUE# or #FALSE#, ended by CR LF.
+// pins, Proteus switch, crystal) and io.dat (the 36 pin texts and the filter), as earlier
+// installations wrote them, and ladder51.ini (the chip; see options_file.h). Each of the three
+// holds one record line: comma-separated fields, texts in double quotes without escaping, integers
+// in decimal, booleans as #TRUE# or #FALSE#, ended by CR LF.
 #pragma once
 
 #include <filesystem>
@@ -17,6 +18,7 @@ namespace ladder51 {
 inline constexpr std::string_view kDisplayFileName = "7219.dat";
 inline constexpr std::string_view kEepromFileName = "IIC.dat";
 inline constexpr std::string_view kPinFileName = "io.dat";
+inline constexpr std::string_view kOptionsFileName = "ladder51.ini";
 
 // One field of a record line as read.
 struct RecordField {
@@ -49,6 +51,7 @@ struct SettingsFileRead {
   std::string name;
   std::string where;
   Result<std::string> bytes;
+  bool missing = false;  // there is no file of that name (not one that cannot be read)
 };
 
 // Reads one settings file; never fails, whatever the path.
@@ -65,25 +68,34 @@ struct LoadedSettings {
   std::vector<std::string> notices;
 };
 
-// What reading 7219.dat, IIC.dat and io.dat gave.
+// What reading 7219.dat, IIC.dat, io.dat and ladder51.ini gave.
 struct SettingsFileReads {
   SettingsFileRead display;
   SettingsFileRead eeprom;
   SettingsFileRead pins;
+  SettingsFileRead options{std::string(kOptionsFileName), std::string(kOptionsFileName),
+                           Error{ErrorKind::CannotOpen, "ladder51.ini is missing"}, true};
 };
 
-// The settings the three files hold, read as loadSettings reads them: a file that cannot be
+// The settings the files hold, read as loadSettings reads them: one of the three that cannot be
 // used (missing, unreadable, empty, malformed, a field of the wrong kind) leaves its values at
 // the defaults of a new installation and adds a notice naming it. A UTF-8 byte order mark
 // before the record is ignored; bytes that are not UTF-8 are read in the local code page (GBK).
+// ladder51.ini is read last, as applyOptionsFile says; without it the chip is the default.
 LoadedSettings settingsFromFiles(const SettingsFileReads& files);
 
-// Loads 7219.dat, IIC.dat and io.dat, in that order. Never fails: a file that cannot be used
-// leaves its values at the defaults of a new installation and adds a notice naming it.
+// Loads 7219.dat, IIC.dat, io.dat and ladder51.ini, in that order. Never fails: a file that
+// cannot be used leaves its values at the defaults of a new installation and adds a notice
+// naming it.
 LoadedSettings loadSettings(const std::filesystem::path& directory);
 
-// Writes 7219.dat, IIC.dat and io.dat, the texts as written; each is replaced whole or not at
-// all. The texts must have passed validateForSave.
+// The settings of a new installation with those of ladder51.ini applied, and its notices; the
+// other three files are not read.
+LoadedSettings loadOptionsFile(const std::filesystem::path& directory);
+
+// Writes 7219.dat, IIC.dat, io.dat and ladder51.ini (keeping the lines of the latter that are
+// not its settings'), the texts as written; each is replaced whole or not at all. The texts must
+// have passed validateForSave.
 Status saveSettings(const std::filesystem::path& directory, const SettingsText& settings);
 
 }  // namespace ladder51

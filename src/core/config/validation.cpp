@@ -130,7 +130,8 @@ Settings settingsOf(const SettingsText& text) {
                   .eeprom = text.eeprom,
                   .scl = text.scl,
                   .sda = text.sda,
-                  .proteus = text.proteus};
+                  .proteus = text.proteus,
+                  .chip = *chipNamed(text.chip)};
 }
 
 }  // namespace
@@ -158,6 +159,7 @@ Result<Settings> validateForSave(const SettingsText& text) {
   if (Status status = checkDriverPins(text); !status) return status.error();
   if (Status status = checkCrystal(text.crystal); !status) return status.error();
   if (Status status = checkRecordCharacters(text); !status) return status.error();
+  if (Result<ChipProfile> chip = chipNamed(text.chip); !chip) return chip.error();
   return settingsOf(text);
 }
 
@@ -166,6 +168,7 @@ Result<Settings> validateAtStartUp(const SettingsText& text) {
   if (Status status = checkFilter(text.filter); !status) return status.error();
   if (Status status = checkDriverPins(text); !status) return status.error();
   if (Status status = checkCrystal(text.crystal); !status) return status.error();
+  if (Result<ChipProfile> chip = chipNamed(text.chip); !chip) return chip.error();
   return settingsOf(text);
 }
 

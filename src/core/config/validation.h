@@ -23,13 +23,13 @@ AssignmentTables countAssignments(const PinMap& pins);
 
 // The checks of the save command, in order; the first failure is returned with its message:
 // pin names ("P0.5设置错误！！"), X then Y duplicates, the filter, the display pins when a
-// display is fitted, the I2C pins when an EEPROM is chosen, the crystal, and finally any
-// double quote or line break in a text field (the settings files cannot hold either). Valid
-// texts give the settings they stand for.
+// display is fitted, the I2C pins when an EEPROM is chosen, the crystal, any double
+// quote or line break in a text field (the settings files cannot hold either), and finally the
+// chip's name. Valid texts give the settings they stand for.
 Result<Settings> validateForSave(const SettingsText& text);
 
 // The checks run on the settings loaded at start-up: pin names, the filter, the display and
-// I2C pins and the crystal, with the same messages. Duplicates are not checked here.
+// I2C pins, the crystal and the chip, with the same messages. Duplicates are not checked here.
 Result<Settings> validateAtStartUp(const SettingsText& text);
 
 }  // namespace ladder51

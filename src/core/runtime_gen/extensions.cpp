@@ -28,11 +28,29 @@ constexpr std::string_view kSpecialRelayEdges[] = {
     "return 0;}",
 };
 
+// The state of the MC zones the program opens: 1 while the zone's outputs may act. Like the edge
+// results below, they live in idata: the runtime's direct RAM is full.
+constexpr std::string_view kMasterControlZones[] = {"unsigned char idata mcz[{count}];"};
+
+// Edge results evaluated once a scan where their contact stands, and the edge memories of
+// contacts that do not share their device's, a bit each.
+constexpr std::string_view kEdgeResults[] = {"unsigned char idata edge[{count}];"};
+constexpr std::string_view kEdgeMemories[] = {"unsigned char idata edgm[{count}];"};
+
 }  // namespace
 
-std::string runtimeExtensions(const std::set<RuntimeFeature>& features) {
+std::string runtimeExtensions(const Translation& translation) {
   CodeWriter text;
+  const std::set<RuntimeFeature>& features = translation.features;
   if (features.contains(RuntimeFeature::SpecialRelayEdges)) text.lines(kSpecialRelayEdges);
+  if (translation.zones > 0) text.set("count", dec(translation.zones)).lines(kMasterControlZones);
+  // Eight bits a byte.
+  if (translation.edgeTemps > 0) {
+    text.set("count", dec((translation.edgeTemps + 7) / 8)).lines(kEdgeResults);
+  }
+  if (translation.edgeMemories > 0) {
+    text.set("count", dec((translation.edgeMemories + 7) / 8)).lines(kEdgeMemories);
+  }
   return text.take();
 }
 

@@ -3,15 +3,14 @@
 // was.
 #pragma once
 
-#include <set>
 #include <string>
 
 #include "core/translator/translator.h"
 
 namespace ladder51 {
 
-// The routines and state of `features`, each line appended as CR LF and the line; empty when
-// there are none.
-std::string runtimeExtensions(const std::set<RuntimeFeature>& features);
+// The routines and state a translation needs beyond every file's runtime, each line appended as
+// CR LF and the line; empty when it needs none.
+std::string runtimeExtensions(const Translation& translation);
 
 }  // namespace ladder51

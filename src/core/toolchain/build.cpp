@@ -111,7 +111,10 @@ Result<BuildReport> Toolchain::build(const BuildJob& job,
     return removed.error();
   }
   Result<BuildReport> report = runStages(job, progress);
-  if (report) return report;
+  if (report) {
+    report->limits = job.limits;
+    return report;
+  }
   Error error = report.error();
   const std::size_t lineEnd = std::min(error.message.find('\n'), error.message.size());
   error.message.insert(lineEnd, ": no fx1n.hex was written");

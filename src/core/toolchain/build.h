@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "core/config/chip.h"
 #include "core/result.h"
 #include "core/toolchain/process.h"
 #include "core/translator/translator.h"
@@ -48,6 +49,8 @@ struct BuildJob {
   std::size_t statementsOffset = 0;
   std::string statements;
   std::vector<StatementMark> marks;
+  // What the chip the firmware is for offers it: the build fails when the firmware needs more.
+  MemoryLimits limits = defaultChip().memory;
 };
 
 // What an SDCC build reports about the firmware's use of the chip.
@@ -56,12 +59,14 @@ struct MemoryUsage {
   int stackBytes = 0;       // bytes left for the stack
   int stackStart = 0;       // first stack address
   long codeBytes = 0;       // program code in flash
+  long xramBytes = 0;       // expanded RAM (MOVX) up to its highest address in use
 };
 
 // The result of a successful build.
 struct BuildReport {
   std::filesystem::path hexFile;          // the fx1n.hex now in the work directory
   std::optional<MemoryUsage> memory;      // when the toolchain reports it
+  MemoryLimits limits;                    // what the build checked the memory use against
   std::vector<std::string> commandLines;  // the command lines run, in order
   std::vector<std::string> warnings;      // tool messages worth showing on success
 };
@@ -76,7 +81,8 @@ class Toolchain {
   virtual std::vector<std::string> commandLines(const BuildJob& job) const = 0;
   // Runs the build. The work directory's fx1n.hex is removed before any tool runs, so that the
   // previous program's firmware never stands beside a new fx1n.c: a failed build leaves none and
-  // says so, a successful one writes the new one whole. Fails at the first stage that fails,
+  // says so, a successful one writes the new one whole. A toolchain that reports the memory use
+  // checks it against the job's limits. Fails at the first stage that fails,
   // naming it and showing the tool's output; a second build of the same folder is refused while
   // one runs.
   Result<BuildReport> build(const BuildJob& job, const BuildProgressCallback& progress) const;

@@ -1,6 +1,8 @@
 #include "core/toolchain/sdcc_pipeline.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <sstream>
 #include <system_error>
 
@@ -10,6 +12,7 @@
 namespace ladder51 {
 namespace {
 
+// The map of the memory report has a cell for each byte of the 8051's internal RAM.
 constexpr int kInternalRamBytes = 256;
 constexpr const char* kOutputs[] = {"fx1n.rel", "fx1n.ihx", "fx1n.mem", "fx1n.map", "fx1n.hex"};
 
@@ -53,6 +56,16 @@ Result<MemoryUsage> parseMemoryReport(std::string_view memText) {
         usage.stackBytes = bytes;
         haveStack = true;
       }
+    } else if (line.find("EXT. RAM") != std::string::npos ||
+               line.find("EXTERNAL RAM") != std::string::npos) {
+      // "   EXTERNAL RAM     0x0005   0x0064      96    65536", without the addresses when
+      // unused; the paged area comes first. The chip needs XRAM up to the highest end.
+      std::istringstream fields(line.substr(line.find("RAM") + 3));
+      std::vector<std::string> words;
+      for (std::string word; fields >> word;) words.push_back(word);
+      if (words.size() == 4) {
+        usage.xramBytes = std::max(usage.xramBytes, std::strtol(words[1].c_str(), nullptr, 16) + 1);
+      }
     } else if (line.find("ROM/EPROM/FLASH") != std::string::npos) {
       // "ROM/EPROM/FLASH  0x0000   0x12f3    4852    65536"
       std::istringstream fields(line.substr(line.find("ROM/EPROM/FLASH") + 15));
@@ -71,11 +84,40 @@ Result<MemoryUsage> parseMemoryReport(std::string_view memText) {
   return usage;
 }
 
-std::string describeMemoryUsage(const MemoryUsage& usage, long flashBytes) {
-  return "internal RAM " + std::to_string(usage.internalRamUsed) + " of " +
-         std::to_string(kInternalRamBytes) + " bytes, " + std::to_string(usage.stackBytes) +
-         " bytes left for the stack; code " + std::to_string(usage.codeBytes) + " of " +
-         std::to_string(flashBytes) + " bytes";
+std::string describeMemoryUsage(const MemoryUsage& usage, const MemoryLimits& limits) {
+  std::string text = "internal RAM " + std::to_string(usage.internalRamUsed) + " of " +
+                     std::to_string(limits.internalRamBytes) + " bytes, " +
+                     std::to_string(usage.stackBytes) + " bytes left for the stack; code " +
+                     std::to_string(usage.codeBytes) + " of " + std::to_string(limits.flashBytes) +
+                     " bytes";
+  if (usage.xramBytes > 0) {
+    text += "; XRAM " + std::to_string(usage.xramBytes) + " of " +
+            std::to_string(limits.xramBytes) + " bytes";
+  }
+  return text;
+}
+
+Status checkMemoryUsage(const MemoryUsage& usage, const MemoryLimits& limits,
+                        int minimumStackBytes) {
+  if (usage.codeBytes > limits.flashBytes) {
+    return Error{ErrorKind::DoesNotFit, "the program does not fit: it needs " +
+                                            std::to_string(usage.codeBytes) +
+                                            " bytes of code and the chip has " +
+                                            std::to_string(limits.flashBytes) + " bytes of flash"};
+  }
+  if (usage.xramBytes > limits.xramBytes) {
+    return Error{ErrorKind::DoesNotFit,
+                 "the program does not fit: it needs " + std::to_string(usage.xramBytes) +
+                     " bytes of XRAM and the chip has " +
+                     (limits.xramBytes > 0 ? std::to_string(limits.xramBytes) : "none")};
+  }
+  if (usage.stackBytes < minimumStackBytes) {
+    return Error{ErrorKind::DoesNotFit,
+                 "the program does not fit: only " + std::to_string(usage.stackBytes) +
+                     " bytes of internal RAM are left for the stack, and it needs " +
+                     std::to_string(minimumStackBytes)};
+  }
+  return success();
 }
 
 std::filesystem::path SdccToolchain::buildDirectory(
@@ -164,17 +206,8 @@ Result<BuildReport> SdccToolchain::runStages(const BuildJob& job,
   if (!memText) return memText.error();
   Result<MemoryUsage> usage = parseMemoryReport(*memText);
   if (!usage) return usage.error();
-  if (usage->codeBytes > options_.flashBytes) {
-    return Error{ErrorKind::DoesNotFit,
-                 "the program does not fit: it needs " + std::to_string(usage->codeBytes) +
-                     " bytes of code and the chip has " + std::to_string(options_.flashBytes) +
-                     " bytes of flash"};
-  }
-  if (usage->stackBytes < options_.minimumStackBytes) {
-    return Error{ErrorKind::DoesNotFit,
-                 "the program does not fit: only " + std::to_string(usage->stackBytes) +
-                     " bytes of internal RAM are left for the stack, and it needs " +
-                     std::to_string(options_.minimumStackBytes)};
+  if (Status fits = checkMemoryUsage(*usage, job.limits, options_.minimumStackBytes); !fits) {
+    return fits.error();
   }
   report.memory = *usage;
 

@@ -18,8 +18,6 @@ struct SdccOptions {
   std::filesystem::path buildDirectory;
   std::string compiler = "sdcc";
   std::string hexPacker = "packihx";
-  // Flash of the target chip (8 KB on an AT89S52 or STC89C52; larger 8051 parts exist).
-  long flashBytes = 8 * 1024;
   // Stack the firmware needs at least: main, a scan function, a runtime routine and the timer
   // interrupt nest on it. Fewer bytes left means the build fails.
   int minimumStackBytes = 16;
@@ -30,8 +28,15 @@ struct SdccOptions {
 // Parses SDCC's memory report (the .mem file). Fails when the text has no stack or flash line.
 Result<MemoryUsage> parseMemoryReport(std::string_view memText);
 
-// "internal RAM 216 of 256 bytes, 29 bytes left for the stack; code 4852 of 8192 bytes"
-std::string describeMemoryUsage(const MemoryUsage& usage, long flashBytes);
+// "internal RAM 216 of 256 bytes, 29 bytes left for the stack; code 4852 of 8192 bytes", and
+// "; XRAM 96 of 1024 bytes" after it when the firmware uses XRAM.
+std::string describeMemoryUsage(const MemoryUsage& usage, const MemoryLimits& limits);
+
+// Why firmware that uses this much does not fit the chip (DoesNotFit), if it does not: its code
+// is larger than the flash, it uses more XRAM than the chip has, or it leaves less than
+// `minimumStackBytes` of internal RAM for the stack.
+Status checkMemoryUsage(const MemoryUsage& usage, const MemoryLimits& limits,
+                        int minimumStackBytes);
 
 class SdccToolchain final : public Toolchain {
  public:

@@ -33,7 +33,7 @@ constexpr std::string_view kZrstM[] = {
 };
 constexpr std::string_view kZrstD[] = {"if({cond})zrstd({a},{z});", ""};
 constexpr std::string_view kZrstC[] = {
-    "if({cond})for(i={a};i<={z};i++){c[i/8]&=0xff-(0x01<<(i%8));cflag[i/8]&=0xff-(0x01<<(i%8));"
+    "if({cond})for(i={a};i<={z};i++){c[i/8]&=0xff-(0x01<<(i%8));"
     "ct[i]=0;}",
     "",
 };
@@ -142,7 +142,7 @@ void translateRstD(TranslatorRun& t) {
     t.appendGuarded("RST", kRstD, {{"r", dec(*r)}});
     return;
   }
-  if (refuseWithoutEeprom(t, *r)) return;
+  if (refuseBeyondEeprom(t, *r)) return;
   t.appendGuarded("RST", kRstEeprom, {{"r", dec(*r)}});
 }
 
@@ -159,7 +159,7 @@ void translateIncDec(TranslatorRun& t, bool increment) {
     t.appendGuarded(name, kIncDecC, fields);
   } else if (*r <= kFirmwareLastRamRegister) {
     t.appendGuarded(name, kIncDecD, fields);
-  } else if (!refuseWithoutEeprom(t, *r)) {
+  } else if (!refuseBeyondEeprom(t, *r)) {
     t.appendGuarded(name, kIncDecEeprom, fields);
   }
 }
@@ -194,8 +194,8 @@ void translateMov(TranslatorRun& t) {
   if (toC && t.refuseAbove(static_cast<int>(d), kFirmwareLastCounter, kCRange)) return;
   const bool sourceInEeprom = fromD && s > kFirmwareLastRamRegister;
   const bool targetInEeprom = toD && d > kFirmwareLastRamRegister;
-  if (sourceInEeprom && refuseWithoutEeprom(t, s)) return;
-  if (targetInEeprom && refuseWithoutEeprom(t, d)) return;
+  if (sourceInEeprom && refuseBeyondEeprom(t, s)) return;
+  if (targetInEeprom && refuseBeyondEeprom(t, d)) return;
 
   const Fields fields = {{"value", value},
                          {"target", fill(toC ? "ct[{r}]" : "d[{r}]", {{"r", dec(d)}})},
@@ -249,7 +249,7 @@ void translateArithmetic(TranslatorRun& t, const Arithmetic& instruction) {
   } else if (is(target, 'T')) {
     if (t.refuseAbove(static_cast<int>(*r), kFirmwareLastTimer, kTTimerRange)) return;
     targetText = "tc[{r}]";
-  } else if (*r > kFirmwareLastRamRegister && refuseWithoutEeprom(t, *r)) {
+  } else if (*r > kFirmwareLastRamRegister && refuseBeyondEeprom(t, *r)) {
     return;
   }
   const bool toEeprom = is(target, 'D') && *r > kFirmwareLastRamRegister;

@@ -40,37 +40,52 @@ constexpr Coil kCoils[] = {
 };
 
 // The three statements of PLS and PLF: the target is cleared on every scan; it is set when the
-// {edge} condition holds and the pulse bit {q} of byte {P} of {memory} is armed, which disarms
-// it; the bit is armed while the {armed} condition holds.
+// condition {cond} has an edge, by the pulse bit {q} of byte {P} of the instruction's memory,
+// which the third statement makes follow the condition. Both memories start at 0, as the PLC's
+// start off: plsm holds "the condition was on", so PLS fires in the first scan when its
+// condition is on then; plfm holds it too, so PLF needs the condition on and then off.
 constexpr std::string_view kPulseClearY[] = {"y[{B}]&=(0xff-(0x01<<{b}));{pin}=1;", ""};
 constexpr std::string_view kPulseClearM[] = {"m[{B}]&=(0xff-(0x01<<{b}));", ""};
-constexpr std::string_view kPulseFireY[] = {
-    "if({edge}&& ({memory}[{P}]&(0x01<<{q}))){{memory}[{P}]&=0xff-(0x01<<{q});"
+constexpr std::string_view kRisingFireY[] = {
+    "if({cond}&& (!(plsm[{P}]&(0x01<<{q})))){plsm[{P}]|=(0x01<<{q});"
     "y[{B}]|=(0x01<<{b});{pin}=0;}",
     "",
 };
-constexpr std::string_view kPulseFireM[] = {
-    "if({edge}&& ({memory}[{P}]&(0x01<<{q}))){{memory}[{P}]&=0xff-(0x01<<{q});"
+constexpr std::string_view kRisingFireM[] = {
+    "if({cond}&& (!(plsm[{P}]&(0x01<<{q})))){plsm[{P}]|=(0x01<<{q});m[{B}]|=(0x01<<{b});}",
+    "",
+};
+constexpr std::string_view kRisingFollow[] = {
+    "if((!{cond})&& (plsm[{P}]&(0x01<<{q})))plsm[{P}]&=0xff-(0x01<<{q});",
+    "",
+};
+constexpr std::string_view kFallingFireY[] = {
+    "if((!{cond})&& (plfm[{P}]&(0x01<<{q}))){plfm[{P}]&=0xff-(0x01<<{q});"
+    "y[{B}]|=(0x01<<{b});{pin}=0;}",
+    "",
+};
+constexpr std::string_view kFallingFireM[] = {
+    "if((!{cond})&& (plfm[{P}]&(0x01<<{q}))){plfm[{P}]&=0xff-(0x01<<{q});"
     "m[{B}]|=(0x01<<{b});}",
     "",
 };
-constexpr std::string_view kPulseArm[] = {
-    "if({armed}&& (!({memory}[{P}]&(0x01<<{q})))){memory}[{P}]|=(0x01<<{q});",
+constexpr std::string_view kFallingFollow[] = {
+    "if({cond}&& (!(plfm[{P}]&(0x01<<{q}))))plfm[{P}]|=(0x01<<{q});",
     "",
 };
 
 struct Pulse {
   const fx::Instruction* row;
-  std::string_view memory;  // plsm or plfm
   bool rising;
-  std::string_view edge;   // when the target goes on, from the condition {cond}
-  std::string_view armed;  // when the pulse bit is armed
+  std::span<const std::string_view> fireY;
+  std::span<const std::string_view> fireM;
+  std::span<const std::string_view> follow;
 };
 
 // PLS fires after a rising edge of the condition, PLF after a falling edge.
 constexpr Pulse kPulses[] = {
-    {&fx::row("PLS", fx::Layout::DeviceWord), "plsm", true, "{cond}", "(!{cond})"},
-    {&fx::row("PLF", fx::Layout::DeviceWord), "plfm", false, "(!{cond})", "{cond}"},
+    {&fx::row("PLS", fx::Layout::DeviceWord), true, kRisingFireY, kRisingFireM, kRisingFollow},
+    {&fx::row("PLF", fx::Layout::DeviceWord), false, kFallingFireY, kFallingFireM, kFallingFollow},
 };
 
 // Refuses a Y or M device above what the firmware holds; returns true when it refused.
@@ -126,20 +141,15 @@ void translatePulses(TranslatorRun& t) {
                " instructions: the firmware has room for " + dec(kFirmwarePulseSlots));
       return;
     }
-    const std::string* top = t.top(pulse.row->name);
-    if (!top) return;
-    const Fields condition = {{"cond", *top}};
+    // The firing and the arming statement both read the condition.
+    const std::optional<std::string> acting = t.condition(pulse.row->name, 2);
+    if (!acting) return;
     std::vector<Field> fields = output ? outputFields(n) : bitFields(n);
-    fields.insert(fields.end(), {{"memory", std::string(pulse.memory)},
-                                 {"P", dec(count / 8)},
-                                 {"q", dec(count % 8)},
-                                 {"edge", fill(pulse.edge, condition)},
-                                 {"armed", fill(pulse.armed, condition)}});
+    fields.insert(fields.end(), {{"cond", *acting}, {"P", dec(count / 8)}, {"q", dec(count % 8)}});
     t.appendStatement(
         writerWith(fields).lines(output ? std::span(kPulseClearY) : std::span(kPulseClearM)));
-    t.appendStatement(
-        writerWith(fields).lines(output ? std::span(kPulseFireY) : std::span(kPulseFireM)));
-    t.appendStatement(writerWith(fields).lines(kPulseArm));
+    t.appendStatement(writerWith(fields).lines(output ? pulse.fireY : pulse.fireM));
+    t.appendStatement(writerWith(fields).lines(pulse.follow));
     if (output) t.noteOutputDriven(n);
     ++count;
     return;

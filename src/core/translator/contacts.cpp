@@ -86,6 +86,20 @@ std::optional<std::string_view> specialRelayMask(int number) {
   return std::nullopt;
 }
 
+std::string deviceState(const fx::Device& device) {
+  if (device.letter == 'X') return fill(kXAtom.positive, {{"n", dec(device.number)}});
+  if (const auto mask = isSpecialRelay(device) ? specialRelayMask(device.number) : std::nullopt) {
+    return fill(kSpecialAtom.positive, {{"mask", std::string(*mask)}});
+  }
+  for (const ImageClass& image : kImageClasses) {
+    if (device.letter != image.letter) continue;
+    const int n = device.number;
+    return fill(kBitAtom.positive,
+                {{"array", std::string(image.array)}, {"B", dec(n / 8)}, {"b", dec(n % 8)}});
+  }
+  return "0";
+}
+
 bool isContact(const fx::StepWord& step) {
   return contactOf(step) != nullptr;
 }

@@ -1,5 +1,6 @@
 // Edge contacts LDP, LDF, ANDP, ANDF, ORP, ORF: calls of the runtime's edge routines, which
-// return 1 once after the device's edge. They join the rung's condition like contacts.
+// return 1 once after the device's edge, or results evaluated where the contact stands
+// (EdgeForm). They join the rung's condition like contacts.
 #include "core/translator/translator_run.h"
 
 namespace ladder51::detail {
@@ -43,16 +44,20 @@ constexpr EdgeInstruction kEdgeInstructions[] = {
 // ORP on M as the tool writes it, with a blank after the bars.
 constexpr std::string_view kOrpOnM = "({top}|| {call})";
 
-// Pushes the call (LDP, LDF) or joins it to the rung's condition with `join`.
-void joinEdge(TranslatorRun& t, const EdgeInstruction& instruction, const std::string& call,
+// Pushes the edge's result (LDP, LDF) or joins it to the rung's condition with `join`; the
+// condition records the edge step, and edgeResult() chooses how the result is evaluated.
+void joinEdge(TranslatorRun& t, const EdgeInstruction& instruction, const EdgeContact& contact,
               std::string_view join) {
+  const int edge = t.stepAddress();
   if (instruction.join.empty()) {
-    t.push(call);
+    t.push(t.edgeResult(contact, false), {edge});
     return;
   }
+  if (!t.top(instruction.row->name)) return;
+  const std::string result = t.edgeResult(contact, true);
   std::string* top = t.top(instruction.row->name);
-  if (!top) return;
-  *top = fill(join, {{"top", *top}, {"call", call}});
+  *top = fill(join, {{"top", *top}, {"call", result}});
+  t.topEdges().push_back(edge);
 }
 
 }  // namespace
@@ -66,10 +71,12 @@ void translateEdgeContacts(TranslatorRun& t) {
       const std::optional<std::string_view> mask = specialRelayMask(device->number);
       if (!mask) return;
       t.useFeature(RuntimeFeature::SpecialRelayEdges);
-      joinEdge(t, instruction,
-               fill(kSpecialCall,
-                    {{"edge", std::string(instruction.edge)}, {"mask", std::string(*mask)}}),
-               instruction.join);
+      // The rising and the falling routines keep memories of their own (m8000p, m8000f).
+      const std::string edge(instruction.edge);
+      const EdgeContact contact = {
+          fill(kSpecialCall, {{"edge", edge}, {"mask", std::string(*mask)}}), deviceState(*device),
+          edge == "p", "s" + edge + std::string(*mask)};
+      joinEdge(t, instruction, contact, instruction.join);
       return;
     }
     // M256 and up were noticed or refused by checkFollowingOperandClass; nothing is made here.
@@ -78,11 +85,14 @@ void translateEdgeContacts(TranslatorRun& t) {
       if (device->letter != edge.letter) continue;
       const int n = device->number;
       if (t.refuseAbove(n, edge.limit, edge.message)) return;
-      const std::string call = fill(kCall, {{"edge", std::string(instruction.edge)},
-                                            {"routine", std::string(edge.routine)},
-                                            {"n", dec(n)}});
+      // Both routines of a device keep one memory ({routine}flag): it is the device's.
+      const EdgeContact contact = {fill(kCall, {{"edge", std::string(instruction.edge)},
+                                                {"routine", std::string(edge.routine)},
+                                                {"n", dec(n)}}),
+                                   deviceState(*device), instruction.edge == "p",
+                                   std::string(edge.routine) + dec(n)};
       const bool orpOnM = instruction.row == &fx::row("ORP", kEdge) && edge.letter == 'M';
-      joinEdge(t, instruction, call, orpOnM ? kOrpOnM : instruction.join);
+      joinEdge(t, instruction, contact, orpOnM ? kOrpOnM : instruction.join);
       return;
     }
     return;

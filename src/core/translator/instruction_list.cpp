@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <array>
+#include <map>
 #include <optional>
+#include <utility>
 
 #include "core/translator/fx_encoding.h"
 #include "core/translator/program_image.h"
@@ -57,6 +59,17 @@ std::vector<std::string_view> splitTokens(std::string_view line) {
   return tokens;
 }
 
+// 31 -> "1F"
+std::string hexNumber(unsigned long long value) {
+  static constexpr char kDigits[] = "0123456789ABCDEF";
+  std::string text;
+  do {
+    text.insert(text.begin(), kDigits[value % 16]);
+    value /= 16;
+  } while (value > 0);
+  return text;
+}
+
 std::string hex4(std::uint16_t word) {
   static constexpr char kDigits[] = "0123456789ABCDEF";
   std::string text(4, '0');
@@ -66,122 +79,195 @@ std::string hex4(std::uint16_t word) {
   return text;
 }
 
-// "X, Y, M, T or C" for "XYMTC".
-std::string letterList(std::string_view letters) {
-  std::string list;
-  for (std::size_t k = 0; k < letters.size(); ++k) {
-    if (k > 0) list += k + 1 == letters.size() ? " or " : ", ";
-    list += letters[k];
-  }
-  return list;
-}
-
 // ---------------------------------------------------------------------------------------------
 // Operands
 
 struct Operand {
-  char letter = 0;
-  long long number = 0;
+  char letter = 0;       // the device letter; a digit group's: the letter of its bits
+  long long number = 0;  // K, H: the value; X, Y: the point; others: the number
+  int digits = 0;        // K1..K8 of a digit group, 0 otherwise
+  char index = 0;        // 'V' or 'Z' after the number: an index register modifies it
+  int indexNumber = 0;
   std::string text;  // upper case, as written
 };
 
-constexpr std::string_view kDeviceLetters = "XYMTCDKN";
-constexpr long long kNumberCap = 1'000'000'000;  // larger numbers only need to fail range checks
+constexpr std::string_view kDeviceLetters = "XYMSTCDVZKHPN";
+// Larger numbers only need to fail range checks (32-bit constants reach 4294967295).
+constexpr long long kNumberCap = 1'000'000'000'000;
+constexpr long long kDeviceCap = 777'777'777;  // octal digits too, far beyond every device
+constexpr std::string_view kGroupLetters = "XYMS";
+
+bool isLetter(char c) {
+  return c >= 'A' && c <= 'Z';
+}
+bool isHexDigit(char c) {
+  return isDigit(c) || (c >= 'A' && c <= 'F');
+}
+
+// The digits of `text` from `pos` on (hex: 0-9 and A-F), as a number capped at kNumberCap, and
+// where they end.
+std::pair<long long, std::size_t> readNumber(std::string_view text, std::size_t pos, bool hex) {
+  long long number = 0;
+  for (; pos < text.size() && (hex ? isHexDigit(text[pos]) : isDigit(text[pos])); ++pos) {
+    const int digit = isDigit(text[pos]) ? text[pos] - '0' : text[pos] - 'A' + 10;
+    number = std::min(number * (hex ? 16 : 10) + digit, kNumberCap);
+  }
+  return {number, pos};
+}
 
 Result<Operand> parseOperand(std::string_view token) {
   Operand op;
   op.text = upper(token);
+  const std::string_view text = op.text;
   const std::string notOperand = "'" + std::string(token) +
                                  "' is not an operand: expected a device letter and a number, "
                                  "such as X0, D5 or K100";
-  if (op.text.size() < 2 || op.text[0] < 'A' || op.text[0] > 'Z')
-    return Error{ErrorKind::BadSource, notOperand};
-  op.letter = op.text[0];
+  if (text.size() < 2 || !isLetter(text[0])) return Error{ErrorKind::BadSource, notOperand};
+  op.letter = text[0];
   if (kDeviceLetters.find(op.letter) == std::string_view::npos) {
     return Error{ErrorKind::BadSource, "unknown device letter '" + std::string(1, op.letter) +
                                            "' in '" + std::string(token) +
-                                           "' (expected one of X, Y, M, T, C, D, K, N)"};
+                                           "' (expected one of X, Y, M, S, T, C, D, V, Z, K, H, "
+                                           "P, N)"};
   }
   std::size_t pos = 1;
-  const bool negative = op.letter == 'K' && op.text[1] == '-';
-  if (negative) ++pos;
-  std::string_view digits = std::string_view(op.text).substr(pos);
-  if (digits.empty() || !std::all_of(digits.begin(), digits.end(), isDigit)) {
-    return Error{ErrorKind::BadSource, notOperand};
-  }
-  const bool isPoint = fx::isPointLetter(op.letter);
-  for (char digit : digits) {
-    if (isPoint && digit > '7') {
-      return Error{ErrorKind::BadSource,
-                   op.text + " is not a valid point: X and Y points are numbered in octal " +
-                       "(digits 0 to 7, so X7 is followed by X10)"};
+  // K4M0: a digit group of 4 digits from M0.
+  if (op.letter == 'K') {
+    const auto [digits, end] = readNumber(text, 1, false);
+    const bool indexed = end < text.size() && (text[end] == 'V' || text[end] == 'Z');
+    if (end > 1 && end < text.size() && isLetter(text[end]) && !indexed) {
+      if (kGroupLetters.find(text[end]) == std::string_view::npos)
+        return Error{ErrorKind::BadSource,
+                     op.text + " is not a digit group: expected KnX, KnY, KnM or KnS"};
+      if (digits < 1 || digits > fx::kLastGroupDigits) {
+        return Error{ErrorKind::BadSource,
+                     op.text + " is not a digit group: it has 1 to 8 digits, K1 to K8"};
+      }
+      op.digits = static_cast<int>(digits);
+      op.letter = text[end];
+      pos = end + 1;
     }
-    op.number = std::min(op.number * 10 + (digit - '0'), kNumberCap);
   }
-  if (isPoint) op.number = fx::pointOfOctalDigits(static_cast<int>(op.number));
+  const bool negative = op.letter == 'K' && op.digits == 0 && pos < text.size() && text[pos] == '-';
+  if (negative) ++pos;
+  const bool hex = op.letter == 'H';
+  const auto [number, end] = readNumber(text, pos, hex);
+  if (end == pos) return Error{ErrorKind::BadSource, notOperand};
+  if (fx::isPointLetter(op.letter)) {
+    for (std::size_t k = pos; k < end; ++k) {
+      if (text[k] > '7') {
+        return Error{ErrorKind::BadSource,
+                     std::string(text.substr(0, end)) + " is not a valid point: X and Y points " +
+                         "are numbered in octal (digits 0 to 7, so X7 is followed by X10)"};
+      }
+    }
+  }
+  // Devices far out of range stay out of range as an int: X77777777777 must not wrap to X0.
+  const bool constant = op.digits == 0 && (op.letter == 'K' || op.letter == 'H');
+  op.number = constant ? number : std::min(number, kDeviceCap);
+  if (fx::isPointLetter(op.letter)) op.number = fx::pointOfOctalDigits(static_cast<int>(op.number));
   if (negative) op.number = -op.number;
+  pos = end;
+  // D10Z1: an index register after the number.
+  if (pos < text.size() && (text[pos] == 'V' || text[pos] == 'Z')) {
+    const auto [indexNumber, indexEnd] = readNumber(text, pos + 1, false);
+    if (indexEnd == pos + 1 || indexEnd != text.size()) {
+      return Error{ErrorKind::BadSource, notOperand};
+    }
+    if (indexNumber > fx::kLastIndexRegister) {
+      return Error{ErrorKind::BadSource, std::string(text.substr(pos)) + " is out of range: " +
+                                             fx::operandRange(text[pos], false, 16, false)};
+    }
+    op.index = text[pos];
+    op.indexNumber = static_cast<int>(indexNumber);
+    pos = text.size();
+  }
+  if (pos != text.size()) return Error{ErrorKind::BadSource, notOperand};
   return op;
 }
 
-Status expectLetter(const Operand& op, std::string_view allowed, std::string_view user) {
-  if (allowed.find(op.letter) != std::string_view::npos) return success();
-  return Error{ErrorKind::BadSource,
-               std::string(user) + " cannot take " + op.text + ": expected " + letterList(allowed)};
+// The order letters are named in messages.
+constexpr std::string_view kLetterOrder = "KHXYMSTCDVZP";
+
+// "X, Y, M, T or C" for the letters and digit groups a position takes.
+std::string letterList(std::string_view letters, bool groups = false) {
+  std::vector<std::string> names;
+  for (char letter : kLetterOrder) {
+    if (letters.find(letter) != std::string_view::npos) names.emplace_back(1, letter);
+  }
+  for (char letter : groups ? kGroupLetters : std::string_view{}) {
+    names.push_back(std::string("Kn") + letter);
+  }
+  std::string list;
+  for (std::size_t k = 0; k < names.size(); ++k) {
+    if (k > 0) list += k + 1 == names.size() ? " or " : ", ";
+    list += names[k];
+  }
+  return list;
 }
 
-// The bit-device address of an X, Y, M, T or C operand.
-Result<int> bitDevice(const Operand& op) {
-  const std::optional<int> address =
-      fx::addressOf(fx::Device{op.letter, static_cast<int>(op.number)});
-  if (address) return *address;
-  return Error{ErrorKind::BadSource,
-               op.text + " is out of range: " + fx::bitDeviceRange(op.letter)};
-}
-
-// The single operand word of PLS, PLF, MC, RST T/C and the edge contacts.
-Result<Words> operandWord(const Operand& op) {
-  Result<int> address = bitDevice(op);
-  if (!address) return address.error();
-  return Words{fx::operandWord(*address)};
-}
-
-// True when the two-word formats of a bit device's letter hold every number its blocks hold.
-bool holdsWholeRange(char letter) {
+// The letters of the blocks in `areas`.
+std::string lettersOf(fx::Areas areas) {
+  std::string letters;
   for (const fx::BitDeviceBlock& block : fx::kBitDevices) {
-    for (int n = block.first; block.letter == letter && n <= block.last; ++n) {
-      if (!fx::wordFormatFor(letter, n)) return false;
+    if ((block.area & areas) != 0 && letters.find(block.letter) == std::string::npos) {
+      letters += block.letter;
     }
   }
-  return true;
+  return letters;
 }
 
-// A two-word operand of an applied instruction, comparison, set value or RST D; the letter is
-// one of the formats'.
-Result<Words> wordOperand(const Operand& op, std::string_view user) {
-  const fx::WordFormat* format = fx::wordFormatFor(op.letter, op.number);
+Error cannotTake(std::string_view user, const Operand& op, std::string_view expected) {
+  return Error{ErrorKind::BadSource, std::string(user) + " cannot take " + op.text + ": expected " +
+                                         std::string(expected)};
+}
+
+// The device of a plain X, Y, M, S, T or C operand, in one of `areas`.
+Result<fx::Device> bitDevice(const Operand& op, fx::Areas areas, std::string_view user) {
+  const std::string letters = lettersOf(areas);
+  if (op.digits != 0 || op.index != 0 || letters.find(op.letter) == std::string::npos) {
+    return cannotTake(user, op, letterList(letters));
+  }
+  const fx::Device device{op.letter, static_cast<int>(op.number)};
+  if ((fx::areaOf(device) & areas) == 0) {
+    return Error{ErrorKind::BadSource,
+                 op.text + " is out of range: " + fx::bitDeviceRange(op.letter)};
+  }
+  return device;
+}
+
+const fx::OperandKind& kindOf(char kind) {
+  for (const fx::OperandKind& row : fx::kOperandKinds) {
+    if (row.kind == kind) return row;
+  }
+  return fx::kOperandKinds[0];
+}
+
+bool takes(const fx::OperandKind& kind, const Operand& op) {
+  return op.digits != 0 ? kind.groups && kGroupLetters.find(op.letter) != std::string_view::npos
+                        : kind.letters.find(op.letter) != std::string_view::npos;
+}
+
+// The words of an operand of kind `kind` in an instruction of `size` bits.
+Result<Words> operandWords(const Operand& op, char kind, std::string_view user, int size,
+                           bool flat) {
+  const fx::OperandKind& accepted = kindOf(kind);
+  if (!takes(accepted, op))
+    return cannotTake(user, op, letterList(accepted.letters, accepted.groups));
+  const bool group = op.digits != 0;
+  const fx::WordFormat* format = fx::formatFor(op.letter, op.number, group, size, flat);
   if (!format) {
-    const bool bitDevice = fx::isBitDeviceLetter(op.letter);
-    if (bitDevice && !holdsWholeRange(op.letter)) {
-      return Error{ErrorKind::BadSource, op.text + " cannot be an operand of " + std::string(user) +
-                                             ": only " + fx::wordOperandRange(op.letter) +
-                                             " fit in its operand"};
+    return Error{ErrorKind::BadSource,
+                 op.text + " is out of range: " + fx::operandRange(op.letter, group, size, flat)};
+  }
+  const fx::Operand operand{format, op.number, op.digits, op.index, op.indexNumber};
+  if (op.index != 0) {
+    const std::string_view why = fx::whyNotIndexed(operand, size);
+    if (!why.empty()) {
+      return Error{ErrorKind::BadSource, op.text + " cannot be indexed: " + std::string(why)};
     }
-    return Error{ErrorKind::BadSource,
-                 op.text + " is out of range: " + fx::wordOperandRange(op.letter)};
   }
-  const std::array<std::uint16_t, 2> words =
-      fx::wordOperandWords(*format, static_cast<int>(op.number));
-  return Words(words.begin(), words.end());
-}
-
-Result<long long> nestingLevel(const Operand& op, std::string_view user) {
-  Status letter = expectLetter(op, "N", user);
-  if (!letter) return letter.error();
-  if (op.number > fx::kLastNestingLevel) {
-    return Error{ErrorKind::BadSource,
-                 op.text + " is out of range: N0 to N" + std::to_string(fx::kLastNestingLevel)};
-  }
-  return op.number;
+  return fx::operandWords(operand, size);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -208,8 +294,7 @@ Result<Words> encodeRawWords(std::span<const std::string_view> values) {
   for (std::string_view value : values) {
     const std::string text = upper(value);
     const bool hexDigits = text.size() > 2 && text.size() <= 6 && text.starts_with("0X") &&
-                           std::all_of(text.begin() + 2, text.end(),
-                                       [](char c) { return isDigit(c) || (c >= 'A' && c <= 'F'); });
+                           std::all_of(text.begin() + 2, text.end(), isHexDigit);
     if (!hexDigits) {
       return Error{ErrorKind::BadSource, ".word takes hexadecimal words from 0x0 to 0xFFFF, got '" +
                                              std::string(value) + "'"};
@@ -232,55 +317,73 @@ Result<Words> encodeNops(std::span<const std::string_view> values) {
   return Words(static_cast<std::size_t>(std::stoll(std::string(count))), kNopWord);
 }
 
-// The words of one row of the table. `countChecked`: the operand count was checked for the
-// mnemonic; otherwise (OUT, whose count depends on its device) it is checked here, after the
-// device, naming it ("OUT Y0 takes 1 operand, got 2").
-Result<Words> encodeRow(const Instruction& row, const std::vector<Operand>& ops,
-                        bool countChecked) {
-  const std::string name(row.name);
+// One form of a row: the instruction a mnemonic names.
+struct InstructionForm {
+  const Instruction* row;
+  fx::Variant variant;
+};
+
+// The blocks a device of the row may lie in, with the flat form's when `flat`.
+fx::Areas areasOf(const Instruction& row, bool flat) {
+  return row.areas | (flat ? row.flatAreas : 0);
+}
+
+// The words of one form. `countChecked`: the operand count was checked for the mnemonic;
+// otherwise (OUT, whose count depends on its device) it is checked here, after the device,
+// naming it ("OUT Y0 takes 1 operand, got 2").
+Result<Words> encodeForm(const InstructionForm& form, const std::vector<Operand>& ops,
+                         bool countChecked, bool flat) {
+  const Instruction& row = *form.row;
+  const std::string name = fx::mnemonic(row, form.variant);
   const std::string user = ops.empty() ? name : name + " " + ops[0].text;
+  const fx::Areas areas = areasOf(row, flat);
   switch (row.layout) {
     case Layout::Alone:
       return Words{row.code};
+    case Layout::Label:  // a line of its own (encodeLabel)
+      break;
     case Layout::DeviceInWord:
     case Layout::DeviceWord: {
-      Status letter = expectLetter(ops[0], row.letters, name);
-      if (!letter) return letter.error();
-      Result<int> address = bitDevice(ops[0]);
-      if (!address) return address.error();
+      Result<fx::Device> device = bitDevice(ops[0], areas, name);
+      if (!device) return device.error();
       Status count = countChecked ? success() : expectCount(user, ops.size(), 1);
       if (!count) return count.error();
-      if (row.layout == Layout::DeviceInWord) return Words{fx::deviceInWord(row, *address)};
-      return Words{row.code, fx::operandWord(*address)};
+      const int address = *fx::addressOf(*device);
+      if (row.layout == Layout::DeviceInWord) return Words{fx::deviceInWord(row, address)};
+      return Words{row.code, fx::operandWord(address)};
     }
     case Layout::NumberInWord: {
-      Result<int> address = bitDevice(ops[0]);
-      if (!address) return address.error();
+      Result<fx::Device> device = bitDevice(ops[0], areas, name);
+      if (!device) return device.error();
       if (ops.size() == 1)
         return Error{ErrorKind::BadSource, user + " needs a set value, such as K100 or D0"};
       Status count = expectCount(user, ops.size(), 2);
       if (!count) return count.error();
-      Status setValue = expectLetter(ops[1], fx::kSetValueLetters, "the set value of " + user);
-      if (!setValue) return setValue.error();
-      const int n = static_cast<int>(ops[0].number);
-      return append(Words{fx::numberInWord(row, n)}, wordOperand(ops[1], name));
+      const int size = (row.forms & fx::form::Bits32) != 0 ? 32 : 16;
+      return append(Words{fx::numberInWord(row, device->number)},
+                    operandWords(ops[1], row.operands[0], "the set value of " + user, size, flat));
     }
     case Layout::MasterControl:
     case Layout::Nesting: {
-      Result<long long> level = nestingLevel(ops[0], name);
-      if (!level) return level.error();
-      const Words words{row.code, fx::nestingWord(static_cast<int>(*level))};
+      const Operand& level = ops[0];
+      if (level.letter != 'N' || level.digits != 0 || level.index != 0)
+        return cannotTake(name, level, "N");
+      if (level.number > fx::kLastNestingLevel) {
+        return Error{ErrorKind::BadSource, level.text + " is out of range: N0 to N" +
+                                               std::to_string(fx::kLastNestingLevel)};
+      }
+      const Words words{row.code, fx::nestingWord(static_cast<int>(level.number))};
       if (row.layout == Layout::Nesting) return words;
-      Status letter = expectLetter(ops[1], row.letters, name);
-      if (!letter) return letter.error();
-      return append(words, operandWord(ops[1]));
+      Result<fx::Device> device = bitDevice(ops[1], areas, name);
+      if (!device) return device.error();
+      return append(words, Words{fx::operandWord(*fx::addressOf(*device))});
     }
     case Layout::WordOperands: {
-      Words words{row.code};
-      for (const Operand& op : ops) {
-        Status letter = expectLetter(op, row.letters, name);
-        if (!letter) return letter.error();
-        Result<Words> more = append(std::move(words), wordOperand(op, name));
+      const int size = form.variant.wide ? 32 : 16;
+      Words words{fx::formWord(row, form.variant)};
+      for (std::size_t k = 0; k < ops.size(); ++k) {
+        Result<Words> more =
+            append(std::move(words), operandWords(ops[k], row.operands[k], name, size, flat));
         if (!more) return more.error();
         words = std::move(*more);
       }
@@ -290,13 +393,21 @@ Result<Words> encodeRow(const Instruction& row, const std::vector<Operand>& ops,
   return Error{ErrorKind::BadSource, "no encoding for " + name};
 }
 
-// The words of a mnemonic: its rows are told apart by the letter of the first operand.
-Result<Words> encodeMnemonic(std::span<const Instruction* const> rows,
-                             const std::vector<Operand>& ops) {
-  const std::string name(rows[0]->name);
-  const int count = fx::operandCount(*rows[0]);
-  const bool sameCount = std::all_of(rows.begin(), rows.end(), [&](const Instruction* row) {
-    return fx::operandCount(*row) == count;
+// True when the row's first operand can be `op`: a device in its blocks, or an operand of its
+// first kind.
+bool takesFirst(const Instruction& row, const Operand& op, bool flat) {
+  if (row.layout == Layout::WordOperands) return takes(kindOf(row.operands[0]), op);
+  const fx::Device device{op.letter, static_cast<int>(op.number)};
+  return op.digits == 0 && op.index == 0 && (fx::areaOf(device) & areasOf(row, flat)) != 0;
+}
+
+// The words of a mnemonic: its forms (rows) are told apart by the first operand.
+Result<Words> encodeMnemonic(std::span<const InstructionForm> forms,
+                             const std::vector<Operand>& ops, bool flat) {
+  const std::string name = fx::mnemonic(*forms[0].row, forms[0].variant);
+  const int count = fx::operandCount(*forms[0].row);
+  const bool sameCount = std::all_of(forms.begin(), forms.end(), [&](const InstructionForm& form) {
+    return fx::operandCount(*form.row) == count;
   });
   if (sameCount) {
     Status counted = expectCount(name, ops.size(), static_cast<std::size_t>(count));
@@ -304,17 +415,91 @@ Result<Words> encodeMnemonic(std::span<const Instruction* const> rows,
   } else if (ops.empty()) {
     return Error{ErrorKind::BadSource, name + " takes an operand"};
   }
-  if (rows.size() == 1) return encodeRow(*rows[0], ops, sameCount);
+  if (forms.size() == 1) return encodeForm(forms[0], ops, sameCount, flat);
   std::string letters;
-  for (const Instruction* row : rows) letters += row->letters;
-  Status letter = expectLetter(ops[0], letters, name);
-  if (!letter) return letter.error();
-  for (const Instruction* row : rows) {
-    if (row->letters.find(ops[0].letter) != std::string_view::npos) {
-      return encodeRow(*row, ops, sameCount);
+  for (const InstructionForm& form : forms) {
+    if (takesFirst(*form.row, ops[0], flat)) return encodeForm(form, ops, sameCount, flat);
+    letters += form.row->layout == Layout::WordOperands ? kindOf(form.row->operands[0]).letters
+                                                        : lettersOf(form.row->areas);
+  }
+  if (ops[0].digits == 0 && ops[0].index == 0 && fx::isBitDeviceLetter(ops[0].letter) &&
+      letters.find(ops[0].letter) != std::string::npos) {
+    return Error{ErrorKind::BadSource,
+                 ops[0].text + " is out of range: " + fx::bitDeviceRange(ops[0].letter)};
+  }
+  return cannotTake(name, ops[0], letterList(letters));
+}
+
+// Every mnemonic and the forms it names, in the table's order.
+const std::multimap<std::string, InstructionForm>& mnemonics() {
+  static const std::multimap<std::string, InstructionForm> forms = [] {
+    std::multimap<std::string, InstructionForm> named;
+    for (const Instruction& row : fx::kInstructions) {
+      for (fx::Variant variant : fx::kVariants) {
+        if (row.layout != Layout::Label && fx::hasForm(row, variant)) {
+          named.emplace(fx::mnemonic(row, variant), InstructionForm{&row, variant});
+        }
+      }
+    }
+    return named;
+  }();
+  return forms;
+}
+
+// Why no form has the mnemonic `name`: a form its row lacks ("DZRST"), or an unknown name.
+Error unknownMnemonic(const std::string& name, std::string_view written) {
+  for (const Instruction& row : fx::kInstructions) {
+    for (fx::Variant variant : fx::kVariants) {
+      if (row.layout == Layout::Label || fx::mnemonic(row, variant) != name) continue;
+      const std::string base(row.name);
+      if (variant.wide && !fx::hasForm(row, {true, false})) {
+        return Error{ErrorKind::BadSource, base + " has no 32-bit (D) form"};
+      }
+      if (variant.pulse && (row.forms & fx::form::Pulse) == 0) {
+        return Error{ErrorKind::BadSource, base + " has no pulse (P) form"};
+      }
+      return Error{ErrorKind::BadSource,
+                   base + " has only a 32-bit form: " + fx::mnemonic(row, {true, variant.pulse})};
     }
   }
-  return Error{ErrorKind::BadSource, "no encoding for " + name};
+  return Error{ErrorKind::BadSource, "unknown instruction '" + std::string(written) + "'"};
+}
+
+// The words of a pointer label line, "P10", or nothing when the line is no label.
+std::optional<Result<Words>> encodeLabel(const std::string& name, std::size_t operands) {
+  const Instruction& row = fx::row("P", Layout::Label);
+  if (!name.starts_with(row.name) || name.size() == row.name.size() ||
+      !std::all_of(name.begin() + 1, name.end(), isDigit)) {
+    return std::nullopt;
+  }
+  Result<Operand> label = parseOperand(name);
+  if (!label) return label.error();
+  if (operands != 0) return Error{ErrorKind::BadSource, "a label " + name + " takes no operand"};
+  if (!fx::formatFor('P', label->number, false, 16, false)) {
+    return Error{ErrorKind::BadSource,
+                 name + " is out of range: " + fx::operandRange('P', false, 16, false)};
+  }
+  return Words{static_cast<std::uint16_t>(row.code + label->number)};
+}
+
+// The words of an instruction line (no directive but ".flat"), its tokens split.
+Result<Words> encodeInstruction(std::span<const std::string_view> tokens, bool flat) {
+  const std::string name = upper(tokens[0]);
+  const std::span<const std::string_view> rest = tokens.subspan(1);
+  const auto [first, last] = mnemonics().equal_range(name);
+  std::vector<InstructionForm> forms;
+  for (auto named = first; named != last; ++named) forms.push_back(named->second);
+  if (forms.empty()) {
+    if (std::optional<Result<Words>> label = encodeLabel(name, rest.size())) return *label;
+    return unknownMnemonic(name, tokens[0]);
+  }
+  std::vector<Operand> ops;
+  for (std::string_view token : rest) {
+    Result<Operand> op = parseOperand(token);
+    if (!op) return op.error();
+    ops.push_back(std::move(*op));
+  }
+  return encodeMnemonic(forms, ops, flat);
 }
 
 // The words of one line that holds an instruction or directive (no comment, not blank).
@@ -325,40 +510,56 @@ Result<Words> encodeLine(std::string_view line) {
   const std::span<const std::string_view> rest = std::span(tokens).subspan(1);
   if (name == ".WORD") return encodeRawWords(rest);
   if (name == ".NOP") return encodeNops(rest);
-  std::vector<const Instruction*> rows;
-  for (const Instruction& row : fx::kInstructions) {
-    if (row.name == name) rows.push_back(&row);
+  if (name == ".FLAT") {
+    if (rest.empty()) {
+      return Error{ErrorKind::BadSource, ".flat needs an instruction, such as .flat OUT M8034"};
+    }
+    return encodeInstruction(rest, true);
   }
-  if (rows.empty()) {
-    return Error{ErrorKind::BadSource, "unknown instruction '" + std::string(tokens[0]) + "'"};
-  }
-  std::vector<Operand> ops;
-  for (std::string_view token : rest) {
-    Result<Operand> op = parseOperand(token);
-    if (!op) return op.error();
-    ops.push_back(std::move(*op));
-  }
-  return encodeMnemonic(rows, ops);
+  return encodeInstruction(tokens, false);
 }
 
 // ---------------------------------------------------------------------------------------------
 // Decoding
 
-// The IL text of a two-word operand of one of `letters`, or nothing (also for an odd offset).
-std::optional<std::string> wordOperandText(std::uint16_t first, std::uint16_t second,
-                                           std::string_view letters) {
-  const std::optional<fx::WordOperand> operand = fx::readWordOperand(first, second, letters);
-  if (!operand || operand->oddOffset()) return std::nullopt;
-  if (operand->format->payload == fx::Payload::Address) {
-    return fx::deviceAt(operand->payload)->name();
+// The IL text of an operand.
+std::string operandText(const fx::Operand& operand) {
+  const fx::WordFormat& format = *operand.format;
+  std::string text;
+  switch (format.payload) {
+    case fx::Payload::Value:
+      if (format.letter == 'H') {
+        text = "H" + hexNumber(static_cast<unsigned long long>(operand.number));
+      } else {
+        text = "K" + std::to_string(operand.number);
+      }
+      break;
+    case fx::Payload::Offset:
+      text = std::string(1, format.letter) + std::to_string(operand.number);
+      break;
+    case fx::Payload::Group:
+      text = "K" + std::to_string(operand.digits);
+      [[fallthrough]];
+    case fx::Payload::Address:
+      text += fx::Device{format.letter, static_cast<int>(operand.number)}.name();
+      break;
   }
-  return std::string(1, operand->letter()) + std::to_string(operand->number());
+  if (operand.index != 0) text += operand.index + std::to_string(operand.indexNumber);
+  return text;
 }
 
-// The IL text of an operand word naming a device of `letters`, or nothing.
-std::optional<std::string> operandWordText(std::uint16_t word, std::string_view letters) {
-  const std::optional<fx::Device> device = fx::deviceOfOperandWord(word);
-  if (!device || letters.find(device->letter) == std::string_view::npos) return std::nullopt;
+// The IL text of the operand at the start of `words` in an instruction of `size` bits.
+std::optional<std::string> operandTextAt(std::span<const std::uint16_t> words, int size,
+                                         bool flat) {
+  const std::optional<fx::Operand> operand = fx::readOperand(words, size, flat);
+  if (!operand) return std::nullopt;
+  return operandText(*operand);
+}
+
+// The IL text of a device word naming a device of `areas`, or nothing.
+std::optional<std::string> deviceWordText(std::uint16_t word, fx::Areas areas) {
+  const std::optional<fx::Device> device = fx::deviceOfDeviceWord(word);
+  if (!device || (fx::areaOf(*device) & areas) == 0) return std::nullopt;
   return device->name();
 }
 
@@ -367,26 +568,29 @@ struct Decoded {
   std::size_t length = 0;
 };
 
-std::optional<Decoded> decodeCandidate(std::span<const std::uint16_t> w) {
+std::optional<Decoded> decodeCandidate(std::span<const std::uint16_t> w, bool flat) {
   if (w.empty()) return std::nullopt;
-  const fx::StepWord step = fx::readStepWord(w[0]);
+  const fx::StepWord step = fx::decodeStepWord(w[0], flat);
   if (step.instruction == nullptr) return std::nullopt;
   const Instruction& row = *step.instruction;
-  const std::string name(row.name);
+  const std::string name = (flat ? ".flat " : "") + fx::mnemonic(row, step.variant);
   switch (row.layout) {
     case Layout::Alone:
       return Decoded{name, 1};
+    case Layout::Label:
+      return Decoded{step.device->name(), 1};
     case Layout::DeviceInWord:
       return Decoded{name + " " + step.device->name(), 1};
     case Layout::NumberInWord: {
-      if (w.size() < 3) return std::nullopt;
-      auto setValue = wordOperandText(w[1], w[2], fx::kSetValueLetters);
+      const int size = (row.forms & fx::form::Bits32) != 0 ? 32 : 16;
+      auto setValue = operandTextAt(w.subspan(1), size, flat);
       if (!setValue) return std::nullopt;
-      return Decoded{name + " " + step.device->name() + " " + *setValue, 3};
+      return Decoded{name + " " + step.device->name() + " " + *setValue,
+                     1 + static_cast<std::size_t>(size / 8)};
     }
     case Layout::DeviceWord: {
       if (w.size() < 2) return std::nullopt;
-      auto device = operandWordText(w[1], row.letters);
+      auto device = deviceWordText(w[1], row.areas);
       if (!device) return std::nullopt;
       return Decoded{name + " " + *device, 2};
     }
@@ -398,16 +602,18 @@ std::optional<Decoded> decodeCandidate(std::span<const std::uint16_t> w) {
       if (!level) return std::nullopt;
       std::string text = name + " N" + std::to_string(*level);
       if (row.layout == Layout::Nesting) return Decoded{text, length};
-      auto device = operandWordText(w[2], row.letters);
+      auto device = deviceWordText(w[2], row.areas);
       if (!device) return std::nullopt;
       return Decoded{text + " " + *device, length};
     }
     case Layout::WordOperands: {
-      const std::size_t length = 1 + 2 * static_cast<std::size_t>(row.operands);
-      if (w.size() < length) return std::nullopt;
+      const int size = step.variant.wide ? 32 : 16;
+      const std::size_t operandWords = static_cast<std::size_t>(size / 8);
       std::string text = name;
-      for (std::size_t k = 1; k < length; k += 2) {
-        auto operand = wordOperandText(w[k], w[k + 1], row.letters);
+      std::size_t length = 1;
+      for (std::size_t k = 0; k < row.operands.size(); ++k, length += operandWords) {
+        if (w.size() < length + operandWords) return std::nullopt;
+        auto operand = operandTextAt(w.subspan(length), size, flat);
         if (!operand) return std::nullopt;
         text += " " + *operand;
       }
@@ -418,16 +624,19 @@ std::optional<Decoded> decodeCandidate(std::span<const std::uint16_t> w) {
 }
 
 // The instruction at the start of `words`, only when its text assembles back to the very same
-// words: a listing must never change a program.
+// words: a listing must never change a program. The standard forms are tried first, then the
+// flat ones (listed with ".flat").
 std::optional<Decoded> decode(std::span<const std::uint16_t> words) {
-  std::optional<Decoded> candidate = decodeCandidate(words);
-  if (!candidate) return std::nullopt;
-  Result<Words> again = encodeLine(candidate->text);
-  if (!again || again->size() != candidate->length ||
-      !std::equal(again->begin(), again->end(), words.begin())) {
-    return std::nullopt;
+  for (bool flat : {false, true}) {
+    std::optional<Decoded> candidate = decodeCandidate(words, flat);
+    if (!candidate) continue;
+    Result<Words> again = encodeLine(candidate->text);
+    if (again && again->size() == candidate->length &&
+        std::equal(again->begin(), again->end(), words.begin())) {
+      return candidate;
+    }
   }
-  return candidate;
+  return std::nullopt;
 }
 
 // ---------------------------------------------------------------------------------------------

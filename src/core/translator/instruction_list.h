@@ -1,10 +1,19 @@
 // Instruction-list (IL) text and .pmw step words, both ways.
 //
-// IL text has one instruction a line ("LD X0", "OUT T5 K100", "MOV K1000 D5", "LD= D0 K10"),
-// ';' starts a comment and blank lines are allowed. Mnemonics and device letters may be written
-// in either case; listings use upper case. X and Y points are numbered in octal as on the PLC
-// (X10 is point 8), every other number is decimal. Two directives write words directly:
-// ".word 0xNNNN ..." (raw words) and ".nop N" (N NOP words).
+// IL text has one instruction a line, as Mitsubishi's tools list them ("LD X0", "OUT T5 K100",
+// "MOVP K1000 D5", "DMOV K100000 D0", "LDD= D0 K100000", "STL S20", "CJ P10"); a pointer label
+// stands on a line of its own ("P10"). ';' starts a comment and blank lines are allowed.
+// Mnemonics and device letters may be written in either case; listings use upper case. X and Y
+// points are numbered in octal as on the PLC (X10 is point 8), H constants in hex (H1F), every
+// other number is decimal. Operands: K and H constants, bit devices X, Y, M, S, digit groups
+// K1X0..K8S0, registers T, C, D and the index registers V0..V7, Z0..Z7, pointers P0..P127, and
+// any of these but pointers and index registers modified by an index register (D10Z1, K4M0V2).
+//
+// Three directives: ".word 0xNNNN ..." writes raw words, ".nop N" N NOP words, and ".flat" before
+// an instruction writes the flat forms that Mitsubishi's tools never write but some programs hold:
+// OUT, SET and RST on M8000..M8255 in one word (CFnn, DFnn, EFnn), and D, T and C operands as 2n
+// in their first bank for any n up to 32767 (D1500 as 86B8 860B, as this assembler wrote D1000
+// and up before it had the banks). The disassembler lists such steps with ".flat".
 #pragma once
 
 #include <cstdint>

@@ -1,6 +1,26 @@
 #include "core/translator/operands.h"
 
 namespace ladder51::detail {
+namespace {
+
+constexpr std::string_view kSpecialRegister =
+    "{register} is a special register of the PLC: ladder51 does not keep it";
+constexpr std::string_view kNoEeprom =
+    "{register} is kept in the external EEPROM, but the settings choose no EEPROM";
+constexpr std::string_view kBeyondSmallEeprom =
+    "{register} does not fit in the 24C16 EEPROM the settings choose: it keeps D16 to D{last}, "
+    "and a higher register would overwrite a lower one";
+constexpr std::string_view kBeyondLargeEeprom =
+    "{register} is kept at EEPROM bytes {low} and {high}: the EEPROM must be a {size} or larger";
+
+// The smallest EEPROM from the 24C32 up that has byte `high`: "24C64".
+std::string eepromWith(long high) {
+  long bytes = kLargeEepromBytes;
+  while (bytes <= high) bytes *= 2;
+  return "24C" + dec(bytes / 128);  // its size in kilobits
+}
+
+}  // namespace
 
 std::optional<fx::WordOperand> decodeWordOperand(const TranslatorRun& t, int k) {
   return t.wordOperand(k, "KDCT");
@@ -19,13 +39,37 @@ std::optional<long> registerOf(TranslatorRun& t, const fx::WordOperand& operand,
              std::string(instruction) + ": the program file is damaged");
     return std::nullopt;
   }
-  return operand.number();
+  const long r = operand.number();
+  if (operand.letter() == 'D' && r >= kFirstSpecialRegister && r <= kLastSpecialRegister) {
+    t.refuse(fill(kSpecialRegister, {{"register", "D" + dec(r)}}));
+    return std::nullopt;
+  }
+  return r;
 }
 
-bool refuseWithoutEeprom(TranslatorRun& t, long r) {
-  if (r <= kFirmwareLastRamRegister || t.options().eepromFitted) return false;
-  t.refuse("D" + dec(r) + " is kept in the external EEPROM, but the settings choose no EEPROM");
-  return true;
+bool refuseBeyondEeprom(TranslatorRun& t, long r) {
+  if (r <= kFirmwareLastRamRegister) return false;
+  const long low = 2 * r;
+  const long high = low + 1;
+  const std::string name = "D" + dec(r);
+  switch (t.options().eeprom) {
+    case EepromChoice::None:
+      t.refuse(fill(kNoEeprom, {{"register", name}}));
+      return true;
+    case EepromChoice::Upto24C16:
+      if (high < kSmallEepromBytes) return false;
+      t.refuse(
+          fill(kBeyondSmallEeprom, {{"register", name}, {"last", dec(kSmallEepromBytes / 2 - 1)}}));
+      return true;
+    case EepromChoice::From24C32:
+      if (high < kLargeEepromBytes) return false;
+      t.notice(fill(kBeyondLargeEeprom, {{"register", name},
+                                         {"low", dec(low)},
+                                         {"high", dec(high)},
+                                         {"size", eepromWith(high)}}));
+      return false;
+  }
+  return false;
 }
 
 std::optional<std::string> sourceText(TranslatorRun& t,
@@ -50,7 +94,7 @@ std::optional<std::string> sourceText(TranslatorRun& t,
       return fill("tc[{r}]", fields);
     default:
       if (*r <= kFirmwareLastRamRegister) return fill("d[{r}]", fields);
-      if (refuseWithoutEeprom(t, *r)) return std::nullopt;
+      if (refuseBeyondEeprom(t, *r)) return std::nullopt;
       return fill("(ReData({r}*2)+256*ReData({r}*2+1))", fields);
   }
 }

@@ -21,12 +21,14 @@ inline bool is(const std::optional<fx::WordOperand>& operand, char letter) {
 }
 
 // The register number of a D, C or T operand; refuses an odd offset (no valid program holds
-// one) and returns nullopt then.
+// one) and a special register D8000..D8255, and returns nullopt then.
 std::optional<long> registerOf(TranslatorRun& t, const fx::WordOperand& operand,
                                std::string_view instruction);
 
-// Refuses a D register above D15 when no EEPROM is fitted; returns true when it refused.
-bool refuseWithoutEeprom(TranslatorRun& t, long r);
+// Refuses a D register above D15 that the settings' EEPROM does not keep: any without an EEPROM,
+// those beyond its bytes with a 24C16. With a 24C32 or larger, a register beyond what a 24C32
+// holds draws a notice naming the size it needs. Returns true when it refused.
+bool refuseBeyondEeprom(TranslatorRun& t, long r);
 
 // The C text of a source operand of ADD, SUB, MUL, DIV or a comparison: K as its number,
 // D0..D15 "d[r]", D16 and up read from the EEPROM (parenthesised), C0..C10 "ct[r]",

@@ -44,8 +44,32 @@ constexpr std::string_view kEepromSetValue = "d[16]=ReData({r}*2)+256*ReData({r}
 constexpr std::string_view kRstT[] = {
     "if({cond})", "{t[{B}]&=0xff-(0x01<<{b});", "to[{B}]&=0xff-(0x01<<{b});", "tc[{n}]=0;}", "",
 };
+// RST C clears the count and the contact; the counter's edge memory stays, as on the PLC: a
+// condition still on after the reset does not count again.
 constexpr std::string_view kRstC[] = {
-    "if({cond})", "{c[{B}]&=0xff-(0x01<<{b});", "cflag[{B}]&=0xff-(0x01<<{b});", "ct[{n}]=0;}", "",
+    "if({cond})",
+    "{c[{B}]&=0xff-(0x01<<{b});",
+    "ct[{n}]=0;}",
+    "",
+};
+
+// MC N: the zone's state, which every output up to MCR N is ANDed with, and the MC's own device,
+// which follows it.
+// (Written as an if: SDCC keeps a condition's value in a bit variable, which the full internal RAM
+// has no room for.)
+constexpr std::string_view kZoneState[] = {"if({cond})mcz[{zone}]=1;", "else", "mcz[{zone}]=0;",
+                                           ""};
+constexpr std::string_view kZoneDeviceY[] = {
+    "if(mcz[{zone}]){y[{B}]|=(0x01<<{b});{pin}=0;}",
+    "else",
+    "{y[{B}]&=(0xff-(0x01<<{b}));{pin}=1;}",
+    "",
+};
+constexpr std::string_view kZoneDeviceM[] = {
+    "if(mcz[{zone}])m[{B}]|=(0x01<<{b});",
+    "else",
+    "m[{B}]&=(0xff-(0x01<<{b}));",
+    "",
 };
 
 // The set value of OUT T or OUT C: K or a data register. Its two words are computed in
@@ -68,7 +92,7 @@ std::optional<SetValue> decodeSetValue(TranslatorRun& t, std::string_view instru
   if (!r) return std::nullopt;
   if (*r <= kFirmwareLastRamRegister)
     return SetValue{fill("d[{r}]", {{"r", dec(*r)}}), std::nullopt};
-  if (refuseWithoutEeprom(t, *r)) return std::nullopt;
+  if (refuseBeyondEeprom(t, *r)) return std::nullopt;
   return SetValue{"d[16]", *r};
 }
 
@@ -97,12 +121,15 @@ void translateOutC(TranslatorRun& t, int n) {
   if (!setValue) return;
   std::vector<Field> fields = bitFields(n);
   fields.push_back({"sv", setValue->text});
-  std::optional<CodeWriter> statement = t.guarded("OUT C", fields);
-  if (!statement) return;
-  statement->lines(kOutCCount);
-  loadSetValue(*statement, *setValue);
-  t.appendStatement(statement->lines(kOutCDone));
-  t.appendGuarded("OUT C", kOutCRelease, fields);
+  // Both statements act on the one condition of the coil.
+  const std::optional<std::string> condition = t.condition("OUT C", 2);
+  if (!condition) return;
+  fields.push_back({"cond", *condition});
+  CodeWriter statement = writerWith(fields);
+  statement.lines(kOutCCount);
+  loadSetValue(statement, *setValue);
+  t.appendStatement(statement.lines(kOutCDone));
+  t.appendStatement(writerWith(fields).lines(kOutCRelease));
 }
 
 void translateReset(TranslatorRun& t) {
@@ -118,22 +145,41 @@ void translateReset(TranslatorRun& t) {
   }
 }
 
-// MC opens a C block that only runs while its condition holds; MCR closes it. The text
-// joins the end of the statements with no line break before it.
+// MC N opens master-control zone N: while its condition is off, the outputs up to MCR N act as
+// if their rungs were off (OUT coils off, timers reset, SET/RST, counters and applied
+// instructions held), as on the PLC. MCR N closes zones N and up.
 void translateMasterControl(TranslatorRun& t) {
   const bool open = t.stepIs(fx::row("MC", fx::Layout::MasterControl));
   if (!open && !t.stepIs(fx::row("MCR", fx::Layout::Nesting))) return;
   const std::optional<std::uint16_t> nesting = t.word(1);
-  if (!nesting || !fx::nestingLevelOf(*nesting)) return;
-  if (open) {
-    std::optional<CodeWriter> text = t.guarded("MC", {});
-    if (!text) return;
-    t.appendJoined(text->join("if({cond}){").line(""), +1);
-  } else if (t.mcDepth() == 0) {
-    t.fault("MCR without a matching MC");
-  } else {
-    t.appendJoined(CodeWriter().join("}").line(""), -1);
+  const std::optional<int> level = nesting ? fx::nestingLevelOf(*nesting) : std::nullopt;
+  if (!level) return;
+  if (!open) {
+    if (t.closeZones(*level) == 0) t.fault("MCR without a matching MC");
+    t.recognise();
+    return;
   }
+  if (*level > kFirmwareLastZone) {
+    t.refuse("MC N" + dec(*level) + ": the PLC nests MC zones N0 to N" + dec(kFirmwareLastZone));
+    return;
+  }
+  // The zone's state includes the zones it stands in (condition() ANDs the open one).
+  const std::optional<std::string> condition = t.condition("MC");
+  if (!condition) return;
+  std::vector<Field> fields = {{"zone", dec(*level)}, {"cond", *condition}};
+  t.appendStatement(writerWith(fields).lines(kZoneState));
+  t.openZone(*level);
+  // Its own device follows the zone; a device the firmware does not hold is not written.
+  const std::optional<fx::Device> device = t.operandDevice(2);
+  if (!device) return;
+  const bool output = device->letter == 'Y';
+  if (output ? device->number > kFirmwareLastPoint : device->number > kFirmwareLastRelay) return;
+  std::vector<Field> deviceFields =
+      output ? outputFields(device->number) : bitFields(device->number);
+  deviceFields.push_back({"zone", dec(*level)});
+  t.appendStatement(
+      writerWith(deviceFields).lines(output ? std::span(kZoneDeviceY) : std::span(kZoneDeviceM)));
+  if (output) t.noteOutputDriven(device->number);
 }
 
 }  // namespace

@@ -26,7 +26,14 @@ Error Translation::error() const {
 }
 
 Translation translate(const ProgramImage& image, const TranslateOptions& options) {
-  return detail::TranslatorRun(image, options).run();
+  // How an edge contact must be evaluated shows only once the outputs that read it, and the
+  // program's other edge contacts, have been seen: a program with such an edge is translated
+  // again, knowing it.
+  detail::TranslatorRun first(image, options);
+  Translation translation = first.run();
+  std::map<int, detail::EdgeForm> forms = first.edgeForms();
+  if (forms.empty()) return translation;
+  return detail::TranslatorRun(image, options, std::move(forms)).run();
 }
 
 namespace detail {
@@ -74,8 +81,9 @@ std::vector<Field> outputFields(int n) {
   return fields;
 }
 
-TranslatorRun::TranslatorRun(const ProgramImage& image, const TranslateOptions& options)
-    : image_(image), options_(options) {}
+TranslatorRun::TranslatorRun(const ProgramImage& image, const TranslateOptions& options,
+                             std::map<int, EdgeForm> edgeForms)
+    : image_(image), options_(options), edgeForms_(std::move(edgeForms)) {}
 
 Translation TranslatorRun::run() {
   for (scan_ = kFirstStep; scan_ <= kLastStep && !stopped_ && !ended_; scan_ += 2) {
@@ -102,11 +110,11 @@ Translation TranslatorRun::run() {
           " steps the translator reads (bytes " + dec(kFirstStep) + " to " + dec(kLastStep + 1) +
           "): the program is longer, and its later steps would be left out, or its END is missing");
   }
-  if (!stopped_ && mcDepth_ > 0) {
-    // An MC block left open would swallow the end of the scan loop.
+  if (!stopped_ && !zones_.empty()) {
     scan_ -= 2;
     fileFault_ = true;
-    fault("MC without a matching MCR: " + dec(mcDepth_) + " block(s) still open at the end");
+    fault("MC without a matching MCR: " + dec(static_cast<long long>(zones_.size())) +
+          " block(s) still open at the end");
   }
   if (!options_.skipUnsupported) refuseUnsupported();
   return std::move(result_);
@@ -233,10 +241,15 @@ void TranslatorRun::fault(std::string message) {
 
 void TranslatorRun::notice(std::string_view message) {
   recognise();
+  const std::vector<Notice>& notices = result_.notices;
+  if (!notices.empty() && notices.back().step.byteAddress == scan_ &&
+      notices.back().message == message) {
+    return;
+  }
   result_.notices.push_back({std::string(message), currentStep()});
 }
 
-void TranslatorRun::push(std::string condition) {
+void TranslatorRun::push(std::string condition, std::vector<int> edges) {
   recognise();
   if (conditionDepth_ >= kConditionStackSize) {
     fault("too many pending rung conditions (more than 8001)");
@@ -245,8 +258,12 @@ void TranslatorRun::push(std::string condition) {
   // The stacks grow as deep as the program goes: most programs need a few entries, not the
   // thousands the limits allow, and every translation would pay for allocating them.
   const auto slot = static_cast<std::size_t>(conditionDepth_++);
-  if (conditions_.size() <= slot) conditions_.resize(slot + 1);
+  if (conditions_.size() <= slot) {
+    conditions_.resize(slot + 1);
+    edges_.resize(slot + 1);
+  }
   conditions_[slot] = std::move(condition);
+  edges_[slot] = std::move(edges);
 }
 
 std::string* TranslatorRun::top(std::string_view instruction) {
@@ -265,10 +282,15 @@ void TranslatorRun::mergeTopTwo(std::string_view instruction, std::string_view m
           dec(conditionDepth_) + " is open");
     return;
   }
-  auto& first = conditions_[static_cast<std::size_t>(conditionDepth_ - 2)];
-  auto& last = conditions_[static_cast<std::size_t>(conditionDepth_ - 1)];
+  const auto firstSlot = static_cast<std::size_t>(conditionDepth_ - 2);
+  auto& first = conditions_[firstSlot];
+  auto& last = conditions_[firstSlot + 1];
   last = fill(merge, {{"first", first}, {"last", last}});
   first = last;
+  // The second block is reached only when the first does not decide the merged condition.
+  trailingEdges_.insert(edges_[firstSlot + 1].begin(), edges_[firstSlot + 1].end());
+  edges_[firstSlot].insert(edges_[firstSlot].end(), edges_[firstSlot + 1].begin(),
+                           edges_[firstSlot + 1].end());
   --conditionDepth_;
 }
 
@@ -280,8 +302,12 @@ void TranslatorRun::saveBranch() {
     return;
   }
   const auto slot = static_cast<std::size_t>(branchDepth_++);
-  if (branches_.size() <= slot) branches_.resize(slot + 1);
+  if (branches_.size() <= slot) {
+    branches_.resize(slot + 1);
+    branchEdges_.resize(slot + 1);
+  }
   branches_[slot] = *condition;
+  branchEdges_[slot] = topEdges();
 }
 
 void TranslatorRun::restoreBranch(bool pop, std::string_view instruction) {
@@ -293,21 +319,105 @@ void TranslatorRun::restoreBranch(bool pop, std::string_view instruction) {
   std::string* condition = top(instruction);
   if (!condition) return;
   *condition = branches_[static_cast<std::size_t>(branchDepth_ - 1)];
+  topEdges() = branchEdges_[static_cast<std::size_t>(branchDepth_ - 1)];
   if (pop) --branchDepth_;
 }
 
 void TranslatorRun::appendStatement(const CodeWriter& statement) {
   recognise();
-  result_.marks.push_back({result_.statements.size(), mcDepth_});
+  result_.marks.push_back({result_.statements.size(), 0});
   result_.statements += statement.text();
+}
+
+std::optional<std::string> TranslatorRun::condition(std::string_view instruction, int uses) {
+  const std::string* current = top(instruction);
+  if (!current) return std::nullopt;
+  for (int edge : topEdges()) edgeUses_[edge] += uses;
+  if (zones_.empty()) return *current;
+  // An output in an MC zone acts as if its rung were off while the zone is off; the zone's state
+  // comes first, so the condition is not reached then.
+  trailingEdges_.insert(topEdges().begin(), topEdges().end());
+  return fill("(mcz[{zone}]&&{cond})", {{"zone", dec(zones_.back())}, {"cond", *current}});
+}
+
+namespace {
+
+// The evaluations of an edge contact where it stands: once into bit {b} of edge[{B}] with the
+// device's routine, or with a memory of its own, bit {c} of edgm[{C}], which holds the device's
+// state at the last scan. Bits, since every byte they took would come from the stack; and no
+// condition's value is stored as such, since SDCC would keep it in a bit variable, which the full
+// internal RAM has no room for.
+constexpr std::string_view kEdgeOnce[] = {
+    "if({call})edge[{B}]|=(0x01<<{b});",
+    "else",
+    "edge[{B}]&=(0xff-(0x01<<{b}));",
+};
+constexpr std::string_view kEdgeOwnRising[] = {
+    "edge[{B}]&=(0xff-(0x01<<{b}));",
+    "if({on}){if(!(edgm[{C}]&(0x01<<{c})))edge[{B}]|=(0x01<<{b});edgm[{C}]|=(0x01<<{c});}",
+    "else",
+    "edgm[{C}]&=(0xff-(0x01<<{c}));",
+};
+constexpr std::string_view kEdgeOwnFalling[] = {
+    "edge[{B}]&=(0xff-(0x01<<{b}));",
+    "if(!{on}){if(edgm[{C}]&(0x01<<{c}))edge[{B}]|=(0x01<<{b});edgm[{C}]&=(0xff-(0x01<<{c}));}",
+    "else",
+    "edgm[{C}]|=(0x01<<{c});",
+};
+// How a condition reads the result.
+constexpr std::string_view kEdgeRead = "(edge[{B}]&(0x01<<{b}))";
+
+}  // namespace
+
+std::string TranslatorRun::edgeResult(const EdgeContact& contact, bool trailing) {
+  edgeMemories_[scan_] = contact.memory;
+  if (trailing) trailingEdges_.insert(scan_);
+  const auto planned = edgeForms_.find(scan_);
+  if (planned == edgeForms_.end() || planned->second == EdgeForm::Inline) return contact.call;
+  const int k = result_.edgeTemps++;
+  std::vector<Field> fields = {
+      {"B", dec(k / 8)}, {"b", dec(k % 8)}, {"call", contact.call}, {"on", contact.on}};
+  std::span<const std::string_view> statement = kEdgeOnce;
+  if (planned->second == EdgeForm::OwnMemory) {
+    const int j = result_.edgeMemories++;
+    fields.insert(fields.end(), {{"C", dec(j / 8)}, {"c", dec(j % 8)}});
+    statement = contact.rising ? std::span(kEdgeOwnRising) : std::span(kEdgeOwnFalling);
+  }
+  appendStatement(writerWith(fields).lines(statement));
+  return fill(kEdgeRead, {{"B", dec(k / 8)}, {"b", dec(k % 8)}});
+}
+
+std::map<int, EdgeForm> TranslatorRun::edgeForms() const {
+  std::map<std::string, int> perMemory;
+  for (const auto& [edge, memory] : edgeMemories_) ++perMemory[memory];
+  std::map<int, EdgeForm> forms;
+  for (const auto& [edge, memory] : edgeMemories_) {
+    const auto uses = edgeUses_.find(edge);
+    const int read = uses == edgeUses_.end() ? 0 : uses->second;
+    if (perMemory[memory] > 1) {
+      forms[edge] = EdgeForm::OwnMemory;
+    } else if (read > 1 || (read == 1 && trailingEdges_.contains(edge))) {
+      forms[edge] = EdgeForm::Once;
+    }
+  }
+  return forms;
+}
+
+int TranslatorRun::closeZones(int level) {
+  int closed = 0;
+  while (!zones_.empty() && zones_.back() >= level) {
+    zones_.pop_back();
+    ++closed;
+  }
+  return closed;
 }
 
 std::optional<CodeWriter> TranslatorRun::guarded(std::string_view instruction,
                                                  std::span<const Field> fields) {
-  const std::string* condition = top(instruction);
-  if (!condition) return std::nullopt;
+  const std::optional<std::string> acting = condition(instruction);
+  if (!acting) return std::nullopt;
   CodeWriter statement = writerWith(fields);
-  statement.set("cond", *condition);
+  statement.set("cond", *acting);
   return statement;
 }
 
@@ -317,13 +427,6 @@ void TranslatorRun::appendGuarded(std::string_view instruction,
   std::optional<CodeWriter> statement = guarded(instruction, fields);
   if (!statement) return;
   appendStatement(statement->lines(lines));
-}
-
-void TranslatorRun::appendJoined(const CodeWriter& text, int mcDepthChange) {
-  recognise();
-  result_.marks.push_back({result_.statements.size(), mcDepth_});
-  result_.statements += text.text();
-  mcDepth_ += mcDepthChange;
 }
 
 }  // namespace detail

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "core/config/settings.h"
 #include "core/result.h"
 #include "core/step_ref.h"
 #include "core/translator/program_image.h"
@@ -15,8 +16,10 @@ namespace ladder51 {
 
 // The options the translation depends on.
 struct TranslateOptions {
-  // An external 24Cxx EEPROM holds D16 and up; without one such registers are refused.
-  bool eepromFitted = false;
+  // The external 24Cxx EEPROM that holds D16 and up, register n at its bytes 2n and 2n+1:
+  // without one such registers are refused, and so are those a 24C16 has no bytes for; above
+  // what a 24C32 holds each step draws a notice naming the size it needs.
+  EepromChoice eeprom = EepromChoice::None;
   // Translate a program with steps the translator does not know, leaving them out (with a
   // warning each) instead of refusing it: the firmware then differs from the program.
   bool skipUnsupported = false;
@@ -69,6 +72,14 @@ struct Translation {
   // Output points (sequential numbers 0..35) whose pin symbol the statements write.
   std::set<int> drivenOutputs;
   std::set<RuntimeFeature> features;
+  // Edge contacts that are not simply called in the one condition that reads them are evaluated
+  // once a scan where they stand, into bits 0 .. edgeTemps - 1 of edge[].
+  int edgeTemps = 0;
+  // Edge contacts on a device that several edge contacts watch keep their own memories, bits
+  // 0 .. edgeMemories - 1 of edgm[].
+  int edgeMemories = 0;
+  // MC zones N0 .. N(zones - 1) may be open: their states are mcz[0] .. mcz[zones - 1].
+  int zones = 0;
 
   bool completed() const { return outcome == TranslationOutcome::Completed; }
   // The refusal or fault as an error (ProgramRefused or ProgramFault, with the step).

@@ -4,7 +4,10 @@
 // statements here.
 #pragma once
 
+#include <algorithm>
+#include <map>
 #include <optional>
+#include <set>
 #include <span>
 #include <string>
 #include <string_view>
@@ -34,7 +37,19 @@ inline constexpr int kFirmwareLastTimerContact = 25;  // T contacts T0..T25
 inline constexpr int kFirmwareLastTimer = 15;         // timers with a count in tc[16]
 inline constexpr int kFirmwareLastCounter = 10;       // C0..C10
 inline constexpr int kFirmwareLastRamRegister = 15;   // D0..D15 in RAM; D16 and up in the EEPROM
-inline constexpr int kFirmwarePulseSlots = 16;        // plsm[2] and plfm[2] hold 16 edge bits each
+// D8000..D8255 are the PLC's special registers (V and Z among them), which the firmware does not
+// keep; a step naming one is refused.
+inline constexpr int kFirstSpecialRegister = 8000;
+inline constexpr int kLastSpecialRegister = 8255;
+// The firmware keeps register n at EEPROM bytes 2n and 2n+1 (ReData(n*2), WrData(n*2+1)). A 24C16
+// has 2048 bytes, and its driver sends address bits 8..10 only, in the device byte: D1024 and up
+// would wrap onto the bytes of lower registers. A 24C32 has 4096 bytes, D2047 the last register
+// in them; each larger size (24C64 .. 24C512) has twice the bytes of the one before, and the
+// driver's two address bytes reach them all.
+inline constexpr long kSmallEepromBytes = 2048;  // 24C16
+inline constexpr long kLargeEepromBytes = 4096;  // 24C32
+inline constexpr int kFirmwarePulseSlots = 16;   // plsm[2] and plfm[2] hold 16 edge bits each
+inline constexpr int kFirmwareLastZone = 7;      // MC zones N0..N7, their states in mcz[]
 
 // The special relays M8000..M8255, which the firmware keeps (some of) in the byte m8000.
 inline bool isSpecialRelay(const fx::Device& device) {
@@ -54,14 +69,36 @@ std::vector<Field> bitFields(int n);
 // The same for output point n, with its pin symbol {pin} ("Y17").
 std::vector<Field> outputFields(int n);
 
+// How an edge contact is evaluated. On the PLC each edge instruction is evaluated once a scan
+// where it stands, with an edge memory of its own. The runtime's edge routines keep one memory
+// per device and update it on every call, which is the same only while the routine is called
+// exactly once a scan for that device: then the call stays in the condition (Inline). A result
+// that several outputs use, or that a condition might not reach (after another term, or in an MC
+// zone), is evaluated once where the contact stands (Once); a device with several edge
+// instructions gives each its own memory in edgm[] (OwnMemory).
+enum class EdgeForm { Inline, Once, OwnMemory };
+
+// An edge contact as the condition reads it.
+struct EdgeContact {
+  std::string call;    // the runtime routine's call, "ldpx(5)"
+  std::string on;      // the device's state, "(!inx(5))"
+  bool rising = true;  // LDP, ANDP, ORP
+  std::string memory;  // the runtime memory the routine keeps for the device
+};
+
 class TranslatorRun {
  public:
-  TranslatorRun(const ProgramImage& image, const TranslateOptions& options);
+  // `edgeForms`: how each edge step is evaluated, as a first run found it (edgeForms()); steps
+  // not in it are Inline.
+  TranslatorRun(const ProgramImage& image, const TranslateOptions& options,
+                std::map<int, EdgeForm> edgeForms = {});
 
   // Walks the steps from byte 348 to 5000 and returns what the walk produced.
   Translation run();
 
   // --- the current step -----------------------------------------------------------------
+  // The byte address of the step in the file (348, 350, ...).
+  int stepAddress() const { return scan_; }
   // The step word as the encoding table reads it: the instruction it begins, if any.
   const fx::StepWord& step() const { return step_; }
   // True when the step word begins `row` of the table (fx::row(name, layout)).
@@ -84,7 +121,8 @@ class TranslatorRun {
   // Ends the walk at this step because the program cannot be followed.
   void fault(std::string message);
   bool stopped() const { return stopped_; }
-  // A message shown to the user; the translation goes on.
+  // A message shown to the user; the translation goes on. A message the step has given already
+  // (a register it names twice) is not repeated.
   void notice(std::string_view message);
   // Refuses when a device number is above its limit; returns true when it refused.
   bool refuseAbove(int n, int limit, std::string_view message) {
@@ -94,9 +132,22 @@ class TranslatorRun {
   }
 
   // --- the condition stack ------------------------------------------------------------------
-  void push(std::string condition);
-  // The current condition, or nullptr after reporting a fault naming `instruction`.
+  // Each condition carries the steps of the edge contacts in it.
+  void push(std::string condition, std::vector<int> edges = {});
+  // The current condition, for a contact to extend, or nullptr after reporting a fault naming
+  // `instruction`.
   std::string* top(std::string_view instruction);
+  // The edge contacts in the current condition (a contact that adds one records it here).
+  std::vector<int>& topEdges() { return edges_[static_cast<std::size_t>(conditionDepth_ - 1)]; }
+  // The condition an output instruction acts on: the current one, ANDed with the MC zone it
+  // stands in; nothing after a fault naming `instruction`. Records that the edge contacts in it
+  // are evaluated `uses` more times a scan (the statements that hold the condition).
+  std::optional<std::string> condition(std::string_view instruction, int uses = 1);
+  // The text the current step's edge contact takes in a condition, as its form says. `trailing`:
+  // the contact joins a condition after other terms, which may decide it without calling it.
+  std::string edgeResult(const EdgeContact& contact, bool trailing);
+  // The form each edge step needs, from what this run saw of them.
+  std::map<int, EdgeForm> edgeForms() const;
   // The two top entries for ANB/ORB: merges them into one, the template `merge` filled with
   // {first} and {last}.
   void mergeTopTwo(std::string_view instruction, std::string_view merge);
@@ -118,9 +169,14 @@ class TranslatorRun {
                      Fields fields = {}) {
     appendGuarded(instruction, lines, std::span<const Field>(fields.begin(), fields.size()));
   }
-  // Appends text that joins the end of the statements, with no CR LF before it (MC and MCR).
-  void appendJoined(const CodeWriter& text, int mcDepthChange);
-  int mcDepth() const { return mcDepth_; }
+  // MC N opens zone N, whose state mcz[N] the outputs in it are ANDed with; MCR N closes the
+  // zones from N up. The deepest open zone, or -1.
+  void openZone(int level) {
+    zones_.push_back(level);
+    result_.zones = std::max(result_.zones, level + 1);
+  }
+  int closeZones(int level);  // returns how many it closed
+  int zone() const { return zones_.empty() ? -1 : zones_.back(); }
   void useFeature(RuntimeFeature feature) { result_.features.insert(feature); }
   void noteOutputDriven(int n) { result_.drivenOutputs.insert(n); }
 
@@ -140,16 +196,27 @@ class TranslatorRun {
   int scan_ = kFirstStep;
   fx::StepWord step_;
   std::vector<std::string> conditions_;
+  std::vector<std::vector<int>> edges_;  // the edge steps in each condition
   int conditionDepth_ = 0;
   std::vector<std::string> branches_;
+  std::vector<std::vector<int>> branchEdges_;
   int branchDepth_ = 0;
-  int mcDepth_ = 0;
+  std::vector<int> zones_;  // open MC zones, by nesting level
+  std::map<int, EdgeForm> edgeForms_;
+  // What this run saw of the edge steps: how often a scan their result is read, which are not
+  // always reached, and which memory each uses.
+  std::map<int, int> edgeUses_;
+  std::set<int> trailingEdges_;
+  std::map<int, std::string> edgeMemories_;
   bool recognised_ = false;
   bool stopped_ = false;
   bool fileFault_ = false;  // the stop is the file's: cut short, no END, an MC left open
   bool ended_ = false;
   Translation result_;
 };
+
+// The state of a device the firmware holds, as LD reads it: "(!inx(5))", "(m[1]&(0x01<<2))".
+std::string deviceState(const fx::Device& device);
 
 // True when the step is one of the contacts LD..ORI.
 bool isContact(const fx::StepWord& step);

@@ -10,6 +10,7 @@
 #include <map>
 #include <sstream>
 
+#include "core/config/options_file.h"
 #include "core/config/settings_files.h"
 #include "core/config/validation.h"
 #include "tests/support/fixtures.h"
@@ -61,7 +62,7 @@ const std::pair<const char*, std::string SettingsText::*> kTexts[] = {
     {"filter", &SettingsText::filter}, {"crystal", &SettingsText::crystal},
     {"din", &SettingsText::din},       {"load", &SettingsText::load},
     {"clk", &SettingsText::clk},       {"scl", &SettingsText::scl},
-    {"sda", &SettingsText::sda}};
+    {"sda", &SettingsText::sda},       {"chip", &SettingsText::chip}};
 const char* const kOnOff[] = {"off", "on"};
 const char* const kEeprom[] = {"none", "24c16", "24c32"};
 
@@ -182,61 +183,85 @@ TEST(SettingsGolden, ChecksOnSaveAndAtStartUp) {
   });
 }
 
-// The files the settings are saved as; they load back to the same settings.
-std::string savedFiles(const SettingsText& settings) {
+// The parts of a line's input: "save WORDS", "NAME: BYTES" or "NAME missing".
+std::vector<std::string> partsOf(const std::string& input) {
+  std::vector<std::string> parts;
+  for (std::size_t k = 0, end = 0; end != std::string::npos; k = end + 3)
+    parts.push_back(input.substr(k, (end = input.find(" / ", k)) - k));
+  return parts;
+}
+
+// A part's file name, and its bytes.
+std::pair<std::string, std::string> fileOf(const std::string& part) {
+  const std::string name = part.substr(0, part.find_first_of(": "));
+  return {name, unescape(part.substr(std::min(part.size(), name.size() + 2)))};
+}
+
+std::string noticesOf(const LoadedSettings& loaded) {
+  std::string out;
+  for (const std::string& notice : loaded.notices) out += "notice: " + escape(notice) + " / ";
+  return out;
+}
+
+// The files the settings of the last part "save WORDS" are saved as, over the files the parts
+// before it wrote; they load back to the same settings (the notices they load with follow).
+std::string savedFiles(const std::vector<std::string>& parts) {
   ScratchDir dir;
+  for (std::size_t k = 0; k + 1 < parts.size(); ++k) {
+    const auto [name, bytes] = fileOf(parts[k]);
+    writeFile(dir / name, bytes);
+  }
+  const SettingsText settings = settingsOf(parts.back().substr(4));
   EXPECT_TRUE(saveSettings(dir.path(), settings).ok());
   const LoadedSettings loaded = loadSettings(dir.path());
-  EXPECT_TRUE(loaded.notices.empty());
   EXPECT_EQ(loaded.settings, settings) << "loads back as" << wordsOf(loaded.settings);
   std::string files;
-  for (const char* name : {"7219.dat", "IIC.dat", "io.dat"})
-    files += std::string(" / ") + name + ": " + escape(readFile(dir / name));
-  return files.substr(3);
+  for (const char* name : {"7219.dat", "IIC.dat", "io.dat", "ladder51.ini"})
+    files += std::string(name) + ": " + escape(readFile(dir / name)) + " / ";
+  files += noticesOf(loaded);
+  return files.substr(0, files.size() - 3);
 }
 
 // The notices and the settings that the files saved by a first part "save WORDS" (a new
 // installation's without one) load to, each replaced by a part "NAME: BYTES" or "NAME missing".
-std::string loadedFiles(const std::string& input) {
-  const SettingsText saved = input.starts_with("save")
-                                 ? settingsOf(input.substr(4, input.find(" / ") - 4))
-                                 : SettingsText{};
+std::string loadedFiles(const std::vector<std::string>& parts) {
+  const SettingsText saved =
+      parts[0].starts_with("save") ? settingsOf(parts[0].substr(4)) : SettingsText{};
   SettingsFileRead reads[] = {{"7219.dat", "7219.dat", displayRecord(saved)},
                               {"IIC.dat", "IIC.dat", eepromRecord(saved)},
-                              {"io.dat", "io.dat", pinRecord(saved)}};
+                              {"io.dat", "io.dat", pinRecord(saved)},
+                              {"ladder51.ini", "ladder51.ini", optionsFileText(saved, "")}};
   ScratchDir empty;
-  for (std::size_t k = 0, end = 0; end != std::string::npos; k = end + 3) {
-    const std::string part = input.substr(k, (end = input.find(" / ", k)) - k);
-    const std::string name = part.substr(0, part.find_first_of(": "));
+  for (const std::string& part : parts) {
+    const auto [name, bytes] = fileOf(part);
     if (name == "save") continue;
     auto read = std::ranges::find(reads, name, &SettingsFileRead::name);
     if (read == std::end(reads)) throw std::runtime_error("not a file: " + part);
     if (part == name + " missing")
       *read = readSettingsFile(empty / name);
     else
-      read->bytes = unescape(part.substr(std::min(part.size(), name.size() + 2)));
+      read->bytes = bytes;
   }
-  const LoadedSettings loaded = settingsFromFiles({reads[0], reads[1], reads[2]});
-  std::string out;
-  for (const std::string& notice : loaded.notices) out += "notice: " + escape(notice) + " / ";
+  const LoadedSettings loaded = settingsFromFiles({reads[0], reads[1], reads[2], reads[3]});
   EXPECT_EQ(settingsOf(wordsOf(loaded.settings)), loaded.settings);  // the words show them all
   const std::string words = wordsOf(loaded.settings);
-  return out + "settings:" + (words.empty() ? " as a new installation" : words);
+  return noticesOf(loaded) + "settings:" + (words.empty() ? " as a new installation" : words);
 }
 
 TEST(SettingsGolden, FilesSavedAndLoaded) {
   checkTable("settings_files.txt", [](const std::string& input) {
-    const bool saveAlone = input.starts_with("save") && input.find(" / ") == std::string::npos;
-    return saveAlone ? savedFiles(settingsOf(input.substr(4))) : loadedFiles(input);
+    const std::vector<std::string> parts = partsOf(input);
+    return parts.back().starts_with("save") ? savedFiles(parts) : loadedFiles(parts);
   });
 }
 
 // Paths that cannot be read as a file leave every setting as a new installation has it, with a
-// notice for each file that says why.
+// notice for each file that says why (none for a missing ladder51.ini).
 TEST(SettingsFiles, UnreadablePathsGiveDefaultsWithAReason) {
   ScratchDir dir;
   writeFile(dir / "file", "not a folder");
   std::filesystem::create_directory(dir / "7219.dat");
+  std::filesystem::create_directory(dir / "ladder51.ini");
   std::filesystem::create_directory(dir / "endless");
   std::filesystem::create_symlink("/dev/zero", dir / "endless" / "7219.dat");
   writeFile(dir / "large" / "7219.dat", std::string(2 << 20, '0'));
@@ -249,8 +274,11 @@ TEST(SettingsFiles, UnreadablePathsGiveDefaultsWithAReason) {
       {dir / "large", tooLarge}};
   for (const auto& [directory, reason] : rows) {
     const LoadedSettings loaded = loadSettings(directory);
-    ASSERT_EQ(loaded.notices.size(), 3u) << directory;
+    // A folder, or a path that cannot be looked at, is not a missing file.
+    const std::size_t notices = reason.starts_with("is a folder") || reason == "cannot be read";
+    ASSERT_EQ(loaded.notices.size(), 3u + notices) << directory;
     EXPECT_TRUE(loaded.notices[0].starts_with("7219.dat " + reason)) << loaded.notices[0];
+    EXPECT_TRUE(!notices || loaded.notices[3].starts_with("ladder51.ini " + reason));
     EXPECT_EQ(loaded.settings, SettingsText{}) << directory;
   }
 }

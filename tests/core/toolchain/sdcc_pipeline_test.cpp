@@ -34,8 +34,50 @@ TEST(MemoryReport, ReadsRamStackAndCode) {
   EXPECT_EQ(usage->stackStart, 0x0f);
   EXPECT_EQ(usage->stackBytes, 241);
   EXPECT_EQ(usage->codeBytes, 4852);
-  EXPECT_EQ(describeMemoryUsage(*usage, 8192),
+  EXPECT_EQ(usage->xramBytes, 0);
+  EXPECT_EQ(describeMemoryUsage(*usage, defaultChip().memory),
             "internal RAM 14 of 256 bytes, 241 bytes left for the stack; code 4852 of 8192 bytes");
+}
+
+// Each chip's limits against two reports: 12000 bytes of code, and 96 bytes of XRAM after 3 of
+// paged XRAM (the chip needs XRAM up to 0x0064).
+TEST(MemoryReport, EachChipSetsTheLimits) {
+  const std::string rows = "0x00:|0|0|0|0|0|0|0|0|a|a|a|I|I|T| |S|\n";
+  const std::string stack = "Stack starts at: 0x0f (sp set to 0x0e) with 241 bytes available.";
+  const Result<MemoryUsage> largeCode = parseMemoryReport(
+      memReport(rows, stack, "   ROM/EPROM/FLASH  0x0000   0x2edf   12000    65536"));
+  const Result<MemoryUsage> xram =
+      parseMemoryReport(memReport(rows, stack,
+                                  "   PAGED EXT. RAM   0x0001   0x0003       3      256\n"
+                                  "   EXTERNAL RAM     0x0005   0x0064      96    65536\n"
+                                  "   ROM/EPROM/FLASH  0x0000   0x12f3    4852    65536"));
+  ASSERT_TRUE(largeCode && xram);
+  auto outcome = [](const MemoryUsage& usage, const ChipProfile& chip) {
+    const Status fits = checkMemoryUsage(usage, chip.memory, 16);
+    return fits ? describeMemoryUsage(usage, chip.memory) : fits.error().message;
+  };
+  const std::string ram = "internal RAM 14 of 256 bytes, 241 bytes left for the stack; ";
+  const std::string tooLarge =
+      "the program does not fit: it needs 12000 bytes of code and the chip has 8192 bytes of flash";
+  const std::pair<std::string, std::string> expected[] = {
+      {tooLarge, "the program does not fit: it needs 101 bytes of XRAM and the chip has none"},
+      {tooLarge, ram + "code 4852 of 8192 bytes; XRAM 101 of 256 bytes"},
+      {ram + "code 12000 of 16384 bytes", ram + "code 4852 of 16384 bytes; XRAM 101 of 1024 bytes"},
+      {ram + "code 12000 of 32768 bytes", ram + "code 4852 of 32768 bytes; XRAM 101 of 1024 bytes"},
+      {ram + "code 12000 of 63488 bytes", ram + "code 4852 of 63488 bytes; XRAM 101 of 1024 bytes"},
+  };
+  ASSERT_EQ(chipProfiles().size(), std::size(expected));
+  for (std::size_t k = 0; k < std::size(expected); ++k) {
+    const ChipProfile& chip = chipProfiles()[k];
+    EXPECT_EQ(outcome(*largeCode, chip), expected[k].first) << chip.name;
+    EXPECT_EQ(outcome(*xram, chip), expected[k].second) << chip.name;
+  }
+  // Too little stack is refused, whatever the flash.
+  MemoryUsage crowded = *largeCode;
+  crowded.stackBytes = 15;
+  EXPECT_EQ(checkMemoryUsage(crowded, chipProfiles().back().memory, 16).error().message,
+            "the program does not fit: only 15 bytes of internal RAM are left for the stack, and "
+            "it needs 16");
 }
 
 TEST(MemoryReport, RefusesAnIncompleteReport) {
@@ -97,9 +139,8 @@ TEST_F(SdccBuildTest, FailsWhenTheCodeDoesNotFitTheFlashAndLeavesNoHex) {
   BuildJob job;
   job.workDirectory = scratch_.path();
   job.sourceFile = scratch_.path() / "fx1n.c";
-  SdccOptions tiny;
-  tiny.flashBytes = 16;
-  Result<BuildReport> report = SdccToolchain(tiny).build(job, {});
+  job.limits.flashBytes = 16;
+  Result<BuildReport> report = SdccToolchain().build(job, {});
   ASSERT_FALSE(report.ok());
   EXPECT_EQ(report.error().message.rfind("the program does not fit: it needs ", 0), 0u)
       << report.error().message;

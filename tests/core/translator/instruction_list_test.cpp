@@ -25,9 +25,29 @@ Words hexWords(const std::string& text) {
   return words;
 }
 
-TEST(InstructionEncoding, EveryRowBothWays) {
+// The texts of the first and the last operand of a format as listings give them: "D1000",
+// "Kn M3071" for a digit group, ".flat D32767", "K32767" (K is listed signed).
+std::vector<std::string> endsOf(const fx::WordFormat& f) {
+  std::vector<std::string> ends;
+  const long long signedLast = f.size == fx::Size::Bits16 ? 32767 : 2147483647;
+  for (long long n : {f.first, f.letter == 'K' ? std::min(f.last, signedLast) : f.last}) {
+    std::ostringstream out;
+    out << (f.form == fx::Form::Flat ? ".flat " : "")
+        << (f.payload == fx::Payload::Group ? "Kn " : "");
+    if (f.payload == fx::Payload::Address || f.payload == fx::Payload::Group) {
+      out << fx::Device{f.letter, static_cast<int>(n)}.name();
+    } else {
+      out << f.letter << (f.letter == 'H' ? std::hex : std::dec) << std::uppercase << n;
+    }
+    ends.push_back(out.str());
+  }
+  return ends;
+}
+
+TEST(InstructionEncoding, EveryFormBothWays) {
   std::istringstream table(test::readFile(test::sourcePath("tests/ladder/encodings.txt")));
-  std::set<const fx::Instruction*> rows;
+  std::set<std::pair<const fx::Instruction*, std::uint16_t>> forms;  // row, and its form's word
+  std::set<std::string> operands;  // of "=" lines; ".flat D0", "Kn M0" for a digit group
   for (std::string line; std::getline(table, line);) {
     if (line.empty() || line[0] == '#') continue;
     if (const std::size_t split = line.find(" <- "); split != std::string::npos) {
@@ -42,13 +62,27 @@ TEST(InstructionEncoding, EveryRowBothWays) {
     const Result<Words> assembled = assembleSteps(text);
     ASSERT_TRUE(assembled.ok()) << text << ": " << assembled.error().describe();
     EXPECT_EQ(*assembled, words) << text;
-    if (bothWays) {
-      EXPECT_EQ(describeInstruction(words), text);
+    if (!bothWays) continue;
+    EXPECT_EQ(describeInstruction(words), text);
+    std::istringstream tokens(text);
+    const bool flat = text.starts_with(".flat");
+    for (std::string token; tokens >> token;) {
+      const bool group = token.size() > 2 && token[0] == 'K' && token[2] >= 'A';  // K4M0
+      operands.insert((flat ? ".flat " : "") + (group ? "Kn " + token.substr(2) : token));
     }
-    rows.insert(fx::readStepWord(words[0]).instruction);
+    const fx::StepWord step = fx::decodeStepWord(words[0], flat);
+    forms.insert({step.instruction, fx::formWord(*step.instruction, step.variant)});
   }
   for (const fx::Instruction& row : fx::kInstructions) {
-    EXPECT_TRUE(rows.contains(&row)) << row.name << " (word " << row.code << ") has no line";
+    for (fx::Variant variant : fx::kVariants) {
+      EXPECT_TRUE(!fx::hasForm(row, variant) || forms.contains({&row, fx::formWord(row, variant)}))
+          << fx::mnemonic(row, variant) << " (word " << row.code << ") has no line";
+    }
+  }
+  for (const fx::WordFormat& format : fx::kWordFormats) {
+    for (const std::string& end : endsOf(format)) {
+      EXPECT_TRUE(operands.contains(end)) << end << " is the end of a format without a line";
+    }
   }
 }
 

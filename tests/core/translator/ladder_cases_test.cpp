@@ -79,10 +79,17 @@ std::string render(const Translation& t) {
   return out.str();
 }
 
+// The EEPROM an option names: "24c16" (24C16 or smaller) or "24c32" (24C32 to 24C512).
+std::optional<EepromChoice> eepromNamed(std::string_view word) {
+  if (word == "24c16") return EepromChoice::Upto24C16;
+  if (word == "24c32") return EepromChoice::From24C32;
+  return std::nullopt;
+}
+
 // The file of NAME.il and its options, recorded on its first line as "; options: ..." with
-// "eeprom" (an EEPROM is fitted), "skip-unsupported" (steps the translator does not know are
-// left out with a warning instead of refusing the program) and "cut N" (the file ends after its
-// first N bytes).
+// "24c16" or "24c32" (the EEPROM fitted), "skip-unsupported" (steps the translator does not know
+// are left out with a warning instead of refusing the program) and "cut N" (the file ends after
+// its first N bytes).
 struct Case {
   std::vector<std::uint8_t> file;
   TranslateOptions options;
@@ -99,8 +106,8 @@ Case load(const std::string& name) {
   if (first >> word && word == ";" && first >> word && word == "options:") {
     while (first >> word) {
       std::size_t cut = 0;
-      if (word == "eeprom") {
-        c.options.eepromFitted = true;
+      if (eepromNamed(word)) {
+        c.options.eeprom = *eepromNamed(word);
       } else if (word == "skip-unsupported") {
         c.options.skipUnsupported = true;
       } else if (word == "cut" && first >> cut) {
@@ -187,14 +194,16 @@ void checkOutcomes(const std::string& name,
   if (updating()) writeFile(kCaseDir / name, rewritten);
 }
 
-// ranges.txt: the instructions of a program, END added, "[eeprom] " before them when an EEPROM
-// is fitted; the outcome is "completes", or the stop as in the .err files and the statements
-// written before it, if any (a refused step writes none).
+// ranges.txt: the instructions of a program, END added, "[24c16] " or "[24c32] " before them when
+// that EEPROM is fitted; the outcome is "completes", or the stop as in the .err files and the
+// statements written before it, if any (a refused step writes none).
 TEST(LadderGolden, RangesRefusalsAndFaults) {
   checkOutcomes("ranges.txt", [](std::string program) {
     TranslateOptions options;
-    options.eepromFitted = program.starts_with("[eeprom] ");
-    if (options.eepromFitted) program.erase(0, 9);
+    if (program.starts_with("[") && eepromNamed(program.substr(1, 5))) {
+      options.eeprom = *eepromNamed(program.substr(1, 5));
+      program.erase(0, 8);
+    }
     const Result<std::vector<std::uint8_t>> file =
         assembleInstructionList(linesOf(program) + "\nEND\n");
     if (!file) return "does not assemble: " + file.error().describe();

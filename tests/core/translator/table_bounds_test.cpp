@@ -40,7 +40,7 @@ class ProgramGenerator {
     if (fx::isPointLetter(letter)) return letter + std::to_string(fx::octalDigits(number(255)));
     if (letter == 'M' && !operand && pick(0, 9) == 0) return "M" + std::to_string(pick(8000, 8255));
     const int last = letter == 'K'               ? 65535
-                     : letter == 'D'             ? 300
+                     : letter == 'D'             ? 8255  // all three banks
                      : letter == 'M' && !operand ? 1535
                                                  : 255;
     return letter + std::to_string(number(last));
@@ -90,12 +90,24 @@ class ProgramGenerator {
   std::mt19937 random_;
 };
 
+Translation statements(std::string text, int edgeTemps = 0, int zones = 0) {
+  Translation t;
+  t.statements = std::move(text);
+  t.edgeTemps = edgeTemps;
+  t.zones = zones;
+  return t;
+}
+
 TEST(TableBounds, CheckerFindsIndexesPastTheTables) {
-  EXPECT_EQ(outOfBounds("tc[15]=0;d[16]=1;ldpm(79);for(i=0;i<=79;i++)m[i/8]"),
+  EXPECT_EQ(outOfBounds(statements("tc[15]=0;d[16]=1;ldpm(79);for(i=0;i<=79;i++)m[i/8]")),
             std::vector<std::string>{});
-  EXPECT_EQ(outOfBounds("tc[16]=0;d[20]=1;inx(36);zrstd(0,16);for(i=0;i<=11;i++){c[i/8]"),
-            (std::vector<std::string>{"tc[16]", "d[20]", "inx(36)", "for(i=0;i<=11;i++){c",
-                                      "zrstd(0,16)"}));
+  EXPECT_EQ(
+      outOfBounds(statements("tc[16]=0;d[20]=1;inx(36);zrstd(0,16);for(i=0;i<=11;i++){c[i/8]")),
+      (std::vector<std::string>{"tc[16]", "d[20]", "inx(36)", "for(i=0;i<=11;i++){c",
+                                "zrstd(0,16)"}));
+  // The tables a translation sizes itself: nine edge results take two bytes.
+  EXPECT_EQ(outOfBounds(statements("edge[1]=0;mcz[0]=1;edge[2]=0;mcz[1]=0;edgm[0]=0;", 9, 1)),
+            (std::vector<std::string>{"edge[2]", "mcz[1]", "edgm[0]"}));
 }
 
 TEST(TableBounds, RandomProgramsNeverIndexPastTheTables) {
@@ -106,10 +118,10 @@ TEST(TableBounds, RandomProgramsNeverIndexPastTheTables) {
     const Result<std::vector<std::uint8_t>> file = assembleInstructionList(text);
     ASSERT_TRUE(file.ok()) << text << file.error().describe();
     const Translation translation =
-        translate(*ProgramImage::fromBytes(*file), {.eepromFitted = k % 2 == 0});
+        translate(*ProgramImage::fromBytes(*file), {.eeprom = static_cast<EepromChoice>(k % 3)});
     if (translation.completed()) ++completed;
     // Refused and stopped runs keep what they wrote so far; it must be in bounds as well.
-    const std::vector<std::string> bad = outOfBounds(translation.statements);
+    const std::vector<std::string> bad = outOfBounds(translation);
     ASSERT_TRUE(bad.empty()) << text << ": " << bad.front();
   }
   // The generator must reach completions, or the property says little.

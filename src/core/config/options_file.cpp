@@ -1,0 +1,146 @@
+#include "core/config/options_file.h"
+
+#include <algorithm>
+#include <optional>
+
+#include "core/config/chip.h"
+#include "core/text/encoding.h"
+
+namespace ladder51 {
+namespace {
+
+// One setting of ladder51.ini: its name, the text of SettingsText that holds it, and how a value
+// read from the file becomes that text (or why it cannot).
+struct Option {
+  std::string_view name;
+  std::string SettingsText::*text;
+  Result<std::string> (*read)(std::string_view value);
+};
+
+Result<std::string> chipValue(std::string_view value) {
+  Result<ChipProfile> chip = chipNamed(value);
+  if (!chip) return chip.error();
+  return std::string(chip->name);
+}
+
+constexpr Option kOptions[] = {
+    {"chip", &SettingsText::chip, chipValue},
+};
+
+// At most this many lines are named in notices; the rest are counted in one more.
+constexpr std::size_t kNamedLines = 3;
+
+std::string_view trim(std::string_view text) {
+  const std::size_t first = text.find_first_not_of(" \t");
+  if (first == std::string_view::npos) return {};
+  return text.substr(first, text.find_last_not_of(" \t") - first + 1);
+}
+
+// The lines of the file's bytes, without their ends (CR LF, LF or CR); nothing when the bytes are
+// neither UTF-8 nor GBK.
+std::optional<std::vector<std::string>> linesOf(std::string_view bytes) {
+  if (bytes.starts_with("\xEF\xBB\xBF")) bytes.remove_prefix(3);
+  std::string text(bytes);
+  if (!isValidUtf8(text)) {
+    Result<std::string> decoded = decodeGbk(text);
+    if (!decoded) return std::nullopt;
+    text = *decoded;
+  }
+  std::vector<std::string> lines;
+  std::size_t start = 0;
+  while (start < text.size()) {
+    const std::size_t end = std::min(text.find_first_of("\r\n", start), text.size());
+    lines.push_back(text.substr(start, end - start));
+    start = end + (text.compare(end, 2, "\r\n") == 0 ? 2 : 1);
+  }
+  return lines;
+}
+
+// What a line of the file is.
+struct ParsedLine {
+  enum class Kind { Comment, Setting, Unknown, NotASetting } kind = Kind::Comment;
+  const Option* option = nullptr;  // Setting
+  std::string_view name, value;
+};
+
+ParsedLine parseLine(std::string_view line) {
+  line = trim(line);
+  if (line.empty() || line.starts_with('#') || line.starts_with(';')) return {};
+  const std::size_t equals = line.find('=');
+  if (equals == std::string_view::npos || trim(line.substr(0, equals)).empty())
+    return {ParsedLine::Kind::NotASetting, nullptr, line, {}};
+  const std::string_view name = trim(line.substr(0, equals));
+  const std::string_view value = trim(line.substr(equals + 1));
+  for (const Option& option : kOptions) {
+    if (option.name == name) return {ParsedLine::Kind::Setting, &option, name, value};
+  }
+  return {ParsedLine::Kind::Unknown, nullptr, name, value};
+}
+
+}  // namespace
+
+std::vector<std::string> applyOptionsFile(const SettingsFileRead& read, SettingsText& settings) {
+  const std::string suffix = ": its settings take the values of a new installation";
+  if (read.missing) return {};
+  if (!read.bytes) return {read.bytes.error().message + suffix};
+  const std::optional<std::vector<std::string>> lines = linesOf(*read.bytes);
+  if (!lines) return {read.name + " is malformed (not a text file)" + suffix};
+
+  std::vector<std::string> problems;
+  std::vector<const Option*> seen;
+  for (std::size_t k = 0; k < lines->size(); ++k) {
+    const ParsedLine line = parseLine((*lines)[k]);
+    std::string problem;
+    if (line.kind == ParsedLine::Kind::NotASetting) {
+      problem = "\"" + std::string(line.name) + "\" is not NAME=VALUE: the line is ignored";
+    } else if (line.kind == ParsedLine::Kind::Unknown) {
+      problem = "unknown setting " + std::string(line.name) + ": the line is ignored";
+    } else if (line.kind == ParsedLine::Kind::Setting) {
+      const Option& option = *line.option;
+      if (std::ranges::find(seen, &option) != seen.end()) {
+        problem = std::string(option.name) + " is set again: the line is ignored";
+      } else if (Result<std::string> value = option.read(line.value); !value) {
+        seen.push_back(&option);
+        problem = value.error().message + "; " + std::string(option.name) +
+                  " takes the value of a new installation";
+      } else {
+        seen.push_back(&option);
+        settings.*option.text = *value;
+      }
+    }
+    if (!problem.empty()) {
+      problems.push_back(read.name + " line " + std::to_string(k + 1) + ": " + problem);
+    }
+  }
+  if (problems.size() > kNamedLines + 1) {
+    const std::size_t more = problems.size() - kNamedLines;
+    problems.resize(kNamedLines);
+    problems.push_back(read.name + ": " + std::to_string(more) +
+                       " more lines cannot be used and are ignored");
+  }
+  return problems;
+}
+
+std::string optionsFileText(const SettingsText& settings, std::string_view previous) {
+  std::string text;
+  std::vector<const Option*> written;
+  auto write = [&](const Option& option) {
+    text += std::string(option.name) + "=" + settings.*option.text + "\n";
+    written.push_back(&option);
+  };
+  // Bytes that are not text are no lines anyone wrote: the file starts again.
+  for (const std::string& line : linesOf(previous).value_or(std::vector<std::string>{})) {
+    const ParsedLine parsed = parseLine(line);
+    if (parsed.kind != ParsedLine::Kind::Setting) {
+      text += line + "\n";
+    } else if (std::ranges::find(written, parsed.option) == written.end()) {
+      write(*parsed.option);
+    }
+  }
+  for (const Option& option : kOptions) {
+    if (std::ranges::find(written, &option) == written.end()) write(option);
+  }
+  return text;
+}
+
+}  // namespace ladder51
