@@ -51,6 +51,7 @@ int wordCount(const fx::Instruction& row) {
   switch (row.layout) {
     case fx::Layout::Alone:
     case fx::Layout::DeviceInWord:
+    case fx::Layout::Label:
       return 1;
     case fx::Layout::DeviceWord:
     case fx::Layout::Nesting:
@@ -59,9 +60,18 @@ int wordCount(const fx::Instruction& row) {
     case fx::Layout::MasterControl:
       return 3;
     case fx::Layout::WordOperands:
-      return 1 + 2 * row.operands;
+      return 1 + 2 * static_cast<int>(row.operands.size());
   }
   return 1;
+}
+
+// The operand letters of an operand kind of the table (of which readWordOperand takes those the
+// translator reads); set values as the translator reads them: K, D, C and T.
+std::string_view lettersOf(char kind) {
+  for (const fx::OperandKind& known : fx::kOperandKinds) {
+    if (known.kind == kind && kind != 'v') return known.letters;
+  }
+  return "KDCT";
 }
 
 std::int64_t floorDiv(std::int64_t a, std::int64_t b) {
@@ -120,20 +130,21 @@ Result<std::vector<Step>> decodeSteps(const ProgramImage& image) {
     bool readable = true;
     switch (step.row->layout) {
       case fx::Layout::Alone:
+      case fx::Layout::Label:  // the translator's lookup finds no label
         break;
       case fx::Layout::DeviceInWord:
         step.device = *read.device;
         break;
       case fx::Layout::NumberInWord: {
         step.device = *read.device;
-        const auto setValue = fx::readWordOperand(w[1], w[2], fx::kSetValueLetters);
+        const auto setValue = fx::readWordOperand(w[1], w[2], lettersOf('v'));
         readable = setValue.has_value();
         if (setValue) step.operands.push_back(*setValue);
         break;
       }
       case fx::Layout::DeviceWord: {
         const auto device = fx::deviceOfOperandWord(w[1]);
-        readable = device && step.row->letters.find(device->letter) != std::string_view::npos;
+        readable = device && (fx::areaOf(*device) & step.row->areas) != 0;
         if (device) step.device = *device;
         break;
       }
@@ -151,8 +162,9 @@ Result<std::vector<Step>> decodeSteps(const ProgramImage& image) {
         break;
       }
       case fx::Layout::WordOperands:
-        for (int k = 0; k < step.row->operands && readable; ++k) {
-          const auto operand = fx::readWordOperand(w[1 + 2 * k], w[2 + 2 * k], step.row->letters);
+        for (int k = 0; k < static_cast<int>(step.row->operands.size()) && readable; ++k) {
+          const auto operand =
+              fx::readWordOperand(w[1 + 2 * k], w[2 + 2 * k], lettersOf(step.row->operands[k]));
           readable = operand && !operand->oddOffset();
           if (operand) step.operands.push_back(*operand);
         }
@@ -183,7 +195,9 @@ Interpreter::Interpreter(std::vector<Step> steps, TimeBase timeBase)
       counters_(kTimersCounters),
       d_(kRegisters),
       edgeMemory_(steps_.size()),
-      writer_(kCells, -1) {}
+      writer_(kCells, -1),
+      changedIn_(kCells, -1),
+      unsettledIn_(kCells, -1) {}
 
 void Interpreter::setInput(int point, bool on) {
   if (point >= 0 && point < kPoints) xInputs_[static_cast<std::size_t>(point)] = on;
@@ -271,7 +285,7 @@ void Interpreter::writeBit(const fx::Device& device, bool on, std::size_t index)
   if (device.letter == 'M' && device.number >= 8000) image = &special_, at = n - 8000;
   if (!image || at >= image->size() || (*image)[at] == on) return;
   (*image)[at] = on;
-  writer_[static_cast<std::size_t>(*cellOf(device))] = static_cast<int>(index);
+  noteChange(device, index);
 }
 
 void Interpreter::setContact(const fx::Device& device, bool on, std::size_t index) {
@@ -281,7 +295,7 @@ void Interpreter::setContact(const fx::Device& device, bool on, std::size_t inde
   if (device.letter == 'C' && n < counters_.size()) contact = &counters_[n].contact;
   if (!contact || *contact == on) return;
   *contact = on;
-  writer_[static_cast<std::size_t>(*cellOf(device))] = static_cast<int>(index);
+  noteChange(device, index);
 }
 
 void Interpreter::writeRegister(char letter, int n, std::int16_t value, std::size_t index) {
@@ -292,7 +306,20 @@ void Interpreter::writeRegister(char letter, int n, std::int16_t value, std::siz
   if (letter == 'C' && at < counters_.size()) cell = &counters_[at].count;
   if (!cell || *cell == value) return;
   *cell = value;
-  writer_[static_cast<std::size_t>(*cellOf({letter, n}))] = static_cast<int>(index);
+  noteChange({letter, n}, index);
+}
+
+void Interpreter::noteChange(const fx::Device& device, std::size_t index) {
+  const auto cell = static_cast<std::size_t>(*cellOf(device));
+  writer_[cell] = static_cast<int>(index);
+  if (changedIn_[cell] == scans_) unsettledIn_[cell] = scans_;
+  changedIn_[cell] = scans_;
+}
+
+bool Interpreter::settled(const fx::Device& device) const {
+  const std::optional<int> cell = cellOf(device);
+  // scans_ counts the scans run: the last one is scans_ - 1.
+  return !cell || unsettledIn_[static_cast<std::size_t>(*cell)] != scans_ - 1;
 }
 
 void Interpreter::writeWord(const fx::WordOperand& target, std::int16_t value, std::size_t index) {

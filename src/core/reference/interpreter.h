@@ -115,6 +115,10 @@ class Interpreter {
   std::uint16_t word(const fx::Device& device) const;
   // The index in steps() of the step that last changed the device (bit or word), if any did.
   std::optional<std::size_t> lastWriter(const fx::Device& device) const;
+  // False when the device changed more than once in the last scan (OUT Y0 then ALT Y0): the PLC
+  // shows only the last value, at the end of the scan; a device read in the middle of a scan
+  // may show the passing one.
+  bool settled(const fx::Device& device) const;
   long scanCount() const { return scans_; }
   const std::vector<Step>& steps() const { return steps_; }
 
@@ -143,6 +147,7 @@ class Interpreter {
   std::int16_t operandValue(const fx::WordOperand& operand) const;
   void writeWord(const fx::WordOperand& target, std::int16_t value, std::size_t index);
   void writeRegister(char letter, int n, std::int16_t value, std::size_t index);
+  void noteChange(const fx::Device& device, std::size_t index);
   std::int64_t unitsAt(std::int64_t timeMicros) const;
   bool clockAt(std::int64_t timeMicros, std::int64_t halfPeriodTenths) const;
 
@@ -153,8 +158,10 @@ class Interpreter {
   std::vector<Timer> timers_;
   std::vector<Counter> counters_;
   std::vector<std::int16_t> d_;
-  std::vector<bool> edgeMemory_;  // per step: edge contacts, PLS/PLF, OUT C
-  std::vector<int> writer_;       // per device cell: index of the step that last changed it
+  std::vector<bool> edgeMemory_;   // per step: edge contacts, PLS/PLF, OUT C
+  std::vector<int> writer_;        // per device cell: index of the step that last changed it
+  std::vector<long> changedIn_;    // per device cell: the scan that last changed it
+  std::vector<long> unsettledIn_;  // per device cell: the last scan that changed it twice
   // The scan's evaluation state.
   bool result_ = false;
   bool afterOutput_ = true;
