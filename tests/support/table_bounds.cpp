@@ -27,6 +27,7 @@ std::vector<std::string> outOfBounds(const Translation& translation) {
   const std::string& statements = translation.statements;
   const std::map<std::string, long long> sized = {{"edge", (translation.edgeTemps + 7) / 8},
                                                   {"edgm", (translation.edgeMemories + 7) / 8},
+                                                  {"held", (translation.heldContacts + 7) / 8},
                                                   {"mcz", translation.zones}};
   std::vector<std::string> found;
   static const std::regex index(R"(\b([a-z]+)\[(\d+)\])");

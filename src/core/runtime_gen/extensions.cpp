@@ -36,6 +36,8 @@ constexpr std::string_view kMasterControlZones[] = {"unsigned char idata mcz[{co
 // contacts that do not share their device's, a bit each.
 constexpr std::string_view kEdgeResults[] = {"unsigned char idata edge[{count}];"};
 constexpr std::string_view kEdgeMemories[] = {"unsigned char idata edgm[{count}];"};
+// Contact results held where the contact stands, a bit each.
+constexpr std::string_view kHeldContacts[] = {"unsigned char idata held[{count}];"};
 
 }  // namespace
 
@@ -50,6 +52,9 @@ std::string runtimeExtensions(const Translation& translation) {
   }
   if (translation.edgeMemories > 0) {
     text.set("count", dec((translation.edgeMemories + 7) / 8)).lines(kEdgeMemories);
+  }
+  if (translation.heldContacts > 0) {
+    text.set("count", dec((translation.heldContacts + 7) / 8)).lines(kHeldContacts);
   }
   return text.take();
 }

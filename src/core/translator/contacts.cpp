@@ -41,16 +41,21 @@ constexpr Atom kXAtom = {"(!inx({n}))", "(inx({n}))"};
 constexpr Atom kBitAtom = {"({array}[{B}]&(0x01<<{b}))", "(!({array}[{B}]&(0x01<<{b})))"};
 constexpr Atom kSpecialAtom = {"(m8000&{mask})", "(!(m8000&{mask}))"};
 
-// Applies the step's contact instruction to the atom filled with `fields`.
-void applyContact(TranslatorRun& t, const Contact& contact, const Atom& atom, Fields fields) {
+// Applies the step's contact instruction to the atom filled with `fields`. A contact on a device
+// the program writes (`device`, "M5"; none for inputs and the special relays) may be held where
+// it stands (TranslatorRun::contactResult).
+void applyContact(TranslatorRun& t, const Contact& contact, const Atom& atom, Fields fields,
+                  const std::string& device = {}) {
   std::string text = fill(contact.negated ? atom.negative : atom.positive, fields);
+  if (!device.empty()) text = t.contactResult(text, {device});
   if (contact.join.empty()) {
     t.push(std::move(text));
-    return;
+  } else {
+    std::string* top = t.top(contact.row->name);
+    if (!top) return;
+    *top = fill(contact.join, {{"top", *top}, {"atom", std::move(text)}});
   }
-  std::string* top = t.top(contact.row->name);
-  if (!top) return;
-  *top = fill(contact.join, {{"top", *top}, {"atom", std::move(text)}});
+  if (!device.empty()) t.noteRead();
 }
 
 struct ImageClass {
@@ -150,7 +155,8 @@ void translateDeviceContacts(TranslatorRun& t) {
     if (t.refuseAbove(device.number, image.limit, image.message)) return;
     const int n = device.number;
     applyContact(t, *contact, kBitAtom,
-                 {{"array", std::string(image.array)}, {"B", dec(n / 8)}, {"b", dec(n % 8)}});
+                 {{"array", std::string(image.array)}, {"B", dec(n / 8)}, {"b", dec(n % 8)}},
+                 std::string(1, device.letter) + dec(n));
     return;
   }
 }

@@ -31,9 +31,9 @@ Translation translate(const ProgramImage& image, const TranslateOptions& options
   // again, knowing it.
   detail::TranslatorRun first(image, options);
   Translation translation = first.run();
-  std::map<int, detail::EdgeForm> forms = first.edgeForms();
-  if (forms.empty()) return translation;
-  return detail::TranslatorRun(image, options, std::move(forms)).run();
+  detail::EvaluationPlan plan = first.evaluationPlan();
+  if (plan.empty()) return translation;
+  return detail::TranslatorRun(image, options, std::move(plan)).run();
 }
 
 namespace detail {
@@ -82,8 +82,8 @@ std::vector<Field> outputFields(int n) {
 }
 
 TranslatorRun::TranslatorRun(const ProgramImage& image, const TranslateOptions& options,
-                             std::map<int, EdgeForm> edgeForms)
-    : image_(image), options_(options), edgeForms_(std::move(edgeForms)) {}
+                             EvaluationPlan plan)
+    : image_(image), options_(options), plan_(std::move(plan)) {}
 
 Translation TranslatorRun::run() {
   for (scan_ = kFirstStep; scan_ <= kLastStep && !stopped_ && !ended_; scan_ += 2) {
@@ -261,9 +261,11 @@ void TranslatorRun::push(std::string condition, std::vector<int> edges) {
   if (conditions_.size() <= slot) {
     conditions_.resize(slot + 1);
     edges_.resize(slot + 1);
+    reads_.resize(slot + 1);
   }
   conditions_[slot] = std::move(condition);
   edges_[slot] = std::move(edges);
+  reads_[slot].clear();
 }
 
 std::string* TranslatorRun::top(std::string_view instruction) {
@@ -291,6 +293,8 @@ void TranslatorRun::mergeTopTwo(std::string_view instruction, std::string_view m
   trailingEdges_.insert(edges_[firstSlot + 1].begin(), edges_[firstSlot + 1].end());
   edges_[firstSlot].insert(edges_[firstSlot].end(), edges_[firstSlot + 1].begin(),
                            edges_[firstSlot + 1].end());
+  reads_[firstSlot].insert(reads_[firstSlot].end(), reads_[firstSlot + 1].begin(),
+                           reads_[firstSlot + 1].end());
   --conditionDepth_;
 }
 
@@ -305,9 +309,11 @@ void TranslatorRun::saveBranch() {
   if (branches_.size() <= slot) {
     branches_.resize(slot + 1);
     branchEdges_.resize(slot + 1);
+    branchReads_.resize(slot + 1);
   }
   branches_[slot] = *condition;
   branchEdges_[slot] = topEdges();
+  branchReads_[slot] = topReads();
 }
 
 void TranslatorRun::restoreBranch(bool pop, std::string_view instruction) {
@@ -320,6 +326,7 @@ void TranslatorRun::restoreBranch(bool pop, std::string_view instruction) {
   if (!condition) return;
   *condition = branches_[static_cast<std::size_t>(branchDepth_ - 1)];
   topEdges() = branchEdges_[static_cast<std::size_t>(branchDepth_ - 1)];
+  topReads() = branchReads_[static_cast<std::size_t>(branchDepth_ - 1)];
   if (pop) --branchDepth_;
 }
 
@@ -333,6 +340,8 @@ std::optional<std::string> TranslatorRun::condition(std::string_view instruction
   const std::string* current = top(instruction);
   if (!current) return std::nullopt;
   for (int edge : topEdges()) edgeUses_[edge] += uses;
+  for (int contact : topReads()) contactReaders_[contact].push_back(scan_);
+  outputWrites_[scan_] = writtenDevices();
   if (zones_.empty()) return *current;
   // An output in an MC zone acts as if its rung were off while the zone is off; the zone's state
   // comes first, so the condition is not reached then.
@@ -372,8 +381,8 @@ constexpr std::string_view kEdgeRead = "(edge[{B}]&(0x01<<{b}))";
 std::string TranslatorRun::edgeResult(const EdgeContact& contact, bool trailing) {
   edgeMemories_[scan_] = contact.memory;
   if (trailing) trailingEdges_.insert(scan_);
-  const auto planned = edgeForms_.find(scan_);
-  if (planned == edgeForms_.end() || planned->second == EdgeForm::Inline) return contact.call;
+  const auto planned = plan_.edges.find(scan_);
+  if (planned == plan_.edges.end() || planned->second == EdgeForm::Inline) return contact.call;
   const int k = result_.edgeTemps++;
   std::vector<Field> fields = {
       {"B", dec(k / 8)}, {"b", dec(k % 8)}, {"call", contact.call}, {"on", contact.on}};
@@ -401,6 +410,78 @@ std::map<int, EdgeForm> TranslatorRun::edgeForms() const {
     }
   }
   return forms;
+}
+
+namespace {
+
+// A contact's result held where it stands, a bit of held[].
+constexpr std::string_view kHoldContact[] = {
+    "if({atom})held[{B}]|=(0x01<<{b});",
+    "else",
+    "held[{B}]&=(0xff-(0x01<<{b}));",
+};
+constexpr std::string_view kHeldRead = "(held[{B}]&(0x01<<{b}))";
+
+}  // namespace
+
+std::string TranslatorRun::contactResult(const std::string& text,
+                                         std::vector<std::string> devices) {
+  contactDevices_[scan_] = std::move(devices);
+  if (!plan_.heldContacts.contains(scan_)) return text;
+  const int k = result_.heldContacts++;
+  const Fields bit = {{"B", dec(k / 8)}, {"b", dec(k % 8)}};
+  appendStatement(writerWith(bit).set("atom", text).lines(kHoldContact));
+  return fill(kHeldRead, bit);
+}
+
+std::set<std::string> TranslatorRun::writtenDevices() const {
+  // Every device the output step names may be written (sources too: holding a contact more
+  // than needed costs a bit, not a fault); a ZRST range names each device in it.
+  std::set<std::string> written;
+  auto add = [&written](char letter, long long n) {
+    written.insert(std::string(1, letter) + std::to_string(n));
+  };
+  if (step_.device) add(step_.device->letter, step_.device->number);
+  if (!step_.instruction) return written;
+  if (step_.instruction->layout == fx::Layout::WordOperands) {
+    std::vector<fx::WordOperand> operands;
+    for (int k = 0; k < static_cast<int>(step_.instruction->operands.size()); ++k) {
+      if (auto operand = wordOperand(1 + 2 * k, "DCTYM")) operands.push_back(*operand);
+    }
+    for (const fx::WordOperand& operand : operands) add(operand.letter(), operand.number());
+    if (step_.instruction->name == "ZRST" && operands.size() == 2 &&
+        operands[0].letter() == operands[1].letter()) {
+      for (int n = operands[0].number();
+           n <= operands[1].number() && n - operands[0].number() < 4096; ++n) {
+        add(operands[0].letter(), n);
+      }
+    }
+  } else {
+    for (int k = 1; k <= 2; ++k) {
+      if (auto device = operandDevice(k)) add(device->letter, device->number);
+    }
+  }
+  return written;
+}
+
+EvaluationPlan TranslatorRun::evaluationPlan() const {
+  EvaluationPlan plan{edgeForms(), {}};
+  for (const auto& [contact, readers] : contactReaders_) {
+    const auto devices = contactDevices_.find(contact);
+    if (devices == contactDevices_.end() || readers.empty()) continue;
+    const int last = *std::max_element(readers.begin(), readers.end());
+    // An output after the contact and before its last reader that writes what it reads.
+    for (auto w = outputWrites_.upper_bound(contact); w != outputWrites_.end() && w->first < last;
+         ++w) {
+      const bool writes = std::any_of(devices->second.begin(), devices->second.end(),
+                                      [&](const std::string& d) { return w->second.contains(d); });
+      if (writes) {
+        plan.heldContacts.insert(contact);
+        break;
+      }
+    }
+  }
+  return plan;
 }
 
 int TranslatorRun::closeZones(int level) {

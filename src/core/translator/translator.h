@@ -78,6 +78,9 @@ struct Translation {
   // Edge contacts on a device that several edge contacts watch keep their own memories, bits
   // 0 .. edgeMemories - 1 of edgm[].
   int edgeMemories = 0;
+  // Contacts whose result is held where they stand, since an output before a later reader writes
+  // their device: bits 0 .. heldContacts - 1 of held[].
+  int heldContacts = 0;
   // MC zones N0 .. N(zones - 1) may be open: their states are mcz[0] .. mcz[zones - 1].
   int zones = 0;
 

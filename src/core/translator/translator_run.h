@@ -86,12 +86,20 @@ struct EdgeContact {
   std::string memory;  // the runtime memory the routine keeps for the device
 };
 
+// How a run evaluates what a first run found out about the program's conditions: the form of
+// each edge step (steps not in `edges` are Inline), and the contacts whose result is held where
+// they stand because an output between them and a later output that reads them writes their
+// device (`LD M0 / RST M0 / SET Y1`: the PLC's SET Y1 sees M0 as LD M0 read it).
+struct EvaluationPlan {
+  std::map<int, EdgeForm> edges;
+  std::set<int> heldContacts;
+  bool empty() const { return edges.empty() && heldContacts.empty(); }
+};
+
 class TranslatorRun {
  public:
-  // `edgeForms`: how each edge step is evaluated, as a first run found it (edgeForms()); steps
-  // not in it are Inline.
   TranslatorRun(const ProgramImage& image, const TranslateOptions& options,
-                std::map<int, EdgeForm> edgeForms = {});
+                EvaluationPlan plan = {});
 
   // Walks the steps from byte 348 to 5000 and returns what the walk produced.
   Translation run();
@@ -139,6 +147,8 @@ class TranslatorRun {
   std::string* top(std::string_view instruction);
   // The edge contacts in the current condition (a contact that adds one records it here).
   std::vector<int>& topEdges() { return edges_[static_cast<std::size_t>(conditionDepth_ - 1)]; }
+  // The contacts that may be held (contactResult()) in the current condition, by step.
+  std::vector<int>& topReads() { return reads_[static_cast<std::size_t>(conditionDepth_ - 1)]; }
   // The condition an output instruction acts on: the current one, ANDed with the MC zone it
   // stands in; nothing after a fault naming `instruction`. Records that the edge contacts in it
   // are evaluated `uses` more times a scan (the statements that hold the condition).
@@ -146,8 +156,16 @@ class TranslatorRun {
   // The text the current step's edge contact takes in a condition, as its form says. `trailing`:
   // the contact joins a condition after other terms, which may decide it without calling it.
   std::string edgeResult(const EdgeContact& contact, bool trailing);
+  // The text the current step's contact takes in a condition: `text` itself, or the result held
+  // where the contact stands when the plan says so. `devices` are the devices it reads ("M5",
+  // "D0"); the caller adds the contact to the condition, then calls noteRead().
+  std::string contactResult(const std::string& text, std::vector<std::string> devices);
+  // Records that the current condition holds the current step's contact.
+  void noteRead() { topReads().push_back(scan_); }
   // The form each edge step needs, from what this run saw of them.
   std::map<int, EdgeForm> edgeForms() const;
+  // The plan a second run needs, from what this run saw (empty when the text stands as it is).
+  EvaluationPlan evaluationPlan() const;
   // The two top entries for ANB/ORB: merges them into one, the template `merge` filled with
   // {first} and {last}.
   void mergeTopTwo(std::string_view instruction, std::string_view merge);
@@ -187,6 +205,8 @@ class TranslatorRun {
   void testStep();
   void refuseUnsupported();
   StepRef currentStep() const;
+  // The devices the current output step may write ("M5", "D0"), for the evaluation plan.
+  std::set<std::string> writtenDevices() const;
   void warnIfPassedOver();
   // Image entry at ScanIndex + offset (ProgramImage::kEmpty when it holds no byte).
   int at(int offset) const { return image_.at(scan_ + offset); }
@@ -202,7 +222,14 @@ class TranslatorRun {
   std::vector<std::vector<int>> branchEdges_;
   int branchDepth_ = 0;
   std::vector<int> zones_;  // open MC zones, by nesting level
-  std::map<int, EdgeForm> edgeForms_;
+  EvaluationPlan plan_;
+  std::vector<std::vector<int>> reads_;  // the contacts in each condition, by step
+  std::vector<std::vector<int>> branchReads_;
+  // What this run saw of the contacts: the devices each reads, the outputs that read it, and
+  // the devices each output step may write.
+  std::map<int, std::vector<std::string>> contactDevices_;
+  std::map<int, std::vector<int>> contactReaders_;
+  std::map<int, std::set<std::string>> outputWrites_;
   // What this run saw of the edge steps: how often a scan their result is read, which are not
   // always reached, and which memory each uses.
   std::map<int, int> edgeUses_;
