@@ -97,8 +97,15 @@ bool refuseAboveFirmware(TranslatorRun& t, const fx::Device& device) {
 }  // namespace
 
 // OUT, SET and RST on M256 and up, special relays included, are refused with the M message
-// before the other tests of the step.
+// before the other tests of the step; so are their two-word forms, which Mitsubishi's tools write
+// for M1536 and up and the special relays (OUT M8034: 0002 8F22).
 void refuseHighMRelayCoils(TranslatorRun& t) {
+  const fx::Instruction* row = t.step().instruction;
+  if (row != nullptr && row->layout == fx::Layout::DeviceWord &&
+      row->areas == fx::rows::kTwoWordCoil) {
+    t.refuse(kMRange);
+    return;
+  }
   for (const Coil& coil : kCoils) {
     if (!t.stepIs(*coil.row)) continue;
     const fx::Device& device = *t.step().device;
