@@ -42,8 +42,8 @@ void checkNesting(const std::string& statements, Findings& findings) {
   if (parentheses != 0) findings.push_back("parentheses of the statements do not balance");
 }
 
-// The statements cut into scan functions: cuts only at statement starts outside MC blocks,
-// and the split file must be made.
+// The statements cut into scan functions: cuts only at statement starts, and the split file
+// must be made.
 void checkSplit(const Translation& t, Findings& findings) {
   const std::vector<std::size_t> cuts = scanCutOffsets(t.statements.size(), t.marks, 1);
   for (std::size_t k = 0; k < cuts.size(); ++k) {
@@ -52,10 +52,9 @@ void checkSplit(const Translation& t, Findings& findings) {
       return;
     }
     if (k == 0) continue;
-    const bool safe = std::any_of(t.marks.begin(), t.marks.end(), [&](const StatementMark& m) {
-      return m.offset == cuts[k] && m.mcDepth == 0;
-    });
-    if (!safe) findings.push_back("a scan function cut is not at a statement outside MC blocks");
+    const bool safe = std::any_of(t.marks.begin(), t.marks.end(),
+                                  [&](const StatementMark& m) { return m.offset == cuts[k]; });
+    if (!safe) findings.push_back("a scan function cut is not at a statement start");
   }
   const std::string head = "void f(void)\r\n{}\r\nmain()\r\n{";
   const std::string file = head + t.statements + "\r\n}\r\n";
@@ -80,7 +79,7 @@ void checkTranslationInto(const Translation& t, Findings& findings) {
   }
   std::size_t previous = 0;
   for (const StatementMark& mark : t.marks) {
-    if (mark.offset < previous || mark.offset > t.statements.size() || mark.mcDepth < 0) {
+    if (mark.offset < previous || mark.offset > t.statements.size()) {
       findings.push_back("statement marks out of order or outside the statements");
       break;
     }

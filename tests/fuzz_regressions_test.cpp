@@ -67,7 +67,7 @@ INSTANTIATE_TEST_SUITE_P(Targets, FuzzInputs, ::testing::ValuesIn(kTargets),
 TEST(FuzzChecks, FindEachBrokenPropertyOfATranslation) {
   Translation good;
   good.statements = "\r\nif(inx(0))\r\n{y[0]|=1;}";
-  good.marks = {{0, 0}};
+  good.marks = {{0}};
   ASSERT_EQ(checkTranslation(good), Findings{});
 
   struct Case {
@@ -86,9 +86,7 @@ TEST(FuzzChecks, FindEachBrokenPropertyOfATranslation) {
          t.message = "fault";
        }},
       {"statement marks out of order or outside the statements",
-       [](Translation& t) {
-         t.marks.push_back({500, 0});
-       }},
+       [](Translation& t) { t.marks.push_back({500}); }},
       {"a driven output outside Y0..Y43", [](Translation& t) { t.drivenOutputs.insert(36); }},
       {"more PLS or PLF than their 16 slots", [](Translation& t) { t.risingPulseCount = 17; }},
       {"statements hold a byte that is not printable ASCII",

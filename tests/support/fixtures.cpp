@@ -128,12 +128,13 @@ Result<BuildReport> buildFollowPinFirmware(const std::filesystem::path& workDire
   job.statementsOffset = text.find("\nif(!X0)");
   const std::size_t end = text.rfind("\n}}");
   job.statements = text.substr(job.statementsOffset, end - job.statementsOffset);
-  // One statement per line; the block opened by "if(!X1){" closes with its "}" line.
+  // One statement per line; the block opened by "if(!X1){" closes with its "}" line, and no
+  // statement inside it is marked, so that no cut falls there.
   int depth = 0;
   for (std::size_t at = 0; at < job.statements.size(); at = job.statements.find('\n', at + 1)) {
     const std::string line =
         job.statements.substr(at + 1, job.statements.find('\n', at + 1) - at - 1);
-    job.marks.push_back({at, depth});
+    if (depth == 0) job.marks.push_back({at});
     if (line.ends_with("{")) ++depth;
     if (line == "}") --depth;
     if (job.statements.find('\n', at + 1) == std::string::npos) break;

@@ -156,7 +156,7 @@ std::vector<std::size_t> scanCutOffsets(std::size_t statementsSize,
   int inPiece = 0;
   for (const StatementMark& mark : marks) {
     if (mark.offset >= statementsSize) break;
-    if (mark.offset > cuts.back() && inPiece >= perFunction && mark.mcDepth == 0) {
+    if (mark.offset > cuts.back() && inPiece >= perFunction) {
       cuts.push_back(mark.offset);
       inPiece = 0;
     }

@@ -332,7 +332,7 @@ void TranslatorRun::restoreBranch(bool pop, std::string_view instruction) {
 
 void TranslatorRun::appendStatement(const CodeWriter& statement) {
   recognise();
-  result_.marks.push_back({result_.statements.size(), 0});
+  result_.marks.push_back({result_.statements.size()});
   result_.statements += statement.text();
 }
 

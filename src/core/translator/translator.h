@@ -48,11 +48,9 @@ enum class RuntimeFeature {
   SpecialRelayEdges,  // ldps/ldfs: rising and falling edges of M8000, M8002, M8011..M8014
 };
 
-// Where a statement begins in `statements`, and how many MC blocks are open there.
-// A cut between statements is safe only where mcDepth is 0.
+// Where a statement begins in `statements`: the scan loop may be cut into functions there.
 struct StatementMark {
   std::size_t offset = 0;
-  int mcDepth = 0;
 };
 
 // Everything a translation produces.

@@ -42,16 +42,16 @@ TEST(AdaptKeilSource, RewritesKeilOnlyForms) {
   }
 }
 
-// Statements of "<name>;" lines with marks, depth given per statement.
+// `count` statements of "s<k>();" lines with their marks.
 struct Program {
   std::string text;
   std::vector<StatementMark> marks;
 };
 
-Program statementsOf(const std::vector<int>& depths) {
+Program statementsOf(int count) {
   Program p;
-  for (std::size_t k = 0; k < depths.size(); ++k) {
-    p.marks.push_back({p.text.size(), depths[k]});
+  for (int k = 0; k < count; ++k) {
+    p.marks.push_back({p.text.size()});
     p.text += "\r\ns" + std::to_string(k) + "();";
   }
   return p;
@@ -59,38 +59,28 @@ Program statementsOf(const std::vector<int>& depths) {
 
 struct CutCase {
   const char* name;
-  std::vector<int> depths;
+  int statements;
   int perFunction;
   std::vector<int> firstStatements;  // statement numbers where the pieces begin
 };
 
-TEST(ScanSplit, CutsOnlyAtStatementStartsOutsideMasterControl) {
+TEST(ScanSplit, CutsAtStatementStarts) {
   const CutCase cases[] = {
-      {"even pieces", {0, 0, 0, 0, 0, 0}, 2, {0, 2, 4}},
-      {"remainder", {0, 0, 0, 0, 0}, 2, {0, 2, 4}},
-      {"one piece", {0, 0, 0}, 5, {0}},
-      {"MC block is kept whole", {0, 0, 1, 1, 1, 0, 0}, 2, {0, 5}},
-      {"nested MC", {0, 1, 2, 2, 1, 0, 0, 0}, 1, {0, 5, 6, 7}},
-      {"open to the end", {0, 1, 1, 1}, 1, {0}},
-      {"every statement", {0, 0, 0}, 1, {0, 1, 2}},
+      {"even pieces", 6, 2, {0, 2, 4}},
+      {"remainder", 5, 2, {0, 2, 4}},
+      {"one piece", 3, 5, {0}},
+      {"every statement", 3, 1, {0, 1, 2}},
   };
   for (const CutCase& c : cases) {
-    Program p = statementsOf(c.depths);
+    Program p = statementsOf(c.statements);
     std::vector<std::size_t> expected;
     for (int k : c.firstStatements) expected.push_back(p.marks[static_cast<std::size_t>(k)].offset);
     EXPECT_EQ(scanCutOffsets(p.text.size(), p.marks, c.perFunction), expected) << c.name;
-    for (std::size_t cut : scanCutOffsets(p.text.size(), p.marks, c.perFunction)) {
-      for (const StatementMark& mark : p.marks) {
-        if (mark.offset == cut) {
-          EXPECT_EQ(mark.mcDepth, 0) << c.name;
-        }
-      }
-    }
   }
 }
 
 TEST(ScanSplit, MovesStatementsIntoFunctionsCalledInOrder) {
-  Program p = statementsOf({0, 1, 1, 0, 0});
+  Program p = statementsOf(5);
   const std::string head = "int g;\r\n\r\nmain()\r\n{unsigned int i;\r\n while(1){";
   const std::string tail = "\r\nm8000&=0xfd;\r\n}}";
   const std::string file = head + p.text + tail;
@@ -98,9 +88,10 @@ TEST(ScanSplit, MovesStatementsIntoFunctionsCalledInOrder) {
   ASSERT_TRUE(unit.ok()) << unit.error().describe();
   const std::string expected =
       "int g;\r\n\r\n"
-      "void scanpart1(void)\r\n{\r\ns0();\r\ns1();\r\ns2();\r\n}\r\n"
-      "void scanpart2(void)\r\n{\r\ns3();\r\ns4();\r\n}\r\n"
-      "main()\r\n{unsigned int i;\r\n while(1){\r\nscanpart1();\r\nscanpart2();" +
+      "void scanpart1(void)\r\n{\r\ns0();\r\ns1();\r\n}\r\n"
+      "void scanpart2(void)\r\n{\r\ns2();\r\ns3();\r\n}\r\n"
+      "void scanpart3(void)\r\n{\r\ns4();\r\n}\r\n"
+      "main()\r\n{unsigned int i;\r\n while(1){\r\nscanpart1();\r\nscanpart2();\r\nscanpart3();" +
       tail;
   EXPECT_EQ(*unit, expected);
 }
@@ -114,7 +105,7 @@ TEST(ScanSplit, DeclaresTheLoopVariableOnlyWhereAStatementUsesIt) {
   std::vector<StatementMark> marks;
   for (std::size_t at = statements.find("\r\nif"); at != std::string::npos;
        at = statements.find("\r\nif", at + 1)) {
-    marks.push_back({at, 0});
+    marks.push_back({at});
   }
   ASSERT_EQ(marks.size(), 3u);
   const std::string file = head + statements + "\r\n}}";
@@ -146,7 +137,7 @@ TEST(ScanSplit, LeavesTheFileAloneWithoutStatementsOrMarks) {
 }
 
 TEST(ScanSplit, RefusesStatementsThatAreNotWhereTheTranslationSays) {
-  Program p = statementsOf({0, 0});
+  Program p = statementsOf(2);
   const std::string file = "main()\r\n{" + p.text + "}";
   EXPECT_FALSE(splitScanStatements(file, {0, p.text, &p.marks}).ok());
   EXPECT_FALSE(splitScanStatements(file, {file.size() + 1, p.text, &p.marks}).ok());

@@ -71,7 +71,7 @@ std::string render(const Translation& t) {
       const std::string before = lineFeeds(std::string_view(t.statements).substr(0, mark.offset));
       const std::size_t lineStart = before.rfind('\n') + 1;  // 0 when there is none
       out << " " << std::count(before.begin(), before.end(), '\n') + 1 << "."
-          << before.size() - lineStart << "/" << mark.mcDepth;
+          << before.size() - lineStart;
     }
     out << "\n";
   }
