@@ -1,6 +1,6 @@
 #include "core/step_ref.h"
 
-#include <cstdio>
+#include "core/text/code_writer.h"
 
 namespace ladder51 {
 
@@ -9,11 +9,7 @@ std::string StepRef::describe() const {
       "step " + std::to_string(stepNumber()) + " (byte " + std::to_string(byteAddress);
   if (!words.empty()) {
     text += ':';
-    for (std::uint16_t word : words) {
-      char hex[8];
-      std::snprintf(hex, sizeof hex, " %04X", word);
-      text += hex;
-    }
+    for (std::uint16_t word : words) text += " " + hex(word, 4);
   }
   return text + ")";
 }

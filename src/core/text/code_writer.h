@@ -27,6 +27,19 @@ inline std::string dec(long long n) {
   return std::to_string(n);
 }
 
+// Upper-case hexadecimal text of a number, at least `digits` digits: hex(31) is "1F",
+// hex(0x1F, 4) is "001F".
+inline std::string hex(unsigned long long value, std::size_t digits = 1) {
+  static constexpr char kDigits[] = "0123456789ABCDEF";
+  std::string text;
+  do {
+    text.insert(text.begin(), kDigits[value % 16]);
+    value /= 16;
+  } while (value > 0);
+  if (text.size() < digits) text.insert(0, digits - text.size(), '0');
+  return text;
+}
+
 // `line` with every "{name}" of a field replaced by its value.
 std::string fill(std::string_view line, std::span<const Field> fields);
 inline std::string fill(std::string_view line, Fields fields) {

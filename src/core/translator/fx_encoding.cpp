@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <utility>
 
+#include "core/text/code_writer.h"
+
 namespace ladder51::fx {
 
 std::string Device::name() const {
@@ -67,16 +69,6 @@ std::string spansText(std::vector<Span> spans, Name name) {
     if (!text.empty()) text += " or ";
     text += name(span.first) + " to " + name(span.second);
   }
-  return text;
-}
-
-std::string hexDigits(unsigned long long value) {
-  static constexpr char kDigits[] = "0123456789ABCDEF";
-  std::string text;
-  do {
-    text.insert(text.begin(), kDigits[value % 16]);
-    value /= 16;
-  } while (value > 0);
   return text;
 }
 
@@ -226,7 +218,7 @@ std::string operandRange(char letter, bool group, int size, bool flat) {
   }
   return spansText(spans, [&](long long n) {
     return std::string(1, letter) +
-           (letter == 'H' ? hexDigits(static_cast<unsigned long long>(n)) : std::to_string(n));
+           (letter == 'H' ? hex(static_cast<unsigned long long>(n)) : std::to_string(n));
   });
 }
 

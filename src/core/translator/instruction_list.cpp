@@ -6,6 +6,7 @@
 #include <optional>
 #include <utility>
 
+#include "core/text/code_writer.h"
 #include "core/translator/fx_encoding.h"
 #include "core/translator/program_image.h"
 
@@ -57,26 +58,6 @@ std::vector<std::string_view> splitTokens(std::string_view line) {
     if (k > start) tokens.push_back(line.substr(start, k - start));
   }
   return tokens;
-}
-
-// 31 -> "1F"
-std::string hexNumber(unsigned long long value) {
-  static constexpr char kDigits[] = "0123456789ABCDEF";
-  std::string text;
-  do {
-    text.insert(text.begin(), kDigits[value % 16]);
-    value /= 16;
-  } while (value > 0);
-  return text;
-}
-
-std::string hex4(std::uint16_t word) {
-  static constexpr char kDigits[] = "0123456789ABCDEF";
-  std::string text(4, '0');
-  for (int k = 3; k >= 0; --k, word = static_cast<std::uint16_t>(word >> 4)) {
-    text[static_cast<std::size_t>(k)] = kDigits[word & 0xF];
-  }
-  return text;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -529,7 +510,7 @@ std::string operandText(const fx::Operand& operand) {
   switch (format.payload) {
     case fx::Payload::Value:
       if (format.letter == 'H') {
-        text = "H" + hexNumber(static_cast<unsigned long long>(operand.number));
+        text = "H" + hex(static_cast<unsigned long long>(operand.number));
       } else {
         text = "K" + std::to_string(operand.number);
       }
@@ -651,7 +632,7 @@ std::string listingLine(const std::string& text, std::size_t address, const std:
 
 std::string hexWords(std::span<const std::uint16_t> words) {
   std::string text;
-  for (std::uint16_t word : words) text += (text.empty() ? "" : " ") + hex4(word);
+  for (std::uint16_t word : words) text += (text.empty() ? "" : " ") + hex(word, 4);
   return text;
 }
 
@@ -740,7 +721,7 @@ std::string disassemble(std::span<const std::uint8_t> file) {
       listing += listingLine(decoded->text, addressOf(k), hexWords(rest.first(decoded->length)));
       k += decoded->length;
     } else {
-      listing += listingLine(".word 0x" + hex4(words[k]), addressOf(k), hex4(words[k]));
+      listing += listingLine(".word 0x" + hex(words[k], 4), addressOf(k), hex(words[k], 4));
       ++k;
     }
   }
@@ -752,7 +733,7 @@ std::string disassemble(std::span<const std::uint8_t> file) {
   }
   if (file.size() > static_cast<std::size_t>(kFirstStep) && (file.size() - kFirstStep) % 2 == 1) {
     listing += "; " + std::to_string(file.size() - 1) + ": odd trailing byte 0x" +
-               hex4(file.back()).substr(2) + ", not part of a step\n";
+               hex(file.back(), 4).substr(2) + ", not part of a step\n";
   }
   return listing;
 }
