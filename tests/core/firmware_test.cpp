@@ -25,11 +25,6 @@ namespace {
 
 const std::filesystem::path kCaseDir = sourcePath("tests/firmware");
 
-bool updating() {
-  const char* update = std::getenv("LADDER51_UPDATE_GOLDEN");
-  return update != nullptr && std::string(update) == "1";
-}
-
 // True when `want` is the printed line `got`, or gives a window "... at A..B ms" that holds the
 // time of `got` ("... at T ms", the same text before " at ").
 bool holds(const std::string& want, const std::string& got) {
@@ -79,15 +74,6 @@ std::vector<std::string> commandOf(const std::string& il, const std::string& key
   return words;
 }
 
-std::vector<std::string> caseNames() {
-  std::vector<std::string> names;
-  for (const auto& entry : std::filesystem::directory_iterator(kCaseDir)) {
-    if (entry.path().extension() == ".il") names.push_back(entry.path().stem().string());
-  }
-  std::sort(names.begin(), names.end());
-  return names;
-}
-
 class FirmwareGolden : public testing::TestWithParam<std::string> {};
 
 TEST_P(FirmwareGolden, RunsOnTheSimulatedChip) {
@@ -107,7 +93,7 @@ TEST_P(FirmwareGolden, RunsOnTheSimulatedChip) {
 
   const std::filesystem::path file = kCaseDir / (GetParam() + ".expected");
   const std::string expected = std::filesystem::exists(file) ? readFile(file) : "";
-  if (updating()) {
+  if (updatingGolden()) {
     writeFile(file, merged(expected, printed));
     return;
   }
@@ -115,7 +101,7 @@ TEST_P(FirmwareGolden, RunsOnTheSimulatedChip) {
 }
 
 // A case's test is named after its file, whose name is made of letters, digits and "_".
-INSTANTIATE_TEST_SUITE_P(Cases, FirmwareGolden, testing::ValuesIn(caseNames()),
+INSTANTIATE_TEST_SUITE_P(Cases, FirmwareGolden, testing::ValuesIn(caseNames(kCaseDir)),
                          [](const testing::TestParamInfo<std::string>& info) {
                            return info.param;
                          });

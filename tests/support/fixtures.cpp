@@ -3,6 +3,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdlib>
 #include <fstream>
@@ -45,6 +46,20 @@ void writeScript(const std::filesystem::path& path, const std::string& body) {
   std::filesystem::permissions(path, std::filesystem::perms::owner_all |
                                          std::filesystem::perms::group_read |
                                          std::filesystem::perms::group_exec);
+}
+
+std::vector<std::string> caseNames(const std::filesystem::path& folder) {
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+    if (entry.path().extension() == ".il") names.push_back(entry.path().stem().string());
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+bool updatingGolden() {
+  const char* update = std::getenv("LADDER51_UPDATE_GOLDEN");
+  return update != nullptr && std::string(update) == "1";
 }
 
 std::filesystem::path sourcePath(const std::string& relative) {

@@ -37,6 +37,10 @@ void writeFile(const std::filesystem::path& path, std::string_view bytes);
 void writeScript(const std::filesystem::path& path, const std::string& body);
 // The path of a file in the source tree ("tests/fixtures/follow_pin.c").
 std::filesystem::path sourcePath(const std::string& relative);
+// The names of the NAME.il cases in `folder`, sorted.
+std::vector<std::string> caseNames(const std::filesystem::path& folder);
+// True under `make golden` (LADDER51_UPDATE_GOLDEN=1): data-driven tests rewrite their files.
+bool updatingGolden();
 // True when the program is found in PATH.
 bool haveProgram(const std::string& name);
 

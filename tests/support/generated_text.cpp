@@ -57,8 +57,7 @@ std::vector<std::string> linesBetween(const std::vector<std::string>& lines, std
 std::string checkGolden(const std::string& name, const std::string& text) {
   const std::filesystem::path path =
       std::filesystem::path(LADDER51_SOURCE_DIR) / "tests" / "golden" / name;
-  const char* update = std::getenv("LADDER51_UPDATE_GOLDEN");
-  if (update != nullptr && std::string(update) == "1") {
+  if (updatingGolden()) {
     writeFile(path, text);
     return "";
   }

@@ -121,8 +121,7 @@ void checkTable(const std::string& name, const std::function<std::string(std::st
     EXPECT_EQ(line.substr(arrow + 3), outcome) << name << ": " << line;
     line = line.substr(0, arrow + 3) + outcome;
   }
-  if (const char* update = std::getenv("LADDER51_UPDATE_GOLDEN"); update && *update == '1')
-    writeFile(path, rewritten);
+  if (updatingGolden()) writeFile(path, rewritten);
 }
 
 TEST(SettingsGolden, PinLabelsAndPointNames) {

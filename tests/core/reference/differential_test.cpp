@@ -340,15 +340,6 @@ TEST(DifferentialCheck, CatchesAnAndTranslatedAsOr) {
 // ";> TIME POINT on|off". A line "; known: WHY" marks a difference of today's firmware: the check
 // must find it. Without that line the firmware must agree.
 
-std::vector<std::string> differenceNames() {
-  std::vector<std::string> names;
-  for (const auto& entry : std::filesystem::directory_iterator(kDifferenceDir)) {
-    if (entry.path().extension() == ".il") names.push_back(entry.path().stem().string());
-  }
-  std::sort(names.begin(), names.end());
-  return names;
-}
-
 class KnownDifference : public testing::TestWithParam<std::string> {};
 
 TEST_P(KnownDifference, IsFoundUntilMended) {
@@ -377,7 +368,7 @@ TEST_P(KnownDifference, IsFoundUntilMended) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, KnownDifference, testing::ValuesIn(differenceNames()),
+INSTANTIATE_TEST_SUITE_P(Cases, KnownDifference, testing::ValuesIn(caseNames(kDifferenceDir)),
                          [](const testing::TestParamInfo<std::string>& info) {
                            return info.param;
                          });

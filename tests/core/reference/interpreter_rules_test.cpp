@@ -18,15 +18,6 @@ namespace {
 
 const std::filesystem::path kRuleDir = sourcePath("tests/reference/rules");
 
-std::vector<std::string> ruleNames() {
-  std::vector<std::string> names;
-  for (const auto& entry : std::filesystem::directory_iterator(kRuleDir)) {
-    if (entry.path().extension() == ".il") names.push_back(entry.path().stem().string());
-  }
-  std::sort(names.begin(), names.end());
-  return names;
-}
-
 class InterpreterRules : public testing::TestWithParam<std::string> {};
 
 TEST_P(InterpreterRules, ScansAsThePlcDoes) {
@@ -80,7 +71,7 @@ TEST_P(InterpreterRules, ScansAsThePlcDoes) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Rules, InterpreterRules, testing::ValuesIn(ruleNames()),
+INSTANTIATE_TEST_SUITE_P(Rules, InterpreterRules, testing::ValuesIn(caseNames(kRuleDir)),
                          [](const testing::TestParamInfo<std::string>& info) {
                            return info.param;
                          });

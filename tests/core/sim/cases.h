@@ -54,8 +54,7 @@ inline void checkCases(const std::string& name,
     }
   }
   EXPECT_GT(cases, 0) << name;
-  if (const char* update = std::getenv("LADDER51_UPDATE_GOLDEN"); update && *update == '1')
-    writeFile(simData(name + ".cases"), rewritten);
+  if (updatingGolden()) writeFile(simData(name + ".cases"), rewritten);
 }
 
 }  // namespace ladder51::test

@@ -19,11 +19,6 @@ namespace {
 
 const std::filesystem::path kCaseDir = sourcePath("tests/ladder");
 
-bool updating() {
-  const char* update = std::getenv("LADDER51_UPDATE_GOLDEN");
-  return update != nullptr && std::string(update) == "1";
-}
-
 // The translator ends every line with CR LF and writes no CR or LF alone, so each CR LF written
 // as LF gives a text that maps back to exactly one statement text: the expected files keep LF
 // line ends and still pin every byte. A CR or LF alone fails the case instead of being hidden.
@@ -120,15 +115,6 @@ Case load(const std::string& name) {
   return c;
 }
 
-std::vector<std::string> caseNames() {
-  std::vector<std::string> names;
-  for (const auto& entry : std::filesystem::directory_iterator(kCaseDir)) {
-    if (entry.path().extension() == ".il") names.push_back(entry.path().stem().string());
-  }
-  std::sort(names.begin(), names.end());
-  return names;
-}
-
 class LadderGolden : public testing::TestWithParam<std::string> {};
 
 TEST_P(LadderGolden, Translates) {
@@ -144,7 +130,7 @@ TEST_P(LadderGolden, Translates) {
   const std::filesystem::path expected = kCaseDir / (name + ".expected");
   const std::filesystem::path err = kCaseDir / (name + ".err");
   const std::filesystem::path& mine = translation.completed() ? expected : err;
-  if (updating()) {
+  if (updatingGolden()) {
     writeFile(mine, text);
     std::filesystem::remove(translation.completed() ? err : expected);
     return;
@@ -157,7 +143,7 @@ TEST_P(LadderGolden, Translates) {
 }
 
 // A case's test is named after its file, whose name is made of letters, digits and "_".
-INSTANTIATE_TEST_SUITE_P(Cases, LadderGolden, testing::ValuesIn(caseNames()),
+INSTANTIATE_TEST_SUITE_P(Cases, LadderGolden, testing::ValuesIn(caseNames(kCaseDir)),
                          [](const testing::TestParamInfo<std::string>& info) {
                            return info.param;
                          });
@@ -186,12 +172,12 @@ void checkOutcomes(const std::string& name,
       continue;
     }
     const std::string outcome = outcomeOf(line.substr(0, arrow));
-    if (!updating()) {
+    if (!updatingGolden()) {
       EXPECT_EQ(line.substr(arrow + 4), outcome) << name << " line " << number;
     }
     line = line.substr(0, arrow + 4) + outcome;
   }
-  if (updating()) writeFile(kCaseDir / name, rewritten);
+  if (updatingGolden()) writeFile(kCaseDir / name, rewritten);
 }
 
 // ranges.txt: the instructions of a program, END added, "[24c16] " or "[24c32] " before them when
