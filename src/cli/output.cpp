@@ -27,6 +27,7 @@ void PrintingObserver::notice(const UserNotice& notice) {
       return;
     case NoticeKind::SettingsDefaulted:
     case NoticeKind::OutputWithoutPin:
+    case NoticeKind::RegistersInXram:
       printWarning(notice.message);
       return;
   }

@@ -16,6 +16,7 @@ enum class NoticeKind {
   StepNotice,         // a message about a step that did not stop the translation
   StepPassedOver,     // a step the translator generated nothing for
   OutputWithoutPin,   // outputs the program drives but no pin carries
+  RegistersInXram,    // data registers kept in the chip's XRAM, lost at power-off
 };
 
 // One message for the user.

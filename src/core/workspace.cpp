@@ -8,10 +8,18 @@
 #include "core/runtime_gen/file_assembly.h"
 #include "core/runtime_gen/main_routine.h"
 #include "core/runtime_gen/runtime_routines.h"
+#include "core/runtime_gen/storage.h"
+#include "core/text/code_writer.h"
 #include "core/translator/instruction_list.h"
 
 namespace ladder51 {
 namespace {
+
+// Without an EEPROM, registers from D16 up live in the chip's XRAM.
+constexpr int kFirstXramRegister = 16;
+constexpr std::string_view kRegistersInXram =
+    "D16 to D{last} live in the chip's XRAM: their values are lost at power-off (choose an "
+    "EEPROM in the settings to keep them)";
 
 // "Y24, Y25 are driven by the program but carried by no pin: ..."
 std::string undeclaredOutputsNotice(const std::vector<int>& outputs) {
@@ -103,18 +111,31 @@ Result<AssembledFile> Workspace::translateAndAssemble(const std::filesystem::pat
 Result<AssembledFile> Workspace::translateAndAssemble(const ProgramImage& image,
                                                       const AssembleOptions& options) {
   if (!ready_) return ready_.error();
-  translation_ =
-      translate(image, {.eeprom = settings_.eeprom, .skipUnsupported = options.skipUnsupported});
+  const bool registersInXram = !settings_.eepromFitted() && settings_.chip.memory.xramBytes > 0;
+  translation_ = translate(image, {.eeprom = settings_.eeprom,
+                                   .registersInXram = registersInXram,
+                                   .skipUnsupported = options.skipUnsupported});
   statements_ = translation_.statements;
   reportTranslation(translation_, *observer_);
   if (!translation_.completed()) return translation_.error();
+  // The device tables the program needs, on the chip of the settings.
+  Result<StoragePlan> plan =
+      planStorage(translation_.devices, extensionRamBytes(translation_), settings_.chip);
+  if (!plan) return plan.error();
+  if (registersInXram && translation_.devices.dataRegister >= kFirstXramRegister) {
+    observer_->notice(UserNotice::plain(
+        NoticeKind::RegistersInXram,
+        fill(kRegistersInXram, {{"last", dec(translation_.devices.dataRegister)}})));
+  }
 
   // main and the whole file replace the previous ones only once the file is written.
-  std::string mainRoutine = mainSection(settings_, countAssignments(settings_.pins));
+  std::string mainRoutine = mainSection(settings_, countAssignments(settings_.pins), *plan);
+  const std::string runtime =
+      plan->fixed() ? runtime_ : runtimeSection(settings_, settings_.scanThreshold(), *plan);
   AssembledFile file;
   file.undeclaredOutputs = undeclaredOutputs(translation_.drivenOutputs, settings_.pins);
   const AssembledSource source =
-      assembleSource({registerHeader_, pinDeclarations_, runtime_, runtimeExtensions(translation_),
+      assembleSource({registerHeader_, pinDeclarations_, runtime, runtimeExtensions(translation_),
                       mainRoutine, statements_},
                      spareOutputDefines(file.undeclaredOutputs));
   file.text = source.text;

@@ -161,6 +161,7 @@ void Session::reportNotices() {
         break;
       case NoticeKind::SettingsDefaulted:
       case NoticeKind::OutputWithoutPin:
+      case NoticeKind::RegistersInXram:
         others << fromUtf8(notice.message);
         break;
     }

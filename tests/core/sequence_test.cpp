@@ -61,7 +61,7 @@ TEST(Sequence, TheJobLocatesTheStatementsInTheWrittenBytes) {
 TEST(Sequence, StopsAtTheRefusalWithItsStepHavingReportedTheNotices) {
   test::ScratchDir work("refused");
   // AND M8001 is not translated: the program is refused with it, unless asked to go on.
-  test::writeProgram(work / "prog.pmw", "LD X0\nAND M8001\nOUT Y0\nOUT T20 K5\nEND\n");
+  test::writeProgram(work / "prog.pmw", "LD X0\nAND M8001\nOUT Y0\nOUT T246 K5\nEND\n");
   SequenceRequest request;
   request.workDirectory = work.path();
   request.program = work / "prog.pmw";
@@ -69,15 +69,16 @@ TEST(Sequence, StopsAtTheRefusalWithItsStepHavingReportedTheNotices) {
   EXPECT_EQ(unsupported.error().kind, ErrorKind::ProgramUnsupported);
   EXPECT_EQ(unsupported.error().step->stepNumber(), 1);
 
-  // Going on: the step is passed over with a notice; T20 has no count register: the
-  // translation stops there.
+  // Going on: the step is passed over with a notice; T246, a retentive timer, is not
+  // translated: the translation stops there.
   request.assemble.skipUnsupported = true;
   test::RecordingObserver observer;
   Result<SequenceResult> done = runSequence(request, observer);
   ASSERT_FALSE(done.ok());
   EXPECT_EQ(done.error().kind, ErrorKind::ProgramRefused);
   EXPECT_EQ(done.error().describe(),
-            "T超出范围 只能在T0-T15之间！！ (step 3 (byte 354: 0614 8005 8000))");
+            "T246 is a retentive timer (T246-T255): ladder51 translates the timers T0-T245 (step 3 "
+            "(byte 354: 06F6 8005 8000))");
   ASSERT_EQ(observer.notices.size(), 4u);  // three settings files, then the step passed over
   EXPECT_EQ(observer.notices[3].kind, NoticeKind::StepPassedOver);
   EXPECT_EQ(observer.notices[3].instruction, "AND M8001");

@@ -41,6 +41,7 @@ std::filesystem::path sourcePath(const std::string& relative);
 std::vector<std::string> caseNames(const std::filesystem::path& folder);
 // True under `make golden` (LADDER51_UPDATE_GOLDEN=1): data-driven tests rewrite their files.
 bool updatingGolden();
+
 // True when the program is found in PATH.
 bool haveProgram(const std::string& name);
 

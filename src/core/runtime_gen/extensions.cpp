@@ -38,6 +38,13 @@ constexpr std::string_view kEdgeResults[] = {"unsigned char idata edge[{count}];
 constexpr std::string_view kEdgeMemories[] = {"unsigned char idata edgm[{count}];"};
 // Contact results held where the contact stands, a bit each.
 constexpr std::string_view kHeldContacts[] = {"unsigned char idata held[{count}];"};
+// The step ladder: whether the current step runs and was left by a transfer, and for each step
+// whether it was active in the last scan, a bit each.
+constexpr std::string_view kLadderSteps[] = {"unsigned char idata stlr,stlt,stlw[{count}];"};
+
+int bytesOfBits(int bits) {
+  return (bits + 7) / 8;  // eight a byte
+}
 
 }  // namespace
 
@@ -46,17 +53,26 @@ std::string runtimeExtensions(const Translation& translation) {
   const std::set<RuntimeFeature>& features = translation.features;
   if (features.contains(RuntimeFeature::SpecialRelayEdges)) text.lines(kSpecialRelayEdges);
   if (translation.zones > 0) text.set("count", dec(translation.zones)).lines(kMasterControlZones);
-  // Eight bits a byte.
   if (translation.edgeTemps > 0) {
-    text.set("count", dec((translation.edgeTemps + 7) / 8)).lines(kEdgeResults);
+    text.set("count", dec(bytesOfBits(translation.edgeTemps))).lines(kEdgeResults);
   }
   if (translation.edgeMemories > 0) {
-    text.set("count", dec((translation.edgeMemories + 7) / 8)).lines(kEdgeMemories);
+    text.set("count", dec(bytesOfBits(translation.edgeMemories))).lines(kEdgeMemories);
   }
   if (translation.heldContacts > 0) {
-    text.set("count", dec((translation.heldContacts + 7) / 8)).lines(kHeldContacts);
+    text.set("count", dec(bytesOfBits(translation.heldContacts))).lines(kHeldContacts);
+  }
+  if (translation.ladderSteps > 0) {
+    text.set("count", dec(bytesOfBits(translation.ladderSteps))).lines(kLadderSteps);
   }
   return text.take();
+}
+
+int extensionRamBytes(const Translation& translation) {
+  const bool relayEdges = translation.features.contains(RuntimeFeature::SpecialRelayEdges);
+  return (relayEdges ? 2 : 0) + translation.zones + bytesOfBits(translation.edgeTemps) +
+         bytesOfBits(translation.edgeMemories) + bytesOfBits(translation.heldContacts) +
+         (translation.ladderSteps > 0 ? 2 + bytesOfBits(translation.ladderSteps) : 0);
 }
 
 }  // namespace ladder51

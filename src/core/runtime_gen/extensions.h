@@ -13,4 +13,7 @@ namespace ladder51 {
 // CR LF and the line; empty when it needs none.
 std::string runtimeExtensions(const Translation& translation);
 
+// The internal RAM that state takes, in bytes.
+int extensionRamBytes(const Translation& translation);
+
 }  // namespace ladder51

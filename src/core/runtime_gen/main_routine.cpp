@@ -63,6 +63,22 @@ constexpr std::string_view kColdStart[] = {
     "   xfir[j]=0xff;",
     " for(j=0;j<=10;j++)",
     "   m[j]=0x00;",
+};
+// The grown tables, cleared whole ({bytes} of each bit image, {count} values).
+constexpr std::string_view kClearRelays = "for(i=0;i<{bytes};i++)m[i]=0;";
+constexpr std::string_view kClearStates = "for(i=0;i<{bytes};i++)s[i]=0;";
+constexpr std::string_view kClearTimers[] = {
+    "for(i=0;i<{bytes};i++){t[i]=0;to[i]=0;}",
+    "for(i=0;i<{count};i++)tc[i]=0;",
+};
+constexpr std::string_view kClearCounters[] = {
+    "for(i=0;i<{bytes};i++){c[i]=0;cflag[i]=0;}",
+    "for(i=0;i<{count};i++)ct[i]=0;",
+};
+constexpr std::string_view kClearRegisters = "for(i=0;i<{count};i++)d[i]=0;";
+constexpr std::string_view kClearFastTimerUnits = "tm10=0;";
+// Then the filters fill with real samples.
+constexpr std::string_view kFirstSamples[] = {
     " for(i=0;i<=1000;i++)",
     "  tmscan();",
 };
@@ -118,9 +134,30 @@ std::string hexBit(int bit) {
   return mask;
 }
 
+void writeClearGrownTables(CodeWriter& out, const StoragePlan& plan) {
+  const struct {
+    char letter;
+    std::span<const std::string_view> lines;
+  } kClears[] = {
+      {'M', std::span(&kClearRelays, 1)},
+      {'S', std::span(&kClearStates, 1)},
+      {'T', kClearTimers},
+      {'C', kClearCounters},
+      {'D', std::span(&kClearRegisters, 1)},
+  };
+  for (const auto& clear : kClears) {
+    const GrownTables* tables = plan.of(clear.letter);
+    if (!tables) continue;
+    out.set("bytes", dec(tables->bitBytes())).set("count", dec(tables->valueCount()));
+    out.lines(clear.lines);
+  }
+  if (plan.firstFastTimer >= 0) out.line(kClearFastTimerUnits);
+}
+
 }  // namespace
 
-std::string mainSection(const Settings& settings, const AssignmentTables& tables) {
+std::string mainSection(const Settings& settings, const AssignmentTables& tables,
+                        const StoragePlan& plan) {
   CodeWriter out;
   out.set("display", settings.display ? "1" : "0");
   out.lines(kMainHead);
@@ -135,6 +172,8 @@ std::string mainSection(const Settings& settings, const AssignmentTables& tables
     out.lines(kRetentionTail);
   }
   out.lines(kColdStart);
+  writeClearGrownTables(out, plan);
+  out.lines(kFirstSamples);
   out.lines(kDisplaySetUp);
   out.lines(kScanLoopHead);
   out.lines(kDisplayRefreshHead);

@@ -7,11 +7,14 @@
 
 #include "core/config/settings.h"
 #include "core/config/validation.h"
+#include "core/runtime_gen/storage.h"
 
 namespace ladder51 {
 
 // The main section, each line appended as CR LF and the line. The power-up retention block
-// is left out when the source is meant for Proteus.
-std::string mainSection(const Settings& settings, const AssignmentTables& tables);
+// is left out when the source is meant for Proteus. The cold start clears the tables `plan`
+// grew.
+std::string mainSection(const Settings& settings, const AssignmentTables& tables,
+                        const StoragePlan& plan = {});
 
 }  // namespace ladder51

@@ -108,12 +108,14 @@ constexpr std::string_view kEdgeRoutines[] = {
 // advances the running timers, divides the base unit into the clock relays M8011..M8014 and
 // requests a display refresh every 10 units ...
 // clang-format off
-constexpr std::string_view kTmscan[] = {
+constexpr std::string_view kTmscanHead[] = {
     "void tmscan(void)",
     "{unsigned int j;unsigned char tobf;",
     "WDT=0X1E;",
     "WDT=0XE1;",
     "WDTSTC=0X3C;",
+};
+constexpr std::string_view kTmscanUnit[] = {
     " if(tmr>={threshold})",
     " {",
     " for(j=0;j<=7;j++)",
@@ -122,8 +124,12 @@ constexpr std::string_view kTmscan[] = {
     " for(j=8;j<=15;j++)",
     " {tobf=0x01;tobf=tobf<<(j-8);",
     "  if(tobf&to[1])tc[j]++;}  ",
+};
+constexpr std::string_view kTmscanUnitEnd[] = {
     " tmr=0;",
     " }",
+};
+constexpr std::string_view kTmscanClocks[] = {
     "  if(mlei>={threshold}){mlei=0;mlei1++;if(m8000&0x10)m8000=m8000&0xef;else m8000=m8000|0x10;}",
     "  if(mlei1>=10)",
     "  {mlei1=0;mlei2++;if(m8000&0x20)m8000=m8000&0xdf;else m8000=m8000|0x20;m8000|=0x08;}",
@@ -133,6 +139,20 @@ constexpr std::string_view kTmscan[] = {
     "  {mlei3=0;if(m8000&0x80)m8000=m8000&0x7f;else m8000=m8000|0x80;}",
 };
 // clang-format on
+// Timers above T15 count in a loop of their own; the 10 ms timers T200 and up count tenths of
+// the base unit: tmr*10/{threshold} of them have passed in the current unit, tm10 of which were
+// counted.
+constexpr std::string_view kTmscanTimers[] = {
+    " for(j=16;j<={last};j++)",
+    "  if(to[j/8]&(0x01<<(j%8)))tc[j]++;",
+};
+constexpr std::string_view kTmscanFastTimers[] = {
+    " tobf=tmr*10/{threshold};",
+    " while(tm10<tobf){tm10++;",
+    " for(j={first};j<={last};j++)",
+    "  if(to[j/8]&(0x01<<(j%8)))tc[j]++;}",
+};
+constexpr std::string_view kTmscanFastUnitEnd = " tm10=0;";
 // ... and last shifts the pin level of each input that a pin carries into its filter register.
 constexpr std::string_view kTmscanInput[] = {
     "#if {assigned}",
@@ -163,8 +183,19 @@ constexpr std::string_view kSendCharCom[] = {
     "}",
 };
 
-void writeTmscan(CodeWriter& out, const AssignmentTables& tables) {
-  out.lines(kTmscan);
+void writeTmscan(CodeWriter& out, const AssignmentTables& tables, const StoragePlan& plan) {
+  out.lines(kTmscanHead);
+  const bool fast = plan.firstFastTimer >= 0;
+  // The tenths first: at the unit's end all ten have passed, and the count starts again.
+  if (fast) {
+    out.set("first", dec(plan.firstFastTimer)).set("last", dec(plan.lastFastTimer));
+    out.lines(kTmscanFastTimers);
+  }
+  out.lines(kTmscanUnit);
+  if (plan.lastSlowTimer > 15) out.set("last", dec(plan.lastSlowTimer)).lines(kTmscanTimers);
+  if (fast) out.line(kTmscanFastUnitEnd);
+  out.lines(kTmscanUnitEnd);
+  out.lines(kTmscanClocks);
   for (int i = 0; i < kPointCount; ++i) {
     const int point = pointIndexOf(i);
     out.set("input", dec(i)).set("point", dec(point));
@@ -176,16 +207,16 @@ void writeTmscan(CodeWriter& out, const AssignmentTables& tables) {
 
 }  // namespace
 
-std::string runtimeSection(const Settings& settings, int scanThreshold) {
+std::string runtimeSection(const Settings& settings, int scanThreshold, const StoragePlan& plan) {
   const AssignmentTables tables = countAssignments(settings.pins);
   CodeWriter out;
   out.set("threshold", dec(scanThreshold));
-  writeRuntimeState(out, settings, tables);
+  writeRuntimeState(out, settings, tables, plan);
   writeEepromDriver(out, settings.eeprom);
   out.lines(kLdequ);
   out.lines(kZrstd);
   out.lines(kEdgeRoutines);
-  writeTmscan(out, tables);
+  writeTmscan(out, tables, plan);
   out.lines(kTimer0);
   out.lines(kSendCharCom);
   return out.take();

@@ -6,12 +6,14 @@
 #include <string>
 
 #include "core/config/settings.h"
+#include "core/runtime_gen/storage.h"
 
 namespace ladder51 {
 
 // The whole runtime section: the head writeRuntimeState() writes, then the routines in their
 // fixed order. `scanThreshold` is the time-base threshold of the crystal (scanThreshold() of
-// its text).
-std::string runtimeSection(const Settings& settings, int scanThreshold);
+// its text); `plan` the device tables of the program (the fixed ones by default).
+std::string runtimeSection(const Settings& settings, int scanThreshold,
+                           const StoragePlan& plan = {});
 
 }  // namespace ladder51

@@ -18,18 +18,74 @@ namespace {
 //   mlei..mlei3, tmr clock dividers and the time base counter
 //   m8000            special relays;  d  D0..D15 and the EEPROM scratch register d[16]
 //   xfir             one filter shift register per input;  ack  last I2C acknowledge
-constexpr std::string_view kStateBlock[] = {
-    " unsigned char y[5],yflag[5],xflag[5],plsm[2],plfm[2];",
-    " unsigned char  dly,mlei,mlei1,mlei2,mlei3,m[11],mflag[11],t[4],tflag[4],to[4],c[2],cflag[2],"
-    "cout[2];",
-    " unsigned char  m8000;",
-    " unsigned int  idata tc[16];//16 timer",
-    " unsigned int  ct[11];//11 counter",
-    " unsigned int idata d[17];",
+//   s                S states, when the program has them (declared with the grown tables)
+//   tm10             10 ms units counted in the current base unit, when 10 ms timers run
+// A table that grows past its fixed size leaves its place below (GrownTables).
+constexpr std::string_view kPointTables = " unsigned char y[5],yflag[5],xflag[5],plsm[2],plfm[2];";
+// The byte variables: each of M, T and C drops out when its tables grow.
+struct ByteVariable {
+  std::string_view text;
+  char grows;  // the class whose tables it moves with, or 0
+};
+constexpr ByteVariable kByteVariables[] = {
+    {"dly", 0},     {"mlei", 0},       {"mlei1", 0},   {"mlei2", 0},    {"mlei3", 0},
+    {"m[11]", 'M'}, {"mflag[11]", 0},  {"t[4]", 'T'},  {"tflag[4]", 0}, {"to[4]", 'T'},
+    {"c[2]", 'C'},  {"cflag[2]", 'C'}, {"cout[2]", 0},
+};
+constexpr std::string_view kByteVariablesHead = " unsigned char  ";
+constexpr std::string_view kSpecialRelays = " unsigned char  m8000;";
+constexpr std::string_view kTimerValues = " unsigned int  idata tc[16];//16 timer";
+constexpr std::string_view kCounterValues = " unsigned int  ct[11];//11 counter";
+constexpr std::string_view kRegisters = " unsigned int idata d[17];";
+constexpr std::string_view kStateBlockTail[] = {
     " unsigned char idata xfir[36];",
     " unsigned char  ack;",
     " unsigned int tmr;",
 };
+// Grown tables, in {space} "idata" or "xdata".
+constexpr std::string_view kGrownRelays = " unsigned char {space} m[{bytes}];";
+constexpr std::string_view kGrownStates = " unsigned char {space} s[{bytes}];";
+constexpr std::string_view kGrownTimers[] = {
+    " unsigned char {space} t[{bytes}],to[{bytes}];",
+    " unsigned int {space} tc[{count}];//{count} timer",
+};
+constexpr std::string_view kGrownCounters[] = {
+    " unsigned char {space} c[{bytes}],cflag[{bytes}];",
+    " unsigned int {space} ct[{count}];//{count} counter",
+};
+constexpr std::string_view kGrownRegisters = " unsigned int {space} d[{count}];";
+constexpr std::string_view kFastTimerUnits = " unsigned char idata tm10;";
+
+// The state block: the fixed tables where they stand, and the grown ones in their place.
+void writeStateBlock(CodeWriter& out, const StoragePlan& plan) {
+  out.line(kPointTables);
+  std::string bytes(kByteVariablesHead);
+  bool first = true;
+  for (const ByteVariable& variable : kByteVariables) {
+    if (variable.grows && plan.of(variable.grows)) continue;
+    if (!first) bytes += ',';
+    bytes += variable.text;
+    first = false;
+  }
+  out.line(bytes + ";");
+  out.line(kSpecialRelays);
+  auto grown = [&](char letter, std::span<const std::string_view> lines) {
+    const GrownTables* tables = plan.of(letter);
+    if (!tables) return false;
+    out.set("space", tables->space == Space::Xdata ? "xdata" : "idata")
+        .set("bytes", dec(tables->bitBytes()))
+        .set("count", dec(tables->valueCount()))
+        .lines(lines);
+    return true;
+  };
+  grown('M', std::span(&kGrownRelays, 1));
+  grown('S', std::span(&kGrownStates, 1));
+  if (!grown('T', kGrownTimers)) out.line(kTimerValues);
+  if (!grown('C', kGrownCounters)) out.line(kCounterValues);
+  if (!grown('D', std::span(&kGrownRegisters, 1))) out.line(kRegisters);
+  out.lines(kStateBlockTail);
+  if (plan.firstFastTimer >= 0) out.line(kFastTimerUnits);
+}
 
 // The MAX7219 driver, switched on when a display is fitted: bytes go out most significant bit
 // first, a register address and a data byte framed by LOAD low and high.
@@ -82,8 +138,9 @@ std::string filterMask(int filter) {
 
 }  // namespace
 
-void writeRuntimeState(CodeWriter& out, const Settings& settings, const AssignmentTables& tables) {
-  out.lines(kStateBlock);
+void writeRuntimeState(CodeWriter& out, const Settings& settings, const AssignmentTables& tables,
+                       const StoragePlan& plan) {
+  writeStateBlock(out, plan);
   out.set("display", settings.display ? "1" : "0").lines(kDisplayDriver);
   out.lines(kInxHead);
   out.set("filterMask", filterMask(settings.filter));

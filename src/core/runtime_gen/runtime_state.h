@@ -4,12 +4,14 @@
 
 #include "core/config/settings.h"
 #include "core/config/validation.h"
+#include "core/runtime_gen/storage.h"
 #include "core/text/code_writer.h"
 
 namespace ladder51 {
 
-// Writes the head of the runtime section: state block, MAX7219 driver in its "#if" frame,
-// `inx`.
-void writeRuntimeState(CodeWriter& out, const Settings& settings, const AssignmentTables& tables);
+// Writes the head of the runtime section: state block (its tables as `plan` places them),
+// MAX7219 driver in its "#if" frame, `inx`.
+void writeRuntimeState(CodeWriter& out, const Settings& settings, const AssignmentTables& tables,
+                       const StoragePlan& plan);
 
 }  // namespace ladder51

@@ -136,8 +136,9 @@ std::string adaptKeilSource(std::string_view text) {
       out += name == "idata" ? "__idata" : std::string(name);
       out += ';';
       i = end;
-    } else if (word == "idata") {
-      out += "__idata";
+    } else if (word == "idata" || word == "xdata") {
+      out += "__";
+      out.append(word);
     } else if (word == "interrupt" && readInterruptClause(text, i, replacement, end)) {
       out += replacement;
       i = end;

@@ -32,6 +32,17 @@ constexpr std::string_view kZrstM[] = {
     "",
 };
 constexpr std::string_view kZrstD[] = {"if({cond})zrstd({a},{z});", ""};
+// Registers beyond zrstd's byte-sized numbers (those in XRAM).
+constexpr std::string_view kZrstDLoop[] = {"if({cond})for(i={a};i<={z};i++)d[i]=0;", ""};
+constexpr std::string_view kZrstS[] = {
+    "if({cond})for(i={a};i<={z};i++)s[i/8]&=0xff-(0x01<<(i%8));",
+    "",
+};
+constexpr std::string_view kZrstT[] = {
+    "if({cond})for(i={a};i<={z};i++){t[i/8]&=0xff-(0x01<<(i%8));"
+    "to[i/8]&=0xff-(0x01<<(i%8));tc[i]=0;}",
+    "",
+};
 constexpr std::string_view kZrstC[] = {
     "if({cond})for(i={a};i<={z};i++){c[i/8]&=0xff-(0x01<<(i%8));"
     "ct[i]=0;}",
@@ -88,7 +99,7 @@ void translateAlt(TranslatorRun& t) {
     t.appendGuarded("ALT", kAltY, outputFields(n));
     if (!t.stopped()) t.noteOutputDriven(n);
   } else if (operand->letter == 'M') {
-    if (t.refuseAbove(n, kFirmwareLastRelay, kMRange)) return;
+    if (t.refuseDevice('M', n)) return;
     t.appendGuarded("ALT", kAltM, bitFields(n));
   }
 }
@@ -111,26 +122,31 @@ void translateZrst(TranslatorRun& t) {
     for (int j = a; j <= z; ++j) t.noteOutputDriven(j);
     return;
   }
-  if (firstBit && lastBit && firstBit->letter == 'M' && lastBit->letter == 'M') {
+  if (firstBit && lastBit && firstBit->letter == lastBit->letter) {
     const int a = firstBit->number;
     const int z = lastBit->number;
-    if (refusePair(t, a, kMRange, z, kMRange, kFirmwareLastRelay)) return;
-    t.appendGuarded("ZRST", kZrstM, {{"a", dec(a)}, {"z", dec(z)}});
+    if (t.refuseDevice(firstBit->letter, a) || t.refuseDevice(firstBit->letter, z)) return;
+    t.appendGuarded("ZRST", firstBit->letter == 'M' ? std::span(kZrstM) : std::span(kZrstS),
+                    {{"a", dec(a)}, {"z", dec(z)}});
     return;
   }
   const std::optional<fx::WordOperand> first = decodeWordOperand(t, 1);
   const std::optional<fx::WordOperand> last = decodeWordOperand(t, 3);
-  const bool registers = is(first, 'D') && is(last, 'D');
-  if (!registers && !(is(first, 'C') && is(last, 'C'))) return;
+  if (!first || !last || first->letter() != last->letter() || is(first, 'K')) return;
   const std::optional<long> a = registerOf(t, *first, "ZRST");
   const std::optional<long> z = a ? registerOf(t, *last, "ZRST") : std::nullopt;
   if (!a || !z) return;
-  if (registers ? refusePair(t, *a, kDRange, *z, kZrstDRange, kFirmwareLastRamRegister)
-                : refusePair(t, *a, kCRange, *z, kCRange, kFirmwareLastCounter)) {
-    return;
+  const Fields range = {{"a", dec(*a)}, {"z", dec(*z)}};
+  if (is(first, 'C')) {
+    t.appendGuarded("ZRST", kZrstC, range);
+  } else if (is(first, 'T')) {
+    t.appendGuarded("ZRST", kZrstT, range);
+  } else if (t.options().registersInXram && std::max(*a, *z) > kFirmwareLastRamRegister) {
+    t.appendGuarded("ZRST", kZrstDLoop, range);
+  } else if (!refusePair(t, *a, kDRange, *z, kZrstDRange, kFirmwareLastRamRegister)) {
+    // zrstd clears registers in RAM only, not those in the EEPROM.
+    t.appendGuarded("ZRST", kZrstD, range);
   }
-  t.appendGuarded("ZRST", registers ? std::span(kZrstD) : std::span(kZrstC),
-                  {{"a", dec(*a)}, {"z", dec(*z)}});
 }
 
 void translateRstD(TranslatorRun& t) {
@@ -138,7 +154,7 @@ void translateRstD(TranslatorRun& t) {
   if (!is(operand, 'D')) return;
   const std::optional<long> r = registerOf(t, *operand, "RST");
   if (!r) return;
-  if (*r <= kFirmwareLastRamRegister) {
+  if (inRam(t, *r)) {
     t.appendGuarded("RST", kRstD, {{"r", dec(*r)}});
     return;
   }
@@ -155,9 +171,8 @@ void translateIncDec(TranslatorRun& t, bool increment) {
   const Fields fields = {
       {"r", dec(*r)}, {"op", increment ? "++" : "--"}, {"step", increment ? "+1" : "-1"}};
   if (is(operand, 'C')) {
-    if (t.refuseAbove(static_cast<int>(*r), kFirmwareLastCounter, kCRange)) return;
     t.appendGuarded(name, kIncDecC, fields);
-  } else if (*r <= kFirmwareLastRamRegister) {
+  } else if (inRam(t, *r)) {
     t.appendGuarded(name, kIncDecD, fields);
   } else if (!refuseBeyondEeprom(t, *r)) {
     t.appendGuarded(name, kIncDecEeprom, fields);
@@ -185,15 +200,13 @@ void translateMov(TranslatorRun& t) {
     const std::optional<long> r = registerOf(t, *source, "MOV");
     if (!r) return;
     s = *r;
-    if (fromC && t.refuseAbove(static_cast<int>(s), kFirmwareLastCounter, kCRange)) return;
     value = fill(fromC ? "ct[{r}]" : "d[{r}]", {{"r", dec(s)}});
   }
   const std::optional<long> r = registerOf(t, *target, "MOV");
   if (!r) return;
   const long d = *r;
-  if (toC && t.refuseAbove(static_cast<int>(d), kFirmwareLastCounter, kCRange)) return;
-  const bool sourceInEeprom = fromD && s > kFirmwareLastRamRegister;
-  const bool targetInEeprom = toD && d > kFirmwareLastRamRegister;
+  const bool sourceInEeprom = fromD && !inRam(t, s);
+  const bool targetInEeprom = toD && !inRam(t, d);
   if (sourceInEeprom && refuseBeyondEeprom(t, s)) return;
   if (targetInEeprom && refuseBeyondEeprom(t, d)) return;
 
@@ -244,15 +257,13 @@ void translateArithmetic(TranslatorRun& t, const Arithmetic& instruction) {
   if (!r) return;
   std::string_view targetText = "d[{r}]";
   if (is(target, 'C')) {
-    if (t.refuseAbove(static_cast<int>(*r), kFirmwareLastCounter, kCRange)) return;
     targetText = "ct[{r}]";
   } else if (is(target, 'T')) {
-    if (t.refuseAbove(static_cast<int>(*r), kFirmwareLastTimer, kTTimerRange)) return;
     targetText = "tc[{r}]";
-  } else if (*r > kFirmwareLastRamRegister && refuseBeyondEeprom(t, *r)) {
+  } else if (refuseBeyondEeprom(t, *r)) {
     return;
   }
-  const bool toEeprom = is(target, 'D') && *r > kFirmwareLastRamRegister;
+  const bool toEeprom = is(target, 'D') && !inRam(t, *r);
   t.appendGuarded(instruction.row->name,
                   toEeprom ? std::span(kArithmeticToEeprom) : std::span(kArithmetic),
                   {{"first", *first},

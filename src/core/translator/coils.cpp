@@ -1,4 +1,5 @@
-// OUT, SET and RST on Y outputs and M relays, and the one-scan pulses PLS and PLF.
+// OUT, SET and RST on Y outputs and M relays, and the one-scan pulses PLS and PLF (S states:
+// step_ladder.cpp).
 // Each appends statements guarded by the rung's condition, which stays in place for the
 // next coil of the same rung.
 #include "core/translator/translator_run.h"
@@ -88,30 +89,30 @@ constexpr Pulse kPulses[] = {
     {&fx::row("PLF", fx::Layout::DeviceWord), false, kFallingFireY, kFallingFireM, kFallingFollow},
 };
 
-// Refuses a Y or M device above what the firmware holds; returns true when it refused.
-bool refuseAboveFirmware(TranslatorRun& t, const fx::Device& device) {
-  return device.letter == 'Y' ? t.refuseAbove(device.number, kFirmwareLastPoint, kYRange)
-                              : t.refuseAbove(device.number, kFirmwareLastRelay, kMRange);
+// Refuses a coil on a special relay, which the firmware does not keep as a relay of its own;
+// returns true when it refused.
+bool refuseSpecialRelayCoil(TranslatorRun& t, std::string_view instruction,
+                            const fx::Device& device) {
+  if (!isSpecialRelay(device)) return false;
+  t.refuse(std::string(instruction) + " " + device.name() +
+           ": ladder51 does not translate coils of the special relays");
+  return true;
 }
 
 }  // namespace
 
-// OUT, SET and RST on M256 and up, special relays included, are refused with the M message
-// before the other tests of the step; so are their two-word forms, which Mitsubishi's tools write
-// for M1536 and up and the special relays (OUT M8034: 0002 8F22).
-void refuseHighMRelayCoils(TranslatorRun& t) {
+// OUT, SET and RST in their two-word forms, which Mitsubishi's tools write for M1536 and up and
+// the special relays (OUT M8034: 0002 8F22), are refused before the other tests of the step.
+void refuseExtendedRelays(TranslatorRun& t) {
   const fx::Instruction* row = t.step().instruction;
-  if (row != nullptr && row->layout == fx::Layout::DeviceWord &&
-      row->areas == fx::rows::kTwoWordCoil) {
-    t.refuse(kMRange);
+  if (row == nullptr || row->layout != fx::Layout::DeviceWord ||
+      row->areas != fx::rows::kTwoWordCoil) {
     return;
   }
-  for (const Coil& coil : kCoils) {
-    if (!t.stepIs(*coil.row)) continue;
-    const fx::Device& device = *t.step().device;
-    if (device.letter == 'M' && device.number > 255) t.refuse(kMRange);
-    return;
-  }
+  const std::optional<std::uint16_t> w = t.word(1);
+  const std::optional<fx::Device> device = w ? fx::deviceOfDeviceWord(*w) : std::nullopt;
+  if (!device) return;
+  if (!refuseSpecialRelayCoil(t, row->name, *device)) t.refuseDevice('M', device->number);
 }
 
 void translateCoils(TranslatorRun& t) {
@@ -121,7 +122,8 @@ void translateCoils(TranslatorRun& t) {
     }
     const int n = t.step().device->number;
     const bool output = coil.letter == 'Y';
-    if (refuseAboveFirmware(t, *t.step().device)) return;
+    if (refuseSpecialRelayCoil(t, coil.row->name, *t.step().device)) return;
+    if (t.refuseDevice(coil.letter, n)) return;
     t.appendGuarded(coil.row->name, coil.statement, output ? outputFields(n) : bitFields(n));
     if (output && !t.stopped()) t.noteOutputDriven(n);
     return;
@@ -134,14 +136,12 @@ void translateCoils(TranslatorRun& t) {
 void translatePulses(TranslatorRun& t) {
   for (const Pulse& pulse : kPulses) {
     if (!t.stepIs(*pulse.row)) continue;
-    // Another device, or M256 and up (noticed or refused by checkFollowingOperandClass): nothing.
     const std::optional<fx::Device> device = t.operandDevice(1);
-    if (!device || (device->letter != 'Y' && (device->letter != 'M' || device->number > 255))) {
-      return;
-    }
+    if (!device || (device->letter != 'Y' && device->letter != 'M')) return;
     const bool output = device->letter == 'Y';
     const int n = device->number;
-    if (refuseAboveFirmware(t, *device)) return;
+    if (refuseSpecialRelayCoil(t, pulse.row->name, *device)) return;
+    if (t.refuseDevice(device->letter, n)) return;
     int& count = pulse.rising ? t.risingPulseCount() : t.fallingPulseCount();
     if (count >= kFirmwarePulseSlots) {
       t.refuse("too many " + std::string(pulse.row->name) +

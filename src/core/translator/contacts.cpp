@@ -61,16 +61,11 @@ void applyContact(TranslatorRun& t, const Contact& contact, const Atom& atom, Fi
 struct ImageClass {
   char letter;
   std::string_view array;
-  int limit;
-  std::string_view message;
 };
 
-// M, Y, C and T contacts read their device images.
+// M, Y, C, T and S contacts read their device images.
 constexpr ImageClass kImageClasses[] = {
-    {'M', "m", kFirmwareLastRelay, kMRange},
-    {'Y', "y", kFirmwareLastPoint, kYRange},
-    {'C', "c", kFirmwareLastCounter, kCRange},
-    {'T', "t", kFirmwareLastTimerContact, kTContactRange},
+    {'M', "m"}, {'Y', "y"}, {'C', "c"}, {'T', "t"}, {'S', "s"},
 };
 
 struct SpecialRelay {
@@ -117,32 +112,11 @@ void translateXContacts(TranslatorRun& t) {
   applyContact(t, *contact, kXAtom, {{"n", dec(n)}});
 }
 
-// M256 and up are refused before any other test of the step, with the M message.
-void refuseHighMRelayContacts(TranslatorRun& t) {
-  if (!isContact(t.step())) return;
-  const fx::Device& device = *t.step().device;
-  if (device.letter == 'M' && device.number > 255 && !isSpecialRelay(device)) t.refuse(kMRange);
-}
-
 void translateSpecialRelayContacts(TranslatorRun& t) {
   const Contact* contact = contactOf(t.step());
   if (!contact || !isSpecialRelay(*t.step().device)) return;
   if (const auto mask = specialRelayMask(t.step().device->number)) {
     applyContact(t, *contact, kSpecialAtom, {{"mask", std::string(*mask)}});
-  }
-}
-
-// The word after the step, read as an operand word, may name M256 and up: M256..M511 draw the M
-// message as a notice, M512 and up are refused. The test runs on every step, whatever the step.
-void checkFollowingOperandClass(TranslatorRun& t) {
-  const std::optional<fx::Device> next = t.operandDevice(1);
-  // Special relays are no M relay out of range: their edge contacts and coils have forms of
-  // their own.
-  if (!next || next->letter != 'M' || next->number <= 255 || isSpecialRelay(*next)) return;
-  if (next->number <= 511) {
-    t.notice(kMRange);
-  } else {
-    t.refuse(kMRange);
   }
 }
 
@@ -152,7 +126,7 @@ void translateDeviceContacts(TranslatorRun& t) {
   const fx::Device& device = *t.step().device;
   for (const ImageClass& image : kImageClasses) {
     if (device.letter != image.letter) continue;
-    if (t.refuseAbove(device.number, image.limit, image.message)) return;
+    if (t.refuseDevice(device.letter, device.number, /*contact=*/true)) return;
     const int n = device.number;
     applyContact(t, *contact, kBitAtom,
                  {{"array", std::string(image.array)}, {"B", dec(n / 8)}, {"b", dec(n % 8)}},

@@ -9,16 +9,15 @@ namespace {
 struct EdgeClass {
   char letter;
   std::string_view routine;  // the letter that ends the routine names, {routine} of kCall
-  int limit;
-  std::string_view message;
+  int lastInRoutine;         // the highest device whose memory the routine keeps
 };
 
+// S states have no routine: their edges keep memories of their own, as do the devices above
+// the routines' memory tables.
 constexpr EdgeClass kEdgeClasses[] = {
-    {'X', "x", kFirmwareLastPoint, kXRange},
-    {'M', "m", kFirmwareLastRelay, kMRange},
-    {'Y', "y", kFirmwareLastPoint, kYRange},
-    {'C', "c", kFirmwareLastCounter, kCRange},
-    {'T', "t", kFirmwareLastTimerContact, kTContactRange},
+    {'X', "x", kFirmwareLastPoint},    {'M', "m", kLastRoutineEdgeRelay},
+    {'Y', "y", kFirmwareLastPoint},    {'C', "c", kLastRoutineEdgeCounter},
+    {'T', "t", kLastRoutineEdgeTimer}, {'S', "", -1},
 };
 
 // The routine's call, and how it joins the condition {top} (LDP and LDF push it).
@@ -79,18 +78,19 @@ void translateEdgeContacts(TranslatorRun& t) {
       joinEdge(t, instruction, contact, instruction.join);
       return;
     }
-    // M256 and up were noticed or refused by checkFollowingOperandClass; nothing is made here.
-    if (!device || (device->letter == 'M' && device->number > 255)) return;
+    if (!device) return;
     for (const EdgeClass& edge : kEdgeClasses) {
       if (device->letter != edge.letter) continue;
       const int n = device->number;
-      if (t.refuseAbove(n, edge.limit, edge.message)) return;
-      // Both routines of a device keep one memory ({routine}flag): it is the device's.
+      if (t.refuseDevice(device->letter, n, /*contact=*/true)) return;
+      // Both routines of a device keep one memory ({routine}flag): it is the device's. Beyond
+      // the routine's table the contact's memory is its own (an empty memory name).
+      const bool routine = n <= edge.lastInRoutine;
       const EdgeContact contact = {fill(kCall, {{"edge", std::string(instruction.edge)},
                                                 {"routine", std::string(edge.routine)},
                                                 {"n", dec(n)}}),
                                    deviceState(*device), instruction.edge == "p",
-                                   std::string(edge.routine) + dec(n)};
+                                   routine ? std::string(edge.routine) + dec(n) : std::string()};
       const bool orpOnM = instruction.row == &fx::row("ORP", kEdge) && edge.letter == 'M';
       joinEdge(t, instruction, contact, orpOnM ? kOrpOnM : instruction.join);
       return;

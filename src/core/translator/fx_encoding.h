@@ -93,9 +93,9 @@ inline constexpr BitDeviceBlock kBitDevices[] = {
     {'M', 1536, 3071, 0x2800, area::Extended},
 };
 
-// The blocks the translator's lookups read (no S, no M1536 and up).
+// The blocks the translator's lookups read (no M1536 and up).
 inline constexpr Areas kTranslatorAreas =
-    area::X | area::Y | area::T | area::M | area::C16 | area::C32 | area::Special;
+    area::S | area::X | area::Y | area::T | area::M | area::C16 | area::C32 | area::Special;
 
 // True for the letters of bit devices (those of kBitDevices).
 bool isBitDeviceLetter(char letter);
@@ -209,7 +209,7 @@ constexpr WordFormat bits(char letter, Payload payload, long long last,
 
 // One row per operand format. A register letter may have several rows (D's three banks); rows
 // of the same type bytes are read in order, so V and Z name their registers before D8000 does.
-// The translator reads K, D in its three banks, the flat D, T and C, Y and M0..M255.
+// The translator reads K, D in its three banks, the flat D, T and C, Y, M0..M1535 and S.
 inline constexpr WordFormat kWordFormats[] = {
     formats::constant('K', 0x80, -32768, 65535, Size::Bits16, 65535),
     formats::constant('K', 0x80, -2147483648LL, 4294967295LL, Size::Bits32),
@@ -228,8 +228,8 @@ inline constexpr WordFormat kWordFormats[] = {
     {'P', Payload::Offset, 0x88, 0x80, 0, 127, 0, 2, Size::Both, Form::Standard, kNotTranslated},
     formats::bits('X', Payload::Address, 0377),
     formats::bits('Y', Payload::Address, 0377, 0377),
-    formats::bits('M', Payload::Address, 8255, 255),  // the blocks of kBitDevices
-    formats::bits('S', Payload::Address, 999),
+    formats::bits('M', Payload::Address, 8255, 1535),  // the blocks of kBitDevices
+    formats::bits('S', Payload::Address, 999, 999),
     formats::bits('X', Payload::Group, 0377),
     formats::bits('Y', Payload::Group, 0377),
     formats::bits('M', Payload::Group, 8255),
@@ -255,7 +255,7 @@ struct WordOperand {
 
 // The translator's reader: the operand in two words, when a format of `letters` that the
 // translator reads holds it (K constants, D registers in their banks, D, C and T registers in
-// the flat form, Y and M0..M255 bits).
+// the flat form, Y, M0..M1535 and S bits).
 std::optional<WordOperand> readWordOperand(std::uint16_t first, std::uint16_t second,
                                            std::string_view letters);
 
@@ -406,9 +406,9 @@ inline constexpr Instruction kInstructions[] = {
     rows::withDevice("OUT", 0x0002, rows::kTwoWordCoil, true),
     rows::withDevice("SET", 0x0003, rows::kTwoWordCoil, true),
     rows::withDevice("RST", 0x0004, rows::kTwoWordCoil, true),
-    rows::withDevice("OUT", 0x0005, area::S, false),
-    rows::withDevice("SET", 0x0006, area::S, false),
-    rows::withDevice("RST", 0x0007, area::S, false),
+    rows::withDevice("OUT", 0x0005, area::S, true),
+    rows::withDevice("SET", 0x0006, area::S, true),
+    rows::withDevice("RST", 0x0007, area::S, true),
     rows::withDevice("PLS", 0x0008, rows::kPulse, true),
     rows::withDevice("PLF", 0x0009, rows::kPulse, true),
     // Blocks, stack, master control, step ladder, labels.
@@ -422,8 +422,8 @@ inline constexpr Instruction kInstructions[] = {
     rows::alone("END", 0x000F, true),
     {"MC", Layout::MasterControl, 0x000A, rows::kPulse, 0, "", 0, true},
     {"MCR", Layout::Nesting, 0x000B, 0, 0, "", 0, true},
-    rows::inWord("STL", 0xF, area::S, false),
-    rows::alone("RET", 0xF7FF, false),
+    rows::inWord("STL", 0xF, area::S, true),
+    rows::alone("RET", 0xF7FF, true),
     {"P", Layout::Label, 0xB000, 0, 0, "", 0, false},
     // Edge contacts.
     rows::withDevice("LDP", 0x01CA, rows::kEdge, true),

@@ -6,7 +6,8 @@ namespace {
 constexpr std::string_view kSpecialRegister =
     "{register} is a special register of the PLC: ladder51 does not keep it";
 constexpr std::string_view kNoEeprom =
-    "{register} is kept in the external EEPROM, but the settings choose no EEPROM";
+    "{register} is kept in the external EEPROM, but the settings choose no EEPROM (or choose a "
+    "chip with XRAM, where it is not kept across power-off)";
 constexpr std::string_view kBeyondSmallEeprom =
     "{register} does not fit in the 24C16 EEPROM the settings choose: it keeps D16 to D{last}, "
     "and a higher register would overwrite a lower one";
@@ -27,7 +28,7 @@ std::optional<fx::WordOperand> decodeWordOperand(const TranslatorRun& t, int k) 
 }
 
 std::optional<fx::Device> decodeBitOperand(const TranslatorRun& t, int k) {
-  const std::optional<fx::WordOperand> operand = t.wordOperand(k, "YM");
+  const std::optional<fx::WordOperand> operand = t.wordOperand(k, "YMS");
   if (!operand) return std::nullopt;
   return fx::Device{operand->letter(), operand->number()};
 }
@@ -44,11 +45,17 @@ std::optional<long> registerOf(TranslatorRun& t, const fx::WordOperand& operand,
     t.refuse(fill(kSpecialRegister, {{"register", "D" + dec(r)}}));
     return std::nullopt;
   }
+  if (t.refuseDevice(operand.letter(), r)) return std::nullopt;
+  if (operand.letter() == 'D' && inRam(t, r)) t.noteRamRegister(r);
   return r;
 }
 
+bool inRam(const TranslatorRun& t, long r) {
+  return r <= kFirmwareLastRamRegister || t.options().registersInXram;
+}
+
 bool refuseBeyondEeprom(TranslatorRun& t, long r) {
-  if (r <= kFirmwareLastRamRegister) return false;
+  if (inRam(t, r)) return false;
   const long low = 2 * r;
   const long high = low + 1;
   const std::string name = "D" + dec(r);
@@ -86,14 +93,11 @@ std::optional<std::string> sourceText(TranslatorRun& t,
   const Fields fields = {{"r", dec(*r)}};
   switch (operand->letter()) {
     case 'C':
-      if (t.refuseAbove(static_cast<int>(*r), kFirmwareLastCounter, kCRange)) return std::nullopt;
       return fill("ct[{r}]", fields);
     case 'T':
-      if (t.refuseAbove(static_cast<int>(*r), kFirmwareLastTimer, kTTimerRange))
-        return std::nullopt;
       return fill("tc[{r}]", fields);
     default:
-      if (*r <= kFirmwareLastRamRegister) return fill("d[{r}]", fields);
+      if (inRam(t, *r)) return fill("d[{r}]", fields);
       if (refuseBeyondEeprom(t, *r)) return std::nullopt;
       return fill("(ReData({r}*2)+256*ReData({r}*2+1))", fields);
   }

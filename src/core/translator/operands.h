@@ -12,7 +12,7 @@ namespace ladder51::detail {
 // Words k and k+1 of the step as a constant K or a D, C or T register, or nothing.
 std::optional<fx::WordOperand> decodeWordOperand(const TranslatorRun& t, int k);
 
-// Words k and k+1 of the step as the Y or M bit operand of ALT or ZRST, or nothing.
+// Words k and k+1 of the step as the Y, M or S bit operand of ALT or ZRST, or nothing.
 std::optional<fx::Device> decodeBitOperand(const TranslatorRun& t, int k);
 
 // True when the operand is the register `letter` (D, C or T) or the constant ('K').
@@ -21,9 +21,14 @@ inline bool is(const std::optional<fx::WordOperand>& operand, char letter) {
 }
 
 // The register number of a D, C or T operand; refuses an odd offset (no valid program holds
-// one) and a special register D8000..D8255, and returns nullopt then.
+// one), a special register D8000..D8255 and a device beyond the FX1N's range, and returns
+// nullopt then. Records the device for the sizes of the runtime's tables.
 std::optional<long> registerOf(TranslatorRun& t, const fx::WordOperand& operand,
                                std::string_view instruction);
+
+// True when register r lives in the RAM table d[]: D0..D15, and all of them when the registers
+// from D16 up live in XRAM.
+bool inRam(const TranslatorRun& t, long r);
 
 // Refuses a D register above D15 that the settings' EEPROM does not keep: any without an EEPROM,
 // those beyond its bytes with a 24C16. With a 24C32 or larger, a register beyond what a 24C32
@@ -31,8 +36,8 @@ std::optional<long> registerOf(TranslatorRun& t, const fx::WordOperand& operand,
 bool refuseBeyondEeprom(TranslatorRun& t, long r);
 
 // The C text of a source operand of ADD, SUB, MUL, DIV or a comparison: K as its number,
-// D0..D15 "d[r]", D16 and up read from the EEPROM (parenthesised), C0..C10 "ct[r]",
-// T0..T15 "tc[r]". Refuses anything else and returns nullopt then.
+// registers in RAM "d[r]", D16 and up read from the EEPROM (parenthesised), counters "ct[r]",
+// timers "tc[r]". Refuses anything else and returns nullopt then.
 std::optional<std::string> sourceText(TranslatorRun& t,
                                       const std::optional<fx::WordOperand>& operand,
                                       std::string_view instruction, std::string_view which);

@@ -14,7 +14,8 @@ namespace ladder51 {
 inline constexpr int kImageEntries = 20001;        // entries 0..20000
 inline constexpr int kHeaderBytes = 348;           // the header is not examined
 inline constexpr int kFirstStep = kFirstStepByte;  // byte index of the first step
-inline constexpr int kLastStep = 5000;             // byte index of the last step the walk visits
+// The walk visits the FX1N's 8000 steps: bytes 348 to 16347.
+inline constexpr int kLastStep = kFirstStep + 2 * (8000 - 1);  // byte index of the last step
 
 // The program file held byte by byte. The file is stored in blocks of 16 bytes: its length
 // divided by 16 is rounded to the nearest whole block, halves to even, so a few trailing

@@ -90,8 +90,7 @@ std::optional<SetValue> decodeSetValue(TranslatorRun& t, std::string_view instru
   if (is(operand, 'K')) return SetValue{dec(operand->number()), std::nullopt};
   const std::optional<long> r = registerOf(t, *operand, instruction);
   if (!r) return std::nullopt;
-  if (*r <= kFirmwareLastRamRegister)
-    return SetValue{fill("d[{r}]", {{"r", dec(*r)}}), std::nullopt};
+  if (inRam(t, *r)) return SetValue{fill("d[{r}]", {{"r", dec(*r)}}), std::nullopt};
   if (refuseBeyondEeprom(t, *r)) return std::nullopt;
   return SetValue{"d[16]", *r};
 }
@@ -103,7 +102,8 @@ void loadSetValue(CodeWriter& statement, const SetValue& setValue) {
 }
 
 void translateOutT(TranslatorRun& t, int n) {
-  if (t.refuseAbove(n, kFirmwareLastTimer, kTTimerRange)) return;
+  if (t.refuseDevice('T', n)) return;
+  t.noteTimerCoil(n);
   const std::optional<SetValue> setValue = decodeSetValue(t, "OUT T");
   if (!setValue) return;
   std::vector<Field> fields = bitFields(n);
@@ -116,7 +116,7 @@ void translateOutT(TranslatorRun& t, int n) {
 }
 
 void translateOutC(TranslatorRun& t, int n) {
-  if (t.refuseAbove(n, kFirmwareLastCounter, kCRange)) return;
+  if (t.refuseDevice('C', n)) return;
   const std::optional<SetValue> setValue = decodeSetValue(t, "OUT C");
   if (!setValue) return;
   std::vector<Field> fields = bitFields(n);
@@ -137,10 +137,10 @@ void translateReset(TranslatorRun& t) {
   if (!device) return;
   const int n = device->number;
   if (device->letter == 'T') {
-    if (t.refuseAbove(n, kFirmwareLastTimer, kTTimerRange)) return;
+    if (t.refuseDevice('T', n)) return;
     t.appendGuarded("RST T", kRstT, bitFields(n));
   } else if (device->letter == 'C') {
-    if (t.refuseAbove(n, kFirmwareLastCounter, kCRange)) return;
+    if (t.refuseDevice('C', n)) return;
     t.appendGuarded("RST C", kRstC, bitFields(n));
   }
 }
@@ -159,6 +159,10 @@ void translateMasterControl(TranslatorRun& t) {
     t.recognise();
     return;
   }
+  if (t.ladderStep()) {
+    t.refuse("MC N" + dec(*level) + " in a step of the step ladder: the PLC does not allow it");
+    return;
+  }
   if (*level > kFirmwareLastZone) {
     t.refuse("MC N" + dec(*level) + ": the PLC nests MC zones N0 to N" + dec(kFirmwareLastZone));
     return;
@@ -173,7 +177,11 @@ void translateMasterControl(TranslatorRun& t) {
   const std::optional<fx::Device> device = t.operandDevice(2);
   if (!device) return;
   const bool output = device->letter == 'Y';
-  if (output ? device->number > kFirmwareLastPoint : device->number > kFirmwareLastRelay) return;
+  if (output ? device->number > kFirmwareLastPoint
+             : device->letter != 'M' || device->number > kLastRelay) {
+    return;
+  }
+  if (!output && t.refuseDevice('M', device->number)) return;  // records it
   std::vector<Field> deviceFields =
       output ? outputFields(device->number) : bitFields(device->number);
   deviceFields.push_back({"zone", dec(*level)});

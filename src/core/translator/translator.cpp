@@ -99,6 +99,7 @@ Translation TranslatorRun::run() {
       break;
     }
     recognised_ = false;
+    previousStep_ = step_;
     step_ = fx::readStepWord(*word(0));
     testStep();
     if (!stopped_) warnIfPassedOver();
@@ -153,17 +154,11 @@ void TranslatorRun::refuseUnsupported() {
 void TranslatorRun::testStep() {
   using Test = void (*)(TranslatorRun&);
   static constexpr Test kBeforeEnd[] = {
-      translateXContacts,
-      refuseHighMRelayContacts,
-      translateSpecialRelayContacts,
-      checkFollowingOperandClass,
-      refuseHighMRelayCoils,
-      translateDeviceContacts,
-      translateCoils,
-      translateBlockInstructions,
-      translatePulses,
-      translateTimersAndCounters,
-      translateEdgeContacts,
+      translateXContacts,    translateSpecialRelayContacts,
+      refuseExtendedRelays,  translateDeviceContacts,
+      translateCoils,        translateBlockInstructions,
+      translatePulses,       translateTimersAndCounters,
+      translateEdgeContacts, translateStepLadder,
   };
   for (Test test : kBeforeEnd) {
     test(*this);
@@ -171,6 +166,7 @@ void TranslatorRun::testStep() {
   }
   if (stepIs(fx::row("END", fx::Layout::Alone))) {
     recognise();
+    closeStepLadder(*this);
     ended_ = true;
     return;
   }
@@ -330,10 +326,100 @@ void TranslatorRun::restoreBranch(bool pop, std::string_view instruction) {
   if (pop) --branchDepth_;
 }
 
-void TranslatorRun::appendStatement(const CodeWriter& statement) {
+namespace {
+
+// A statement of a step of the step ladder runs while the step runs (stlr, set by the step's
+// STL statement).
+constexpr std::string_view kLadderGuardHead = "\r\nif(stlr){";
+constexpr std::string_view kLadderGuardTail = "}";
+
+}  // namespace
+
+void TranslatorRun::appendStatement(const CodeWriter& statement, bool ladderGuard) {
   recognise();
   result_.marks.push_back({result_.statements.size()});
+  if (ladderStep_ && ladderGuard) {
+    result_.statements += kLadderGuardHead;
+    result_.statements += statement.text();
+    result_.statements += kLadderGuardTail;
+    return;
+  }
   result_.statements += statement.text();
+}
+
+namespace {
+
+// Devices beyond the FX1N's ranges, and those of its ranges the firmware does not keep.
+constexpr std::string_view kBeyondRange = "{device} is beyond the FX1N's {what} {range}";
+constexpr std::string_view kLongCounter =
+    "{device} is a 32-bit counter (C200-C255): ladder51 translates the 16-bit counters C0-C199";
+constexpr std::string_view kRetentiveTimer =
+    "{device} is a retentive timer (T246-T255): ladder51 translates the timers T0-T245";
+
+struct DeviceRange {
+  char letter;
+  int last;
+  std::string_view what;
+  std::string_view range;
+};
+constexpr DeviceRange kRanges[] = {
+    {'M', kLastRelay, "relays", "M0-M1535"},
+    {'S', kLastState, "states", "S0-S999"},
+    {'T', kLastTimer, "timers", "T0-T255"},
+    {'C', kLastCounter, "counters", "C0-C255"},
+    {'D', kLastRegister, "data registers", "D0-D7999"},
+};
+
+}  // namespace
+
+bool TranslatorRun::refuseDevice(char letter, long n, bool contact) {
+  if (letter == 'X') return refuseAbove(static_cast<int>(n), kFirmwareLastPoint, kXRange);
+  if (letter == 'Y') return refuseAbove(static_cast<int>(n), kFirmwareLastPoint, kYRange);
+  const std::string device = std::string(1, letter) + dec(n);
+  for (const DeviceRange& range : kRanges) {
+    if (range.letter != letter || n <= range.last) continue;
+    if (letter == 'T' && n <= 255) {
+      refuse(fill(kRetentiveTimer, {{"device", device}}));
+    } else if (letter == 'C' && n <= 255) {
+      refuse(fill(kLongCounter, {{"device", device}}));
+    } else {
+      refuse(fill(kBeyondRange, {{"device", device},
+                                 {"what", std::string(range.what)},
+                                 {"range", std::string(range.range)}}));
+    }
+    return true;
+  }
+  DeviceUse& use = result_.devices;
+  const int number = static_cast<int>(n);
+  switch (letter) {
+    case 'M':
+      use.relay = std::max(use.relay, number);
+      break;
+    case 'S':
+      use.state = std::max(use.state, number);
+      break;
+    case 'T': {
+      int& last = contact ? use.timerContact : use.timer;
+      last = std::max(last, number);
+      break;
+    }
+    case 'C':
+      use.counter = std::max(use.counter, number);
+      break;
+    default:
+      break;
+  }
+  return false;
+}
+
+void TranslatorRun::noteTimerCoil(int n) {
+  DeviceUse& use = result_.devices;
+  if (n < kFirstFastTimer) {
+    use.lastSlowTimer = std::max(use.lastSlowTimer, n);
+    return;
+  }
+  use.firstFastTimer = use.firstFastTimer < 0 ? n : std::min(use.firstFastTimer, n);
+  use.lastFastTimer = std::max(use.lastFastTimer, n);
 }
 
 std::optional<std::string> TranslatorRun::condition(std::string_view instruction, int uses) {
@@ -342,6 +428,12 @@ std::optional<std::string> TranslatorRun::condition(std::string_view instruction
   for (int edge : topEdges()) edgeUses_[edge] += uses;
   for (int contact : topReads()) contactReaders_[contact].push_back(scan_);
   outputWrites_[scan_] = writtenDevices();
+  if (ladderStep_) {
+    // In a step its states come first; right after STL the condition is the states themselves.
+    if (*current == ladderStep_->on) return *current;
+    trailingEdges_.insert(topEdges().begin(), topEdges().end());
+    return fill("({on}&&{cond})", {{"on", ladderStep_->on}, {"cond", *current}});
+  }
   if (zones_.empty()) return *current;
   // An output in an MC zone acts as if its rung were off while the zone is off; the zone's state
   // comes first, so the condition is not reached then.
@@ -403,7 +495,7 @@ std::map<int, EdgeForm> TranslatorRun::edgeForms() const {
   for (const auto& [edge, memory] : edgeMemories_) {
     const auto uses = edgeUses_.find(edge);
     const int read = uses == edgeUses_.end() ? 0 : uses->second;
-    if (perMemory[memory] > 1) {
+    if (memory.empty() || perMemory[memory] > 1) {
       forms[edge] = EdgeForm::OwnMemory;
     } else if (read > 1 || (read == 1 && trailingEdges_.contains(edge))) {
       forms[edge] = EdgeForm::Once;

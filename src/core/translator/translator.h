@@ -20,6 +20,9 @@ struct TranslateOptions {
   // without one such registers are refused, and so are those a 24C16 has no bytes for; above
   // what a 24C32 holds each step draws a notice naming the size it needs.
   EepromChoice eeprom = EepromChoice::None;
+  // With no EEPROM, registers from D16 up live in the chip's XRAM (when it has some), lost at
+  // power-off; without this they are refused as before.
+  bool registersInXram = false;
   // Translate a program with steps the translator does not know, leaving them out (with a
   // warning each) instead of refusing it: the firmware then differs from the program.
   bool skipUnsupported = false;
@@ -46,6 +49,24 @@ enum class TranslationOutcome {
 // when a translation uses it, so that other programs' files stay as they were.
 enum class RuntimeFeature {
   SpecialRelayEdges,  // ldps/ldfs: rising and falling edges of M8000, M8002, M8011..M8014
+};
+
+// The highest number of each device table the statements use, or -1 for a table they do not
+// use (M, S, T, C; D for the registers kept in RAM). The runtime's tables are sized to them.
+struct DeviceUse {
+  int relay = -1;         // m[]: M0..M1535
+  int state = -1;         // s[]: S0..S999
+  int timer = -1;         // tc[] and t[], to[]: T0..T245 as coils, resets and operands
+  int timerContact = -1;  // t[]: T0..T245 as contacts
+  int counter = -1;       // c[], cflag[], ct[]: C0..C199
+  int dataRegister = -1;  // d[]: D0..D15, and D16 up when they live in XRAM
+  // The last 100 ms timer with a coil (T0..T199), and the first and last 10 ms timers with one
+  // (T200..T245), or -1: the timers the time base advances.
+  int lastSlowTimer = -1;
+  int firstFastTimer = -1;
+  int lastFastTimer = -1;
+
+  bool operator==(const DeviceUse&) const = default;
 };
 
 // Where a statement begins in `statements`: the scan loop may be cut into functions there.
@@ -81,6 +102,10 @@ struct Translation {
   int heldContacts = 0;
   // MC zones N0 .. N(zones - 1) may be open: their states are mcz[0] .. mcz[zones - 1].
   int zones = 0;
+  // Steps of the step ladder (STL): each keeps whether it ran in the last scan, bits
+  // 0 .. ladderSteps - 1 of stlw[].
+  int ladderSteps = 0;
+  DeviceUse devices;
 
   bool completed() const { return outcome == TranslationOutcome::Completed; }
   // The refusal or fault as an error (ProgramRefused or ProgramFault, with the step).

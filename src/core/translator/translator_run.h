@@ -22,21 +22,26 @@ namespace ladder51::detail {
 // Refusal messages, as the PLC programming tool's users know them.
 inline constexpr std::string_view kXRange = "X超出范围 只能在X0-X43之间！！";
 inline constexpr std::string_view kYRange = "Y超出范围 只能在Y0-Y43之间！！";
-inline constexpr std::string_view kMRange = "M超出范围 只能在M0-M79之间！！";
-inline constexpr std::string_view kTContactRange = "T超出范围 只能在T0-T25之间！！";
-inline constexpr std::string_view kTTimerRange = "T超出范围 只能在T0-T15之间！！";
-inline constexpr std::string_view kCRange = "C超出范围 只能在C0-C10之间！！";
 inline constexpr std::string_view kDRange = "D超出范围 只能在D0-D15之间！！";
 inline constexpr std::string_view kZrstDRange = "ZRST D 超出范围 只能在D0-D15之间！！";
 
-// The highest device numbers the generated firmware's tables hold; a step naming a higher one is
+// The highest point numbers the generated firmware's tables hold; a step naming a higher one is
 // refused. (The numbers a step word can name at all are the encoding's, fx_encoding.h.)
-inline constexpr int kFirmwareLastPoint = 35;         // X0..X43, Y0..Y43 (octal)
-inline constexpr int kFirmwareLastRelay = 79;         // M0..M79
-inline constexpr int kFirmwareLastTimerContact = 25;  // T contacts T0..T25
-inline constexpr int kFirmwareLastTimer = 15;         // timers with a count in tc[16]
-inline constexpr int kFirmwareLastCounter = 10;       // C0..C10
-inline constexpr int kFirmwareLastRamRegister = 15;   // D0..D15 in RAM; D16 and up in the EEPROM
+inline constexpr int kFirmwareLastPoint = 35;  // X0..X43, Y0..Y43 (octal): the pins
+// The FX1N's device ranges, which the firmware's tables grow to as a program needs them
+// (runtime_gen/storage.h places them in the chip's RAM).
+inline constexpr int kLastRelay = 1535;  // M0..M1535
+inline constexpr int kLastState = 999;   // S0..S999
+inline constexpr int kLastTimer = 245;   // T0..T199 count 100 ms, T200..T245 10 ms
+inline constexpr int kFirstFastTimer = 200;
+inline constexpr int kLastCounter = 199;    // C0..C199, 16-bit up counters
+inline constexpr int kLastRegister = 7999;  // D0..D7999
+// The edge routines (ldpm, ldpt, ldpc) keep one memory per device in mflag[11], tflag[4] and
+// cout[2]: edges of higher devices keep memories of their own (EdgeForm::OwnMemory).
+inline constexpr int kLastRoutineEdgeRelay = 87;
+inline constexpr int kLastRoutineEdgeTimer = 31;
+inline constexpr int kLastRoutineEdgeCounter = 15;
+inline constexpr int kFirmwareLastRamRegister = 15;  // D0..D15 in RAM; D16 up in EEPROM or XRAM
 // D8000..D8255 are the PLC's special registers (V and Z among them), which the firmware does not
 // keep; a step naming one is refused.
 inline constexpr int kFirstSpecialRegister = 8000;
@@ -83,7 +88,7 @@ struct EdgeContact {
   std::string call;    // the runtime routine's call, "ldpx(5)"
   std::string on;      // the device's state, "(!inx(5))"
   bool rising = true;  // LDP, ANDP, ORP
-  std::string memory;  // the runtime memory the routine keeps for the device
+  std::string memory;  // the runtime memory the routine keeps for the device; empty: none
 };
 
 // How a run evaluates what a first run found out about the program's conditions: the form of
@@ -132,6 +137,17 @@ class TranslatorRun {
   // A message shown to the user; the translation goes on. A message the step has given already
   // (a register it names twice) is not repeated.
   void notice(std::string_view message);
+  // Refuses a device the firmware does not keep: X and Y beyond the pins' points, and devices
+  // beyond the FX1N's ranges (M1536 up, S1000 up, T246 up, C200 up, D8000 up), each with a
+  // message naming the range. Records the others, whose tables the runtime sizes to the highest
+  // number used (a `contact` reads a bit image only). Returns true when it refused.
+  bool refuseDevice(char letter, long n, bool contact = false);
+  // Records a timer's coil: T200 and up count 10 ms units.
+  void noteTimerCoil(int n);
+  // Records a register kept in the RAM table d[] (D0..D15, and D16 up in XRAM).
+  void noteRamRegister(long r) {
+    result_.devices.dataRegister = std::max(result_.devices.dataRegister, static_cast<int>(r));
+  }
   // Refuses when a device number is above its limit; returns true when it refused.
   bool refuseAbove(int n, int limit, std::string_view message) {
     if (n <= limit) return false;
@@ -172,11 +188,34 @@ class TranslatorRun {
   void saveBranch();                                           // MPS
   void restoreBranch(bool pop, std::string_view instruction);  // MRD, MPP
 
+  // --- the step ladder ------------------------------------------------------------------------
+  // A step of the step ladder: STL opens it, with the states of consecutive STL instructions
+  // (a joining step needs all of them); the next STL, RET or END closes it. Its statements run
+  // while it is active and in the scan after it was left (so that its OUT coils switch off and
+  // its timers reset, as on the PLC), and are skipped otherwise; their conditions are ANDed with
+  // `on`, the states' text.
+  struct LadderStep {
+    std::vector<int> states;
+    std::string on;
+    int index = 0;           // its bit of stlw[]
+    bool transfers = false;  // a SET or OUT on a state in it: its states reset at its end
+  };
+  const LadderStep* ladderStep() const { return ladderStep_ ? &*ladderStep_ : nullptr; }
+  LadderStep* ladderStep() { return ladderStep_ ? &*ladderStep_ : nullptr; }
+  // Opens a step with `states` (replacing one whose STL came right before), or closes it.
+  void openLadderStep(std::vector<int> states, std::string on) {
+    ladderStep_ = LadderStep{std::move(states), std::move(on), result_.ladderSteps++, false};
+  }
+  void closeLadderStep() { ladderStep_.reset(); }
+  // The step word before the current one.
+  const fx::StepWord& previousStep() const { return previousStep_; }
+
   // --- output -------------------------------------------------------------------------------
   // Every statement is written through a CodeWriter: each line as CR LF and its template, so a
   // statement begins with CR LF, and an empty last template ends its last line.
-  // Appends the statement a writer holds.
-  void appendStatement(const CodeWriter& statement);
+  // Appends the statement a writer holds; in a step of the step ladder it runs only while the
+  // step runs, unless `ladderGuard` is false (the step's own bookkeeping).
+  void appendStatement(const CodeWriter& statement, bool ladderGuard = true);
   // A writer for a statement under the rung's condition, with {cond} and `fields` set; nothing
   // after a fault naming `instruction` when no rung is open.
   std::optional<CodeWriter> guarded(std::string_view instruction, std::span<const Field> fields);
@@ -215,6 +254,8 @@ class TranslatorRun {
   TranslateOptions options_;
   int scan_ = kFirstStep;
   fx::StepWord step_;
+  fx::StepWord previousStep_;
+  std::optional<LadderStep> ladderStep_;
   std::vector<std::string> conditions_;
   std::vector<std::vector<int>> edges_;  // the edge steps in each condition
   int conditionDepth_ = 0;
@@ -250,10 +291,8 @@ bool isContact(const fx::StepWord& step);
 
 // --- instruction families, in the order the walk tries them --------------------------------
 void translateXContacts(TranslatorRun& t);
-void refuseHighMRelayContacts(TranslatorRun& t);  // M256..M1535
 void translateSpecialRelayContacts(TranslatorRun& t);
-void checkFollowingOperandClass(TranslatorRun& t);
-void refuseHighMRelayCoils(TranslatorRun& t);
+void refuseExtendedRelays(TranslatorRun& t);        // M1536 up, in the two-word forms
 void translateDeviceContacts(TranslatorRun& t);     // M, Y, C, T
 void translateCoils(TranslatorRun& t);              // OUT, SET, RST on Y and M
 void translateBlockInstructions(TranslatorRun& t);  // INV, ANB, ORB, MPS, MPP, MRD
@@ -262,5 +301,8 @@ void translateTimersAndCounters(TranslatorRun& t);  // OUT T, OUT C, RST T, RST 
 void translateEdgeContacts(TranslatorRun& t);
 void translateAppliedInstructions(TranslatorRun& t);
 void translateComparisons(TranslatorRun& t);
+void translateStepLadder(TranslatorRun& t);  // STL, RET, and OUT/SET/RST on S
+// Closes an open step of the step ladder (at RET and END): a transfer out of it resets its states.
+void closeStepLadder(TranslatorRun& t);
 
 }  // namespace ladder51::detail

@@ -178,12 +178,13 @@ TEST(Disassembler, NotesOddByteShortFileAndUnreadParts) {
   EXPECT_EQ(disassemble(std::vector<std::uint8_t>(100, 0)),
             "; 100 bytes, shorter than the 348-byte header: no steps\n");
 
-  // The walk of the translator ends at byte 5000: the listing says where.
+  // The walk of the translator ends at byte 16346, after 8000 steps: the listing says where.
   const std::string listing =
       disassemble(programFile(Words((kLastStep - kFirstStep) / 2 + 2, 0x2400)));
-  EXPECT_NE(listing.find("LD X0                ; 5000: 2400\n"
-                         "; the translator stops at byte 5000: the steps below are not translated\n"
-                         "LD X0                ; 5002: 2400\n"),
+  EXPECT_NE(listing.find("LD X0                ; 16346: 2400\n"
+                         "; the translator stops at byte 16346: the steps below are not "
+                         "translated\n"
+                         "LD X0                ; 16348: 2400\n"),
             std::string::npos);
 }
 

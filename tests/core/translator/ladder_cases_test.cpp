@@ -13,6 +13,7 @@
 #include "core/translator/instruction_list.h"
 #include "core/translator/translator.h"
 #include "tests/support/fixtures.h"
+#include "tests/support/outcome_tables.h"
 
 namespace ladder51::test {
 namespace {
@@ -74,13 +75,6 @@ std::string render(const Translation& t) {
   return out.str();
 }
 
-// The EEPROM an option names: "24c16" (24C16 or smaller) or "24c32" (24C32 to 24C512).
-std::optional<EepromChoice> eepromNamed(std::string_view word) {
-  if (word == "24c16") return EepromChoice::Upto24C16;
-  if (word == "24c32") return EepromChoice::From24C32;
-  return std::nullopt;
-}
-
 // The file of NAME.il and its options, recorded on its first line as "; options: ..." with
 // "24c16" or "24c32" (the EEPROM fitted), "skip-unsupported" (steps the translator does not know
 // are left out with a warning instead of refusing the program) and "cut N" (the file ends after
@@ -101,8 +95,8 @@ Case load(const std::string& name) {
   if (first >> word && word == ";" && first >> word && word == "options:") {
     while (first >> word) {
       std::size_t cut = 0;
-      if (eepromNamed(word)) {
-        c.options.eeprom = *eepromNamed(word);
+      if (test::eepromNamed(word)) {
+        c.options.eeprom = *test::eepromNamed(word);
       } else if (word == "skip-unsupported") {
         c.options.skipUnsupported = true;
       } else if (word == "cut" && first >> cut) {
@@ -148,47 +142,19 @@ INSTANTIATE_TEST_SUITE_P(Cases, LadderGolden, testing::ValuesIn(caseNames(kCaseD
                            return info.param;
                          });
 
-// The lines of a table's input: its parts separated by " / ".
-std::string linesOf(std::string input) {
-  for (std::size_t k = input.find(" / "); k != std::string::npos; k = input.find(" / ", k)) {
-    input.replace(k, 3, "\n");
-  }
-  return input;
-}
-
-// Checks each "INPUT => OUTCOME" line of the table tests/ladder/NAME against outcomeOf(INPUT);
-// `make golden` rewrites the outcomes. Lines starting with '#' are comments.
-void checkOutcomes(const std::string& name,
-                   const std::function<std::string(const std::string&)>& outcomeOf) {
-  std::istringstream in(readFile(kCaseDir / name));
-  std::string rewritten;
-  int number = 0;
-  for (std::string line; std::getline(in, line); rewritten += line + "\n") {
-    ++number;
-    const std::size_t arrow = line.find(" => ");
-    if (line.empty() || line[0] == '#') continue;
-    if (arrow == std::string::npos) {
-      ADD_FAILURE() << name << " line " << number << " has no \" => \"";
-      continue;
-    }
-    const std::string outcome = outcomeOf(line.substr(0, arrow));
-    if (!updatingGolden()) {
-      EXPECT_EQ(line.substr(arrow + 4), outcome) << name << " line " << number;
-    }
-    line = line.substr(0, arrow + 4) + outcome;
-  }
-  if (updatingGolden()) writeFile(kCaseDir / name, rewritten);
-}
-
 // ranges.txt: the instructions of a program, END added, "[24c16] " or "[24c32] " before them when
-// that EEPROM is fitted; the outcome is "completes", or the stop as in the .err files and the
-// statements written before it, if any (a refused step writes none).
+// that EEPROM is fitted, "[xram] " when the registers from D16 up live in XRAM; the outcome is
+// "completes", or the stop as in the .err files and the statements written before it, if any (a
+// refused step writes none).
 TEST(LadderGolden, RangesRefusalsAndFaults) {
-  checkOutcomes("ranges.txt", [](std::string program) {
+  checkOutcomes(kCaseDir / "ranges.txt", [](std::string program) {
     TranslateOptions options;
-    if (program.starts_with("[") && eepromNamed(program.substr(1, 5))) {
-      options.eeprom = *eepromNamed(program.substr(1, 5));
+    if (program.starts_with("[") && test::eepromNamed(program.substr(1, 5))) {
+      options.eeprom = *test::eepromNamed(program.substr(1, 5));
       program.erase(0, 8);
+    } else if (program.starts_with("[xram] ")) {
+      options.registersInXram = true;
+      program.erase(0, 7);
     }
     const Result<std::vector<std::uint8_t>> file =
         assembleInstructionList(linesOf(program) + "\nEND\n");
@@ -206,7 +172,7 @@ TEST(LadderGolden, RangesRefusalsAndFaults) {
 
 // assembler_errors.txt: an instruction-list text and the assembler's refusal.
 TEST(LadderGolden, AssemblerErrors) {
-  checkOutcomes("assembler_errors.txt", [](const std::string& text) {
+  checkOutcomes(kCaseDir / "assembler_errors.txt", [](const std::string& text) {
     const Result<std::vector<std::uint16_t>> words = assembleSteps(linesOf(text));
     return words ? std::string("assembles") : words.error().describe();
   });

@@ -53,13 +53,13 @@ class ProgramGenerator {
     static const char* const kAlone[] = {"ANB", "ORB", "MPS", "MRD", "MPP", "INV"};
     static const char* const kArithmetic[] = {"ADD", "SUB", "MUL", "DIV"};
     static const char* const kCompare[] = {"LD=", "LD>=", "AND>", "AND<", "OR<=", "OR="};
-    static const char* const kZrst[] = {"Y", "M", "D", "C"};
-    switch (pick(0, 12)) {
+    static const char* const kZrst[] = {"Y", "M", "D", "C", "S", "T"};
+    switch (pick(0, 13)) {
       case 0:
       case 1:
-        return any(kContacts) + " " + device("XYTMC");
+        return any(kContacts) + " " + device("XYTMCS");
       case 2:
-        return any(kCoils) + " " + device("YM");
+        return any(kCoils) + " " + device(pick(0, 3) ? "YM" : "S");
       case 3:
         return any(kAlone);
       case 4:
@@ -71,7 +71,7 @@ class ProgramGenerator {
       case 7: {
         if (pick(0, 2) == 0) return "ALT " + device("YM", true);
         const std::string letter = any(kZrst);
-        return "ZRST " + device(letter, true) + " " + device(pick(0, 5) ? letter : "YMDC", true);
+        return "ZRST " + device(letter, true) + " " + device(pick(0, 5) ? letter : "YMDCST", true);
       }
       case 8:
         return (pick(0, 1) ? "INC " : "DEC ") + device("CD", true);
@@ -82,6 +82,9 @@ class ProgramGenerator {
                device("DCT", true);
       case 11:
         return any(kCompare) + " " + device("KDCT", true) + " " + device("KDCT", true);
+      case 12:
+        if (pick(0, 1)) return pick(0, 2) ? "STL " + device("S") : "RET";
+        [[fallthrough]];
       default:
         return (pick(0, 1) ? "PLS " : "PLF ") + device("YM");
     }
@@ -103,11 +106,16 @@ TEST(TableBounds, CheckerFindsIndexesPastTheTables) {
             std::vector<std::string>{});
   EXPECT_EQ(
       outOfBounds(statements("tc[16]=0;d[20]=1;inx(36);zrstd(0,16);for(i=0;i<=11;i++){c[i/8]")),
-      (std::vector<std::string>{"tc[16]", "d[20]", "inx(36)", "for(i=0;i<=11;i++){c",
+      (std::vector<std::string>{"tc[16]", "d[20]", "inx(36)", "for(i=0;i<=11;i++){c[",
                                 "zrstd(0,16)"}));
   // The tables a translation sizes itself: nine edge results take two bytes.
   EXPECT_EQ(outOfBounds(statements("edge[1]=0;mcz[0]=1;edge[2]=0;mcz[1]=0;edgm[0]=0;", 9, 1)),
             (std::vector<std::string>{"edge[2]", "mcz[1]", "edgm[0]"}));
+  // Tables grown to the devices a program uses: M100 and T40 (six bytes of timer bits).
+  Translation grown = statements("m[12]=0;m[13]=0;t[5]=0;t[6]=0;tc[40]=0;tc[41]=0;s[0]=0;");
+  grown.devices.relay = 100;
+  grown.devices.timer = 40;
+  EXPECT_EQ(outOfBounds(grown), (std::vector<std::string>{"m[13]", "t[6]", "tc[41]", "s[0]"}));
 }
 
 TEST(TableBounds, RandomProgramsNeverIndexPastTheTables) {
