@@ -82,6 +82,23 @@ const OptionSet kOptionSets[] = {
      },
      // Y1 has no pin although X1 has one.
      "LD X1\nOUT Y1\nOUT Y2\nEND\n"},
+    // Devices beyond the fixed tables: grown in internal RAM on the AT89S52, and in the XRAM of
+    // a chip with XRAM, the registers from D16 up with them when no EEPROM keeps them.
+    {"fx1n_internal_ram_grown",
+     [](SettingsText& s) {
+       assign(s, "P3.2", "X0");
+       assign(s, "P1.0", "Y0");
+     },
+     "LD M8002\nSET S0\nSTL S0\nLD X0\nSET S1\nSTL S1\nOUT Y0\nOUT T17 K5\nLD T17\nOUT S0\n"
+     "RET\nLD X0\nOUT M100\nEND\n"},
+    {"fx1n_xram",
+     [](SettingsText& s) {
+       assign(s, "P3.2", "X0");
+       assign(s, "P1.0", "Y0");
+       s.chip = "stc89c54";
+     },
+     "LD X0\nOR M300\nOUT M300\nOUT T210 K50\nLD T210\nOUT Y0\nOUT C50 K3\nLDP X0\n"
+     "INC D100\nLD X0\nZRST D0 D120\nEND\n"},
 };
 
 // The file as `translate -C DIR PROG --encoding utf-8` writes it for an option set.

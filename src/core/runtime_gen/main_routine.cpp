@@ -76,7 +76,7 @@ constexpr std::string_view kClearCounters[] = {
     "for(i=0;i<{count};i++)ct[i]=0;",
 };
 constexpr std::string_view kClearRegisters = "for(i=0;i<{count};i++)d[i]=0;";
-constexpr std::string_view kClearFastTimerUnits = "tm10=0;";
+constexpr std::string_view kClearFastTimerUnits = "tm10={threshold};";
 // Then the filters fill with real samples.
 constexpr std::string_view kFirstSamples[] = {
     " for(i=0;i<=1000;i++)",
@@ -151,7 +151,7 @@ void writeClearGrownTables(CodeWriter& out, const StoragePlan& plan) {
     out.set("bytes", dec(tables->bitBytes())).set("count", dec(tables->valueCount()));
     out.lines(clear.lines);
   }
-  if (plan.firstFastTimer >= 0) out.line(kClearFastTimerUnits);
+  if (plan.firstFastTimer >= 0) out.line(kClearFastTimerUnits);  // the first tenth's due
 }
 
 }  // namespace
@@ -172,6 +172,7 @@ std::string mainSection(const Settings& settings, const AssignmentTables& tables
     out.lines(kRetentionTail);
   }
   out.lines(kColdStart);
+  out.set("threshold", dec(settings.scanThreshold()));
   writeClearGrownTables(out, plan);
   out.lines(kFirstSamples);
   out.lines(kDisplaySetUp);

@@ -140,19 +140,19 @@ constexpr std::string_view kTmscanClocks[] = {
 };
 // clang-format on
 // Timers above T15 count in a loop of their own; the 10 ms timers T200 and up count tenths of
-// the base unit: tmr*10/{threshold} of them have passed in the current unit, tm10 of which were
-// counted.
+// the base unit: tm10 holds when the next tenth is due, in tenths of interrupts, so that tmr*10
+// (shifts, no division) reaching it counts one.
 constexpr std::string_view kTmscanTimers[] = {
     " for(j=16;j<={last};j++)",
     "  if(to[j/8]&(0x01<<(j%8)))tc[j]++;",
 };
 constexpr std::string_view kTmscanFastTimers[] = {
-    " tobf=tmr*10/{threshold};",
-    " while(tm10<tobf){tm10++;",
-    " for(j={first};j<={last};j++)",
-    "  if(to[j/8]&(0x01<<(j%8)))tc[j]++;}",
+    " j=tmr;j=(j<<3)+(j<<1);",
+    " while(j>=tm10){tm10+={threshold};",
+    " for(tobf={first};tobf<={last};tobf++)",
+    "  if(to[tobf/8]&(0x01<<(tobf%8)))tc[tobf]++;}",
 };
-constexpr std::string_view kTmscanFastUnitEnd = " tm10=0;";
+constexpr std::string_view kTmscanFastUnitEnd = " tm10={threshold};";
 // ... and last shifts the pin level of each input that a pin carries into its filter register.
 constexpr std::string_view kTmscanInput[] = {
     "#if {assigned}",

@@ -19,7 +19,7 @@ namespace {
 //   m8000            special relays;  d  D0..D15 and the EEPROM scratch register d[16]
 //   xfir             one filter shift register per input;  ack  last I2C acknowledge
 //   s                S states, when the program has them (declared with the grown tables)
-//   tm10             10 ms units counted in the current base unit, when 10 ms timers run
+//   tm10             when the next 10 ms unit is due, when 10 ms timers run (tmscan)
 // A table that grows past its fixed size leaves its place below (GrownTables).
 constexpr std::string_view kPointTables = " unsigned char y[5],yflag[5],xflag[5],plsm[2],plfm[2];";
 // The byte variables: each of M, T and C drops out when its tables grow.
@@ -54,7 +54,7 @@ constexpr std::string_view kGrownCounters[] = {
     " unsigned int {space} ct[{count}];//{count} counter",
 };
 constexpr std::string_view kGrownRegisters = " unsigned int {space} d[{count}];";
-constexpr std::string_view kFastTimerUnits = " unsigned char idata tm10;";
+constexpr std::string_view kFastTimerUnits = " unsigned int idata tm10;";
 
 // The state block: the fixed tables where they stand, and the grown ones in their place.
 void writeStateBlock(CodeWriter& out, const StoragePlan& plan) {

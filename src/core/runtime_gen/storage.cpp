@@ -14,11 +14,11 @@ struct FixedTables {
   int bytes;
 };
 constexpr FixedTables kFixed[] = {
-    {'M', 87, 11},               // m[11]
-    {'S', -1, 0},                // none
-    {'T', 15, 4 + 4 + 2 * 16},   // t[4], to[4], tc[16]
-    {'C', 10, 2 + 2 + 2 * 11},   // c[2], cflag[2], ct[11]
-    {'D', 16, 2 * 17},           // d[17]
+    {'M', 87, 11},              // m[11]
+    {'S', -1, 0},               // none
+    {'T', 15, 4 + 4 + 2 * 16},  // t[4], to[4], tc[16]
+    {'C', 10, 2 + 2 + 2 * 11},  // c[2], cflag[2], ct[11]
+    {'D', 16, 2 * 17},          // d[17]
 };
 // Timer contacts read t[4], which holds T0..T31 whether or not their timers have counts.
 constexpr int kLastFixedTimerBit = 31;
@@ -57,20 +57,29 @@ std::string rangesText(const std::vector<const GrownTables*>& tables) {
 int GrownTables::bitBytes() const {
   const int bytes = bitsBytes(last);
   switch (letter) {
-    case 'M': return std::max(bytes, 11);
-    case 'T': return std::max(bytes, 4);
-    case 'C': return std::max(bytes, 2);
-    case 'S': return bytes;
-    default: return 0;
+    case 'M':
+      return std::max(bytes, 11);
+    case 'T':
+      return std::max(bytes, 4);
+    case 'C':
+      return std::max(bytes, 2);
+    case 'S':
+      return bytes;
+    default:
+      return 0;
   }
 }
 
 int GrownTables::valueCount() const {
   switch (letter) {
-    case 'T': return std::max(last + 1, 16);
-    case 'C': return std::max(last + 1, 11);
-    case 'D': return std::max(last + 1, 17);
-    default: return 0;
+    case 'T':
+      return std::max(last + 1, 16);
+    case 'C':
+      return std::max(last + 1, 11);
+    case 'D':
+      return std::max(last + 1, 17);
+    default:
+      return 0;
   }
 }
 
@@ -157,12 +166,13 @@ Result<StoragePlan> planStorage(const DeviceUse& devices, int extensionBytes,
   const int xram = chip.memory.xramBytes;
   const bool largest = std::ranges::none_of(
       chipProfiles(), [&](const ChipProfile& other) { return other.memory.xramBytes > xram; });
-  return Error{ErrorKind::DoesNotFit,
-               fill(xram == 0 ? kNoXram : largest ? kLargestXram : kSmallXram,
-                    {{"devices", rangesText(inXram)},
-                                                       {"bytes", dec(plan.xramBytes())},
-                                                       {"chip", std::string(chip.model)},
-                                                       {"xram", dec(xram)}})};
+  return Error{ErrorKind::DoesNotFit, fill(xram == 0 ? kNoXram
+                                           : largest ? kLargestXram
+                                                     : kSmallXram,
+                                           {{"devices", rangesText(inXram)},
+                                            {"bytes", dec(plan.xramBytes())},
+                                            {"chip", std::string(chip.model)},
+                                            {"xram", dec(xram)}})};
 }
 
 }  // namespace ladder51

@@ -21,6 +21,15 @@ constexpr std::string_view kOutM[] = {
     "m[{B}]&=(0xff-(0x01<<{b}));",
     "",
 };
+// OUT Y in a step of the step ladder writes the image only: another step may drive the same
+// output in the same scan (as step ladder allows), and the pin follows the image when the ladder
+// ends (closeStepLadder), so that it does not glitch between the two.
+constexpr std::string_view kOutYInStep[] = {
+    "if({cond})y[{B}]|=(0x01<<{b});",
+    "else",
+    "y[{B}]&=(0xff-(0x01<<{b}));",
+    "",
+};
 constexpr std::string_view kSetY[] = {"if({cond}){y[{B}]|=(0x01<<{b});{pin}=0;}", ""};
 constexpr std::string_view kSetM[] = {"if({cond})m[{B}]|=(0x01<<{b});", ""};
 constexpr std::string_view kRstY[] = {"if({cond}){y[{B}]&=(0xff-(0x01<<{b}));{pin}=1;}", ""};
@@ -124,7 +133,12 @@ void translateCoils(TranslatorRun& t) {
     const bool output = coil.letter == 'Y';
     if (refuseSpecialRelayCoil(t, coil.row->name, *t.step().device)) return;
     if (t.refuseDevice(coil.letter, n)) return;
-    t.appendGuarded(coil.row->name, coil.statement, output ? outputFields(n) : bitFields(n));
+    if (output && coil.row == kOut && t.ladderStep()) {
+      t.appendGuarded(coil.row->name, kOutYInStep, outputFields(n));
+      t.noteLadderOutput(n);
+    } else {
+      t.appendGuarded(coil.row->name, coil.statement, output ? outputFields(n) : bitFields(n));
+    }
     if (output && !t.stopped()) t.noteOutputDriven(n);
     return;
   }

@@ -20,6 +20,8 @@ constexpr std::string_view kStepHead[] = {
 constexpr std::string_view kStepEndHead = "if(stlt){";
 constexpr std::string_view kStepEndState = "s[{B}]&=(0xff-(0x01<<{b}));";
 constexpr std::string_view kStepEndTail[] = {"}", ""};
+// When the ladder closes: the pins of the outputs its steps drove, from their images.
+constexpr std::string_view kOutputRefresh = "if(y[{B}]&(0x01<<{b})){pin}=0;else {pin}=1;";
 // A state as a condition reads it, and the states of a joining step together.
 constexpr std::string_view kStateOn = "(s[{B}]&(0x01<<{b}))";
 constexpr std::string_view kStatesJoined = "({first}&&{last})";
@@ -48,6 +50,22 @@ constexpr const fx::Instruction* kOutState = &stateCoil("OUT");
 constexpr const fx::Instruction* kSetState = &stateCoil("SET");
 constexpr const fx::Instruction* kRstState = &stateCoil("RST");
 
+// Ends the open step: a transfer out of it resets its states.
+void endStep(TranslatorRun& t) {
+  const TranslatorRun::LadderStep* step = t.ladderStep();
+  if (!step) return;
+  if (step->transfers) {
+    CodeWriter end;
+    end.line(kStepEndHead);
+    for (int state : step->states) {
+      for (const Field& field : bitFields(state)) end.set(field.name, field.value);
+      end.join(kStepEndState);
+    }
+    t.appendStatement(end.lines(kStepEndTail), /*ladderGuard=*/false);
+  }
+  t.closeLadderStep();
+}
+
 void openStep(TranslatorRun& t, int n) {
   if (t.refuseDevice('S', n)) return;
   if (t.zone() >= 0) {
@@ -63,13 +81,13 @@ void openStep(TranslatorRun& t, int n) {
     states = open->states;
     on = fill(kStatesJoined, {{"first", open->on}, {"last", on}});
   } else {
-    closeStepLadder(t);
+    endStep(t);
   }
   states.push_back(n);
   t.openLadderStep(std::move(states), on);
   const int index = t.ladderStep()->index;
-  t.appendStatement(
-      writerWith(bitFields(index)).set("on", on).lines(kStepHead), /*ladderGuard=*/false);
+  t.appendStatement(writerWith(bitFields(index)).set("on", on).lines(kStepHead),
+                    /*ladderGuard=*/false);
   t.push(std::move(on));
 }
 
@@ -95,18 +113,15 @@ void translateStateCoil(TranslatorRun& t) {
 }  // namespace
 
 void closeStepLadder(TranslatorRun& t) {
-  const TranslatorRun::LadderStep* step = t.ladderStep();
-  if (!step) return;
-  if (step->transfers) {
-    CodeWriter end;
-    end.line(kStepEndHead);
-    for (int state : step->states) {
-      for (const Field& field : bitFields(state)) end.set(field.name, field.value);
-      end.join(kStepEndState);
-    }
-    t.appendStatement(end.lines(kStepEndTail), /*ladderGuard=*/false);
+  endStep(t);
+  const std::set<int> outputs = t.takeLadderOutputs();
+  if (outputs.empty()) return;
+  CodeWriter refresh;
+  for (int n : outputs) {
+    for (const Field& field : outputFields(n)) refresh.set(field.name, field.value);
+    refresh.line(kOutputRefresh);
   }
-  t.closeLadderStep();
+  t.appendStatement(refresh.line(""));
 }
 
 void translateStepLadder(TranslatorRun& t) {

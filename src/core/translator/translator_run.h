@@ -11,6 +11,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "core/text/code_writer.h"
@@ -207,6 +208,10 @@ class TranslatorRun {
     ladderStep_ = LadderStep{std::move(states), std::move(on), result_.ladderSteps++, false};
   }
   void closeLadderStep() { ladderStep_.reset(); }
+  // Outputs that OUT drives in the steps of the open step ladder, by image only: their pins
+  // follow when it closes.
+  void noteLadderOutput(int n) { ladderOutputs_.insert(n); }
+  std::set<int> takeLadderOutputs() { return std::exchange(ladderOutputs_, {}); }
   // The step word before the current one.
   const fx::StepWord& previousStep() const { return previousStep_; }
 
@@ -256,6 +261,7 @@ class TranslatorRun {
   fx::StepWord step_;
   fx::StepWord previousStep_;
   std::optional<LadderStep> ladderStep_;
+  std::set<int> ladderOutputs_;
   std::vector<std::string> conditions_;
   std::vector<std::vector<int>> edges_;  // the edge steps in each condition
   int conditionDepth_ = 0;
@@ -302,7 +308,8 @@ void translateEdgeContacts(TranslatorRun& t);
 void translateAppliedInstructions(TranslatorRun& t);
 void translateComparisons(TranslatorRun& t);
 void translateStepLadder(TranslatorRun& t);  // STL, RET, and OUT/SET/RST on S
-// Closes an open step of the step ladder (at RET and END): a transfer out of it resets its states.
+// Closes the step ladder (at RET and END): its open step ends, and the pins of the outputs its
+// steps drove follow their images.
 void closeStepLadder(TranslatorRun& t);
 
 }  // namespace ladder51::detail
