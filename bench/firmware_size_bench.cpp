@@ -1,6 +1,7 @@
-// The firmware of each example program, taken from its instruction list through .pmw, fx1n.c
-// and the SDCC build by the core's own sequence: the time of .pmw to fx1n.hex, and the internal
-// RAM used, the bytes left for the stack and the code size from SDCC's memory report.
+// The firmware of each example program for each chip, taken from its instruction list through
+// .pmw, fx1n.c and the SDCC build by the core's own sequence: the time of .pmw to fx1n.hex, and
+// the internal RAM used, the bytes left for the stack, the code size and the XRAM used from
+// SDCC's memory report. A program that does not fit a chip reports why.
 #include <benchmark/benchmark.h>
 
 #include <filesystem>
@@ -24,9 +25,10 @@ ladder51::SettingsText exampleBoard() {
   return settings;
 }
 
-void BM_ExampleFirmware(benchmark::State& state, const std::string& example) {
+void BM_ExampleFirmware(benchmark::State& state, const std::string& example,
+                        const std::string& chip) {
   const std::filesystem::path work =
-      std::filesystem::temp_directory_path() / "ladder51-firmware-bench" / example;
+      std::filesystem::temp_directory_path() / "ladder51-firmware-bench" / (example + "-" + chip);
   std::filesystem::create_directories(work);
   const std::filesystem::path pmw = work / (example + ".pmw");
   if (auto assembled = ladder51::assembleFile(kExamples / (example + ".il"), pmw); !assembled) {
@@ -35,7 +37,9 @@ void BM_ExampleFirmware(benchmark::State& state, const std::string& example) {
 
   ladder51::Workspace workspace(work);
   (void)workspace.startUp();
-  if (auto saved = workspace.save(exampleBoard()); !saved) {
+  ladder51::SettingsText board = exampleBoard();
+  board.chip = chip;
+  if (auto saved = workspace.save(board); !saved) {
     return state.SkipWithError(saved.error().describe().c_str());
   }
   ladder51::FirmwareBuildOptions options;
@@ -54,27 +58,33 @@ void BM_ExampleFirmware(benchmark::State& state, const std::string& example) {
   }
   state.SetLabel("RAM " + std::to_string(memory.internalRamUsed) + " B, stack " +
                  std::to_string(memory.stackBytes) + " B, code " +
-                 std::to_string(memory.codeBytes) + " B");
+                 std::to_string(memory.codeBytes) + " B, XRAM " + std::to_string(memory.xramBytes) +
+                 " B");
   state.counters["ram_bytes"] = memory.internalRamUsed;
   state.counters["stack_bytes"] = memory.stackBytes;
   state.counters["code_bytes"] = static_cast<double>(memory.codeBytes);
+  state.counters["xram_bytes"] = static_cast<double>(memory.xramBytes);
 }
 
-BENCHMARK_CAPTURE(BM_ExampleFirmware, motor, std::string("motor"))
-    ->Unit(benchmark::kMillisecond)
-    ->Iterations(1)
-    ->UseRealTime();
-BENCHMARK_CAPTURE(BM_ExampleFirmware, timer_counter, std::string("timer_counter"))
-    ->Unit(benchmark::kMillisecond)
-    ->Iterations(1)
-    ->UseRealTime();
-BENCHMARK_CAPTURE(BM_ExampleFirmware, pulses, std::string("pulses"))
-    ->Unit(benchmark::kMillisecond)
-    ->Iterations(1)
-    ->UseRealTime();
-BENCHMARK_CAPTURE(BM_ExampleFirmware, data_registers, std::string("data_registers"))
-    ->Unit(benchmark::kMillisecond)
-    ->Iterations(1)
-    ->UseRealTime();
+// Each example on the AT89S52, the STC89C52RC (256 B of XRAM) and the STC89C54RD+ (1 KB).
+#define EXAMPLE_ON_CHIPS(example)                                                 \
+  BENCHMARK_CAPTURE(BM_ExampleFirmware, example##_at89s52, #example, "at89s52")   \
+      ->Unit(benchmark::kMillisecond)                                             \
+      ->Iterations(1)                                                             \
+      ->UseRealTime();                                                            \
+  BENCHMARK_CAPTURE(BM_ExampleFirmware, example##_stc89c52, #example, "stc89c52") \
+      ->Unit(benchmark::kMillisecond)                                             \
+      ->Iterations(1)                                                             \
+      ->UseRealTime();                                                            \
+  BENCHMARK_CAPTURE(BM_ExampleFirmware, example##_stc89c54, #example, "stc89c54") \
+      ->Unit(benchmark::kMillisecond)                                             \
+      ->Iterations(1)                                                             \
+      ->UseRealTime()
+
+EXAMPLE_ON_CHIPS(motor);
+EXAMPLE_ON_CHIPS(timer_counter);
+EXAMPLE_ON_CHIPS(pulses);
+EXAMPLE_ON_CHIPS(data_registers);
+EXAMPLE_ON_CHIPS(step_ladder);
 
 }  // namespace

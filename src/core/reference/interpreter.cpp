@@ -9,6 +9,7 @@ namespace {
 
 constexpr int kPoints = 256;          // X0..X377, Y0..Y377
 constexpr int kRelays = 1536;         // M0..M1535
+constexpr int kStates = 1000;         // S0..S999
 constexpr int kSpecialRelays = 256;   // M8000..M8255
 constexpr int kTimersCounters = 256;  // T0..T255, C0..C255
 constexpr int kRegisters = 32768;     // D0..D32767
@@ -20,7 +21,10 @@ constexpr int kSpecialCells = kMCells + kRelays;
 constexpr int kTCells = kSpecialCells + kSpecialRelays;
 constexpr int kCCells = kTCells + kTimersCounters;
 constexpr int kDCells = kCCells + kTimersCounters;
-constexpr int kCells = kDCells + kRegisters;
+constexpr int kSCells = kDCells + kRegisters;
+constexpr int kCells = kSCells + kStates;
+// Timers from T200 count units of a tenth of the others'.
+constexpr int kFirstTenthTimer = 200;
 
 std::optional<int> cellOf(const fx::Device& device) {
   switch (device.letter) {
@@ -34,6 +38,8 @@ std::optional<int> cellOf(const fx::Device& device) {
       return kCCells + device.number;
     case 'D':
       return kDCells + device.number;
+    case 'S':
+      return kSCells + device.number;
     default:
       return std::nullopt;
   }
@@ -91,7 +97,7 @@ std::string Step::text() const {
 std::optional<fx::Device> parseDevice(std::string_view name) {
   if (name.size() < 2 || name.size() > 6) return std::nullopt;
   const char letter = name[0];
-  if (std::string_view("XYMTCD").find(letter) == std::string_view::npos) return std::nullopt;
+  if (std::string_view("XYMSTCD").find(letter) == std::string_view::npos) return std::nullopt;
   int number = 0;
   for (char c : name.substr(1)) {
     if (c < '0' || c > (fx::isPointLetter(letter) ? '7' : '9')) return std::nullopt;
@@ -190,6 +196,7 @@ Interpreter::Interpreter(std::vector<Step> steps, TimeBase timeBase)
       x_(kPoints),
       y_(kPoints),
       m_(kRelays),
+      s_(kStates),
       special_(kSpecialRelays),
       timers_(kTimersCounters),
       counters_(kTimersCounters),
@@ -203,8 +210,8 @@ void Interpreter::setInput(int point, bool on) {
   if (point >= 0 && point < kPoints) xInputs_[static_cast<std::size_t>(point)] = on;
 }
 
-std::int64_t Interpreter::unitsAt(std::int64_t timeMicros) const {
-  return floorDiv(timeMicros - time_.phaseMicros, time_.unitMicros);
+std::int64_t Interpreter::unitsAt(std::int64_t timeMicros, int parts) const {
+  return floorDiv((timeMicros - time_.phaseMicros) * parts, time_.unitMicros);
 }
 
 bool Interpreter::clockAt(std::int64_t timeMicros, std::int64_t halfHundredths) const {
@@ -215,10 +222,14 @@ bool Interpreter::clockAt(std::int64_t timeMicros, std::int64_t halfHundredths) 
 void Interpreter::scan(std::int64_t timeMicros) {
   // Timers whose coil was on count the unit boundaries passed since the last scan.
   if (scans_ > 0) {
-    const std::int64_t ticks = unitsAt(timeMicros) - unitsAt(lastTime_);
-    for (Timer& timer : timers_) {
+    const std::int64_t ticks = unitsAt(timeMicros, 1) - unitsAt(lastTime_, 1);
+    const std::int64_t tenths = unitsAt(timeMicros, 10) - unitsAt(lastTime_, 10);
+    for (std::size_t n = 0; n < timers_.size(); ++n) {
+      Timer& timer = timers_[n];
+      const std::int64_t passed = n >= kFirstTenthTimer ? tenths : ticks;
       if (timer.running)
-        timer.count = static_cast<std::int16_t>(std::min<std::int64_t>(32767, timer.count + ticks));
+        timer.count =
+            static_cast<std::int16_t>(std::min<std::int64_t>(32767, timer.count + passed));
     }
   }
   lastTime_ = timeMicros;
@@ -232,12 +243,23 @@ void Interpreter::scan(std::int64_t timeMicros) {
   blocks_.clear();
   branches_.clear();
   zones_.clear();
+  ladder_.reset();
   for (std::size_t i = 0; i < steps_.size(); ++i) run(i);
+  endLadderStep();
   ++scans_;
 }
 
 bool Interpreter::bus() const {
-  return std::all_of(zones_.begin(), zones_.end(), [](const Zone& z) { return z.on; });
+  return std::all_of(zones_.begin(), zones_.end(), [](const Zone& z) { return z.on; }) &&
+         (!ladder_ || ladder_->active);
+}
+
+void Interpreter::endLadderStep() {
+  if (!ladder_) return;
+  if (ladder_->transfer) {
+    for (int state : ladder_->states) writeBit({'S', state}, false, ladder_->first);
+  }
+  ladder_.reset();
 }
 
 bool Interpreter::bit(const fx::Device& device) const {
@@ -250,6 +272,8 @@ bool Interpreter::bit(const fx::Device& device) const {
     case 'M':
       if (device.number >= 8000) return n - 8000 < special_.size() && special_[n - 8000];
       return n < m_.size() && m_[n];
+    case 'S':
+      return n < s_.size() && s_[n];
     case 'T':
       return n < timers_.size() && timers_[n].contact;
     case 'C':
@@ -281,6 +305,7 @@ void Interpreter::writeBit(const fx::Device& device, bool on, std::size_t index)
   std::vector<bool>* image = nullptr;
   std::size_t at = n;
   if (device.letter == 'Y') image = &y_;
+  if (device.letter == 'S') image = &s_;
   if (device.letter == 'M' && device.number < 8000) image = &m_;
   if (device.letter == 'M' && device.number >= 8000) image = &special_, at = n - 8000;
   if (!image || at >= image->size() || (*image)[at] == on) return;
@@ -367,6 +392,16 @@ bool Interpreter::contactValue(const Step& step, std::size_t index) {
 void Interpreter::run(std::size_t index) {
   const Step& step = steps_[index];
   const std::string_view name = step.row->name;
+  if (name == "STL") {
+    stepLadder(step, index);
+    return;
+  }
+  if (name == "RET") {
+    endLadderStep();
+    return;
+  }
+  // The steps of an inactive step are not run, but for the scan after it went off.
+  if (ladder_ && !ladder_->runs) return;
   if (name.starts_with("LD")) {
     if (!afterOutput_) blocks_.push_back(result_);
     if (afterOutput_) blocks_.clear();
@@ -450,6 +485,13 @@ void Interpreter::run(std::size_t index) {
     setContact(step.device, counter.count >= setValue, index);
     return;
   }
+  const bool transfer = step.device.letter == 'S' && ladder_ && (name == "OUT" || name == "SET");
+  if (transfer) {
+    if (!on) return;
+    writeBit(step.device, true, index);
+    ladder_->transfer = true;
+    return;
+  }
   if (name == "OUT") {
     writeBit(step.device, on, index);
     return;
@@ -469,6 +511,28 @@ void Interpreter::run(std::size_t index) {
   }
 }
 
+// STL Sn: a step whose rungs run on the bus of its state, right after STL like after an output;
+// an STL right after another joins its state to that step. A step runs while active and in the
+// scan after it went off (its bus off then), and is skipped otherwise; its first STL's memory
+// holds whether it was active.
+void Interpreter::stepLadder(const Step& step, std::size_t index) {
+  const bool state = bit(step.device);
+  const bool joining = ladder_ && index > 0 && is(steps_[index - 1], "STL");
+  if (joining) {
+    ladder_->states.push_back(step.device.number);
+    ladder_->active = ladder_->active && state;
+  } else {
+    endLadderStep();
+    ladder_ = LadderStep{{step.device.number}, state, false, false, index};
+  }
+  const bool wasActive = edgeMemory_[ladder_->first];
+  edgeMemory_[ladder_->first] = ladder_->active;
+  ladder_->runs = ladder_->active || wasActive;
+  result_ = true;
+  afterOutput_ = true;
+  blocks_.clear();
+}
+
 void Interpreter::applied(const Step& step, std::size_t index) {
   const std::string_view name = step.row->name;
   const std::vector<fx::WordOperand>& ops = step.operands;
@@ -482,7 +546,7 @@ void Interpreter::applied(const Step& step, std::size_t index) {
   } else if (name == "ZRST") {
     const char letter = ops[0].letter();
     for (int n = ops[0].number(); n <= ops[1].number(); ++n) {
-      if (letter == 'Y' || letter == 'M') {
+      if (letter == 'Y' || letter == 'M' || letter == 'S') {
         writeBit({letter, n}, false, index);
       } else {
         writeRegister(letter, n, 0, index);

@@ -41,7 +41,14 @@
 // edge memory: an input still on after the reset does not count again until it has been off.
 // ZRST on counters resets each as RST C does.
 //
-// Timers (OUT T n K/D, 100 ms timers). Time is counted in units of the timer's base (TimeBase):
+// Step ladder (STL Sn ... RET). STL opens a step on the bus of its state (consecutive STLs: all
+// their states); the step's rungs run while it is active, and once more, with the bus off, in the
+// scan after it went off (OUT coils off, timers reset); otherwise they are skipped, so several
+// steps may drive one output. SET or OUT on a state in a step sets it and resets the step's own
+// states at the step's end (the next STL, RET or END). Outside steps S coils act like M coils.
+//
+// Timers (OUT T n K/D; T0..T199 count units, T200..T245 tenths of a unit). Time is counted in
+// units of the timer's base (TimeBase):
 // a timer whose coil was on when OUT T last ran adds every unit boundary passed before the next
 // scan; OUT T with the coil on closes the contact when the count reaches the set value (the
 // count stops there); coil off (or its bus off) clears count and contact. RST T clears count and
@@ -136,6 +143,13 @@ class Interpreter {
     int level = 0;
     bool on = false;
   };
+  struct LadderStep {
+    std::vector<int> states;
+    bool active = false;    // all its states were on at its STL
+    bool runs = false;      // active, or active in the scan before
+    bool transfer = false;  // a SET or OUT on a state in it had its condition on
+    std::size_t first = 0;  // the index of its first STL
+  };
 
   void run(std::size_t index);
   bool contactValue(const Step& step, std::size_t index);
@@ -148,13 +162,16 @@ class Interpreter {
   void writeWord(const fx::WordOperand& target, std::int16_t value, std::size_t index);
   void writeRegister(char letter, int n, std::int16_t value, std::size_t index);
   void noteChange(const fx::Device& device, std::size_t index);
-  std::int64_t unitsAt(std::int64_t timeMicros) const;
+  void stepLadder(const Step& step, std::size_t index);
+  void endLadderStep();
+  // Unit boundaries (`parts` of a unit each) passed from the phase to `timeMicros`.
+  std::int64_t unitsAt(std::int64_t timeMicros, int parts) const;
   bool clockAt(std::int64_t timeMicros, std::int64_t halfPeriodTenths) const;
 
   std::vector<Step> steps_;
   TimeBase time_;
   std::vector<bool> xInputs_;
-  std::vector<bool> x_, y_, m_, special_;
+  std::vector<bool> x_, y_, m_, s_, special_;
   std::vector<Timer> timers_;
   std::vector<Counter> counters_;
   std::vector<std::int16_t> d_;
@@ -168,6 +185,7 @@ class Interpreter {
   std::vector<bool> blocks_;
   std::vector<bool> branches_;
   std::vector<Zone> zones_;
+  std::optional<LadderStep> ladder_;
   long scans_ = 0;
   std::int64_t lastTime_ = 0;
 };

@@ -74,19 +74,16 @@ void openStep(TranslatorRun& t, int n) {
   }
   // STL right after STL joins the states into one step.
   const TranslatorRun::LadderStep* open = t.ladderStep();
-  const bool joining = open && t.previousStep().instruction == t.step().instruction;
-  std::vector<int> states;
   std::string on = fill(kStateOn, bitFields(n));
-  if (joining) {
-    states = open->states;
-    on = fill(kStatesJoined, {{"first", open->on}, {"last", on}});
+  if (open && t.previousStep().instruction == t.step().instruction) {
+    t.joinLadderStep(n, fill(kStatesJoined, {{"first", open->on}, {"last", on}}));
   } else {
     endStep(t);
+    t.openLadderStep({n}, on);
   }
-  states.push_back(n);
-  t.openLadderStep(std::move(states), on);
-  const int index = t.ladderStep()->index;
-  t.appendStatement(writerWith(bitFields(index)).set("on", on).lines(kStepHead),
+  const TranslatorRun::LadderStep* step = t.ladderStep();
+  on = step->on;
+  t.appendStatement(writerWith(bitFields(step->index)).set("on", on).lines(kStepHead),
                     /*ladderGuard=*/false);
   t.push(std::move(on));
 }

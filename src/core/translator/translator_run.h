@@ -203,9 +203,17 @@ class TranslatorRun {
   };
   const LadderStep* ladderStep() const { return ladderStep_ ? &*ladderStep_ : nullptr; }
   LadderStep* ladderStep() { return ladderStep_ ? &*ladderStep_ : nullptr; }
-  // Opens a step with `states` (replacing one whose STL came right before), or closes it.
+  // Opens a step with `states`.
   void openLadderStep(std::vector<int> states, std::string on) {
     ladderStep_ = LadderStep{std::move(states), std::move(on), result_.ladderSteps++, false};
+  }
+  // Joins the states of an STL to the step the STL right before it opened: that step's head
+  // statement, the last one appended, is taken back, and the joined step takes its place.
+  void joinLadderStep(int state, std::string on) {
+    result_.statements.resize(result_.marks.back().offset);
+    result_.marks.pop_back();
+    ladderStep_->states.push_back(state);
+    ladderStep_->on = std::move(on);
   }
   void closeLadderStep() { ladderStep_.reset(); }
   // Outputs that OUT drives in the steps of the open step ladder, by image only: their pins
