@@ -1,11 +1,13 @@
 // `ladder51 settings [-C DIR] [changes]`: prints the pin map and options that DIR's settings
 // files hold; with changes, runs the save command first.
+#include <cctype>
 #include <iostream>
 #include <map>
 #include <memory>
 #include <optional>
 
 #include "cli/commands.h"
+#include "core/config/validation.h"
 #include "core/workspace.h"
 
 namespace ladder51::cli {
@@ -17,11 +19,11 @@ struct Changes {
   std::optional<std::string> crystal, filter, scl, sda, din, load, clk;
   std::optional<EepromChoice> eeprom;
   std::optional<bool> display, proteus;
-  std::optional<std::string> chip;
+  std::optional<std::string> chip, timeBase;
 
   bool any() const {
     return !pins.empty() || crystal || filter || scl || sda || din || load || clk || eeprom ||
-           display || proteus || chip;
+           display || proteus || chip || timeBase;
   }
 };
 
@@ -56,7 +58,8 @@ void printSettings(const SettingsText& settings) {
             << "load=" << settings.load << "\n"
             << "clk=" << settings.clk << "\n"
             << "proteus=" << onOff(settings.proteus) << "\n"
-            << "chip=" << settings.chip << "\n";
+            << "chip=" << settings.chip << "\n"
+            << "time-base=" << settings.timeBase << "\n";
 }
 
 // The settings with the changes applied; an Error for a malformed --pin or an unknown chip.
@@ -87,6 +90,13 @@ Result<SettingsText> applyChanges(SettingsText settings, const Changes& changes)
     Result<ChipProfile> chip = chipNamed(*changes.chip);
     if (!chip) return chip.error();
     settings.chip = chip->name;
+  }
+  if (changes.timeBase) {
+    // In any case, as the chip's name.
+    std::string name = *changes.timeBase;
+    for (char& c : name) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if (Status known = checkTimeBase(name); !known) return known.error();
+    settings.timeBase = name;
   }
   return settings;
 }
@@ -125,6 +135,9 @@ void addSettingsCommand(CLI::App& app, Context& context) {
   cmd->add_option("--chip", changes.chip,
                   "Chip the firmware runs on, which sets the build's flash and RAM limits: " +
                       chipNameList() + " (default at89s52)");
+  cmd->add_option("--time-base", changes.timeBase,
+                  "How timers count: fx (T0-T199 in 100 ms, T200-T245 in 10 ms, M8011-M8014 as "
+                  "on the PLC; the default) or classic (the original runtime's base)");
   cmd->callback([options, &context] {
     PrintingObserver observer;
     Workspace workspace(options->directory, observer);

@@ -28,6 +28,7 @@ void PrintingObserver::notice(const UserNotice& notice) {
     case NoticeKind::SettingsDefaulted:
     case NoticeKind::OutputWithoutPin:
     case NoticeKind::RegistersInXram:
+    case NoticeKind::TimeBaseRounding:
       printWarning(notice.message);
       return;
   }

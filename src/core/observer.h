@@ -17,6 +17,7 @@ enum class NoticeKind {
   StepPassedOver,     // a step the translator generated nothing for
   OutputWithoutPin,   // outputs the program drives but no pin carries
   RegistersInXram,    // data registers kept in the chip's XRAM, lost at power-off
+  TimeBaseRounding,   // the crystal's time base is off by more than 0.1%
 };
 
 // One message for the user.

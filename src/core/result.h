@@ -32,6 +32,7 @@ enum class ErrorKind {
   BadI2cPins,         // the EEPROM's I2C pins
   BadCrystal,         // the crystal frequency
   BadChip,            // a chip name ladder51 does not know
+  BadTimeBase,        // a time base other than fx and classic
   BadSettingText,     // a text field that the settings files cannot hold
   SettingsNotLoaded,  // the work directory's settings are not loaded or not valid
   // Translation (the error's step says where)

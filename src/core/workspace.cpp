@@ -1,7 +1,11 @@
 #include "core/workspace.h"
 
+#include <cmath>
+#include <cstdio>
+
 #include "core/config/declarations.h"
 #include "core/config/settings_files.h"
+#include "core/config/time_base.h"
 #include "core/config/validation.h"
 #include "core/file_io.h"
 #include "core/runtime_gen/extensions.h"
@@ -14,6 +18,15 @@
 
 namespace ladder51 {
 namespace {
+
+// A crystal whose 5 ms timer 2 cannot count (65536 machine cycles at most), ...
+constexpr std::string_view kCrystalTooFast =
+    "a {crystal} MHz crystal is too fast for the FX time base (timer 2 counts at most 65536 "
+    "machine cycles in its 5 ms): choose the classic time base";
+// ... and one whose 5 ms it cannot count exactly.
+constexpr std::string_view kTimeBaseRounding =
+    "with a {crystal} MHz crystal the firmware's 5 ms are {cycles} machine cycles: its timers run "
+    "{error}% {way}";
 
 // Without an EEPROM, registers from D16 up live in the chip's XRAM.
 constexpr int kFirstXramRegister = 16;
@@ -126,6 +139,23 @@ Result<AssembledFile> Workspace::translateAndAssemble(const ProgramImage& image,
     observer_->notice(UserNotice::plain(
         NoticeKind::RegistersInXram,
         fill(kRegistersInXram, {{"last", dec(translation_.devices.dataRegister)}})));
+  }
+
+  if (settings_.timeBase == TimeBaseChoice::Fx) {
+    const std::optional<FxTimer> timer =
+        fxTimerFor(settings_.crystalMHz, settings_.chip.clocksPerMachineCycle);
+    if (!timer)
+      return Error{ErrorKind::BadCrystal, fill(kCrystalTooFast, {{"crystal", text_.crystal}})};
+    if (std::abs(timer->errorPercent) > kNoticedTimeErrorPercent) {
+      char error[16];
+      std::snprintf(error, sizeof error, "%.2f", std::abs(timer->errorPercent));
+      observer_->notice(UserNotice::plain(
+          NoticeKind::TimeBaseRounding,
+          fill(kTimeBaseRounding, {{"crystal", text_.crystal},
+                                   {"cycles", dec(timer->cycles)},
+                                   {"error", error},
+                                   {"way", timer->errorPercent > 0 ? "slow" : "fast"}})));
+    }
   }
 
   // main and the whole file replace the previous ones only once the file is written.

@@ -87,6 +87,10 @@ MainWindow::MainWindow(Session& session, MessageSink& messages, QWidget* parent)
   proteus_->setObjectName(QStringLiteral("CKPTUS"));
   proteus_->setToolTip(text(kProteusTip));
   layout->addWidget(proteus_);
+  fxTimeBase_ = new QCheckBox(text(kFxTimeBaseCaption), central);
+  fxTimeBase_->setObjectName(QStringLiteral("CKFXTB"));
+  fxTimeBase_->setToolTip(text(kFxTimeBaseTip));
+  layout->addWidget(fxTimeBase_);
   layout->addWidget(buildCommands());
 
   workDirectoryLabel_ =
@@ -306,6 +310,8 @@ SettingsText MainWindow::editedSettings() const {
   settings.scl = scl_->text().toStdString();
   settings.sda = sda_->text().toStdString();
   settings.proteus = proteus_->isChecked();
+  settings.timeBase = std::string(
+      timeBaseName(fxTimeBase_->isChecked() ? TimeBaseChoice::Fx : TimeBaseChoice::Classic));
   if (const QAction* chip = chipGroup_->checkedAction()) {
     settings.chip = chip->data().toString().toStdString();
   }
@@ -326,6 +332,7 @@ void MainWindow::showSettings(const SettingsText& settings) {
   scl_->setText(text(settings.scl));
   sda_->setText(text(settings.sda));
   proteus_->setChecked(settings.proteus);
+  fxTimeBase_->setChecked(settings.timeBase == timeBaseName(TimeBaseChoice::Fx));
   for (QAction* chip : chipGroup_->actions()) {
     chip->setChecked(chip->data().toString().toStdString() == settings.chip);
   }

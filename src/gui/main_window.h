@@ -73,6 +73,7 @@ class MainWindow final : public QMainWindow {
   QLineEdit* scl_ = nullptr;
   QLineEdit* sda_ = nullptr;
   QCheckBox* proteus_ = nullptr;
+  QCheckBox* fxTimeBase_ = nullptr;
   QActionGroup* chipGroup_ = nullptr;  // one checkable item per chip, its name as data
   QPushButton* openButton_ = nullptr;
   QPushButton* saveButton_ = nullptr;

@@ -49,7 +49,8 @@ bool Session::startUp() {
 }
 
 bool Session::save(const SettingsText& settings) {
-  const std::string before = workspace_.pinDeclarations() + workspace_.runtime();
+  // Any setting the saved ones change may change the firmware (pins, crystal, chip, time base).
+  const Settings before = workspace_.settings();
   const Status saved = workspace_.save(settings);
   if (!saved) {
     messages_.show(fromUtf8(saved.error().describe()));
@@ -60,7 +61,7 @@ bool Session::save(const SettingsText& settings) {
   }
   emit settingsChanged();
   reportNotices();
-  if (built_ && !building() && workspace_.pinDeclarations() + workspace_.runtime() != before) {
+  if (built_ && !building() && workspace_.settings() != before) {
     setStatus(QString::fromUtf8(kStatusOutOfDate), StatusKind::OutOfDate);
   }
   return true;
@@ -162,6 +163,7 @@ void Session::reportNotices() {
       case NoticeKind::SettingsDefaulted:
       case NoticeKind::OutputWithoutPin:
       case NoticeKind::RegistersInXram:
+      case NoticeKind::TimeBaseRounding:
         others << fromUtf8(notice.message);
         break;
     }

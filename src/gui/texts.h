@@ -47,6 +47,12 @@ inline constexpr char kSdaLabel[] = "SDA=P";
 inline constexpr char kProteusCaption[] =
     "输出用于proteus仿真格式时打钩， 下载到单片机实验时去掉这个钩，并保存设置";
 
+// The time base check box: the FX PLC's timer units (checked), or the original runtime's.
+inline constexpr char kFxTimeBaseCaption[] =
+    "FX定时：T0-T199为100ms，T200-T245为10ms，M8011-M8014与PLC相同（不打钩为旧版时基）";
+inline constexpr char kFxTimeBaseTip[] =
+    "打钩：定时器和时钟继电器按晶振计算，与三菱FX相同；去掉：使用旧版固定时基（约33.9ms一个单位）";
+
 // The two menus: the chip's (one item per chip, then its advice) and the instructions' message.
 inline constexpr char kChipMenu[] = "芯片选择";
 inline constexpr char kCommandsMenu[] = "支持指令";

@@ -72,15 +72,21 @@ TEST(SettingsCommand, PrintsSavesAndRefuses) {
   // The chip, by name in any case, in a file of its own; an unknown one is refused by name.
   run = board.settings({"--chip", "STC89C58"});
   EXPECT_EQ(run.exitCode, 0) << run.err;
-  EXPECT_TRUE(run.out.ends_with("proteus=on\nchip=stc89c58\n")) << run.out;
-  EXPECT_EQ(readFile(board.dir / "ladder51.ini"), "chip=stc89c58\n");
+  EXPECT_TRUE(run.out.ends_with("proteus=on\nchip=stc89c58\ntime-base=fx\n")) << run.out;
+  EXPECT_EQ(readFile(board.dir / "ladder51.ini"), "chip=stc89c58\ntime-base=fx\n");
   EXPECT_EQ(readFile(board.dir / "io.dat"), io);
   run = board.settings({"--chip", "at89c51"});
   EXPECT_EQ(run.exitCode, 1);
   EXPECT_EQ(run.err,
             "ladder51: error: unknown chip \"at89c51\": choose at89s52, stc89c52, stc89c54, "
             "stc89c58 or stc89c516\n");
-  EXPECT_EQ(readFile(board.dir / "ladder51.ini"), "chip=stc89c58\n");
+  EXPECT_EQ(readFile(board.dir / "ladder51.ini"), "chip=stc89c58\ntime-base=fx\n");
+
+  // The time base, in the same file; classic keeps the original runtime's.
+  run = board.settings({"--time-base", "CLASSIC"});
+  EXPECT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_EQ(readFile(board.dir / "ladder51.ini"), "chip=stc89c58\ntime-base=classic\n");
+  EXPECT_EQ(board.settings({"--time-base", "plc"}).exitCode, 1);
 }
 
 TEST(TranslateCommand, WritesFx1nAndReportsOnStandardError) {

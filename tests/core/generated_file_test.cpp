@@ -27,12 +27,15 @@ struct OptionSet {
   const char* program;  // instruction-list text
 };
 
+// The sets up to fx1n_internal_ram_grown keep the classic time base, whose files are those of
+// earlier versions; the others use the FX base.
 const OptionSet kOptionSets[] = {
-    {"fx1n_no_options", [](SettingsText&) {},
+    {"fx1n_no_options", [](SettingsText& s) { s.timeBase = "classic"; },
      // Nothing assigned: the output works as an internal relay only.
      "LD X0\nOR Y0\nANI X1\nOUT Y0\nEND\n"},
     {"fx1n_display_24c16",
      [](SettingsText& s) {
+       s.timeBase = "classic";
        assign(s, "P3.2", "X0");
        assign(s, "P3.3", "X1");
        assign(s, "P1.0", "Y0");
@@ -48,6 +51,7 @@ const OptionSet kOptionSets[] = {
      "END\n"},
     {"fx1n_24c32_proteus",
      [](SettingsText& s) {
+       s.timeBase = "classic";
        assign(s, "P3.2", "X0");
        assign(s, "P2.7", "Y7");
        s.crystal = "11.0592";
@@ -60,6 +64,7 @@ const OptionSet kOptionSets[] = {
      "LDP X0\nINC D100\nLD X0\nOUT Y7\nLD= D100 K5\nZRST D0 D3\nEND\n"},
     {"fx1n_every_pin",
      [](SettingsText& s) {
+       s.timeBase = "classic";
        for (int k = 0; k < kPinCount; ++k) {
          const int point = k % 18;  // X0..X21 on the first 18 pins, Y0..Y21 on the rest
          s.pins[static_cast<std::size_t>(k)] =
@@ -71,6 +76,7 @@ const OptionSet kOptionSets[] = {
      "LD X0\nAND X21\nOUT Y21\nLD X7\nZRST Y0 Y43\nEND\n"},
     {"fx1n_display_only",
      [](SettingsText& s) {
+       s.timeBase = "classic";
        assign(s, "P4.1", "X1");
        assign(s, "P0.2", "Y2");
        s.display = true;
@@ -86,6 +92,7 @@ const OptionSet kOptionSets[] = {
     // a chip with XRAM, the registers from D16 up with them when no EEPROM keeps them.
     {"fx1n_internal_ram_grown",
      [](SettingsText& s) {
+       s.timeBase = "classic";
        assign(s, "P3.2", "X0");
        assign(s, "P1.0", "Y0");
      },
@@ -99,6 +106,14 @@ const OptionSet kOptionSets[] = {
      },
      "LD X0\nOR M300\nOUT M300\nOUT T210 K50\nLD T210\nOUT Y0\nOUT C50 K3\nLDP X0\n"
      "INC D100\nLD X0\nZRST D0 D120\nEND\n"},
+    // The FX time base for an 11.0592 MHz crystal: timer 2, the 5 ms units divided in tmscan.
+    {"fx1n_fx_time_base",
+     [](SettingsText& s) {
+       assign(s, "P3.2", "X0");
+       assign(s, "P1.0", "Y0");
+       s.crystal = "11.0592";
+     },
+     "LD X0\nOUT T0 K10\nLD T0\nOR M8013\nOUT Y0\nEND\n"},
 };
 
 // The file as `translate -C DIR PROG --encoding utf-8` writes it for an option set.

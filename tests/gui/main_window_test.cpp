@@ -3,6 +3,7 @@
 // a program becomes are the core's tests' business; here the core's answers must arrive, once.
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -407,6 +408,21 @@ void WindowTest::savedSettingsMarkTheHexOutOfDateUntilRebuilt() {
   QTRY_VERIFY(!ui.session.building());
   QCOMPARE(ui.session.statusKind(), StatusKind::Done);
   QCOMPARE(builds->jobs.size(), std::size_t{2});
+  // The FX time base's timer 2 reloads for 4608 machine cycles of the 11.0592 MHz crystal.
+  QVERIFY(ladder51::test::readFile(ui.path("fx1n.c").toStdString()).find("RCAP2H = 0xee;") !=
+          std::string::npos);
+
+  // The time base box: unchecked, the classic base, saved with the chip in ladder51.ini.
+  auto* fxTimeBase = ui.find<QCheckBox>("CKFXTB");
+  QVERIFY(fxTimeBase->isChecked());
+  fxTimeBase->setChecked(false);
+  QTest::mouseClick(ui.find<QPushButton>("Command2"), Qt::LeftButton);
+  QCOMPARE(ui.session.statusKind(), StatusKind::OutOfDate);
+  QVERIFY(
+      ladder51::test::readFile(ui.path("ladder51.ini").toStdString()).find("time-base=classic\n") !=
+      std::string::npos);
+  QTest::mouseClick(rebuild, Qt::LeftButton);
+  QTRY_VERIFY(!ui.session.building());
   QVERIFY(ladder51::test::readFile(ui.path("fx1n.c").toStdString()).find("if(tmr>=22)") !=
           std::string::npos);
 }

@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "core/config/chip.h"
+#include "core/config/validation.h"
 #include "core/text/encoding.h"
 
 namespace ladder51 {
@@ -23,8 +24,14 @@ Result<std::string> chipValue(std::string_view value) {
   return std::string(chip->name);
 }
 
+Result<std::string> timeBaseValue(std::string_view value) {
+  if (Status known = checkTimeBase(value); !known) return known.error();
+  return std::string(value);
+}
+
 constexpr Option kOptions[] = {
     {"chip", &SettingsText::chip, chipValue},
+    {"time-base", &SettingsText::timeBase, timeBaseValue},
 };
 
 // At most this many lines are named in notices; the rest are counted in one more.

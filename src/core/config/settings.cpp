@@ -65,7 +65,19 @@ SettingsText textOf(const Settings& settings) {
                       .scl = settings.scl,
                       .sda = settings.sda,
                       .proteus = settings.proteus,
-                      .chip = std::string(settings.chip.name)};
+                      .chip = std::string(settings.chip.name),
+                      .timeBase = std::string(timeBaseName(settings.timeBase))};
+}
+
+std::string_view timeBaseName(TimeBaseChoice choice) {
+  return choice == TimeBaseChoice::Classic ? "classic" : "fx";
+}
+
+std::optional<TimeBaseChoice> timeBaseNamed(std::string_view name) {
+  for (TimeBaseChoice choice : {TimeBaseChoice::Fx, TimeBaseChoice::Classic}) {
+    if (name == timeBaseName(choice)) return choice;
+  }
+  return std::nullopt;
 }
 
 }  // namespace ladder51

@@ -19,6 +19,20 @@ enum class EepromChoice {
   From24C32,  // 24C32 .. 24C512: two address bytes
 };
 
+// How the firmware counts time.
+enum class TimeBaseChoice {
+  // As the PLC: T0..T199 in 100 ms, T200..T245 in 10 ms, M8011..M8014 with periods of 10 ms,
+  // 100 ms, 1 s and 1 min, from timer 2 reloaded every 5 ms for the crystal.
+  Fx,
+  // The runtime's original base: 24 timer-0 interrupts of 1411 machine cycles (33.864 ms at
+  // 12 MHz) for each timer unit, whatever the crystal.
+  Classic,
+};
+
+// The names the settings give the time bases: "fx", "classic".
+std::string_view timeBaseName(TimeBaseChoice choice);
+std::optional<TimeBaseChoice> timeBaseNamed(std::string_view name);
+
 // The settings as written, nothing checked. The defaults are those of a new installation.
 struct SettingsText {
   PinMap pins;                 // point name of each pin, "" for none
@@ -30,6 +44,7 @@ struct SettingsText {
   std::string scl, sda;  // I2C clock and data pins of the EEPROM, written as "3.6"
   bool proteus = false;  // the source is meant for Proteus simulation rather than a chip
   std::string chip{defaultChip().name};  // the chip the firmware runs on, as chipNamed takes it
+  std::string timeBase{"fx"};            // "fx" or "classic", as timeBaseNamed takes it
 
   bool eepromFitted() const { return eeprom != EepromChoice::None; }
   bool operator==(const SettingsText&) const = default;
@@ -46,6 +61,7 @@ struct Settings {
   std::string scl, sda;
   bool proteus = false;
   ChipProfile chip = defaultChip();
+  TimeBaseChoice timeBase = TimeBaseChoice::Fx;
 
   bool eepromFitted() const { return eeprom != EepromChoice::None; }
   // The timer-base threshold of the runtime: twice the crystal's whole megahertz (12 -> 24,

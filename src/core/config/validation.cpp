@@ -131,7 +131,8 @@ Settings settingsOf(const SettingsText& text) {
                   .scl = text.scl,
                   .sda = text.sda,
                   .proteus = text.proteus,
-                  .chip = *chipNamed(text.chip)};
+                  .chip = *chipNamed(text.chip),
+                  .timeBase = *timeBaseNamed(text.timeBase)};
 }
 
 }  // namespace
@@ -160,6 +161,7 @@ Result<Settings> validateForSave(const SettingsText& text) {
   if (Status status = checkCrystal(text.crystal); !status) return status.error();
   if (Status status = checkRecordCharacters(text); !status) return status.error();
   if (Result<ChipProfile> chip = chipNamed(text.chip); !chip) return chip.error();
+  if (Status status = checkTimeBase(text.timeBase); !status) return status.error();
   return settingsOf(text);
 }
 
@@ -169,7 +171,14 @@ Result<Settings> validateAtStartUp(const SettingsText& text) {
   if (Status status = checkDriverPins(text); !status) return status.error();
   if (Status status = checkCrystal(text.crystal); !status) return status.error();
   if (Result<ChipProfile> chip = chipNamed(text.chip); !chip) return chip.error();
+  if (Status status = checkTimeBase(text.timeBase); !status) return status.error();
   return settingsOf(text);
+}
+
+Status checkTimeBase(std::string_view name) {
+  if (timeBaseNamed(name)) return success();
+  return Error{ErrorKind::BadTimeBase,
+               "unknown time base \"" + std::string(name) + "\": choose fx or classic"};
 }
 
 }  // namespace ladder51

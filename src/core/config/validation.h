@@ -25,11 +25,15 @@ AssignmentTables countAssignments(const PinMap& pins);
 // pin names ("P0.5设置错误！！"), X then Y duplicates, the filter, the display pins when a
 // display is fitted, the I2C pins when an EEPROM is chosen, the crystal, any double
 // quote or line break in a text field (the settings files cannot hold either), and finally the
-// chip's name. Valid texts give the settings they stand for.
+// chip's name and the time base. Valid texts give the settings they stand for.
 Result<Settings> validateForSave(const SettingsText& text);
 
 // The checks run on the settings loaded at start-up: pin names, the filter, the display and
-// I2C pins, the crystal and the chip, with the same messages. Duplicates are not checked here.
+// I2C pins, the crystal, the chip and the time base, with the same messages. Duplicates are not
+// checked here.
 Result<Settings> validateAtStartUp(const SettingsText& text);
+
+// The time base's name: "fx" or "classic" (BadTimeBase otherwise).
+Status checkTimeBase(std::string_view name);
 
 }  // namespace ladder51

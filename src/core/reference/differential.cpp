@@ -1,5 +1,7 @@
 #include "core/reference/differential.h"
 
+#include "core/config/time_base.h"
+
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -170,8 +172,18 @@ void addDevice(std::set<std::pair<char, int>>& devices, char letter, int number)
 
 FirmwareTiming firmwareTiming(const Settings& settings) {
   FirmwareTiming timing;
-  timing.unitMicros = std::llround(settings.scanThreshold() * kCyclesPerInterrupt *
-                                   kClocksPerCycle / settings.crystalMHz);
+  const std::optional<FxTimer> fx =
+      settings.timeBase == TimeBaseChoice::Fx
+          ? fxTimerFor(settings.crystalMHz, settings.chip.clocksPerMachineCycle)
+          : std::nullopt;
+  if (fx) {
+    // Twenty 5 ms periods of timer 2.
+    timing.unitMicros = std::llround(20.0 * static_cast<double>(fx->cycles) *
+                                     settings.chip.clocksPerMachineCycle / settings.crystalMHz);
+  } else {
+    timing.unitMicros = std::llround(settings.scanThreshold() * kCyclesPerInterrupt *
+                                     kClocksPerCycle / settings.crystalMHz);
+  }
   return timing;
 }
 

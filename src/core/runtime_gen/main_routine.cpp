@@ -5,21 +5,36 @@
 #include <string_view>
 
 #include "core/config/pin_map.h"
+#include "core/config/time_base.h"
 #include "core/text/code_writer.h"
 
 namespace ladder51 {
 namespace {
 
-// Interrupts on, timer 0 in 16-bit mode loaded with 0xFA7D and started, watchdogs fed.
+// Interrupts on, the time base's timer started, watchdogs fed: timer 0 in 16-bit mode loaded
+// with 0xFA7D for the classic base, ...
 constexpr std::string_view kMainHead[] = {
     "main()",
     "{  unsigned char j;unsigned int i;",
     "    EA = 1;         //开总中断",
+};
+constexpr std::string_view kClassicTimerStart[] = {
     "    ET0 = 1;        //允许定时器0中断",
     "    TMOD = 1;       //定时器工作方式选择",
     "    TL0 = 125;",
     "   TH0 = 0xfa;     //定时器赋予初值",
     "   TR0 = 1;        //启动定时器",
+};
+// ... timer 2 reloading itself every 5 ms for the FX base.
+constexpr std::string_view kFxTimerStart[] = {
+    "    ET2 = 1;        //允许定时器2中断",
+    "    RCAP2H = {high};",
+    "    RCAP2L = {low};  //5ms",
+    "    TH2 = {high};",
+    "    TL2 = {low};",
+    "    T2CON = 0x04;   //16位自动重装，启动定时器2",
+};
+constexpr std::string_view kWatchdogStart[] = {
     "   WDT=0X1E;      ",
     "   WDT=0XE1;     ",
     "   WDTSTC=0X3C;     ",
@@ -77,6 +92,9 @@ constexpr std::string_view kClearCounters[] = {
 };
 constexpr std::string_view kClearRegisters = "for(i=0;i<{count};i++)d[i]=0;";
 constexpr std::string_view kClearFastTimerUnits = "tm10={threshold};";
+// The FX time base's dividers start together, so that the clock relays' phases follow timer 2's
+// start.
+constexpr std::string_view kClearFxDividers = "mlei=0;mlei1=0;mlei2=0;mlei3=0;fxm=0;fxd=0;";
 // Then the filters fill with real samples.
 constexpr std::string_view kFirstSamples[] = {
     " for(i=0;i<=1000;i++)",
@@ -134,7 +152,7 @@ std::string hexBit(int bit) {
   return mask;
 }
 
-void writeClearGrownTables(CodeWriter& out, const StoragePlan& plan) {
+void writeClearGrownTables(CodeWriter& out, const StoragePlan& plan, const Settings& settings) {
   const struct {
     char letter;
     std::span<const std::string_view> lines;
@@ -151,7 +169,11 @@ void writeClearGrownTables(CodeWriter& out, const StoragePlan& plan) {
     out.set("bytes", dec(tables->bitBytes())).set("count", dec(tables->valueCount()));
     out.lines(clear.lines);
   }
-  if (plan.firstFastTimer >= 0) out.line(kClearFastTimerUnits);  // the first tenth's due
+  if (settings.timeBase == TimeBaseChoice::Fx) {
+    out.line(kClearFxDividers);
+  } else if (plan.firstFastTimer >= 0) {
+    out.line(kClearFastTimerUnits);  // the first tenth's due
+  }
 }
 
 }  // namespace
@@ -161,6 +183,15 @@ std::string mainSection(const Settings& settings, const AssignmentTables& tables
   CodeWriter out;
   out.set("display", settings.display ? "1" : "0");
   out.lines(kMainHead);
+  if (settings.timeBase == TimeBaseChoice::Fx) {
+    // Validation keeps crystals the timer cannot count for from a generated file.
+    const FxTimer timer = fxTimerFor(settings.crystalMHz, settings.chip.clocksPerMachineCycle)
+                              .value_or(FxTimer{0, 0.0, "0x00", "0x00"});
+    out.set("high", timer.reloadHigh).set("low", timer.reloadLow).lines(kFxTimerStart);
+  } else {
+    out.lines(kClassicTimerStart);
+  }
+  out.lines(kWatchdogStart);
   if (!settings.proteus) {
     out.lines(kRetentionHead);
     for (int i = 0; i < kPointCount; ++i) {
@@ -173,7 +204,7 @@ std::string mainSection(const Settings& settings, const AssignmentTables& tables
   }
   out.lines(kColdStart);
   out.set("threshold", dec(settings.scanThreshold()));
-  writeClearGrownTables(out, plan);
+  writeClearGrownTables(out, plan, settings);
   out.lines(kFirstSamples);
   out.lines(kDisplaySetUp);
   out.lines(kScanLoopHead);

@@ -1,5 +1,6 @@
 #include "core/runtime_gen/runtime_routines.h"
 
+#include <algorithm>
 #include <string_view>
 
 #include "core/config/pin_map.h"
@@ -174,6 +175,57 @@ constexpr std::string_view kTimer0[] = {
     "}",
 };
 
+// The FX time base: timer 2's registers (the runtime's register header declares timer 0's only),
+// and tmscan dividing the 5 ms units its interrupt counted in tmr: M8011 toggles every unit,
+// 10 ms timers count every 2 (mlei), M8012 every 10 (mlei1 counts 10 ms), 100 ms timers every 20
+// (mlei2), M8013 every 100 (mlei3 counts 100 ms), M8014 every 6000 (fxm counts 500 ms), and the
+// display is refreshed every 300 ms (fxd).
+// clang-format off
+constexpr std::string_view kFxTimerRegisters[] = {
+    "sfr T2CON  = 0xC8;",
+    "sfr RCAP2L = 0xCA;",
+    "sfr RCAP2H = 0xCB;",
+    "sfr TL2    = 0xCC;",
+    "sfr TH2    = 0xCD;",
+    "sbit TF2   = 0xCF;",
+    "sbit ET2   = 0xAD;",
+};
+constexpr std::string_view kFxTmscanHead[] = {
+    "void tmscan(void)",
+    "{unsigned int j,u;",
+    "WDT=0X1E;",
+    "WDT=0XE1;",
+    "WDTSTC=0X3C;",
+    " ET2=0;u=tmr;tmr=0;ET2=1;",
+    " for(;u>0;u--)",
+    " {m8000^=0x10;",
+    "  if(++mlei>=2)",
+    "  {mlei=0;",
+};
+// clang-format on
+constexpr std::string_view kFxFastTimers[] = {
+    "   for(j={first};j<={last};j++)",
+    "    if(to[j/8]&(0x01<<(j%8)))tc[j]++;",
+};
+constexpr std::string_view kFxUnit[] = {
+    "   if(++mlei1>=5){mlei1=0;m8000^=0x20;}",
+    "   if(++mlei2>=10)",
+    "   {mlei2=0;",
+    "   for(j=0;j<={lastSlow};j++)",
+    "    if(to[j/8]&(0x01<<(j%8)))tc[j]++;",
+};
+constexpr std::string_view kFxUnitEnd[] = {
+    "   if(++mlei3>=5){mlei3=0;m8000^=0x40;if(++fxm>=60){fxm=0;m8000^=0x80;}}",
+    "   if(++fxd>=3){fxd=0;m8000|=0x08;}",
+    "   }",
+    "  }",
+    " }",
+};
+// Timer 2's interrupt: the 5 ms units, at most a few minutes of them.
+constexpr std::string_view kTimer2[] = {
+    "void timer2(void) interrupt 5 using 0", "{", "  TF2=0;", "  if(tmr<60000)tmr++;", "}",
+};
+
 constexpr std::string_view kSendCharCom[] = {
     "void send_char_com(unsigned char ch)",
     "{",
@@ -183,7 +235,17 @@ constexpr std::string_view kSendCharCom[] = {
     "}",
 };
 
-void writeTmscan(CodeWriter& out, const AssignmentTables& tables, const StoragePlan& plan) {
+void writeTmscanInputs(CodeWriter& out, const AssignmentTables& tables) {
+  for (int i = 0; i < kPointCount; ++i) {
+    const int point = pointIndexOf(i);
+    out.set("input", dec(i)).set("point", dec(point));
+    out.set("assigned", dec(tables.xAssignFlag[static_cast<std::size_t>(point)]));
+    out.lines(kTmscanInput);
+  }
+  out.lines(kTmscanEnd);
+}
+
+void writeClassicTmscan(CodeWriter& out, const AssignmentTables& tables, const StoragePlan& plan) {
   out.lines(kTmscanHead);
   const bool fast = plan.firstFastTimer >= 0;
   // The tenths first: at the unit's end all ten have passed, and the count starts again.
@@ -196,13 +258,21 @@ void writeTmscan(CodeWriter& out, const AssignmentTables& tables, const StorageP
   if (fast) out.line(kTmscanFastUnitEnd);
   out.lines(kTmscanUnitEnd);
   out.lines(kTmscanClocks);
-  for (int i = 0; i < kPointCount; ++i) {
-    const int point = pointIndexOf(i);
-    out.set("input", dec(i)).set("point", dec(point));
-    out.set("assigned", dec(tables.xAssignFlag[static_cast<std::size_t>(point)]));
-    out.lines(kTmscanInput);
+  writeTmscanInputs(out, tables);
+  out.lines(kTimer0);
+}
+
+void writeFxTmscan(CodeWriter& out, const AssignmentTables& tables, const StoragePlan& plan) {
+  out.lines(kFxTimerRegisters);
+  out.lines(kFxTmscanHead);
+  if (plan.firstFastTimer >= 0) {
+    out.set("first", dec(plan.firstFastTimer)).set("last", dec(plan.lastFastTimer));
+    out.lines(kFxFastTimers);
   }
-  out.lines(kTmscanEnd);
+  out.set("lastSlow", dec(std::max(15, plan.lastSlowTimer))).lines(kFxUnit);
+  out.lines(kFxUnitEnd);
+  writeTmscanInputs(out, tables);
+  out.lines(kTimer2);
 }
 
 }  // namespace
@@ -216,8 +286,11 @@ std::string runtimeSection(const Settings& settings, int scanThreshold, const St
   out.lines(kLdequ);
   out.lines(kZrstd);
   out.lines(kEdgeRoutines);
-  writeTmscan(out, tables, plan);
-  out.lines(kTimer0);
+  if (settings.timeBase == TimeBaseChoice::Fx) {
+    writeFxTmscan(out, tables, plan);
+  } else {
+    writeClassicTmscan(out, tables, plan);
+  }
   out.lines(kSendCharCom);
   return out.take();
 }

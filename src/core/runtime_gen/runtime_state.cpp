@@ -20,6 +20,7 @@ namespace {
 //   xfir             one filter shift register per input;  ack  last I2C acknowledge
 //   s                S states, when the program has them (declared with the grown tables)
 //   tm10             when the next 10 ms unit is due, when 10 ms timers run (tmscan)
+//   fxm, fxd         the FX time base's dividers (tmscan), which also uses tmr and mlei..mlei3
 // A table that grows past its fixed size leaves its place below (GrownTables).
 constexpr std::string_view kPointTables = " unsigned char y[5],yflag[5],xflag[5],plsm[2],plfm[2];";
 // The byte variables: each of M, T and C drops out when its tables grow.
@@ -55,9 +56,11 @@ constexpr std::string_view kGrownCounters[] = {
 };
 constexpr std::string_view kGrownRegisters = " unsigned int {space} d[{count}];";
 constexpr std::string_view kFastTimerUnits = " unsigned int idata tm10;";
+// The FX time base's dividers of 500 ms and 100 ms (tmscan).
+constexpr std::string_view kFxDividers = " unsigned char idata fxm,fxd;";
 
 // The state block: the fixed tables where they stand, and the grown ones in their place.
-void writeStateBlock(CodeWriter& out, const StoragePlan& plan) {
+void writeStateBlock(CodeWriter& out, const StoragePlan& plan, TimeBaseChoice timeBase) {
   out.line(kPointTables);
   std::string bytes(kByteVariablesHead);
   bool first = true;
@@ -84,7 +87,11 @@ void writeStateBlock(CodeWriter& out, const StoragePlan& plan) {
   if (!grown('C', kGrownCounters)) out.line(kCounterValues);
   if (!grown('D', std::span(&kGrownRegisters, 1))) out.line(kRegisters);
   out.lines(kStateBlockTail);
-  if (plan.firstFastTimer >= 0) out.line(kFastTimerUnits);
+  if (timeBase == TimeBaseChoice::Fx) {
+    out.line(kFxDividers);
+  } else if (plan.firstFastTimer >= 0) {
+    out.line(kFastTimerUnits);
+  }
 }
 
 // The MAX7219 driver, switched on when a display is fitted: bytes go out most significant bit
@@ -140,7 +147,7 @@ std::string filterMask(int filter) {
 
 void writeRuntimeState(CodeWriter& out, const Settings& settings, const AssignmentTables& tables,
                        const StoragePlan& plan) {
-  writeStateBlock(out, plan);
+  writeStateBlock(out, plan, settings.timeBase);
   out.set("display", settings.display ? "1" : "0").lines(kDisplayDriver);
   out.lines(kInxHead);
   out.set("filterMask", filterMask(settings.filter));

@@ -59,10 +59,11 @@ std::string escape(std::string_view bytes, bool blanks = false) {
 }
 
 const std::pair<const char*, std::string SettingsText::*> kTexts[] = {
-    {"filter", &SettingsText::filter}, {"crystal", &SettingsText::crystal},
-    {"din", &SettingsText::din},       {"load", &SettingsText::load},
-    {"clk", &SettingsText::clk},       {"scl", &SettingsText::scl},
-    {"sda", &SettingsText::sda},       {"chip", &SettingsText::chip}};
+    {"filter", &SettingsText::filter},     {"crystal", &SettingsText::crystal},
+    {"din", &SettingsText::din},           {"load", &SettingsText::load},
+    {"clk", &SettingsText::clk},           {"scl", &SettingsText::scl},
+    {"sda", &SettingsText::sda},           {"chip", &SettingsText::chip},
+    {"time-base", &SettingsText::timeBase}};
 const char* const kOnOff[] = {"off", "on"};
 const char* const kEeprom[] = {"none", "24c16", "24c32"};
 

@@ -1,0 +1,97 @@
+// The firmware's timing on the simulated chip, for each time base and crystal: OUT T0 K100 and
+// OUT T200 K100 started by X0 at 500 ms, and M8013's half period. The counters are simulated
+// milliseconds: how long after X0 each timer closed (the PLC's is 10000 and 1000 ms), and the
+// time between M8013's first two changes (500 ms on the PLC).
+#include <benchmark/benchmark.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "core/program_files.h"
+#include "core/sequence.h"
+#include "core/sim/ram_symbols.h"
+#include "core/sim/simulator.h"
+
+namespace {
+
+constexpr char kProgram[] =
+    "LD X0\nOUT T0 K100\nOUT T200 K100\nLD T0\nOUT Y0\nLD T200\nOUT Y1\nLD M8013\nOUT Y2\nEND\n";
+constexpr std::uint64_t kStartMicros = 500'000;
+
+// The time of the first change of `point` to `on` at or after `from`, or 0.
+std::uint64_t firstChange(const ladder51::SimulationResult& result, const std::string& point,
+                          bool on, std::uint64_t from) {
+  for (const ladder51::PointChange& change : result.outputs) {
+    if (change.point == point && change.on == on && change.timeMicros >= from) {
+      return change.timeMicros;
+    }
+  }
+  return 0;
+}
+
+void BM_TimerAccuracy(benchmark::State& state, const std::string& crystal,
+                      const std::string& timeBase) {
+  const std::filesystem::path work = std::filesystem::temp_directory_path() /
+                                     "ladder51-time-base-bench" / (timeBase + "-" + crystal);
+  std::filesystem::create_directories(work);
+  const std::filesystem::path il = work / "timers.il";
+  {
+    std::ofstream(il) << kProgram;
+  }
+  if (auto assembled = ladder51::assembleFile(il, work / "timers.pmw"); !assembled) {
+    return state.SkipWithError(assembled.error().describe().c_str());
+  }
+  ladder51::Workspace workspace(work);
+  (void)workspace.startUp();
+  ladder51::SettingsText board;
+  board.pins[*ladder51::findPin("P3.2")] = "X0";
+  board.pins[*ladder51::findPin("P1.0")] = "Y0";
+  board.pins[*ladder51::findPin("P1.1")] = "Y1";
+  board.pins[*ladder51::findPin("P1.2")] = "Y2";
+  board.crystal = crystal;
+  board.chip = "stc89c54";  // T0..T200 take 454 bytes of XRAM
+  board.timeBase = timeBase;
+  if (auto saved = workspace.save(board); !saved) {
+    return state.SkipWithError(saved.error().describe().c_str());
+  }
+  ladder51::FirmwareBuildOptions options;
+  options.toolchain = ladder51::ToolchainChoice::Sdcc;
+  for (auto _ : state) {
+    auto done = ladder51::runSequence({.workDirectory = work,
+                                       .program = work / "timers.pmw",
+                                       .end = ladder51::SequenceEnd::Built,
+                                       .assemble = {},
+                                       .build = options},
+                                      ladder51::Observer::none());
+    if (!done) return state.SkipWithError(done.error().describe().c_str());
+    ladder51::SimulationOptions simulation;
+    simulation.crystalMHz = done->settings.crystalMHz;
+    simulation.untilMicros = kStartMicros + 10'600'000;
+    auto stimulus = ladder51::parseStimulus("500ms X0 on\n");
+    auto result = ladder51::simulate(done->build->report.hexFile,
+                                     ladder51::simPinsOf(done->settings), *stimulus, simulation);
+    if (!result) return state.SkipWithError(result.error().describe().c_str());
+    const std::uint64_t t0 = firstChange(*result, "Y0", true, kStartMicros);
+    const std::uint64_t t200 = firstChange(*result, "Y1", true, kStartMicros);
+    const std::uint64_t on = firstChange(*result, "Y2", true, 0);
+    const std::uint64_t off = firstChange(*result, "Y2", false, on);
+    state.counters["t0_k100_ms"] = t0 ? static_cast<double>(t0 - kStartMicros) / 1000 : -1;
+    state.counters["t200_k100_ms"] = t200 ? static_cast<double>(t200 - kStartMicros) / 1000 : -1;
+    state.counters["m8013_half_ms"] = on && off ? static_cast<double>(off - on) / 1000 : -1;
+  }
+}
+
+BENCHMARK_CAPTURE(BM_TimerAccuracy, fx_12MHz, std::string("12"), std::string("fx"))
+    ->Unit(benchmark::kSecond)
+    ->Iterations(1)
+    ->UseRealTime();
+BENCHMARK_CAPTURE(BM_TimerAccuracy, fx_11_0592MHz, std::string("11.0592"), std::string("fx"))
+    ->Unit(benchmark::kSecond)
+    ->Iterations(1)
+    ->UseRealTime();
+BENCHMARK_CAPTURE(BM_TimerAccuracy, classic_12MHz, std::string("12"), std::string("classic"))
+    ->Unit(benchmark::kSecond)
+    ->Iterations(1)
+    ->UseRealTime();
+
+}  // namespace
