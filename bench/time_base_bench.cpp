@@ -35,9 +35,7 @@ void BM_TimerAccuracy(benchmark::State& state, const std::string& crystal,
                                      "ladder51-time-base-bench" / (timeBase + "-" + crystal);
   std::filesystem::create_directories(work);
   const std::filesystem::path il = work / "timers.il";
-  {
-    std::ofstream(il) << kProgram;
-  }
+  { std::ofstream(il) << kProgram; }
   if (auto assembled = ladder51::assembleFile(il, work / "timers.pmw"); !assembled) {
     return state.SkipWithError(assembled.error().describe().c_str());
   }

@@ -1,5 +1,8 @@
 #include "core/toolchain/sdcc_source.h"
 
+#include <map>
+#include <regex>
+
 #include <cctype>
 
 namespace ladder51 {
@@ -149,6 +152,40 @@ std::string adaptKeilSource(std::string_view text) {
   return out;
 }
 
+std::map<int, std::string> inputFilterMasks(std::string_view fileText) {
+  // inx's block for input i when a pin carries it:
+  //   #if 1
+  //   if(i==5)if((xfir[5]&0x0f)==0x00)return 0;else  return 1;
+  static const std::regex block(
+      R"(#if [1-9][0-9]*\r?\nif\(i==(\d+)\)if\(\(xfir\[\d+\]&(0x[0-9a-f]+)\)==0x00\))");
+  std::map<int, std::string> masks;
+  const std::string text(fileText.substr(0, fileText.find("\nmain()")));
+  for (auto it = std::sregex_iterator(text.begin(), text.end(), block);
+       it != std::sregex_iterator(); ++it) {
+    masks[std::stoi((*it)[1])] = (*it)[2];
+  }
+  return masks;
+}
+
+std::string withInputsRead(std::string_view statements, const std::map<int, std::string>& masks) {
+  // inx(5) as a constant call: the input's filter register under the mask, 0 when on; an input
+  // no pin carries reads as off.
+  static const std::regex call(R"(\binx\((\d+)\))");
+  std::string out;
+  const std::string text(statements);
+  std::size_t last = 0;
+  for (auto it = std::sregex_iterator(text.begin(), text.end(), call); it != std::sregex_iterator();
+       ++it) {
+    out.append(text, last, static_cast<std::size_t>(it->position()) - last);
+    const std::string n = (*it)[1];
+    const auto mask = masks.find(std::stoi(n));
+    out += mask == masks.end() ? "1" : "((xfir[" + n + "]&" + mask->second + ")!=0)";
+    last = static_cast<std::size_t>(it->position() + it->length());
+  }
+  out.append(text, last, std::string::npos);
+  return out;
+}
+
 std::vector<std::size_t> scanCutOffsets(std::size_t statementsSize,
                                         const std::vector<StatementMark>& marks, int perFunction) {
   std::vector<std::size_t> cuts;
@@ -184,6 +221,7 @@ Result<std::string> splitScanStatements(std::string_view fileText, const ScanSta
 
   const std::vector<std::size_t> cuts =
       scanCutOffsets(scan.text.size(), *scan.marks, perFunction < 1 ? 1 : perFunction);
+  const std::map<int, std::string> inputs = inputFilterMasks(fileText);
   std::string functions;
   std::string calls;
   for (std::size_t k = 0; k < cuts.size(); ++k) {
@@ -194,7 +232,7 @@ Result<std::string> splitScanStatements(std::string_view fileText, const ScanSta
     // nothing uses would earn a compiler warning in every other function.
     functions += "void " + name + "(void)\r\n{";
     if (usesIdentifier(piece, "i")) functions += "unsigned int i;";
-    functions.append(piece);
+    functions += withInputsRead(piece, inputs);
     functions += "\r\n}\r\n";
     calls += "\r\n" + name + "();";
   }

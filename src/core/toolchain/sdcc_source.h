@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <map>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -42,6 +43,16 @@ struct ScanStatements {
 // loop variable `i` of main only when its statements use it.
 Result<std::string> splitScanStatements(std::string_view fileText, const ScanStatements& scan,
                                         int perFunction = kStatementsPerScanFunction);
+
+// The filter mask of each input that a pin carries, by input number, from `inx` in the file:
+// {5: "0x0f"}.
+std::map<int, std::string> inputFilterMasks(std::string_view fileText);
+
+// The statements with each call of `inx` with a constant input replaced by the test it makes:
+// "((xfir[5]&0x0f)!=0)" for an input that a pin carries (`masks`), "1" for one that none
+// carries. The firmware's scan then reads an input in a few instructions instead of a call that
+// compares its argument with every input a pin carries.
+std::string withInputsRead(std::string_view statements, const std::map<int, std::string>& masks);
 
 // The start offsets (into the statements) of the pieces the statements are cut into.
 std::vector<std::size_t> scanCutOffsets(std::size_t statementsSize,

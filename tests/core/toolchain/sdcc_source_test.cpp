@@ -147,5 +147,19 @@ TEST(ScanSplit, RefusesStatementsThatAreNotWhereTheTranslationSays) {
   EXPECT_EQ(unit.error().message, "the file has no main()");
 }
 
+// inx with a constant input becomes the test it makes: inputs that pins carry (once or twice)
+// read their filter register under the mask, others read as off; a variable input stays a call.
+TEST(ScanSplit, ReadsConstantInputsWithoutCallingInx) {
+  const std::string inx =
+      "unsigned char inx(unsigned int i)\r\n{\r\n#if 1\r\n"
+      "if(i==0)if((xfir[0]&0x0f)==0x00)return 0;else  return 1;\r\n#endif\r\n#if 0\r\n"
+      "if(i==1)if((xfir[1]&0x0f)==0x00)return 0;else  return 1;\r\n#endif\r\n#if 2\r\n"
+      "if(i==12)if((xfir[12]&0xff)==0x00)return 0;else  return 1;\r\n#endif\r\nreturn 1;\r\n}\r\n";
+  const std::map<int, std::string> masks = inputFilterMasks(inx);
+  EXPECT_EQ(masks, (std::map<int, std::string>{{0, "0x0f"}, {12, "0xff"}}));
+  EXPECT_EQ(withInputsRead("if((!inx(0))&&(inx(1))||ldpx(12)||(!inx(12))||inx(xn))", masks),
+            "if((!((xfir[0]&0x0f)!=0))&&(1)||ldpx(12)||(!((xfir[12]&0xff)!=0))||inx(xn))");
+}
+
 }  // namespace
 }  // namespace ladder51
