@@ -179,17 +179,18 @@ void translateIncDec(TranslatorRun& t, bool increment) {
   }
 }
 
-// MOV between constants, counters and data registers; tried in the order K to D, K to C,
-// C to D, D to C, D to D, C to C.
+// MOV between constants, counters, timers' current values and data registers.
 void translateMov(TranslatorRun& t) {
   const std::optional<fx::WordOperand> source = decodeWordOperand(t, 1);
   const std::optional<fx::WordOperand> target = decodeWordOperand(t, 3);
   const bool toD = is(target, 'D');
   const bool toC = is(target, 'C');
+  const bool toT = is(target, 'T');
   const bool fromK = is(source, 'K');
   const bool fromC = is(source, 'C');
   const bool fromD = is(source, 'D');
-  if (!(fromK || fromC || fromD) || !(toD || toC)) return;
+  const bool fromT = is(source, 'T');
+  if (!(fromK || fromC || fromD || fromT) || !(toD || toC || toT)) return;
 
   // Source first, so that its message wins when both operands are out of range.
   std::string value;
@@ -200,7 +201,7 @@ void translateMov(TranslatorRun& t) {
     const std::optional<long> r = registerOf(t, *source, "MOV");
     if (!r) return;
     s = *r;
-    value = fill(fromC ? "ct[{r}]" : "d[{r}]", {{"r", dec(s)}});
+    value = fill(fromC ? "ct[{r}]" : fromT ? "tc[{r}]" : "d[{r}]", {{"r", dec(s)}});
   }
   const std::optional<long> r = registerOf(t, *target, "MOV");
   if (!r) return;
@@ -211,7 +212,10 @@ void translateMov(TranslatorRun& t) {
   if (targetInEeprom && refuseBeyondEeprom(t, d)) return;
 
   const Fields fields = {{"value", value},
-                         {"target", fill(toC ? "ct[{r}]" : "d[{r}]", {{"r", dec(d)}})},
+                         {"target", fill(toC   ? "ct[{r}]"
+                                         : toT ? "tc[{r}]"
+                                               : "d[{r}]",
+                                         {{"r", dec(d)}})},
                          {"s", dec(s)},
                          {"t", dec(d)}};
   std::optional<CodeWriter> statement = t.guarded("MOV", fields);
