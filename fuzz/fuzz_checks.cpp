@@ -125,7 +125,7 @@ LoadedSettings loadFrom(const std::array<std::optional<std::string>, 3>& parts) 
 }
 
 bool mentionsKeilKeyword(std::string_view text) {
-  for (std::string_view keyword : {"sfr", "sbit", "idata", "interrupt"}) {
+  for (std::string_view keyword : {"sfr", "sbit", "idata", "xdata", "interrupt"}) {
     if (text.find(keyword) != std::string_view::npos) return true;
   }
   return false;

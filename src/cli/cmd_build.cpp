@@ -85,6 +85,11 @@ void addBuildCommand(CLI::App& app, Context& context) {
     const BuildReport& report = built->report;
     for (const std::string& warning : report.warnings) printWarning(warning);
     if (report.memory) std::cout << describeMemoryUsage(*report.memory, report.limits) << "\n";
+    if (built->scanTime) {
+      std::cout << describeScanTime(*built->scanTime) << "\n";
+      if (built->scanTime->maxMicros > kLongScanMicros)
+        printWarning(longScanWarning(*built->scanTime));
+    }
     std::cout << report.hexFile.string() << std::endl;
   });
 }

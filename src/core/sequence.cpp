@@ -45,7 +45,8 @@ BuildJob buildJobFor(const Workspace& workspace, const AssembledFile& file) {
                   .statementsOffset = file.bytesStatementsOffset,
                   .statements = workspace.translation().statements,
                   .marks = workspace.translation().marks,
-                  .limits = workspace.settings().chip.memory};
+                  .limits = workspace.settings().chip.memory,
+                  .crystalMHz = workspace.settings().crystalMHz};
 }
 
 BuildJob buildJobForSource(const std::filesystem::path& workDirectory,
@@ -69,7 +70,14 @@ Result<FirmwareBuild> buildFirmware(const BuildJob& job, const FirmwareBuildOpti
   Result<BuildReport> report = toolchain->build(
       checked, [&observer](const BuildProgress& progress) { observer.stage(progress); });
   if (!report) return report.error();
-  return FirmwareBuild{std::move(*report), toolchain->name()};
+  FirmwareBuild built{std::move(*report), toolchain->name(), std::nullopt};
+  if (built.toolchain == "sdcc" && job.crystalMHz > 0) {
+    const SdccToolchain sdcc(SdccOptions{.buildDirectory = options.sdccDirectory});
+    const Result<ScanTime> scan = measureScanTime(
+        built.report.hexFile, sdcc.buildDirectory(job.workDirectory) / "fx1n.map", job.crystalMHz);
+    if (scan) built.scanTime = *scan;
+  }
+  return built;
 }
 
 Result<FirmwareBuild> translateAndBuild(Workspace& workspace, const ProgramImage& image,

@@ -13,6 +13,7 @@
 
 #include "core/observer.h"
 #include "core/result.h"
+#include "core/sim/scan_time.h"
 #include "core/toolchain/build.h"
 #include "core/workspace.h"
 
@@ -53,6 +54,9 @@ BuildJob buildJobForSource(const std::filesystem::path& workDirectory,
 struct FirmwareBuild {
   BuildReport report;
   std::string toolchain;  // "sdcc" or "keil"
+  // Measured on the simulated chip after an SDCC build of a job with a crystal, when the
+  // simulator could run it.
+  std::optional<ScanTime> scanTime;
 };
 
 // Runs the build with the chosen toolchain, checking the job's limits (its flash replaced by

@@ -11,6 +11,13 @@ Result<BuildSummary> ToolchainBuildService::build(const BuildJob& job, Observer&
   const BuildReport& report = built->report;
   BuildSummary summary{.hexFile = report.hexFile, .memoryUse = {}, .warnings = report.warnings};
   if (report.memory) summary.memoryUse = describeMemoryUsage(*report.memory, report.limits);
+  if (built->scanTime) {
+    summary.memoryUse +=
+        (summary.memoryUse.empty() ? "" : "\n") + describeScanTime(*built->scanTime);
+    if (built->scanTime->maxMicros > kLongScanMicros) {
+      summary.warnings.push_back(longScanWarning(*built->scanTime));
+    }
+  }
   return summary;
 }
 

@@ -51,6 +51,8 @@ struct BuildJob {
   std::vector<StatementMark> marks;
   // What the chip the firmware is for offers it: the build fails when the firmware needs more.
   MemoryLimits limits = defaultChip().memory;
+  // The crystal of the settings, for the scan time measured after an SDCC build; 0: unknown.
+  double crystalMHz = 0;
 };
 
 // What an SDCC build reports about the firmware's use of the chip.
