@@ -42,18 +42,17 @@ Result<ScanTime> measureScanTime(const std::filesystem::path& hexFile,
   // PCON.4 set: a power-up, not a watchdog restart.
   char breakpoint[32];
   std::snprintf(breakpoint, sizeof breakpoint, "break 0x%04x\n", *start);
-  std::string script =
-      "file \"" + hexFile.string() + "\"\nset memory sfr 0x87 0x10\n" + breakpoint;
+  std::string script = "file \"" + hexFile.string() + "\"\nset memory sfr 0x87 0x10\n" + breakpoint;
   for (int k = 0; k <= scans; ++k) script += "run\n";
   script += "quit\n";
   char crystal[32];
   std::snprintf(crystal, sizeof crystal, "%gM", crystalMHz);
-  const ProcessOutcome outcome = runProcess(
-      {"s51", {"-t", "8052", "-X", crystal, "-b"}, hexFile.parent_path(), {}},
-      std::chrono::seconds(30), script);
+  const ProcessOutcome outcome =
+      runProcess({"s51", {"-t", "8052", "-X", crystal, "-b"}, hexFile.parent_path(), {}},
+                 std::chrono::seconds(30), script);
   if (!outcome.exitedWith(0)) {
-    return Error{ErrorKind::SimulatorFailed, "the 8051 simulator failed (" + outcome.describe() + ")",
-                 "s51"};
+    return Error{ErrorKind::SimulatorFailed,
+                 "the 8051 simulator failed (" + outcome.describe() + ")", "s51"};
   }
   // After each stop at the breakpoint: "Simulated 888 ticks (7.400e-05 sec)"; the first run
   // is the start-up.

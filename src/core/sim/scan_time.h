@@ -4,8 +4,8 @@
 #pragma once
 
 #include <filesystem>
-#include <string>
 #include <optional>
+#include <string>
 #include <string_view>
 
 #include "core/result.h"

@@ -136,7 +136,7 @@ std::string adaptKeilSource(std::string_view text) {
       out += ") ";
       // The name is a word like any other: a keyword standing there is adapted too, so that
       // adapting the result again changes nothing.
-      out += name == "idata" ? "__idata" : std::string(name);
+      out += name == "idata" || name == "xdata" ? "__" + std::string(name) : std::string(name);
       out += ';';
       i = end;
     } else if (word == "idata" || word == "xdata") {

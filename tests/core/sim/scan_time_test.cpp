@@ -13,7 +13,8 @@ namespace {
 
 TEST(ScanTime, FindsACodeAddressInTheMap) {
   const std::string map =
-      "Area                                    Addr        Size        Decimal Bytes (Attributes)\r\n"
+      "Area                                    Addr        Size        Decimal Bytes "
+      "(Attributes)\r\n"
       "C:   00000779  _tmscan                            fx1n\r\n"
       "C:   00000A10  _scanpart1                         fx1n\r\n"
       "     00000012  _scanpart2                         fx1n\r\n";
