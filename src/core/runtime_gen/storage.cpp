@@ -7,25 +7,26 @@
 namespace ladder51 {
 namespace {
 
-// The runtime's fixed tables: the highest device each holds, and the internal RAM they take.
+// The runtime's fixed tables of each class: how many bit images move with it (m; t and to; c and
+// cflag), the bytes of each, and the 16-bit values (tc, ct, d). A class grows when the program
+// uses a bit beyond the images or a value beyond the values.
 struct FixedTables {
   char letter;
-  int last;
-  int bytes;
+  int images;
+  int imageBytes;
+  int values;
+
+  int lastBit() const { return 8 * imageBytes - 1; }
+  int lastValue() const { return values - 1; }
+  int bytes() const { return images * imageBytes + 2 * values; }
 };
 constexpr FixedTables kFixed[] = {
-    {'M', 87, 11},              // m[11]
-    {'S', -1, 0},               // none
-    {'T', 15, 4 + 4 + 2 * 16},  // t[4], to[4], tc[16]
-    {'C', 10, 2 + 2 + 2 * 11},  // c[2], cflag[2], ct[11]
-    {'D', 16, 2 * 17},          // d[17]
+    {'M', 1, 11, 0},  // m[11]
+    {'S', 1, 0, 0},   // none
+    {'T', 2, 4, 16},  // t[4], to[4], tc[16]
+    {'C', 2, 2, 11},  // c[2], cflag[2], ct[11]
+    {'D', 0, 0, 17},  // d[17]
 };
-// Timer contacts read t[4], which holds T0..T31 whether or not their timers have counts.
-constexpr int kLastFixedTimerBit = 31;
-
-int bitsBytes(int last) {
-  return last / 8 + 1;
-}
 
 const FixedTables& fixedOf(char letter) {
   for (const FixedTables& fixed : kFixed) {
@@ -55,37 +56,17 @@ std::string rangesText(const std::vector<const GrownTables*>& tables) {
 }  // namespace
 
 int GrownTables::bitBytes() const {
-  const int bytes = bitsBytes(last);
-  switch (letter) {
-    case 'M':
-      return std::max(bytes, 11);
-    case 'T':
-      return std::max(bytes, 4);
-    case 'C':
-      return std::max(bytes, 2);
-    case 'S':
-      return bytes;
-    default:
-      return 0;
-  }
+  const FixedTables& fixed = fixedOf(letter);
+  return fixed.images > 0 ? std::max(last / 8 + 1, fixed.imageBytes) : 0;
 }
 
 int GrownTables::valueCount() const {
-  switch (letter) {
-    case 'T':
-      return std::max(last + 1, 16);
-    case 'C':
-      return std::max(last + 1, 11);
-    case 'D':
-      return std::max(last + 1, 17);
-    default:
-      return 0;
-  }
+  const FixedTables& fixed = fixedOf(letter);
+  return fixed.values > 0 ? std::max(last + 1, fixed.values) : 0;
 }
 
 int GrownTables::bytes() const {
-  const int images = letter == 'T' || letter == 'C' ? 2 : 1;  // t and to; c and cflag
-  return images * bitBytes() + 2 * valueCount();
+  return fixedOf(letter).images * bitBytes() + 2 * valueCount();
 }
 
 std::string GrownTables::range() const {
@@ -109,21 +90,24 @@ int StoragePlan::xramBytes() const {
 }
 
 std::vector<GrownTables> grownTables(const DeviceUse& devices) {
+  // The highest bit and value each class uses (-1: none): timer contacts read only the images.
   const struct {
     char letter;
-    int last;
-    bool grows;
+    int bit;
+    int value;
   } uses[] = {
-      {'M', devices.relay, devices.relay > fixedOf('M').last},
-      {'S', devices.state, devices.state >= 0},
-      {'T', std::max(devices.timer, devices.timerContact),
-       devices.timer > fixedOf('T').last || devices.timerContact > kLastFixedTimerBit},
-      {'C', devices.counter, devices.counter > fixedOf('C').last},
-      {'D', devices.dataRegister, devices.dataRegister > fixedOf('D').last},
+      {'M', devices.relay, -1},
+      {'S', devices.state, -1},
+      {'T', devices.timerContact, devices.timer},
+      {'C', devices.counter, devices.counter},
+      {'D', -1, devices.dataRegister},
   };
   std::vector<GrownTables> grown;
   for (const auto& use : uses) {
-    if (use.grows) grown.push_back({use.letter, use.last, Space::Idata});
+    const FixedTables& fixed = fixedOf(use.letter);
+    if (use.bit > fixed.lastBit() || use.value > fixed.lastValue()) {
+      grown.push_back({use.letter, std::max(use.bit, use.value), Space::Idata});
+    }
   }
   return grown;
 }
@@ -140,7 +124,7 @@ Result<StoragePlan> planStorage(const DeviceUse& devices, int extensionBytes,
   // Internal RAM first, the smallest growth first; what does not fit goes to XRAM, where the
   // class's fixed tables no longer take internal RAM.
   auto growth = [](const GrownTables& tables) {
-    return tables.bytes() - fixedOf(tables.letter).bytes;
+    return tables.bytes() - fixedOf(tables.letter).bytes();
   };
   std::vector<GrownTables*> order;
   for (GrownTables& tables : plan.grown) order.push_back(&tables);
@@ -150,7 +134,7 @@ Result<StoragePlan> planStorage(const DeviceUse& devices, int extensionBytes,
   int spare = kSpareInternalRam - extensionBytes;
   for (GrownTables* tables : order) {
     tables->space = Space::Xdata;
-    spare += fixedOf(tables->letter).bytes;
+    spare += fixedOf(tables->letter).bytes();
   }
   for (GrownTables* tables : order) {
     if (tables->bytes() > spare) break;
