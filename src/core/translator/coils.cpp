@@ -8,17 +8,17 @@ namespace ladder51::detail {
 namespace {
 
 // The six single-step coils: each one statement under the rung's condition. Y outputs drive
-// their pin too, low for on.
+// their pin too, low for on; M relays (and S states, step_ladder.cpp) set their bit of {image}.
 constexpr std::string_view kOutY[] = {
     "if({cond}){y[{B}]|=(0x01<<{b});{pin}=0;}",
     "else",
     "{y[{B}]&=(0xff-(0x01<<{b}));{pin}=1;}",
     "",
 };
-constexpr std::string_view kOutM[] = {
-    "if({cond})m[{B}]|=(0x01<<{b});",
+constexpr std::string_view kOutBit[] = {
+    "if({cond}){image}[{B}]|=(0x01<<{b});",
     "else",
-    "m[{B}]&=(0xff-(0x01<<{b}));",
+    "{image}[{B}]&=(0xff-(0x01<<{b}));",
     "",
 };
 // OUT Y in a step of the step ladder writes the image only: another step may drive the same
@@ -31,9 +31,9 @@ constexpr std::string_view kOutYInStep[] = {
     "",
 };
 constexpr std::string_view kSetY[] = {"if({cond}){y[{B}]|=(0x01<<{b});{pin}=0;}", ""};
-constexpr std::string_view kSetM[] = {"if({cond})m[{B}]|=(0x01<<{b});", ""};
+constexpr std::string_view kSetBit[] = {"if({cond}){image}[{B}]|=(0x01<<{b});", ""};
 constexpr std::string_view kRstY[] = {"if({cond}){y[{B}]&=(0xff-(0x01<<{b}));{pin}=1;}", ""};
-constexpr std::string_view kRstM[] = {"if({cond})m[{B}]&=(0xff-(0x01<<{b}));", ""};
+constexpr std::string_view kRstBit[] = {"if({cond}){image}[{B}]&=(0xff-(0x01<<{b}));", ""};
 
 struct Coil {
   const fx::Instruction* row;
@@ -45,8 +45,8 @@ constexpr const fx::Instruction* kOut = &fx::row("OUT", fx::Layout::DeviceInWord
 constexpr const fx::Instruction* kSet = &fx::row("SET", fx::Layout::DeviceInWord);
 constexpr const fx::Instruction* kRst = &fx::row("RST", fx::Layout::DeviceInWord);
 constexpr Coil kCoils[] = {
-    {kOut, 'Y', kOutY}, {kOut, 'M', kOutM}, {kSet, 'Y', kSetY},
-    {kSet, 'M', kSetM}, {kRst, 'Y', kRstY}, {kRst, 'M', kRstM},
+    {kOut, 'Y', kOutY},   {kOut, 'M', kOutBit}, {kSet, 'Y', kSetY},
+    {kSet, 'M', kSetBit}, {kRst, 'Y', kRstY},   {kRst, 'M', kRstBit},
 };
 
 // The three statements of PLS and PLF: the target is cleared on every scan; it is set when the
@@ -124,6 +124,16 @@ void refuseExtendedRelays(TranslatorRun& t) {
   if (!refuseSpecialRelayCoil(t, row->name, *device)) t.refuseDevice('M', device->number);
 }
 
+void appendImageCoil(TranslatorRun& t, std::string_view name, std::string_view image, int n) {
+  for (const Coil& coil : kCoils) {
+    if (coil.letter != 'M' || coil.row->name != name) continue;
+    std::vector<Field> fields = bitFields(n);
+    fields.push_back({"image", std::string(image)});
+    t.appendGuarded(name, coil.statement, fields);
+    return;
+  }
+}
+
 void translateCoils(TranslatorRun& t) {
   for (const Coil& coil : kCoils) {
     if (!t.stepIs(*coil.row) || t.step().device->letter != coil.letter) {
@@ -133,11 +143,13 @@ void translateCoils(TranslatorRun& t) {
     const bool output = coil.letter == 'Y';
     if (refuseSpecialRelayCoil(t, coil.row->name, *t.step().device)) return;
     if (t.refuseDevice(coil.letter, n)) return;
-    if (output && coil.row == kOut && t.ladderStep()) {
+    if (!output) {
+      appendImageCoil(t, coil.row->name, "m", n);
+    } else if (coil.row == kOut && t.ladderStep()) {
       t.appendGuarded(coil.row->name, kOutYInStep, outputFields(n));
       t.noteLadderOutput(n);
     } else {
-      t.appendGuarded(coil.row->name, coil.statement, output ? outputFields(n) : bitFields(n));
+      t.appendGuarded(coil.row->name, coil.statement, outputFields(n));
     }
     if (output && !t.stopped()) t.noteOutputDriven(n);
     return;

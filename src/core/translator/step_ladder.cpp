@@ -26,17 +26,9 @@ constexpr std::string_view kOutputRefresh = "if(y[{B}]&(0x01<<{b})){pin}=0;else 
 constexpr std::string_view kStateOn = "(s[{B}]&(0x01<<{b}))";
 constexpr std::string_view kStatesJoined = "({first}&&{last})";
 
-// SET Sm or OUT Sm in a step: the transfer.
+// SET Sm or OUT Sm in a step: the transfer. (Outside a step, and RST anywhere, S coils are those
+// of M on the image s.)
 constexpr std::string_view kTransfer[] = {"if({cond}){s[{B}]|=(0x01<<{b});stlt=1;}", ""};
-// Outside a step, and RST anywhere: coils like those on M.
-constexpr std::string_view kOutS[] = {
-    "if({cond})s[{B}]|=(0x01<<{b});",
-    "else",
-    "s[{B}]&=(0xff-(0x01<<{b}));",
-    "",
-};
-constexpr std::string_view kSetS[] = {"if({cond})s[{B}]|=(0x01<<{b});", ""};
-constexpr std::string_view kRstS[] = {"if({cond})s[{B}]&=(0xff-(0x01<<{b}));", ""};
 
 consteval const fx::Instruction& stateCoil(std::string_view name) {
   for (const fx::Instruction& row : fx::kInstructions) {
@@ -95,15 +87,13 @@ void translateStateCoil(TranslatorRun& t) {
   const std::optional<fx::Device> device = t.operandDevice(1);
   if (!device || device->letter != 'S') return;
   if (t.refuseDevice('S', device->number)) return;
-  const std::vector<Field> fields = bitFields(device->number);
   const std::string_view name = t.step().instruction->name;
-  if (!out && !set) {
-    t.appendGuarded(name, kRstS, fields);
-  } else if (TranslatorRun::LadderStep* step = t.ladderStep()) {
+  TranslatorRun::LadderStep* step = t.ladderStep();
+  if ((out || set) && step) {
     step->transfers = true;
-    t.appendGuarded(name, kTransfer, fields);
+    t.appendGuarded(name, kTransfer, bitFields(device->number));
   } else {
-    t.appendGuarded(name, out ? std::span<const std::string_view>(kOutS) : kSetS, fields);
+    appendImageCoil(t, name, "s", device->number);
   }
 }
 

@@ -306,9 +306,11 @@ bool isContact(const fx::StepWord& step);
 // --- instruction families, in the order the walk tries them --------------------------------
 void translateXContacts(TranslatorRun& t);
 void translateSpecialRelayContacts(TranslatorRun& t);
-void refuseExtendedRelays(TranslatorRun& t);        // M1536 up, in the two-word forms
-void translateDeviceContacts(TranslatorRun& t);     // M, Y, C, T
-void translateCoils(TranslatorRun& t);              // OUT, SET, RST on Y and M
+void refuseExtendedRelays(TranslatorRun& t);     // M1536 up, in the two-word forms
+void translateDeviceContacts(TranslatorRun& t);  // M, Y, C, T
+void translateCoils(TranslatorRun& t);           // OUT, SET, RST on Y and M
+// The statement of OUT, SET or RST (`name`) on bit n of the image `image` ("m", "s").
+void appendImageCoil(TranslatorRun& t, std::string_view name, std::string_view image, int n);
 void translateBlockInstructions(TranslatorRun& t);  // INV, ANB, ORB, MPS, MPP, MRD
 void translatePulses(TranslatorRun& t);             // PLS, PLF
 void translateTimersAndCounters(TranslatorRun& t);  // OUT T, OUT C, RST T, RST C, MC, MCR
