@@ -1,6 +1,8 @@
 #include "core/runtime_gen/extensions.h"
 
+#include <span>
 #include <string_view>
+#include <vector>
 
 #include "core/text/code_writer.h"
 
@@ -42,37 +44,55 @@ constexpr std::string_view kHeldContacts[] = {"unsigned char idata held[{count}]
 // whether it was active in the last scan, a bit each.
 constexpr std::string_view kLadderSteps[] = {"unsigned char idata stlr,stlt,stlw[{count}];"};
 
+// m8000p and m8000f of the special relays' edge routines.
+constexpr int kSpecialRelayEdgeBytes = 2;
+
 int bytesOfBits(int bits) {
   return (bits + 7) / 8;  // eight a byte
+}
+
+// An array of the program's own state: its declaration, with {count} bytes, and the bytes the
+// declaration holds beside them.
+struct StateArray {
+  std::span<const std::string_view> declaration;
+  int count;
+  int otherBytes = 0;
+};
+
+// The arrays a translation needs, in the order the file declares them.
+std::vector<StateArray> stateArrays(const Translation& translation) {
+  const StateArray all[] = {
+      {kMasterControlZones, translation.zones},
+      {kEdgeResults, bytesOfBits(translation.edgeTemps)},
+      {kEdgeMemories, bytesOfBits(translation.edgeMemories)},
+      {kHeldContacts, bytesOfBits(translation.heldContacts)},
+      {kLadderSteps, bytesOfBits(translation.ladderSteps), 2},  // stlr, stlt
+  };
+  std::vector<StateArray> needed;
+  for (const StateArray& array : all) {
+    if (array.count > 0) needed.push_back(array);
+  }
+  return needed;
 }
 
 }  // namespace
 
 std::string runtimeExtensions(const Translation& translation) {
   CodeWriter text;
-  const std::set<RuntimeFeature>& features = translation.features;
-  if (features.contains(RuntimeFeature::SpecialRelayEdges)) text.lines(kSpecialRelayEdges);
-  if (translation.zones > 0) text.set("count", dec(translation.zones)).lines(kMasterControlZones);
-  if (translation.edgeTemps > 0) {
-    text.set("count", dec(bytesOfBits(translation.edgeTemps))).lines(kEdgeResults);
+  if (translation.features.contains(RuntimeFeature::SpecialRelayEdges)) {
+    text.lines(kSpecialRelayEdges);
   }
-  if (translation.edgeMemories > 0) {
-    text.set("count", dec(bytesOfBits(translation.edgeMemories))).lines(kEdgeMemories);
-  }
-  if (translation.heldContacts > 0) {
-    text.set("count", dec(bytesOfBits(translation.heldContacts))).lines(kHeldContacts);
-  }
-  if (translation.ladderSteps > 0) {
-    text.set("count", dec(bytesOfBits(translation.ladderSteps))).lines(kLadderSteps);
+  for (const StateArray& array : stateArrays(translation)) {
+    text.set("count", dec(array.count)).lines(array.declaration);
   }
   return text.take();
 }
 
 int extensionRamBytes(const Translation& translation) {
-  const bool relayEdges = translation.features.contains(RuntimeFeature::SpecialRelayEdges);
-  return (relayEdges ? 2 : 0) + translation.zones + bytesOfBits(translation.edgeTemps) +
-         bytesOfBits(translation.edgeMemories) + bytesOfBits(translation.heldContacts) +
-         (translation.ladderSteps > 0 ? 2 + bytesOfBits(translation.ladderSteps) : 0);
+  int bytes =
+      translation.features.contains(RuntimeFeature::SpecialRelayEdges) ? kSpecialRelayEdgeBytes : 0;
+  for (const StateArray& array : stateArrays(translation)) bytes += array.count + array.otherBytes;
+  return bytes;
 }
 
 }  // namespace ladder51
