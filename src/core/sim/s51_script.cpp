@@ -82,10 +82,15 @@ std::string stimulusWaveform(const StopPlan& plan) {
   return text;
 }
 
+std::string loadCommands(const std::filesystem::path& hex, bool powerOn) {
+  std::string load = "file \"" + hex.string() + "\"\n";
+  if (powerOn) load += "set memory sfr 0x87 0x10\n";
+  return load;
+}
+
 std::string setupCommands(const StopPlan& plan, const SimulationOptions& options,
                           const S51Files& files) {
-  std::string setup = "file \"" + files.hex.string() + "\"\n";
-  if (options.powerOn) setup += "set memory sfr 0x87 0x10\n";
+  std::string setup = loadCommands(files.hex, options.powerOn);
   setup += "var " + std::string(kClockVariable) + " " + kClockCell + "\n";
   setup += "set hw vcd[0] new 1\n";
   if (!plan.outputPorts.empty()) {

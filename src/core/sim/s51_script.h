@@ -52,6 +52,10 @@ std::vector<std::string> s51Arguments(const SimulationOptions& options);
 // stop marked on a simulator variable (s51 breaks at every event of this waveform).
 std::string stimulusWaveform(const StopPlan& plan);
 
+// The commands that load the firmware and, for a power-up, set the power-on flag PCON.4 (ucsim
+// starts with it clear, which the firmware reads as a watchdog restart).
+std::string loadCommands(const std::filesystem::path& hex, bool powerOn);
+
 // The commands that load the firmware, set the power-on flag, and start both waveforms.
 std::string setupCommands(const StopPlan& plan, const SimulationOptions& options,
                           const S51Files& files);

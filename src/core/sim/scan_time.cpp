@@ -5,6 +5,7 @@
 #include <sstream>
 
 #include "core/file_io.h"
+#include "core/sim/s51_script.h"
 #include "core/toolchain/process.h"
 
 namespace ladder51 {
@@ -39,16 +40,15 @@ Result<ScanTime> measureScanTime(const std::filesystem::path& hexFile,
   if (!map) return map.error();
   const std::optional<unsigned> start = codeAddressOf(*map, kFirstScanFunction);
   if (!start) return Error{ErrorKind::SimulatorFailed, "the firmware has no scan functions"};
-  // PCON.4 set: a power-up, not a watchdog restart.
   char breakpoint[32];
   std::snprintf(breakpoint, sizeof breakpoint, "break 0x%04x\n", *start);
-  std::string script = "file \"" + hexFile.string() + "\"\nset memory sfr 0x87 0x10\n" + breakpoint;
+  std::string script = loadCommands(hexFile, /*powerOn=*/true) + breakpoint;
   for (int k = 0; k <= scans; ++k) script += "run\n";
   script += "quit\n";
-  char crystal[32];
-  std::snprintf(crystal, sizeof crystal, "%gM", crystalMHz);
+  SimulationOptions simulation;
+  simulation.crystalMHz = crystalMHz;
   const ProcessOutcome outcome =
-      runProcess({"s51", {"-t", "8052", "-X", crystal, "-b"}, hexFile.parent_path(), {}},
+      runProcess({simulation.simulator, s51Arguments(simulation), hexFile.parent_path(), {}},
                  std::chrono::seconds(30), script);
   if (!outcome.exitedWith(0)) {
     return Error{ErrorKind::SimulatorFailed,
