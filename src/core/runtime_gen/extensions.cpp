@@ -1,5 +1,6 @@
 #include "core/runtime_gen/extensions.h"
 
+#include <algorithm>
 #include <span>
 #include <string_view>
 #include <vector>
@@ -29,6 +30,58 @@ constexpr std::string_view kSpecialRelayEdges[] = {
     "else",
     "return 0;}",
 };
+
+// The pulse (P) forms of applied instructions: each keeps its condition of the last scan in a
+// bit of pfm; pfr is 1 in the scan the condition of the instruction that follows rose.
+constexpr std::string_view kPulseForms[] = {"unsigned char idata pfr,pfm[{count}];"};
+
+// The scratch values of 32-bit results and of the arithmetic: lv, and lw the second operand. The
+// helpers that compute through them take no parameters, so that their values never wait in the
+// direct RAM that SDCC overlays among the routines.
+constexpr std::string_view kScratch[] = {"long idata lv,lw;"};
+
+// Digit groups and bit ranges of an image (y, m or s): get{image} reads k bits from bit n, the
+// first the lowest; put{image} writes the k low bits of lv there (shifting lv out). Their state
+// stays small: the direct RAM that SDCC overlays among routines has little room.
+constexpr std::string_view kBitGroups[] = {
+    "unsigned long get{image}(unsigned int n,unsigned char k)",
+    "{unsigned long v=0;",
+    "while(k--){v<<=1;if({image}[(n+k)/8]&(0x01<<((n+k)%8)))v|=1;}",
+    "return v;}",
+    "void put{image}(unsigned int n,unsigned char k)",
+    "{for(;k;k--,n++,lv>>=1)",
+    "if(lv&1){image}[n/8]|=(0x01<<(n%8));else {image}[n/8]&=(0xff-(0x01<<(n%8)));}",
+};
+
+// The flags: M8020 zero (0x01), M8021 borrow (0x02), M8022 carry (0x04).
+constexpr std::string_view kFlags[] = {"unsigned char idata m8020;"};
+// A 16-bit sum computed in 32 bits: the flags it sets, and its 16 bits.
+constexpr std::string_view kFlaggedWordSums[] = {
+    "int flw(long r)",
+    "{m8020&=0xf8;",
+    "if(r>32767)m8020|=0x04;else if(r<-32768)m8020|=0x02;",
+    "if((int)r==0)m8020|=0x01;",
+    "return (int)r;}",
+};
+// 32-bit sums lv+lw and lv-lw into lv: an overflow shows in the signs of the operands and of
+// the result.
+constexpr std::string_view kFlaggedWideSums[] = {
+    "void addl(void)",
+    "{long r=(long)((unsigned long)lv+(unsigned long)lw);",
+    "m8020&=0xf8;",
+    "if(lv>=0&&lw>=0&&r<0)m8020|=0x04;else if(lv<0&&lw<0&&r>=0)m8020|=0x02;",
+    "if(r==0)m8020|=0x01;",
+    "lv=r;}",
+    "void subl(void)",
+    "{long r=(long)((unsigned long)lv-(unsigned long)lw);",
+    "m8020&=0xf8;",
+    "if(lv>=0&&lw<0&&r<0)m8020|=0x04;else if(lv<0&&lw>=0&&r>=0)m8020|=0x02;",
+    "if(r==0)m8020|=0x01;",
+    "lv=r;}",
+};
+// The index registers the statements use: Z0.. and V0...
+constexpr std::string_view kZRegisters[] = {"unsigned int idata ixz[{count}];"};
+constexpr std::string_view kVRegisters[] = {"unsigned int idata ixv[{count}];"};
 
 // The state of the MC zones the program opens: 1 while the zone's outputs may act. Like the edge
 // results below, they live in idata: the runtime's direct RAM is full.
@@ -66,7 +119,9 @@ std::vector<StateArray> stateArrays(const Translation& translation) {
       {kEdgeResults, bytesOfBits(translation.edgeTemps)},
       {kEdgeMemories, bytesOfBits(translation.edgeMemories)},
       {kHeldContacts, bytesOfBits(translation.heldContacts)},
-      {kLadderSteps, bytesOfBits(translation.ladderSteps), 2},  // stlr, stlt
+      {kLadderSteps, bytesOfBits(translation.ladderSteps), 2},        // stlr, stlt
+      {kZRegisters, translation.zRegisters, translation.zRegisters},  // two bytes each
+      {kVRegisters, translation.vRegisters, translation.vRegisters},
   };
   std::vector<StateArray> needed;
   for (const StateArray& array : all) {
@@ -75,12 +130,55 @@ std::vector<StateArray> stateArrays(const Translation& translation) {
   return needed;
 }
 
+// The routines and variables of the features, in the order the file declares them, with the
+// bytes of internal RAM each takes. A feature that others need comes before them.
+struct FeatureText {
+  std::vector<RuntimeFeature> features;  // any of them needs the text
+  std::span<const std::string_view> text;
+  int ramBytes;
+};
+
+std::vector<FeatureText> featureTexts() {
+  using F = RuntimeFeature;
+  return {
+      {{F::SpecialRelayEdges}, kSpecialRelayEdges, kSpecialRelayEdgeBytes},
+      {{F::Scratch, F::OutputGroups, F::RelayGroups, F::StateGroups, F::FlaggedWideSums},
+       kScratch,
+       8},
+      {{F::Flags, F::FlaggedWordSums, F::FlaggedWideSums}, kFlags, 1},
+      {{F::FlaggedWordSums}, kFlaggedWordSums, 0},
+      {{F::FlaggedWideSums}, kFlaggedWideSums, 0},
+  };
+}
+
+bool needs(const Translation& translation, const FeatureText& text) {
+  return std::any_of(text.features.begin(), text.features.end(),
+                     [&](RuntimeFeature f) { return translation.features.contains(f); });
+}
+
 }  // namespace
+
+// The images whose digit groups the statements read or write.
+struct GroupImage {
+  RuntimeFeature feature;
+  std::string_view image;
+};
+constexpr GroupImage kGroupImages[] = {{RuntimeFeature::OutputGroups, "y"},
+                                       {RuntimeFeature::RelayGroups, "m"},
+                                       {RuntimeFeature::StateGroups, "s"}};
 
 std::string runtimeExtensions(const Translation& translation) {
   CodeWriter text;
-  if (translation.features.contains(RuntimeFeature::SpecialRelayEdges)) {
-    text.lines(kSpecialRelayEdges);
+  for (const FeatureText& feature : featureTexts()) {
+    if (needs(translation, feature)) text.lines(feature.text);
+  }
+  for (const GroupImage& group : kGroupImages) {
+    if (translation.features.contains(group.feature)) {
+      text.set("image", std::string(group.image)).lines(kBitGroups);
+    }
+  }
+  if (translation.pulseForms > 0) {
+    text.set("count", dec(bytesOfBits(translation.pulseForms))).lines(kPulseForms);
   }
   for (const StateArray& array : stateArrays(translation)) {
     text.set("count", dec(array.count)).lines(array.declaration);
@@ -89,8 +187,10 @@ std::string runtimeExtensions(const Translation& translation) {
 }
 
 int extensionRamBytes(const Translation& translation) {
-  int bytes =
-      translation.features.contains(RuntimeFeature::SpecialRelayEdges) ? kSpecialRelayEdgeBytes : 0;
+  int bytes = translation.pulseForms > 0 ? 1 + bytesOfBits(translation.pulseForms) : 0;
+  for (const FeatureText& feature : featureTexts()) {
+    if (needs(translation, feature)) bytes += feature.ramBytes;
+  }
   for (const StateArray& array : stateArrays(translation)) bytes += array.count + array.otherBytes;
   return bytes;
 }

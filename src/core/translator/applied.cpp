@@ -1,5 +1,5 @@
-// Applied instructions: ALT, ZRST, RST D, INC, DEC, MOV, ADD, SUB, MUL, DIV. Each is one
-// statement under the rung's condition. D0..D15 live in the table d; D16 and up are two
+// Applied instructions that move data: ALT, ZRST, RST D and MOV. Each is one statement under
+// the rung's condition. D0..D15 live in the table d; D16 and up are two
 // bytes each in the external EEPROM, read with ReData and written with WrData.
 #include "core/translator/operands.h"
 
@@ -49,16 +49,9 @@ constexpr std::string_view kZrstC[] = {
     "",
 };
 
-// RST D, INC and DEC: {r} the register, {op} "++" or "--", {step} "+1" or "-1". An EEPROM
-// register is read into the scratch register d[16], changed by one and written back.
+// RST D: {r} the register; an EEPROM register is written with zeros.
 constexpr std::string_view kRstD[] = {"if({cond})d[{r}]=0;", ""};
 constexpr std::string_view kRstEeprom[] = {"if({cond}){WrData({r}*2,0);WrData({r}*2+1,0);}"};
-constexpr std::string_view kIncDecC[] = {"if({cond})ct[{r}]{op};", ""};
-constexpr std::string_view kIncDecD[] = {"if({cond})d[{r}]{op};", ""};
-constexpr std::string_view kIncDecEeprom[] = {
-    "if({cond}){d[16]=ReData({r}*2);d[16]=d[16]+256*ReData({r}*2+1){step};",
-    "WrData({r}*2,d[16]%256);WrData({r}*2+1,d[16]/256);}",
-};
 
 // MOV {value} to {target} ("d[5]", "ct[2]"); from the EEPROM register {s}, or into the EEPROM
 // register {t}, where only a register's value ends its line.
@@ -76,12 +69,9 @@ constexpr std::string_view kMovEepromToEeprom[] = {
     "",
 };
 
-// ADD, SUB, MUL, DIV: {first} {op} {second} into {target}, with no line end; into an EEPROM
-// register {r} through the scratch register d[16].
-constexpr std::string_view kArithmetic[] = {"if({cond}){target}={first}{op}{second};"};
-constexpr std::string_view kArithmeticToEeprom[] = {
-    "if({cond}){d[16]={first}{op}{second};WrData({r}*2,d[16]%256);WrData({r}*2+1,d[16]/256);}",
-};
+// MOV of other operands, or of 32 bits (through the scratch lv): {store} writes {value}.
+constexpr std::string_view kMovStore[] = {"if({cond}){{store}}", ""};
+constexpr std::string_view kMovWide[] = {"if({cond}){lv={value};{store}}", ""};
 
 // A range check of ZRST's first and last operand; the first operand's message wins.
 bool refusePair(TranslatorRun& t, long first, std::string_view firstMessage, long last,
@@ -162,25 +152,30 @@ void translateRstD(TranslatorRun& t) {
   t.appendGuarded("RST", kRstEeprom, {{"r", dec(*r)}});
 }
 
-void translateIncDec(TranslatorRun& t, bool increment) {
-  const std::string_view name = increment ? "INC" : "DEC";
-  const std::optional<fx::WordOperand> operand = decodeWordOperand(t, 1);
-  if (!is(operand, 'C') && !is(operand, 'D')) return;
-  const std::optional<long> r = registerOf(t, *operand, name);
-  if (!r) return;
-  const Fields fields = {
-      {"r", dec(*r)}, {"op", increment ? "++" : "--"}, {"step", increment ? "+1" : "-1"}};
-  if (is(operand, 'C')) {
-    t.appendGuarded(name, kIncDecC, fields);
-  } else if (inRam(t, *r)) {
-    t.appendGuarded(name, kIncDecD, fields);
-  } else if (!refuseBeyondEeprom(t, *r)) {
-    t.appendGuarded(name, kIncDecEeprom, fields);
+// MOV of any operands: digit groups, index registers, H constants, 32-bit values.
+void translateMovOperands(TranslatorRun& t) {
+  const std::string name = fx::mnemonic(*t.step().instruction, t.step().variant);
+  const std::optional<WordAccess> source = wordAccess(t, 0, name, "source", Use::Source);
+  if (!source) return;
+  const std::optional<WordAccess> target = wordAccess(t, 1, name, "destination", Use::Target);
+  if (!target) return;
+  if (t.operandSize() == 32) {
+    t.useFeature(RuntimeFeature::Scratch);
+    t.appendGuarded(name, kMovWide,
+                    {{"value", source->value}, {"store", storeText(*target, "lv")}});
+  } else {
+    t.appendGuarded(name, kMovStore, {{"store", storeText(*target, source->value)}});
   }
+  for (int n : target->outputs) t.noteOutputDriven(n);
 }
 
 // MOV between constants, counters, timers' current values and data registers.
 void translateMov(TranslatorRun& t) {
+  if (t.operandSize() == 32 || !isCompact(t, 1) || !isCompact(t, 3) ||
+      is(decodeWordOperand(t, 3), 'K')) {
+    translateMovOperands(t);
+    return;
+  }
   const std::optional<fx::WordOperand> source = decodeWordOperand(t, 1);
   const std::optional<fx::WordOperand> target = decodeWordOperand(t, 3);
   const bool toD = is(target, 'D');
@@ -233,50 +228,6 @@ void translateMov(TranslatorRun& t) {
   t.appendStatement(*statement);
 }
 
-struct Arithmetic {
-  const fx::Instruction* row;
-  std::string_view op;
-};
-
-constexpr fx::Layout kApplied = fx::Layout::WordOperands;
-constexpr Arithmetic kOperations[] = {{&fx::row("ADD", kApplied), "+"},
-                                      {&fx::row("SUB", kApplied), "-"},
-                                      {&fx::row("MUL", kApplied), "*"},
-                                      {&fx::row("DIV", kApplied), "/"}};
-
-void translateArithmetic(TranslatorRun& t, const Arithmetic& instruction) {
-  const std::optional<std::string> first =
-      sourceText(t, decodeWordOperand(t, 1), instruction.row->name, "first");
-  if (!first) return;
-  const std::optional<std::string> second =
-      sourceText(t, decodeWordOperand(t, 3), instruction.row->name, "second");
-  if (!second) return;
-  const std::optional<fx::WordOperand> target = decodeWordOperand(t, 5);
-  if (!target || is(target, 'K')) {
-    t.refuse("the result operand of " + std::string(instruction.row->name) +
-             " is not a D, C or T register");
-    return;
-  }
-  const std::optional<long> r = registerOf(t, *target, instruction.row->name);
-  if (!r) return;
-  std::string_view targetText = "d[{r}]";
-  if (is(target, 'C')) {
-    targetText = "ct[{r}]";
-  } else if (is(target, 'T')) {
-    targetText = "tc[{r}]";
-  } else if (refuseBeyondEeprom(t, *r)) {
-    return;
-  }
-  const bool toEeprom = is(target, 'D') && !inRam(t, *r);
-  t.appendGuarded(instruction.row->name,
-                  toEeprom ? std::span(kArithmeticToEeprom) : std::span(kArithmetic),
-                  {{"first", *first},
-                   {"op", std::string(instruction.op)},
-                   {"second", *second},
-                   {"r", dec(*r)},
-                   {"target", fill(targetText, {{"r", dec(*r)}})}});
-}
-
 }  // namespace
 
 void translateAppliedInstructions(TranslatorRun& t) {
@@ -287,13 +238,8 @@ void translateAppliedInstructions(TranslatorRun& t) {
     translateZrst(t);
   } else if (t.stepIs(fx::row("RST", kLayout))) {
     translateRstD(t);
-  } else if (t.stepIs(fx::row("INC", kLayout)) || t.stepIs(fx::row("DEC", kLayout))) {
-    translateIncDec(t, t.stepIs(fx::row("INC", kLayout)));
   } else if (t.stepIs(fx::row("MOV", kLayout))) {
     translateMov(t);
-  }
-  for (const Arithmetic& instruction : kOperations) {
-    if (t.stepIs(*instruction.row)) translateArithmetic(t, instruction);
   }
 }
 

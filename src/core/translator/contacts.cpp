@@ -40,6 +40,7 @@ struct Atom {
 constexpr Atom kXAtom = {"(!inx({n}))", "(inx({n}))"};
 constexpr Atom kBitAtom = {"({array}[{B}]&(0x01<<{b}))", "(!({array}[{B}]&(0x01<<{b})))"};
 constexpr Atom kSpecialAtom = {"(m8000&{mask})", "(!(m8000&{mask}))"};
+constexpr Atom kFlagAtom = {"(m8020&{mask})", "(!(m8020&{mask}))"};
 
 // Applies the step's contact instruction to the atom filled with `fields`. A contact on a device
 // the program writes (`device`, "M5"; none for inputs and the special relays) may be held where
@@ -76,6 +77,9 @@ struct SpecialRelay {
 // M8000, M8002, M8011..M8014: bits of m8000 kept by the runtime.
 constexpr SpecialRelay kSpecialRelays[] = {{8000, "0x01"}, {8002, "0x02"}, {8011, "0x10"},
                                            {8012, "0x20"}, {8013, "0x40"}, {8014, "0x80"}};
+
+// M8020 (zero), M8021 (borrow), M8022 (carry): bits of m8020, which the arithmetic sets.
+constexpr SpecialRelay kFlags[] = {{8020, "0x01"}, {8021, "0x02"}, {8022, "0x04"}};
 
 }  // namespace
 
@@ -115,8 +119,14 @@ void translateXContacts(TranslatorRun& t) {
 void translateSpecialRelayContacts(TranslatorRun& t) {
   const Contact* contact = contactOf(t.step());
   if (!contact || !isSpecialRelay(*t.step().device)) return;
-  if (const auto mask = specialRelayMask(t.step().device->number)) {
+  const int number = t.step().device->number;
+  if (const auto mask = specialRelayMask(number)) {
     applyContact(t, *contact, kSpecialAtom, {{"mask", std::string(*mask)}});
+  }
+  for (const SpecialRelay& flag : kFlags) {
+    if (flag.number != number) continue;
+    t.useFeature(RuntimeFeature::Flags);
+    applyContact(t, *contact, kFlagAtom, {{"mask", std::string(flag.mask)}}, "M" + dec(number));
   }
 }
 

@@ -440,11 +440,11 @@ StepWord readWith(const Instruction& row, std::uint16_t word, Areas areas, bool 
 
 }  // namespace
 
-StepWord readStepWord(std::uint16_t word) {
+StepWord readStepWord(std::uint16_t word, bool variants) {
   for (const Instruction& row : kInstructions) {
     if (!row.translator) continue;
     const StepWord step =
-        readWith(row, word, (row.areas | row.flatAreas) & kTranslatorAreas, false);
+        readWith(row, word, (row.areas | row.flatAreas) & kTranslatorAreas, variants);
     if (step.instruction) return step;
   }
   return {};

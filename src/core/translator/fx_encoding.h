@@ -124,6 +124,11 @@ inline constexpr int kLastNestingLevel = 255;
 constexpr bool isOperandWord(std::uint16_t word) {
   return (word & 0xF000) == kOperandWordBase;
 }
+// True for every word that can only follow an instruction word: high byte 80..AF (digit groups
+// K5..K8, index registers and M1536 and up included). No instruction word lies there.
+constexpr bool inOperandWordRange(std::uint16_t word) {
+  return word >= kOperandWordBase && word <= 0xAFFF;
+}
 // The device of an operand word, for the translator: high byte 80..8F, a block it reads.
 std::optional<Device> deviceOfOperandWord(std::uint16_t word);
 // The device of a device word, any block.
@@ -505,19 +510,19 @@ inline constexpr Instruction kInstructions[] = {
     rows::applied("LD=", 224, "ww", form::Bits16 | form::Bits32, true),
     rows::applied("LD>", 225, "ww", form::Bits16 | form::Bits32, true),
     rows::applied("LD<", 226, "ww", form::Bits16 | form::Bits32, true),
-    rows::applied("LD<>", 228, "ww", form::Bits16 | form::Bits32),
+    rows::applied("LD<>", 228, "ww", form::Bits16 | form::Bits32, true),
     rows::applied("LD<=", 229, "ww", form::Bits16 | form::Bits32, true),
     rows::applied("LD>=", 230, "ww", form::Bits16 | form::Bits32, true),
     rows::applied("AND=", 232, "ww", form::Bits16 | form::Bits32, true),
     rows::applied("AND>", 233, "ww", form::Bits16 | form::Bits32, true),
     rows::applied("AND<", 234, "ww", form::Bits16 | form::Bits32, true),
-    rows::applied("AND<>", 236, "ww", form::Bits16 | form::Bits32),
+    rows::applied("AND<>", 236, "ww", form::Bits16 | form::Bits32, true),
     rows::applied("AND<=", 237, "ww", form::Bits16 | form::Bits32, true),
     rows::applied("AND>=", 238, "ww", form::Bits16 | form::Bits32, true),
     rows::applied("OR=", 240, "ww", form::Bits16 | form::Bits32, true),
     rows::applied("OR>", 241, "ww", form::Bits16 | form::Bits32, true),
     rows::applied("OR<", 242, "ww", form::Bits16 | form::Bits32, true),
-    rows::applied("OR<>", 244, "ww", form::Bits16 | form::Bits32),
+    rows::applied("OR<>", 244, "ww", form::Bits16 | form::Bits32, true),
     rows::applied("OR<=", 245, "ww", form::Bits16 | form::Bits32, true),
     rows::applied("OR>=", 246, "ww", form::Bits16 | form::Bits32, true),
     // clang-format on
@@ -569,8 +574,9 @@ struct StepWord {
 
 // The translator's lookup: the row the translator reads that begins with `word` in its 16-bit
 // form, and the device it names in itself (DeviceInWord and NumberInWord) in a block the
-// translator reads, when the row takes that device (or the flat form does).
-StepWord readStepWord(std::uint16_t word);
+// translator reads, when the row takes that device (or the flat form does); `variants`: the
+// 32-bit and pulse forms of applied instructions too.
+StepWord readStepWord(std::uint16_t word, bool variants = false);
 // The row that begins with `word` in any of its forms, and the device it names in itself;
 // `flat`: the flat forms too.
 StepWord decodeStepWord(std::uint16_t word, bool flat);

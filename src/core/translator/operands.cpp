@@ -27,6 +27,11 @@ std::optional<fx::WordOperand> decodeWordOperand(const TranslatorRun& t, int k) 
   return t.wordOperand(k, "KDCT");
 }
 
+bool isCompact(const TranslatorRun& t, int k) {
+  const std::optional<fx::WordOperand> operand = decodeWordOperand(t, k);
+  return operand && !(is(operand, 'D') && operand->number() >= kFirstSpecialRegister);
+}
+
 std::optional<fx::Device> decodeBitOperand(const TranslatorRun& t, int k) {
   const std::optional<fx::WordOperand> operand = t.wordOperand(k, "YMS");
   if (!operand) return std::nullopt;
@@ -101,6 +106,275 @@ std::optional<std::string> sourceText(TranslatorRun& t,
       if (refuseBeyondEeprom(t, *r)) return std::nullopt;
       return fill("(ReData({r}*2)+256*ReData({r}*2+1))", fields);
   }
+}
+
+}  // namespace ladder51::detail
+
+namespace ladder51::detail {
+namespace {
+
+// The bit images of the devices digit groups and bit destinations take.
+struct BitImage {
+  char letter;
+  std::string_view image;
+  RuntimeFeature groups;  // the routines of its groups
+};
+constexpr BitImage kBitImages[] = {{'Y', "y", RuntimeFeature::OutputGroups},
+                                   {'M', "m", RuntimeFeature::RelayGroups},
+                                   {'S', "s", RuntimeFeature::StateGroups}};
+
+// Reads and writes of the operand kinds, {n} the device's number.
+constexpr std::string_view kRamRegister = "d[{n}]";
+constexpr std::string_view kEepromRegister = "(ReData({n}*2)+256*ReData({n}*2+1))";
+constexpr std::string_view kTimerValue = "tc[{n}]";
+constexpr std::string_view kCounterValue = "ct[{n}]";
+constexpr std::string_view kIndexRegister = "ix{letter}[{n}]";
+constexpr std::string_view kStoreWord = "{target}={v};";
+// An EEPROM register is written a byte at a time, from the scratch register d[16], so that a
+// value that reads the register itself is computed once.
+constexpr std::string_view kStoreEeprom =
+    "{d[16]={v};WrData({n}*2,d[16]%256);WrData({n}*2+1,d[16]/256);}";
+// Digit groups: {count} bits from bit {n} of an image, or of the inputs.
+constexpr std::string_view kGetBits = "get{image}({n},{count})";
+constexpr std::string_view kPutBits = "lv={v};put{image}({n},{count});";
+// KnX: each input as its contact reads it, at its bit of the value (32 bits: as unsigned long).
+constexpr std::string_view kInputBit = "(inx({n})?0:0x{bit})";
+// 32 bits: the pair's words, low first.
+constexpr std::string_view kWide = "(long)((unsigned long){high}<<16|{low})";
+constexpr std::string_view kWideLow = "{v}";
+constexpr std::string_view kWideHigh = "{v}>>16";
+// A group's value as an operand of `size` bits takes: 16 bits of a K4 group are signed.
+constexpr std::string_view kSigned16 = "(int){value}";
+constexpr std::string_view kSigned32 = "(long){value}";
+
+constexpr std::string_view kNotReadable =
+    "the {which} operand of {instruction} cannot be read: its words name no operand of the PLC";
+constexpr std::string_view kNotWritable =
+    "the {which} operand of {instruction} is {operand}, which cannot be written";
+constexpr std::string_view kBitNotWord =
+    "the {which} operand of {instruction} is the bit {operand}: a word operand is needed "
+    "(a digit group such as K4{operand} reads 16 bits)";
+constexpr std::string_view kNoNextWord =
+    "the {which} operand of {instruction} is {operand}: the instruction writes the words after "
+    "it too, which needs a D, T or C register";
+constexpr std::string_view kIndexed =
+    "the {which} operand of {instruction} is modified by the index register {index}: "
+    "ladder51 does not translate index modifiers";
+constexpr std::string_view kGroupTooWide =
+    "the {which} operand of {instruction}, K{digits}{operand}, has more bits than the "
+    "instruction's 16: its 32-bit form (D{instruction}) takes K5 to K8";
+constexpr std::string_view kGroupBeyond =
+    "the {which} operand of {instruction}, K{digits}{operand}, reaches {last}, beyond the "
+    "points the firmware keeps";
+
+std::string operandName(const fx::Operand& operand) {
+  const char letter = operand.format->letter;
+  const long long n = operand.number;
+  if (letter == 'H') return "H" + hex(static_cast<unsigned long long>(n) & 0xFFFFFFFFull);
+  if (letter == 'X' || letter == 'Y')
+    return std::string(1, letter) + pointDigits(static_cast<int>(n));
+  return std::string(1, letter) + dec(n);
+}
+
+// The read and write of one 16-bit word device, or nothing after a refusal.
+std::optional<WordAccess> wordDevice(TranslatorRun& t, char letter, long n) {
+  if (letter == 'D' && n >= kFirstSpecialRegister && n <= kLastSpecialRegister) {
+    t.refuse(fill(kSpecialRegister, {{"register", "D" + dec(n)}}));
+    return std::nullopt;
+  }
+  if (t.refuseDevice(letter, n)) return std::nullopt;
+  const Fields fields = {{"n", dec(n)}};
+  WordAccess access;
+  if (letter == 'T' || letter == 'C') {
+    access.value = fill(letter == 'T' ? kTimerValue : kCounterValue, fields);
+  } else if (inRam(t, n)) {
+    t.noteRamRegister(n);
+    access.value = fill(kRamRegister, fields);
+  } else {
+    if (refuseBeyondEeprom(t, n)) return std::nullopt;
+    access.value = fill(kEepromRegister, fields);
+    access.store = fill(kStoreEeprom, fields);
+    return access;
+  }
+  access.store = fill(kStoreWord, {{"target", access.value}, {"v", "{v}"}});
+  return access;
+}
+
+std::optional<WordAccess> digitGroup(TranslatorRun& t, const fx::Operand& operand, int size,
+                                     std::string_view instruction, std::string_view which) {
+  const char letter = operand.format->letter;
+  const int first = static_cast<int>(operand.number);
+  const int count = 4 * operand.digits;
+  const int last = first + count - 1;
+  const Fields names = {{"which", std::string(which)},
+                        {"instruction", std::string(instruction)},
+                        {"digits", dec(operand.digits)},
+                        {"operand", operandName(operand)}};
+  if (count > size) {
+    t.refuse(fill(kGroupTooWide, names));
+    return std::nullopt;
+  }
+  if ((letter == 'X' || letter == 'Y') && last > kFirmwareLastPoint) {
+    std::vector<Field> fields(names.begin(), names.end());
+    fields.push_back({"last", std::string(1, letter) + pointDigits(last)});
+    t.refuse(fill(kGroupBeyond, fields));
+    return std::nullopt;
+  }
+  if (t.refuseDevice(letter, first) || t.refuseDevice(letter, last)) return std::nullopt;
+  const Fields fields = {{"n", dec(first)}, {"count", dec(count)}};
+  WordAccess access;
+  if (letter == 'X') {
+    // Read in place: a routine would need more of the direct RAM the runtime has filled.
+    std::string bits;
+    for (int k = 0; k < count; ++k) {
+      bits +=
+          (k == 0 ? "(" : "|") +
+          fill(kInputBit, {{"n", dec(first + k)},
+                           {"bit", hex(1ull << k, count > 16 ? 8 : 4) + (count > 16 ? "UL" : "")}});
+    }
+    access.value = bits + ")";
+  } else {
+    const auto image = std::find_if(std::begin(kBitImages), std::end(kBitImages),
+                                    [&](const BitImage& i) { return i.letter == letter; });
+    t.useFeature(image->groups);
+    std::vector<Field> imageFields(fields.begin(), fields.end());
+    imageFields.push_back({"image", std::string(image->image)});
+    imageFields.push_back({"v", "{v}"});
+    access.value = fill(kGetBits, imageFields);
+    access.store = fill(kPutBits, imageFields);
+    if (letter == 'Y') {
+      for (int n = first; n <= last; ++n) access.outputs.push_back(n);
+      access.store += pinRefresh(access.outputs);
+    }
+  }
+  // The group's bits as a value of the operand's size: only a group of all its bits has a sign.
+  access.value = fill(size == 16 ? kSigned16 : kSigned32, {{"value", access.value}});
+  return access;
+}
+
+}  // namespace
+
+std::optional<WordAccess> wordAccess(TranslatorRun& t, int k, std::string_view instruction,
+                                     std::string_view which, Use use, int size, int offset) {
+  const Fields names = {{"which", std::string(which)}, {"instruction", std::string(instruction)}};
+  const std::optional<fx::Operand> operand = t.appliedOperand(k);
+  if (!operand) {
+    t.refuse(fill(kNotReadable, names));
+    return std::nullopt;
+  }
+  std::vector<Field> fields(names.begin(), names.end());
+  fields.push_back({"operand", operandName(*operand)});
+  if (operand->index != 0) {
+    fields.push_back({"index", std::string(1, operand->index) + dec(operand->indexNumber)});
+    t.refuse(fill(kIndexed, fields));
+    return std::nullopt;
+  }
+  if (size == 0) size = t.operandSize();
+  const char letter = operand->format->letter;
+  if (offset != 0 && (operand->format->payload != fx::Payload::Offset || letter == 'V' ||
+                      letter == 'Z' || letter == 'P')) {
+    t.refuse(fill(kNoNextWord, fields));
+    return std::nullopt;
+  }
+  const fx::Payload payload = operand->format->payload;
+  std::optional<WordAccess> access;
+  if (payload == fx::Payload::Value) {
+    access = WordAccess{};
+    const long long n = operand->number;
+    if (letter == 'H') {
+      access->value =
+          "0x" + hex(static_cast<unsigned long long>(n), size / 4) + (size == 32 ? "L" : "");
+    } else {
+      access->value = size == 32 ? dec(n) + "L" : dec(n & 0xFFFF);
+    }
+  } else if (payload == fx::Payload::Group) {
+    access = digitGroup(t, *operand, size, instruction, which);
+  } else if (payload == fx::Payload::Address) {
+    t.refuse(fill(kBitNotWord, fields));
+    return std::nullopt;
+  } else if (letter == 'V' || letter == 'Z') {
+    const int n = static_cast<int>(operand->number);
+    t.noteIndexRegister(letter, n);
+    access = WordAccess{};
+    access->value = fill(kIndexRegister,
+                         {{"letter", std::string(1, letter == 'V' ? 'v' : 'z')}, {"n", dec(n)}});
+    access->store = fill(kStoreWord, {{"target", access->value}, {"v", "{v}"}});
+    if (size == 32) {
+      // A 32-bit index register is the pair Vn (high) and Zn (low).
+      const std::string high = fill(kIndexRegister, {{"letter", "v"}, {"n", dec(n)}});
+      t.noteIndexRegister('V', n);
+      access->value = fill(kWide, {{"low", access->value}, {"high", high}});
+      access->store =
+          fill(kStoreWord, {{"target", fill(kIndexRegister, {{"letter", "z"}, {"n", dec(n)}})},
+                            {"v", std::string(kWideLow)}}) +
+          fill(kStoreWord, {{"target", high}, {"v", std::string(kWideHigh)}});
+    }
+  } else if (letter == 'P') {
+    t.refuse(fill(kNotReadable, names));
+    return std::nullopt;
+  } else {
+    const long n = static_cast<long>(operand->number) + offset;
+    access = wordDevice(t, letter, n);
+    if (access && size == 32) {
+      const std::optional<WordAccess> high = wordDevice(t, letter, n + 1);
+      if (!high) return std::nullopt;
+      access->value = fill(kWide, {{"low", access->value}, {"high", high->value}});
+      access->store = fill(access->store, {{"v", std::string(kWideLow)}}) +
+                      fill(high->store, {{"v", std::string(kWideHigh)}});
+    }
+  }
+  if (!access) return std::nullopt;
+  if (use == Use::Target && access->store.empty()) {
+    t.refuse(fill(kNotWritable, fields));
+    return std::nullopt;
+  }
+  return access;
+}
+
+std::string signedWord(const std::string& value) {
+  const bool digits =
+      !value.empty() && value.size() <= 5 &&
+      std::all_of(value.begin(), value.end(), [](char c) { return c >= '0' && c <= '9'; });
+  if ((digits && std::stol(value) <= 32767) || value.starts_with("(int)")) return value;
+  return "(int)" + value;
+}
+
+std::string storeText(const WordAccess& access, std::string_view value) {
+  return fill(access.store, {{"v", std::string(value)}});
+}
+
+std::string pinRefresh(const std::vector<int>& outputs) {
+  std::string text;
+  for (int n : outputs)
+    text += fill("if(y[{B}]&(0x01<<{b})){pin}=0;else {pin}=1;", outputFields(n));
+  return text;
+}
+
+std::optional<BitRange> bitRange(TranslatorRun& t, int k, int count, std::string_view instruction,
+                                 std::string_view which) {
+  const Fields names = {{"which", std::string(which)}, {"instruction", std::string(instruction)}};
+  const std::optional<fx::Operand> operand = t.appliedOperand(k);
+  if (!operand || operand->format->payload != fx::Payload::Address ||
+      operand->format->letter == 'X' || operand->index != 0) {
+    t.refuse(fill("the {which} operand of {instruction} is not a Y, M or S bit", names));
+    return std::nullopt;
+  }
+  const char letter = operand->format->letter;
+  const int first = static_cast<int>(operand->number);
+  const int last = first + count - 1;
+  if (t.refuseDevice(letter, first) || t.refuseDevice(letter, last)) return std::nullopt;
+  BitRange range;
+  range.first = first;
+  range.count = count;
+  for (const BitImage& image : kBitImages) {
+    if (image.letter != letter) continue;
+    range.image = image.image;
+    t.useFeature(image.groups);
+  }
+  if (letter == 'Y') {
+    for (int n = first; n <= last; ++n) range.outputs.push_back(n);
+  }
+  return range;
 }
 
 }  // namespace ladder51::detail

@@ -81,9 +81,33 @@ std::vector<Field> outputFields(int n) {
   return fields;
 }
 
+namespace {
+
+// True when a step of the image reads one of the flags M8020..M8022: a contact (LD .. ORI) or
+// the device word of an edge contact. Operand words have a type byte of 80 hex and up, so no
+// word of an applied instruction is taken for either.
+bool readsFlags(const ProgramImage& image) {
+  const auto isFlag = [](int address) { return address >= 0xF14 && address <= 0xF16; };
+  int before = -1;
+  for (int at = kFirstStep; at + 1 <= kLastStep + 1; at += 2) {
+    if (image.at(at) == ProgramImage::kEmpty || image.at(at + 1) == ProgramImage::kEmpty) break;
+    const int word = image.at(at + 1) << 8 | image.at(at);
+    const int op = word >> 12;
+    if (op >= 2 && op <= 7 && isFlag(word & 0x0FFF)) return true;
+    if (before >= 0x01CA && before <= 0x01CF && (word & 0xF000) == 0x8000 &&
+        isFlag(word & 0x0FFF)) {
+      return true;
+    }
+    before = word;
+  }
+  return false;
+}
+
+}  // namespace
+
 TranslatorRun::TranslatorRun(const ProgramImage& image, const TranslateOptions& options,
                              EvaluationPlan plan)
-    : image_(image), options_(options), plan_(std::move(plan)) {}
+    : image_(image), options_(options), plan_(std::move(plan)), flagsRead_(readsFlags(image)) {}
 
 Translation TranslatorRun::run() {
   for (scan_ = kFirstStep; scan_ <= kLastStep && !stopped_ && !ended_; scan_ += 2) {
@@ -100,7 +124,7 @@ Translation TranslatorRun::run() {
     }
     recognised_ = false;
     previousStep_ = step_;
-    step_ = fx::readStepWord(*word(0));
+    step_ = fx::readStepWord(*word(0), /*variants=*/true);
     testStep();
     if (!stopped_) warnIfPassedOver();
   }
@@ -132,7 +156,7 @@ void TranslatorRun::refuseUnsupported() {
   int count = 0;
   for (const Notice& warning : result_.warnings) {
     // Operand words (8000..AFFF) belong to an instruction listed in their place.
-    if (warning.step.words.front() >= 0x8000 && warning.step.words.front() <= 0xAFFF) continue;
+    if (fx::inOperandWordRange(warning.step.words.front())) continue;
     if (!first) first = warning.step;
     ++count;
     const std::string text = instructionText(warning.step.words);
@@ -172,6 +196,8 @@ void TranslatorRun::testStep() {
   }
   translateAppliedInstructions(*this);
   if (stopped_) return;
+  translateArithmetic(*this);
+  if (stopped_) return;
   translateComparisons(*this);
 }
 
@@ -194,13 +220,25 @@ std::optional<fx::WordOperand> TranslatorRun::wordOperand(int k, std::string_vie
   return fx::readWordOperand(*first, *second, letters);
 }
 
+std::optional<fx::Operand> TranslatorRun::appliedOperand(int i) const {
+  const int size = operandSize();
+  const int length = size / 8;  // words: 2, or 4 in a 32-bit instruction
+  std::vector<std::uint16_t> words;
+  for (int k = 1 + i * length; k <= (i + 1) * length; ++k) {
+    const std::optional<std::uint16_t> w = word(k);
+    if (!w) return std::nullopt;
+    words.push_back(*w);
+  }
+  return fx::readOperand(words, size, /*flat=*/true);
+}
+
 StepRef TranslatorRun::currentStep() const {
   StepRef step;
   step.byteAddress = scan_;
   // The instruction word and the operand words that follow it.
   for (int k = 0; k < 8; ++k) {
     const std::optional<std::uint16_t> w = word(k);
-    if (!w || (k > 0 && !fx::isOperandWord(*w))) break;
+    if (!w || (k > 0 && !fx::inOperandWordRange(*w))) break;
     step.words.push_back(*w);
   }
   return step;
@@ -209,7 +247,7 @@ StepRef TranslatorRun::currentStep() const {
 void TranslatorRun::warnIfPassedOver() {
   if (recognised_) return;
   const std::optional<std::uint16_t> w = word(0);
-  if (!w || stepIs(fx::row("NOP", fx::Layout::Alone)) || fx::isOperandWord(*w)) return;
+  if (!w || stepIs(fx::row("NOP", fx::Layout::Alone)) || fx::inOperandWordRange(*w)) return;
   std::string why = "not supported: no code generated for it";
   if (isContact(step_) && isSpecialRelay(*step_.device)) {
     why = "special relay " + step_.device->name() + " not supported: contact left out";
@@ -334,6 +372,11 @@ constexpr std::string_view kLadderGuardHead = "\r\nif(stlr){";
 constexpr std::string_view kLadderGuardTail = "}";
 
 }  // namespace
+
+// The condition of a pulse form: pfr, set in the scan its condition rose.
+constexpr std::string_view kPulseEdge[] = {
+    "pfr=0;if({cond}){if(!(pfm[{B}]&{mask})){pfm[{B}]|={mask};pfr=1;}}else pfm[{B}]&=~{mask};",
+};
 
 void TranslatorRun::appendStatement(const CodeWriter& statement, bool ladderGuard) {
   recognise();
@@ -536,17 +579,42 @@ std::set<std::string> TranslatorRun::writtenDevices() const {
   if (step_.device) add(step_.device->letter, step_.device->number);
   if (!step_.instruction) return written;
   if (step_.instruction->layout == fx::Layout::WordOperands) {
-    std::vector<fx::WordOperand> operands;
+    const std::string_view name = step_.instruction->name;
+    // Words a word operand may write: the pair of a 32-bit one, MUL's and DIV's second word
+    // (DDIV's remainder pair), and bits a bit operand may write (CMP's and ZCP's three).
+    const int words = name == "DIV" && operandSize() == 32                    ? 4
+                      : operandSize() == 32 || name == "MUL" || name == "DIV" ? 2
+                                                                              : 1;
+    const int bits = name == "CMP" || name == "ZCP" ? 3 : 1;
+    std::vector<fx::Operand> operands;
     for (int k = 0; k < static_cast<int>(step_.instruction->operands.size()); ++k) {
-      if (auto operand = wordOperand(1 + 2 * k, "DCTYM")) operands.push_back(*operand);
+      if (auto operand = appliedOperand(k)) operands.push_back(*operand);
     }
-    for (const fx::WordOperand& operand : operands) add(operand.letter(), operand.number());
-    if (step_.instruction->name == "ZRST" && operands.size() == 2 &&
-        operands[0].letter() == operands[1].letter()) {
-      for (int n = operands[0].number();
-           n <= operands[1].number() && n - operands[0].number() < 4096; ++n) {
-        add(operands[0].letter(), n);
+    for (const fx::Operand& operand : operands) {
+      const char letter = operand.format->letter;
+      switch (operand.format->payload) {
+        case fx::Payload::Value:
+          break;
+        case fx::Payload::Offset:
+          for (int j = 0; j < words; ++j) add(letter, operand.number + j);
+          break;
+        case fx::Payload::Group:
+          for (int j = 0; j < 4 * operand.digits; ++j) add(letter, operand.number + j);
+          break;
+        case fx::Payload::Address:
+          for (int j = 0; j < bits; ++j) add(letter, operand.number + j);
+          break;
       }
+    }
+    if (name == "ZRST" && operands.size() == 2 &&
+        operands[0].format->letter == operands[1].format->letter) {
+      for (long long n = operands[0].number;
+           n <= operands[1].number && n - operands[0].number < 4096; ++n) {
+        add(operands[0].format->letter, n);
+      }
+    }
+    if (flagsRead_) {
+      for (int flag = 8020; flag <= 8022; ++flag) add('M', flag);
     }
   } else {
     for (int k = 1; k <= 2; ++k) {
@@ -590,7 +658,17 @@ std::optional<CodeWriter> TranslatorRun::guarded(std::string_view instruction,
   const std::optional<std::string> acting = condition(instruction);
   if (!acting) return std::nullopt;
   CodeWriter statement = writerWith(fields);
-  statement.set("cond", *acting);
+  if (!step_.variant.pulse) {
+    statement.set("cond", *acting);
+    return statement;
+  }
+  // A pulse form acts once when its condition rises: a statement before it keeps the condition
+  // of the last scan in a bit of pfm[] and sets pfr in the scan it rose.
+  const int k = result_.pulseForms++;
+  CodeWriter edge;
+  edge.set("cond", *acting).set("B", dec(k / 8)).set("mask", "0x" + hex(1u << (k % 8), 2));
+  appendStatement(edge.lines(kPulseEdge));
+  statement.set("cond", "pfr");
   return statement;
 }
 

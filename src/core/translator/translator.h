@@ -49,6 +49,13 @@ enum class TranslationOutcome {
 // when a translation uses it, so that other programs' files stay as they were.
 enum class RuntimeFeature {
   SpecialRelayEdges,  // ldps/ldfs: rising and falling edges of M8000, M8002, M8011..M8014
+  Scratch,            // lv, lw: the scratch values of 32-bit results and of the arithmetic
+  OutputGroups,       // gety/puty: digit groups KnY and bit ranges of Y
+  RelayGroups,        // getm/putm: the same of M
+  StateGroups,        // gets/puts: the same of S
+  Flags,              // m8020: the flags M8020 (zero), M8021 (borrow), M8022 (carry)
+  FlaggedWordSums,    // flw: 16-bit ADD and SUB setting the flags
+  FlaggedWideSums,    // addl/subl: 32-bit ADD and SUB setting the flags
 };
 
 // The highest number of each device table the statements use, or -1 for a table they do not
@@ -105,6 +112,13 @@ struct Translation {
   // Steps of the step ladder (STL): each keeps whether it ran in the last scan, bits
   // 0 .. ladderSteps - 1 of stlw[].
   int ladderSteps = 0;
+  // Pulse (P) forms of applied instructions: each keeps its condition of the last scan, bits
+  // 0 .. pulseForms - 1 of pfm[].
+  int pulseForms = 0;
+  // Index registers the statements use as operands: Z0 .. Z(zRegisters - 1) in ixz[], V0 ..
+  // V(vRegisters - 1) in ixv[].
+  int zRegisters = 0;
+  int vRegisters = 0;
   DeviceUse devices;
 
   bool completed() const { return outcome == TranslationOutcome::Completed; }

@@ -124,7 +124,14 @@ class TranslatorRun {
   std::optional<fx::Device> operandDevice(int k) const;
   // Words k and k+1 read as a two-word operand of one of `letters`.
   std::optional<fx::WordOperand> wordOperand(int k, std::string_view letters) const;
+  // The operand size of the step: 32 for the D forms of applied instructions, else 16.
+  int operandSize() const { return step_.variant.wide ? 32 : 16; }
+  // Operand i (0, 1, ...) of an applied instruction, read at the step's size.
+  std::optional<fx::Operand> appliedOperand(int i) const;
   const TranslateOptions& options() const { return options_; }
+  // True when the program reads the flags M8020..M8022 (contacts, edges): its arithmetic then
+  // sets them.
+  bool flagsRead() const { return flagsRead_; }
 
   // Marks the step as recognised, so that it draws no "passed over" warning.
   void recognise() { recognised_ = true; }
@@ -248,6 +255,11 @@ class TranslatorRun {
   int closeZones(int level);  // returns how many it closed
   int zone() const { return zones_.empty() ? -1 : zones_.back(); }
   void useFeature(RuntimeFeature feature) { result_.features.insert(feature); }
+  // Records an index register (V or Z) number n as an operand of the statements.
+  void noteIndexRegister(char letter, int n) {
+    int& count = letter == 'V' ? result_.vRegisters : result_.zRegisters;
+    count = std::max(count, n + 1);
+  }
   void noteOutputDriven(int n) { result_.drivenOutputs.insert(n); }
 
   int& risingPulseCount() { return result_.risingPulseCount; }
@@ -290,6 +302,7 @@ class TranslatorRun {
   std::map<int, int> edgeUses_;
   std::set<int> trailingEdges_;
   std::map<int, std::string> edgeMemories_;
+  bool flagsRead_ = false;
   bool recognised_ = false;
   bool stopped_ = false;
   bool fileFault_ = false;  // the stop is the file's: cut short, no END, an MC left open
@@ -316,6 +329,7 @@ void translatePulses(TranslatorRun& t);             // PLS, PLF
 void translateTimersAndCounters(TranslatorRun& t);  // OUT T, OUT C, RST T, RST C, MC, MCR
 void translateEdgeContacts(TranslatorRun& t);
 void translateAppliedInstructions(TranslatorRun& t);
+void translateArithmetic(TranslatorRun& t);  // ADD, SUB, MUL, DIV, INC, DEC
 void translateComparisons(TranslatorRun& t);
 void translateStepLadder(TranslatorRun& t);  // STL, RET, and OUT/SET/RST on S
 // Closes the step ladder (at RET and END): its open step ends, and the pins of the outputs its
