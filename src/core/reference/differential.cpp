@@ -194,18 +194,36 @@ std::string watchedDevicesOf(const std::vector<Step>& steps) {
         step.row->layout != fx::Layout::Nesting) {
       addDevice(devices, step.device.letter, step.device.number);
     }
-    for (const fx::WordOperand& operand : step.operands) {
-      if (operand.letter() != 'K') addDevice(devices, operand.letter(), operand.number());
+    // Each operand's registers (a pair in a D form) or a digit group's bits; where an index
+    // register points is known only while running.
+    const int words = step.size() / 16;
+    for (const fx::Operand& operand : step.operands) {
+      const fx::WordFormat& format = *operand.format;
+      if (format.payload == fx::Payload::Value || operand.index != 0) continue;
+      const int n = static_cast<int>(operand.number);
+      const int count = format.payload == fx::Payload::Group     ? 4 * operand.digits
+                        : format.payload == fx::Payload::Address ? 1
+                                                                 : words;
+      for (int k = 0; k < count; ++k) addDevice(devices, format.letter, n + k);
     }
+    // Devices written past an operand: the second register (pair) of MUL's product and DIV's
+    // remainder, CMP's and ZCP's three bits, a ZRST range.
     const std::string_view name = step.row->name;
-    if (name == "ZRST" && step.operands.size() == 2) {
-      for (int n = step.operands[0].number(); n <= step.operands[1].number(); ++n) {
-        addDevice(devices, step.operands[0].letter(), n);
+    const std::size_t last = step.operands.empty() ? 0 : step.operands.size() - 1;
+    auto reached = [&](std::size_t k, int from, int to) {
+      const fx::Operand& operand = step.operands[k];
+      if (operand.index != 0 || operand.format->payload == fx::Payload::Value) return;
+      for (int n = from; n <= to; ++n) {
+        addDevice(devices, operand.format->letter, static_cast<int>(operand.number) + n);
       }
+    };
+    if ((name == "MUL" || name == "DIV") && !step.operands.empty() &&
+        step.operands[last].format->payload == fx::Payload::Offset) {
+      reached(last, words, 2 * words - 1);
     }
-    if ((name == "MUL" || name == "DIV") && step.operands.size() == 3 &&
-        step.operands[2].letter() == 'D') {
-      addDevice(devices, 'D', step.operands[2].number() + 1);
+    if (name == "CMP" || name == "ZCP") reached(last, 1, 2);
+    if (name == "ZRST" && step.operands[0].format->letter == step.operands[1].format->letter) {
+      reached(0, 1, static_cast<int>(step.operands[1].number - step.operands[0].number));
     }
   }
   std::string list;

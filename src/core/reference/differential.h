@@ -76,7 +76,8 @@ CheckReport compareWithPlc(const std::vector<Step>& steps, const Stimulus& stimu
                            const FirmwareRun& run, const FirmwareTiming& timing);
 
 // The devices of a program worth watching in the firmware's RAM ("M0,T1,C2,D3"): the M, T, C and
-// D devices its steps name, within what the firmware's tables hold.
+// D devices its steps name or write (a D form's pairs, a group's bits, CMP's three bits, ...),
+// within what the firmware's tables hold.
 std::string watchedDevicesOf(const std::vector<Step>& steps);
 
 // Runs the firmware `hexFile`, built with SDCC in `workDirectory` (whose linker map tells where

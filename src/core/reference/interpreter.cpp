@@ -1,6 +1,7 @@
 #include "core/reference/interpreter.h"
 
 #include <algorithm>
+#include <span>
 
 #include "core/translator/instruction_list.h"
 
@@ -8,7 +9,7 @@ namespace ladder51::reference {
 namespace {
 
 constexpr int kPoints = 256;          // X0..X377, Y0..Y377
-constexpr int kRelays = 1536;         // M0..M1535
+constexpr int kRelays = 3072;         // M0..M3071
 constexpr int kStates = 1000;         // S0..S999
 constexpr int kSpecialRelays = 256;   // M8000..M8255
 constexpr int kTimersCounters = 256;  // T0..T255, C0..C255
@@ -52,8 +53,8 @@ bool isAny(const Step& step, std::initializer_list<std::string_view> names) {
   return std::any_of(names.begin(), names.end(), [&](std::string_view n) { return is(step, n); });
 }
 
-// The number of words of an instruction, its own included.
-int wordCount(const fx::Instruction& row) {
+// The number of words of an instruction in one of its forms, its own included.
+int wordCount(const fx::Instruction& row, fx::Variant variant) {
   switch (row.layout) {
     case fx::Layout::Alone:
     case fx::Layout::DeviceInWord:
@@ -63,21 +64,34 @@ int wordCount(const fx::Instruction& row) {
     case fx::Layout::Nesting:
       return 2;
     case fx::Layout::NumberInWord:
+      return row.forms == fx::form::Bits32 ? 5 : 3;
     case fx::Layout::MasterControl:
       return 3;
     case fx::Layout::WordOperands:
-      return 1 + 2 * static_cast<int>(row.operands.size());
+      return 1 + (variant.wide ? 4 : 2) * static_cast<int>(row.operands.size());
   }
   return 1;
 }
 
-// The operand letters of an operand kind of the table (of which readWordOperand takes those the
-// translator reads); set values as the translator reads them: K, D, C and T.
-std::string_view lettersOf(char kind) {
+// Whether an operand may stand where the row's operand kind is: bits where a bit is read,
+// pointers where a pointer is, anything that names a value elsewhere (constants only where a
+// value is read). Set values take T and C values too, as the translator reads them.
+bool fitsKind(const fx::Operand& operand, char kind) {
+  const char letter = operand.format->letter;
+  const bool group = operand.format->payload == fx::Payload::Group;
   for (const fx::OperandKind& known : fx::kOperandKinds) {
-    if (known.kind == kind && kind != 'v') return known.letters;
+    if (known.kind != kind) continue;
+    if (group) return known.groups;
+    return known.letters.find(letter) != std::string_view::npos ||
+           (kind == 'v' && (letter == 'T' || letter == 'C'));
   }
-  return "KDCT";
+  return false;
+}
+
+// The operand in the words at `words`, in the standard formats, else in the flat ones.
+std::optional<fx::Operand> operandAt(std::span<const std::uint16_t> words, int size) {
+  if (auto standard = fx::readOperand(words, size, false)) return standard;
+  return fx::readOperand(words, size, true);
 }
 
 std::int64_t floorDiv(std::int64_t a, std::int64_t b) {
@@ -88,6 +102,13 @@ std::int64_t floorDiv(std::int64_t a, std::int64_t b) {
 constexpr std::int64_t kClockHalfPeriods[] = {5, 50, 500, 30000};
 
 }  // namespace
+
+int Step::size() const {
+  return variant.wide ||
+                 (row && row->layout == fx::Layout::NumberInWord && row->forms == fx::form::Bits32)
+             ? 32
+             : 16;
+}
 
 std::string Step::text() const {
   const std::string listed = describeInstruction(ref.words);
@@ -117,46 +138,56 @@ Result<std::vector<Step>> decodeSteps(const ProgramImage& image) {
     };
     const std::optional<std::uint16_t> first = wordAt(at);
     if (!first) break;
-    const fx::StepWord read = fx::readStepWord(*first);
+    const fx::StepWord read = fx::decodeStepWord(*first, true);
     Step step;
     step.ref.byteAddress = at;
     step.ref.words.push_back(*first);
-    if (!read.instruction) {
+    // OUT C235 up: a high-speed counter counts its input's pulses, not the scan's.
+    const bool highSpeed =
+        read.instruction && read.instruction->layout == fx::Layout::NumberInWord &&
+        read.device->letter == 'C' && read.device->number >= Interpreter::kFirstHighSpeed;
+    if (!read.instruction || !Interpreter::runs(*read.instruction) || highSpeed) {
       return Error{ErrorKind::ProgramUnsupported,
                    "the reference interpreter does not run this step", step.ref};
     }
     step.row = read.instruction;
-    const int count = wordCount(*step.row);
+    step.variant = read.variant;
+    const int count = wordCount(*step.row, step.variant);
     for (int k = 1; k < count; ++k) {
       const std::optional<std::uint16_t> w = wordAt(at + 2 * k);
       if (!w) return Error{ErrorKind::ProgramFault, "the program ends inside a step", step.ref};
       step.ref.words.push_back(*w);
     }
-    const std::vector<std::uint16_t>& w = step.ref.words;
+    const std::span<const std::uint16_t> w = step.ref.words;
+    // A device word's device, in a block the row takes.
+    const auto deviceIn = [&](std::uint16_t word) {
+      const auto device = fx::deviceOfDeviceWord(word);
+      return device && (fx::areaOf(*device) & step.row->areas) != 0 ? device : std::nullopt;
+    };
     bool readable = true;
     switch (step.row->layout) {
       case fx::Layout::Alone:
-      case fx::Layout::Label:  // the translator's lookup finds no label
+      case fx::Layout::Label:
         break;
       case fx::Layout::DeviceInWord:
         step.device = *read.device;
         break;
       case fx::Layout::NumberInWord: {
         step.device = *read.device;
-        const auto setValue = fx::readWordOperand(w[1], w[2], lettersOf('v'));
-        readable = setValue.has_value();
+        const auto setValue = operandAt(w.subspan(1), step.size());
+        readable = setValue && fitsKind(*setValue, step.row->operands[0]);
         if (setValue) step.operands.push_back(*setValue);
         break;
       }
       case fx::Layout::DeviceWord: {
-        const auto device = fx::deviceOfOperandWord(w[1]);
-        readable = device && (fx::areaOf(*device) & step.row->areas) != 0;
+        const auto device = deviceIn(w[1]);
+        readable = device.has_value();
         if (device) step.device = *device;
         break;
       }
       case fx::Layout::MasterControl: {
         const auto level = fx::nestingLevelOf(w[1]);
-        const auto device = fx::deviceOfOperandWord(w[2]);
+        const auto device = deviceIn(w[2]);
         readable = level && device && (device->letter == 'Y' || device->letter == 'M');
         if (readable) step.nesting = *level, step.device = *device;
         break;
@@ -167,14 +198,15 @@ Result<std::vector<Step>> decodeSteps(const ProgramImage& image) {
         if (level) step.nesting = *level;
         break;
       }
-      case fx::Layout::WordOperands:
-        for (int k = 0; k < static_cast<int>(step.row->operands.size()) && readable; ++k) {
-          const auto operand =
-              fx::readWordOperand(w[1 + 2 * k], w[2 + 2 * k], lettersOf(step.row->operands[k]));
-          readable = operand && !operand->oddOffset();
+      case fx::Layout::WordOperands: {
+        const std::size_t length = step.variant.wide ? 4 : 2;
+        for (std::size_t k = 0; k < step.row->operands.size() && readable; ++k) {
+          const auto operand = operandAt(w.subspan(1 + length * k), step.size());
+          readable = operand && fitsKind(*operand, step.row->operands[k]);
           if (operand) step.operands.push_back(*operand);
         }
         break;
+      }
     }
     if (!readable) {
       return Error{ErrorKind::ProgramUnsupported,
@@ -201,10 +233,17 @@ Interpreter::Interpreter(std::vector<Step> steps, TimeBase timeBase)
       timers_(kTimersCounters),
       counters_(kTimersCounters),
       d_(kRegisters),
+      routines_(steps_.size()),
       edgeMemory_(steps_.size()),
       writer_(kCells, -1),
       changedIn_(kCells, -1),
-      unsettledIn_(kCells, -1) {}
+      unsettledIn_(kCells, -1) {
+  for (std::size_t i = 0; i < steps_.size(); ++i) {
+    if (steps_[i].row->layout == fx::Layout::WordOperands) {
+      routines_[i] = routineOf(steps_[i].row->name);
+    }
+  }
+}
 
 void Interpreter::setInput(int point, bool on) {
   if (point >= 0 && point < kPoints) xInputs_[static_cast<std::size_t>(point)] = on;
@@ -287,7 +326,9 @@ std::uint16_t Interpreter::word(const fx::Device& device) const {
   const auto n = static_cast<std::size_t>(device.number);
   std::int16_t value = 0;
   if (device.letter == 'T' && n < timers_.size()) value = timers_[n].count;
-  if (device.letter == 'C' && n < counters_.size()) value = counters_[n].count;
+  if (device.letter == 'C' && n < counters_.size()) {
+    value = static_cast<std::int16_t>(static_cast<std::uint16_t>(counters_[n].count));
+  }
   if (device.letter == 'D' && n < d_.size()) value = d_[n];
   return static_cast<std::uint16_t>(value);
 }
@@ -323,15 +364,29 @@ void Interpreter::setContact(const fx::Device& device, bool on, std::size_t inde
   noteChange(device, index);
 }
 
-void Interpreter::writeRegister(char letter, int n, std::int16_t value, std::size_t index) {
+void Interpreter::writeRegister(char letter, long long n, std::int32_t value, std::size_t index) {
+  if (n < 0) return;
   const auto at = static_cast<std::size_t>(n);
-  std::int16_t* cell = nullptr;
-  if (letter == 'D' && at < d_.size()) cell = &d_[at];
-  if (letter == 'T' && at < timers_.size()) cell = &timers_[at].count;
-  if (letter == 'C' && at < counters_.size()) cell = &counters_[at].count;
-  if (!cell || *cell == value) return;
-  *cell = value;
-  noteChange({letter, n}, index);
+  const auto low = static_cast<std::int16_t>(static_cast<std::uint16_t>(value));
+  bool changed = false;
+  auto assign = [&changed](auto& cell, auto v) {
+    changed = cell != v;
+    cell = v;
+  };
+  if (letter == 'D' && at < d_.size()) assign(d_[at], low);
+  if (letter == 'T' && at < timers_.size()) assign(timers_[at].count, low);
+  if (letter == 'C' && at < counters_.size()) {
+    assign(counters_[at].count, n >= kFirstWideCounter ? value : std::int32_t{low});
+  }
+  if (changed) noteChange({letter, static_cast<int>(n)}, index);
+}
+
+void Interpreter::resetTimerCounter(char letter, long long n, std::size_t index) {
+  writeRegister(letter, n, 0, index);
+  setContact({letter, static_cast<int>(n)}, false, index);
+  if (letter == 'T' && n >= 0 && n < static_cast<long long>(timers_.size())) {
+    timers_[static_cast<std::size_t>(n)].running = false;
+  }
 }
 
 void Interpreter::noteChange(const fx::Device& device, std::size_t index) {
@@ -347,29 +402,13 @@ bool Interpreter::settled(const fx::Device& device) const {
   return !cell || unsettledIn_[static_cast<std::size_t>(*cell)] != scans_ - 1;
 }
 
-void Interpreter::writeWord(const fx::WordOperand& target, std::int16_t value, std::size_t index) {
-  writeRegister(target.letter(), target.number(), value, index);
-}
-
-std::int16_t Interpreter::operandValue(const fx::WordOperand& operand) const {
-  switch (operand.letter()) {
-    case 'K':
-      return static_cast<std::int16_t>(static_cast<std::uint16_t>(operand.number()));
-    case 'D':
-    case 'T':
-    case 'C':
-      return static_cast<std::int16_t>(word({operand.letter(), operand.number()}));
-    default:
-      return 0;  // bit devices are no word operands of the supported instructions
-  }
-}
-
 bool Interpreter::compare(const Step& step) const {
-  const int a = operandValue(step.operands[0]);
-  const int b = operandValue(step.operands[1]);
+  const std::int64_t a = value(step, 0);
+  const std::int64_t b = value(step, 1);
   const std::string_view name = step.row->name;
   const std::string_view op = name.substr(name.find_first_of("=<>"));
   if (op == "=") return a == b;
+  if (op == "<>") return a != b;
   if (op == ">=") return a >= b;
   if (op == ">") return a > b;
   if (op == "<") return a < b;
@@ -459,11 +498,11 @@ void Interpreter::run(std::size_t index) {
   }
   if (step.row->layout == fx::Layout::NumberInWord && step.device.letter == 'T') {
     Timer& timer = timers_[static_cast<std::size_t>(step.device.number)];
-    const std::int16_t setValue = operandValue(step.operands[0]);
+    const std::int64_t setValue = value(step, 0);
     if (on) {
       timer.running = true;
       if (timer.count >= setValue) {
-        writeRegister('T', step.device.number, setValue, index);
+        writeRegister('T', step.device.number, static_cast<std::int32_t>(setValue), index);
         timer.running = false;
       }
       setContact(step.device, timer.count >= setValue, index);
@@ -475,14 +514,7 @@ void Interpreter::run(std::size_t index) {
     return;
   }
   if (step.row->layout == fx::Layout::NumberInWord && step.device.letter == 'C') {
-    Counter& counter = counters_[static_cast<std::size_t>(step.device.number)];
-    const std::int16_t setValue = operandValue(step.operands[0]);
-    const bool before = edgeMemory_[index];
-    edgeMemory_[index] = on;
-    if (on && !before && counter.count < setValue) {
-      writeRegister('C', step.device.number, static_cast<std::int16_t>(counter.count + 1), index);
-    }
-    setContact(step.device, counter.count >= setValue, index);
+    countUp(step, on, index);
     return;
   }
   const bool transfer = step.device.letter == 'S' && ladder_ && (name == "OUT" || name == "SET");
@@ -496,19 +528,46 @@ void Interpreter::run(std::size_t index) {
     writeBit(step.device, on, index);
     return;
   }
+  if (step.row->layout == fx::Layout::WordOperands) {
+    // A P form runs on the rise of its condition only; its memory follows every scan it is
+    // reached in.
+    if (step.variant.pulse) {
+      const bool before = edgeMemory_[index];
+      edgeMemory_[index] = on;
+      if (!before && on) (this->*routines_[index])(step, index);
+    } else if (on) {
+      (this->*routines_[index])(step, index);
+    }
+    return;
+  }
   if (!on) return;
   if (name == "SET") {
     writeBit(step.device, true, index);
-  } else if (name == "RST" && step.row->layout == fx::Layout::DeviceInWord) {
+  } else if (step.device.letter == 'T' || step.device.letter == 'C') {  // RST T, RST C
+    resetTimerCounter(step.device.letter, step.device.number, index);
+  } else {  // RST on a bit
     writeBit(step.device, false, index);
-  } else if (name == "RST" && step.row->layout == fx::Layout::DeviceWord) {
-    writeRegister(step.device.letter, step.device.number, 0, index);
-    setContact(step.device, false, index);
-    if (step.device.letter == 'T')
-      timers_[static_cast<std::size_t>(step.device.number)].running = false;
-  } else {
-    applied(step, index);
   }
+}
+
+// OUT C: counts the rises of its input (C0..C199 up to the set value, C200 up in 32 bits, up or
+// down as M8200.. says), then sets the contact from the count.
+void Interpreter::countUp(const Step& step, bool on, std::size_t index) {
+  const int n = step.device.number;
+  const std::int32_t count = counters_[static_cast<std::size_t>(n)].count;
+  const std::int64_t setValue = value(step, 0);
+  const bool rise = on && !edgeMemory_[index];
+  edgeMemory_[index] = on;
+  if (n >= kFirstWideCounter) {
+    if (rise) {
+      const bool down = bit({'M', 8000 + n});
+      const auto next = static_cast<std::uint32_t>(count) + (down ? 0xFFFF'FFFFu : 1u);
+      writeRegister('C', n, static_cast<std::int32_t>(next), index);
+    }
+  } else if (rise && count < setValue) {
+    writeRegister('C', n, count + 1, index);
+  }
+  setContact(step.device, counters_[static_cast<std::size_t>(n)].count >= setValue, index);
 }
 
 // STL Sn: a step whose rungs run on the bus of its state, right after STL like after an output;
@@ -531,47 +590,6 @@ void Interpreter::stepLadder(const Step& step, std::size_t index) {
   result_ = true;
   afterOutput_ = true;
   blocks_.clear();
-}
-
-void Interpreter::applied(const Step& step, std::size_t index) {
-  const std::string_view name = step.row->name;
-  const std::vector<fx::WordOperand>& ops = step.operands;
-  auto value = [&](std::size_t k) { return operandValue(ops[k]); };
-  auto wrap = [](long v) { return static_cast<std::int16_t>(static_cast<std::uint16_t>(v)); };
-  if (name == "RST") {
-    writeWord(ops[0], 0, index);
-  } else if (name == "ALT") {
-    const fx::Device device{ops[0].letter(), ops[0].number()};
-    writeBit(device, !bit(device), index);
-  } else if (name == "ZRST") {
-    const char letter = ops[0].letter();
-    for (int n = ops[0].number(); n <= ops[1].number(); ++n) {
-      if (letter == 'Y' || letter == 'M' || letter == 'S') {
-        writeBit({letter, n}, false, index);
-      } else {
-        writeRegister(letter, n, 0, index);
-        setContact({letter, n}, false, index);
-        const auto at = static_cast<std::size_t>(n);
-        if (letter == 'T' && at < timers_.size()) timers_[at].running = false;
-      }
-    }
-  } else if (name == "INC" || name == "DEC") {
-    writeWord(ops[0], wrap(value(0) + (name == "INC" ? 1 : -1)), index);
-  } else if (name == "MOV") {
-    writeWord(ops[1], value(0), index);
-  } else if (name == "ADD" || name == "SUB") {
-    writeWord(ops[2], wrap(name == "ADD" ? value(0) + value(1) : value(0) - value(1)), index);
-  } else if (name == "MUL") {
-    const long product = static_cast<long>(value(0)) * value(1);
-    writeWord(ops[2], wrap(product), index);
-    if (ops[2].letter() == 'D') writeRegister('D', ops[2].number() + 1, wrap(product >> 16), index);
-  } else if (name == "DIV") {
-    if (value(1) == 0) return;
-    const int quotient = value(0) / value(1);
-    const int remainder = value(0) % value(1);
-    writeWord(ops[2], wrap(quotient), index);
-    if (ops[2].letter() == 'D') writeRegister('D', ops[2].number() + 1, wrap(remainder), index);
-  }
 }
 
 }  // namespace ladder51::reference

@@ -35,11 +35,12 @@
 // zone is on only if all enclosing zones are on (an MC inside an off zone sees its condition
 // off); MCR N closes zone N and every deeper zone still open.
 //
-// Counters (OUT C n K/D, 16-bit up counters). A counter counts rising edges of its input (its
-// own edge memory, off at power-on) up to the set value, where the count stops; its contact is
-// on while the count is at least the set value. RST C clears count and contact but keeps the
-// edge memory: an input still on after the reset does not count again until it has been off.
-// ZRST on counters resets each as RST C does.
+// Counters (OUT C n K/D). A counter counts rising edges of its input (its own edge memory, off at
+// power-on): C0..C199 up to the set value, where the count stops, in 16 bits; C200..C234 in 32
+// bits, up, or down while M8200..M8234 is on, without stopping. Its contact is on while the count
+// is at least the set value. RST C clears count and contact but keeps the edge memory: an input
+// still on after the reset does not count again until it has been off. ZRST on counters resets
+// each as RST C does. The high-speed counters C235 up are not run.
 //
 // Step ladder (STL Sn ... RET). STL opens a step on the bus of its state (consecutive STLs: all
 // their states); the step's rungs run while it is active, and once more, with the bus off, in the
@@ -58,12 +59,48 @@
 // for half a period each, periods 1/10, 1, 10 and 600 timer units, from the unit boundaries'
 // phase.
 //
-// Applied instructions run in every scan their condition is on (the non-pulse forms): ALT
-// inverts its bit, ZRST clears a range of Y, M, T, C or D, INC/DEC add or take one, MOV copies,
-// ADD/SUB/MUL/DIV compute in signed 16-bit values. MUL writes the 32-bit product to the target
-// and the register after it (low word first); DIV writes the quotient to the target and the
-// remainder to the register after it, and a division by zero is an operation error that changes
-// nothing. Registers wrap in 16 bits. Comparisons (LD=, AND>, ...) compare signed 16-bit values.
+// Applied instructions run in every scan their rung's result is on; a P form (MOVP, ALTP) runs
+// once on each rise of it: each P step remembers the result of the last scan it was reached in,
+// off at power-on, with a bus off (MC, a step going off) counting as off. A D form works on 32-bit
+// values where the plain form works on 16.
+//
+// Operands. K and H constants are values of the instruction's width. D, T and C (their current
+// values) are 16-bit registers, taken as the pair n, n+1 (low word first) in a D form; C200 up are
+// 32-bit registers of their own. V0 and Z0 are D8029 and D8028, V1 and Z1 D8183 and D8182, and so
+// on, where the encoding table places them. A digit group KnX..KnS is the 4n bits from its first
+// device: read, it is a positive number unless it fills the width (K4 in 16 bits, K8 in 32), where
+// its top bit is the sign; written, only its own bits change. A lone bit device where a word is
+// read or written is a group of one bit. An index register adds its value to the operand's number
+// (D10Z0 is D10+Z0, K4M0Z1 starts at M0+Z1, X and Y count points, K10V0 is 10+V0); in a D form a
+// Z index is the 32-bit pair Vn:Zn. Where an instruction reaches past its operand (BMOV, CMP's
+// three bits), it takes the next registers (pairs in a D form), the next points or relays, or the
+// next groups (K1M0, K1M4, ...).
+//
+// Results wrap in the width of the instruction. An operation error (a division by zero, BCD of a
+// value above 9999 or 99999999, BIN of a digit above 9, a count out of its range) changes nothing.
+//
+// Flags. ADD and SUB set M8020 when the written result is 0, M8021 when the exact result is below
+// the width's least value, M8022 when it is above its greatest; each flag off otherwise. ROR and
+// ROL leave in M8022 the last bit rotated out; RCR and RCL rotate through it. SUM sets M8020 when
+// it counts no bit. No other instruction touches them; they are read as contacts.
+//
+// The instructions: comparisons (LD, AND, OR with =, >, <, <>, <=, >=) are contacts; CMP S1 S2 D
+// sets D, D+1, D+2 for S1 > S2, =, <; ZCP S1 S2 S D sets D for S < S1, D+1 for S1 <= S <= S2, D+2
+// for S > S2 (an S2 below S1 counts as S1). MOV, CML (the bits inverted), XCH, NEG; BMOV S D n
+// copies n words as if all were read before any is written; FMOV S D n fills n words. BCD and BIN
+// convert; SMOV S m1 m2 D n puts the m2 decimal digits of S from digit m1 down into D from digit n
+// down (hexadecimal digits, without conversion, while M8168 is on). ADD, SUB; MUL writes the
+// product at twice the width (a pair, four registers in the D form; a group keeps its own bits);
+// DIV writes the quotient and, for a register target, the remainder in the next register (pair),
+// both rounded towards zero; INC and DEC wrap without flags. WAND, WOR, WXOR. ROR, ROL, RCR, RCL
+// rotate n bits within the width (within a group's own bits). SFTR/SFTL S D n1 n2 shift the n1
+// bits from D by n2 towards D (right) or away from it (left), the n2 bits from S filling the
+// vacated end; WSFR/WSFL do the same with words. DECO S D n sets the bit numbered by the low n
+// bits of S among the 2^n bits from D (n <= 8), or in the word D (n <= 4, the others cleared);
+// ENCO S D n writes the number of the highest bit on among the 2^n from S (none on: an operation
+// error). SUM counts the bits on, BON S D n copies bit n of S to D. ALT inverts its bit; ZRST D1 D2
+// clears the devices from D1 to D2 (only D1 when D2 is below it), timers and counters as RST
+// does; RST D clears a register.
 #pragma once
 
 #include <cstdint>
@@ -82,10 +119,14 @@ namespace ladder51::reference {
 // One step of the program, decoded with the FX encoding table.
 struct Step {
   const fx::Instruction* row = nullptr;
-  fx::Device device;                      // the step's own device (not for applied instructions)
-  int nesting = 0;                        // MC and MCR
-  std::vector<fx::WordOperand> operands;  // set value (OUT T, OUT C) or applied operands
-  StepRef ref;                            // where it stands, with its words
+  fx::Variant variant;                // an applied instruction's D (wide) and P (pulse) form
+  fx::Device device;                  // the step's own device (not for applied instructions)
+  int nesting = 0;                    // MC and MCR
+  std::vector<fx::Operand> operands;  // set value (OUT T, OUT C) or applied operands
+  StepRef ref;                        // where it stands, with its words
+
+  // The width of its values: 32 for the D forms and the set values of C200 up, else 16.
+  int size() const;
   // "OUT T5 K100", as the instruction list writes it.
   std::string text() const;
 };
@@ -118,7 +159,8 @@ class Interpreter {
 
   // A bit device as the last scan left it: X, Y, M (and M8000..), T and C contacts.
   bool bit(const fx::Device& device) const;
-  // A word as the last scan left it: the current value of T or C, or D; as 16 bits.
+  // A word as the last scan left it: the current value of T or C, or D; as 16 bits (the low half
+  // of C200 up).
   std::uint16_t word(const fx::Device& device) const;
   // The index in steps() of the step that last changed the device (bit or word), if any did.
   std::optional<std::size_t> lastWriter(const fx::Device& device) const;
@@ -129,6 +171,13 @@ class Interpreter {
   long scanCount() const { return scans_; }
   const std::vector<Step>& steps() const { return steps_; }
 
+  // True when the interpreter runs the row's instruction.
+  static bool runs(const fx::Instruction& row);
+
+  // Counters from C200 count in 32 bits, up or down; from C235 they count inputs at high speed.
+  static constexpr int kFirstWideCounter = 200;
+  static constexpr int kFirstHighSpeed = 235;
+
  private:
   struct Timer {
     std::int16_t count = 0;
@@ -136,7 +185,7 @@ class Interpreter {
     bool running = false;
   };
   struct Counter {
-    std::int16_t count = 0;
+    std::int32_t count = 0;  // 16 bits below C200
     bool contact = false;
   };
   struct Zone {
@@ -150,23 +199,80 @@ class Interpreter {
     bool transfer = false;  // a SET or OUT on a state in it had its condition on
     std::size_t first = 0;  // the index of its first STL
   };
+  // What an operand names once its index register is applied.
+  struct Place {
+    char letter = 'K';     // K: a constant; D, T, C: registers; X, Y, M, S: bits; P: a pointer
+    long long number = 0;  // the constant, or the (first) device's number
+    int digits = 0;        // bits: 1..8 for a digit group, 0 for a lone bit
+  };
+  // An applied instruction's routine; several instructions may share one.
+  using Routine = void (Interpreter::*)(const Step&, std::size_t);
 
   void run(std::size_t index);
   bool contactValue(const Step& step, std::size_t index);
   bool compare(const Step& step) const;
-  void applied(const Step& step, std::size_t index);
   bool bus() const;
   void setContact(const fx::Device& device, bool on, std::size_t index);
   void writeBit(const fx::Device& device, bool on, std::size_t index);
-  std::int16_t operandValue(const fx::WordOperand& operand) const;
-  void writeWord(const fx::WordOperand& target, std::int16_t value, std::size_t index);
-  void writeRegister(char letter, int n, std::int16_t value, std::size_t index);
+  void writeRegister(char letter, long long n, std::int32_t value, std::size_t index);
   void noteChange(const fx::Device& device, std::size_t index);
   void stepLadder(const Step& step, std::size_t index);
   void endLadderStep();
+  void countUp(const Step& step, bool on, std::size_t index);
+  // Resets a timer or counter as RST does: count and contact cleared, a timer stopped.
+  void resetTimerCounter(char letter, long long n, std::size_t index);
   // Unit boundaries (`parts` of a unit each) passed from the phase to `timeMicros`.
   std::int64_t unitsAt(std::int64_t timeMicros, int parts) const;
   bool clockAt(std::int64_t timeMicros, std::int64_t halfPeriodTenths) const;
+
+  // Operands (operands.cpp).
+  // Operand k of the step, its index register applied.
+  Place place(const Step& step, std::size_t k) const;
+  // The k-th of the words (of `size` bits) that follow one another from `place`.
+  static Place element(const Place& place, long long k, int size);
+  // The place's value in `size` bits (16 or 32), signed.
+  std::int64_t read(const Place& place, int size) const;
+  // Writes the low `size` bits (16, 32 or 64) of `value` to the place; a group keeps its own.
+  void write(const Place& place, int size, std::int64_t value, std::size_t index);
+  // The number of bits the place holds in an instruction of `size` bits.
+  static int widthOf(const Place& place, int size);
+  // Bit k counted from the place's first bit device.
+  bool bitAt(const Place& place, long long k) const;
+  void writeBitAt(const Place& place, long long k, bool on, std::size_t index);
+  std::int64_t value(const Step& step, std::size_t k) const;
+  void store(const Step& step, std::size_t k, std::int64_t value, std::size_t index);
+  void setFlag(int flag, bool on, std::size_t index);  // M8000 + flag
+
+  // Applied instructions. The one table of what runs them (applied.cpp).
+  static Routine routineOf(std::string_view name);
+  // Transfers and conversions (applied_data.cpp).
+  void move(const Step& step, std::size_t index);
+  void blockMove(const Step& step, std::size_t index);
+  void fillMove(const Step& step, std::size_t index);
+  void exchange(const Step& step, std::size_t index);
+  void toBcd(const Step& step, std::size_t index);
+  void fromBcd(const Step& step, std::size_t index);
+  void shiftMove(const Step& step, std::size_t index);
+  void zoneReset(const Step& step, std::size_t index);
+  void resetRegister(const Step& step, std::size_t index);
+  // Arithmetic, logic and comparison (applied_math.cpp).
+  void addSubtract(const Step& step, std::size_t index);
+  void multiply(const Step& step, std::size_t index);
+  void divide(const Step& step, std::size_t index);
+  void increment(const Step& step, std::size_t index);
+  void negate(const Step& step, std::size_t index);
+  void logic(const Step& step, std::size_t index);
+  void compareInto(const Step& step, std::size_t index);
+  void zoneCompare(const Step& step, std::size_t index);
+  // Bits: rotations, shifts, codes, counts (applied_bits.cpp).
+  void rotate(const Step& step, std::size_t index);
+  void shiftBits(const Step& step, std::size_t index);
+  void shiftWords(const Step& step, std::size_t index);
+  void decode(const Step& step, std::size_t index);
+  void encode(const Step& step, std::size_t index);
+  void sumBits(const Step& step, std::size_t index);
+  void bitOn(const Step& step, std::size_t index);
+  void alternate(const Step& step, std::size_t index);
 
   std::vector<Step> steps_;
   TimeBase time_;
@@ -175,7 +281,8 @@ class Interpreter {
   std::vector<Timer> timers_;
   std::vector<Counter> counters_;
   std::vector<std::int16_t> d_;
-  std::vector<bool> edgeMemory_;   // per step: edge contacts, PLS/PLF, OUT C
+  std::vector<Routine> routines_;  // per step: its applied instruction's routine, if any
+  std::vector<bool> edgeMemory_;   // per step: edge contacts, PLS/PLF, OUT C, P forms
   std::vector<int> writer_;        // per device cell: index of the step that last changed it
   std::vector<long> changedIn_;    // per device cell: the scan that last changed it
   std::vector<long> unsettledIn_;  // per device cell: the last scan that changed it twice

@@ -60,6 +60,20 @@ std::string describe(const reference::CheckReport& report) {
   return out.str();
 }
 
+// The devices watched in the firmware's RAM include those the applied instructions write past
+// their operands: a D form's pairs, CMP's three bits, a group's bits, MUL's and DIV's second
+// register (pair), a ZRST range; an indexed operand is not known before running.
+TEST(DifferentialCheck, WatchesWhatAppliedInstructionsWrite) {
+  const char* il =
+      "LD X0\nDMOV K1 D2\nCMP D0 K5 M10\nMOV K1 K2M20\nMUL D0 D1 D4\nDDIV D0 D2 D6\n"
+      "ZRST M0 M3\nMOV K1 D12Z0\nEND\n";
+  Result<std::vector<reference::Step>> steps = reference::decodeSteps(imageOf(il));
+  ASSERT_TRUE(steps) << steps.error().describe();
+  EXPECT_EQ(reference::watchedDevicesOf(*steps),
+            "D0,D1,D2,D3,D4,D5,D6,D7,D8,D9,M0,M1,M2,M3,M10,M11,M12,M20,M21,M22,M23,M24,M25,M26,"
+            "M27");
+}
+
 // --- random programs -------------------------------------------------------------------------
 //
 // The programs use the supported set with the patterns where the firmware once differed from the

@@ -85,7 +85,9 @@ TEST(InterpreterDecode, RefusesWhatItDoesNotRunAndNeedsEnd) {
   };
   const Case cases[] = {
       {"LD X0\n.word 0x0012\nEND\n", ErrorKind::ProgramUnsupported, 1},  // FNC 1 (CALL)
-      {"LD X0\nOUT Y0\n", ErrorKind::ProgramFault, 2},                   // no END
+      {"LD X0\nOUT C235 K5\nEND\n", ErrorKind::ProgramUnsupported, 1},   // a high-speed counter
+      {"LD X0\nSEGD D0 K2Y0\nEND\n", ErrorKind::ProgramUnsupported, 1},
+      {"LD X0\nOUT Y0\n", ErrorKind::ProgramFault, 2},  // no END
   };
   for (const Case& c : cases) {
     Result<std::vector<reference::Step>> steps = reference::decodeSteps(imageOf(c.il));
