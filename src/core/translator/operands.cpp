@@ -1,5 +1,7 @@
 #include "core/translator/operands.h"
 
+#include "core/translator/special_devices.h"
+
 namespace ladder51::detail {
 namespace {
 
@@ -42,7 +44,10 @@ std::optional<long> registerOf(TranslatorRun& t, const fx::WordOperand& operand,
   }
   const long r = operand.number();
   if (operand.letter() == 'D' && r >= kFirstSpecialRegister && r <= kLastSpecialRegister) {
-    t.refuse(fill(kSpecialRegister, {{"register", "D" + dec(r)}}));
+    // Reads of those the runtime keeps come through specialSourceText: this is a write.
+    if (!refuseSpecialRegisterWrite(t, r)) {
+      t.refuse(fill(kSpecialRegister, {{"register", "D" + dec(r)}}));
+    }
     return std::nullopt;
   }
   if (t.refuseDevice(operand.letter(), r)) return std::nullopt;
@@ -88,6 +93,8 @@ std::optional<std::string> sourceText(TranslatorRun& t,
     return std::nullopt;
   }
   if (operand->letter() == 'K') return dec(operand->number());
+  if (std::optional<std::string> special = specialSourceText(t, *operand)) return special;
+  if (t.stopped()) return std::nullopt;
   const std::optional<long> r = registerOf(t, *operand, instruction);
   if (!r) return std::nullopt;
   const Fields fields = {{"r", dec(*r)}};
