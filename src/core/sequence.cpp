@@ -111,6 +111,7 @@ Result<Translation> translateProgram(const std::filesystem::path& program, Trans
       observer.notice(UserNotice::plain(NoticeKind::SettingsDefaulted, std::move(message)));
     }
     if (loaded.settings.eepromFitted()) options.eeprom = loaded.settings.eeprom;
+    options.timeBase = timeBaseNamed(loaded.settings.timeBase).value_or(options.timeBase);
   }
   Result<ProgramImage> image = ProgramImage::readFile(program);
   if (!image) return image.error();

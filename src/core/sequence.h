@@ -98,7 +98,7 @@ Result<SequenceResult> runSequence(const SequenceRequest& request, Observer& obs
 
 // The translation alone, as `ladder` prints it: an EEPROM is fitted when `options` say so or,
 // when a work directory is given, when its settings files do (loaded, not validated; files that
-// cannot be used are reported).
+// cannot be used are reported), whose time base it then takes.
 Result<Translation> translateProgram(const std::filesystem::path& program, TranslateOptions options,
                                      const std::optional<std::filesystem::path>& workDirectory,
                                      Observer& observer);

@@ -127,6 +127,7 @@ Result<AssembledFile> Workspace::translateAndAssemble(const ProgramImage& image,
   const bool registersInXram = !settings_.eepromFitted() && settings_.chip.memory.xramBytes > 0;
   translation_ = translate(image, {.eeprom = settings_.eeprom,
                                    .registersInXram = registersInXram,
+                                   .timeBase = settings_.timeBase,
                                    .skipUnsupported = options.skipUnsupported});
   statements_ = translation_.statements;
   reportTranslation(translation_, *observer_);
@@ -165,8 +166,8 @@ Result<AssembledFile> Workspace::translateAndAssemble(const ProgramImage& image,
   AssembledFile file;
   file.undeclaredOutputs = undeclaredOutputs(translation_.drivenOutputs, settings_.pins);
   const AssembledSource source =
-      assembleSource({registerHeader_, pinDeclarations_, runtime, runtimeExtensions(translation_),
-                      mainRoutine, statements_},
+      assembleSource({registerHeader_, pinDeclarations_, runtime,
+                      runtimeExtensions(translation_, settings_), mainRoutine, statements_},
                      spareOutputDefines(file.undeclaredOutputs));
   file.text = source.text;
   file.statementsOffset = source.statementsOffset;

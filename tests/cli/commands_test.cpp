@@ -118,19 +118,19 @@ TEST(TranslateCommand, WritesFx1nAndReportsOnStandardError) {
 
 TEST(LadderCommand, PrintsTheStatementsWithTheEepromChoiceOfTheWorkDirectory) {
   Board board;
-  writeProgram(board.dir / "d20.pmw", "LD X0\nOUT Y0\nLD X0\nMOV K5 D20\nLD M8001\nEND\n");
+  writeProgram(board.dir / "d20.pmw", "LD X0\nOUT Y0\nLD X0\nMOV K5 D20\nLD M8005\nEND\n");
   CliRun run = board.run({"ladder", board.path("d20.pmw")});
   EXPECT_EQ(run.exitCode, 1);
   EXPECT_NE(run.err.find("D20 is kept in the external EEPROM"), std::string::npos) << run.err;
 
   ASSERT_EQ(board.settings({"--eeprom", "24c32", "--scl", "3.6", "--sda", "3.7"}).exitCode, 0);
-  // M8001 is a special relay the firmware does not keep: refused, unless asked to go on.
+  // M8005 is a special relay the firmware does not keep: refused, unless asked to go on.
   run = board.run({"ladder", board.path("d20.pmw")});
   EXPECT_EQ(run.exitCode, 1);
   EXPECT_EQ(run.out, "");
   EXPECT_EQ(run.err,
             "ladder51: error: the program uses 1 step(s) that ladder51 does not translate; the "
-            "firmware would not do what the program says:\n  step 8 (byte 364: 2F01) LD M8001\n"
+            "firmware would not do what the program says:\n  step 8 (byte 364: 2F05) LD M8005\n"
             "ladder51: note: --skip-unsupported translates the program without them\n");
   run = board.run({"ladder", board.path("d20.pmw"), "--skip-unsupported"});
   EXPECT_EQ(run.exitCode, 0) << run.err;
@@ -138,7 +138,7 @@ TEST(LadderCommand, PrintsTheStatementsWithTheEepromChoiceOfTheWorkDirectory) {
             "\r\nif((!inx(0))){y[0]|=(0x01<<0);Y0=0;}\r\nelse\r\n{y[0]&=(0xff-(0x01<<0));Y0=1;}"
             "\r\n\r\nif((!inx(0))){WrData(20*2,5%256);WrData(20*2+1,5/256);}");
   EXPECT_EQ(run.err,
-            "ladder51: warning: step 8 (byte 364: 2F01) LD M8001: special relay M8001 not "
+            "ladder51: warning: step 8 (byte 364: 2F05) LD M8005: special relay M8005 not "
             "supported: contact left out\n");
 }
 

@@ -60,8 +60,8 @@ TEST(Sequence, TheJobLocatesTheStatementsInTheWrittenBytes) {
 
 TEST(Sequence, StopsAtTheRefusalWithItsStepHavingReportedTheNotices) {
   test::ScratchDir work("refused");
-  // AND M8001 is not translated: the program is refused with it, unless asked to go on.
-  test::writeProgram(work / "prog.pmw", "LD X0\nAND M8001\nOUT Y0\nOUT T246 K5\nEND\n");
+  // AND M8005 is not translated: the program is refused with it, unless asked to go on.
+  test::writeProgram(work / "prog.pmw", "LD X0\nAND M8005\nOUT Y0\nOUT T246 K5\nEND\n");
   SequenceRequest request;
   request.workDirectory = work.path();
   request.program = work / "prog.pmw";
@@ -81,7 +81,7 @@ TEST(Sequence, StopsAtTheRefusalWithItsStepHavingReportedTheNotices) {
             "(byte 354: 06F6 8005 8000))");
   ASSERT_EQ(observer.notices.size(), 4u);  // three settings files, then the step passed over
   EXPECT_EQ(observer.notices[3].kind, NoticeKind::StepPassedOver);
-  EXPECT_EQ(observer.notices[3].instruction, "AND M8001");
+  EXPECT_EQ(observer.notices[3].instruction, "AND M8005");
   EXPECT_TRUE(observer.stages.empty());
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(work.path()), {}), 1)
       << "nothing but the program";

@@ -219,7 +219,7 @@ void WindowTest::openAsksAboutUnsupportedStepsAndShowsNoticesOnce() {
   WindowUnderTest ui;
   ui.startUpWith(motorBoard());
   const QString program =
-      ui.program("notices.pmw", "LD X0\nAND M8001\nAND M8001\nOUT Y0\nOUT Y5\nEND\n");
+      ui.program("notices.pmw", "LD X0\nAND M8005\nAND M8005\nOUT Y0\nOUT Y5\nEND\n");
   // The core's own list of the steps it does not translate, offered as one question.
   Workspace core(ui.directory());
   QVERIFY(core.startUp());

@@ -39,6 +39,7 @@ std::map<std::string, long long> tableSizes(const Translation& translation) {
       {"held", (translation.heldContacts + 7) / 8},
       {"mcz", translation.zones},
       {"stlw", (translation.ladderSteps + 7) / 8},
+      {"sct", translation.features.contains(RuntimeFeature::ScanTime) ? 3 : 0},
   };
   const std::map<char, std::vector<std::string>> images = {
       {'M', {"m"}}, {'S', {"s"}}, {'T', {"t", "to"}}, {'C', {"c", "cflag"}}};

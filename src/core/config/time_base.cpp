@@ -1,5 +1,6 @@
 #include "core/config/time_base.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -15,7 +16,8 @@ std::optional<FxTimer> fxTimerFor(double crystalMHz, int clocksPerCycle) {
   char low[8];
   std::snprintf(high, sizeof high, "0x%02lx", reload / 256);
   std::snprintf(low, sizeof low, "0x%02lx", reload % 256);
-  return FxTimer{cycles, (static_cast<double>(cycles) - exact) / exact * 100.0, high, low};
+  const long ticks = std::max(1L, std::lround(static_cast<double>(cycles) / 50.0));
+  return FxTimer{cycles, (static_cast<double>(cycles) - exact) / exact * 100.0, high, low, ticks};
 }
 
 }  // namespace ladder51

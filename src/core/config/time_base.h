@@ -13,6 +13,9 @@ struct FxTimer {
   double errorPercent = 0.0;  // how far the period is from 5 ms: + longer, - shorter
   std::string reloadHigh;     // the reload, "0xec" and "0x78"
   std::string reloadLow;
+  // Machine cycles of 0.1 ms, the unit of the scan times: a fiftieth of the period, rounded
+  // (at least 1).
+  long ticksPerTenthMs = 1;
 };
 
 // The period of 5 ms in machine cycles of a crystal of `crystalMHz` and `clocksPerCycle`

@@ -77,8 +77,10 @@ std::vector<Probe> probesOf(const FirmwareRun& run) {
   return probes;
 }
 
+// Y points are compared at their pins: the PLC's output terminals.
 long plcValue(const Interpreter& plc, const Probe& probe) {
-  return probe.value ? plc.word(probe.device) : plc.bit(probe.device);
+  if (probe.value) return plc.word(probe.device);
+  return probe.device.letter == 'Y' ? plc.output(probe.device.number) : plc.bit(probe.device);
 }
 
 std::optional<long> firmwareValue(const FirmwareRun& run, const Probe& probe, std::uint64_t time) {

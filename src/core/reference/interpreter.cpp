@@ -26,6 +26,9 @@ constexpr int kSCells = kDCells + kRegisters;
 constexpr int kCells = kSCells + kStates;
 // Timers from T200 count units of a tenth of the others'.
 constexpr int kFirstTenthTimer = 200;
+// M8034 holds the outputs off; D8010..D8012 are the scan times.
+constexpr std::size_t kOutputsOff = 34;
+constexpr std::size_t kScanTimes = 8010;
 
 std::optional<int> cellOf(const fx::Device& device) {
   switch (device.letter) {
@@ -271,10 +274,20 @@ void Interpreter::scan(std::int64_t timeMicros) {
             static_cast<std::int16_t>(std::min<std::int64_t>(32767, timer.count + passed));
     }
   }
+  // The scan before this one lasted until now.
+  if (scans_ > 0) {
+    const auto tenths =
+        static_cast<std::int16_t>(std::min<std::int64_t>(32767, (timeMicros - lastTime_) / 100));
+    d_[kScanTimes] = tenths;
+    if (scans_ == 1 || tenths < d_[kScanTimes + 1]) d_[kScanTimes + 1] = tenths;
+    if (scans_ == 1 || tenths > d_[kScanTimes + 2]) d_[kScanTimes + 2] = tenths;
+  }
   lastTime_ = timeMicros;
   x_ = xInputs_;
   special_[0] = true;         // M8000
+  special_[1] = false;        // M8001
   special_[2] = scans_ == 0;  // M8002
+  special_[3] = scans_ > 0;   // M8003
   for (int k = 0; k < 4; ++k)
     special_[static_cast<std::size_t>(11 + k)] = clockAt(timeMicros, kClockHalfPeriods[k]);
   result_ = false;
@@ -320,6 +333,10 @@ bool Interpreter::bit(const fx::Device& device) const {
     default:
       return false;
   }
+}
+
+bool Interpreter::output(int point) const {
+  return bit({'Y', point}) && !special_[kOutputsOff];
 }
 
 std::uint16_t Interpreter::word(const fx::Device& device) const {

@@ -8,7 +8,17 @@
 // Scan. Inputs are read into the X image at the start of a scan and stay fixed during it; the
 // steps run in order up to END; contacts read the device images as the earlier steps of the same
 // scan left them. (The PLC writes the Y image to its outputs at END; the images are what this
-// interpreter shows.) M8000 is on in every scan, M8002 only in the first.
+// interpreter shows.) M8000 is on in every scan, M8002 only in the first; M8001 and M8003 are
+// their inverses.
+//
+// Outputs off (M8034). A program may drive M8034 like a relay. While it is on the Y images are
+// computed as always, and bit() shows them, but the PLC holds every output off at END: output()
+// gives what its output terminals show.
+//
+// Scan times (D8010, D8011, D8012: the last, shortest and longest scan, in 0.1 ms). A scan lasts
+// from its start to the next scan's; its time is known when it ends, so all three are 0 in the
+// first scan. They follow the times scan() is given, which the differential check varies (its
+// scan lengths differ among its timing variants): what depends on them is left undecided there.
 //
 // Rungs. LD, LDI, LDP, LDF and the LD comparisons start a block: after an output they open a new
 // rung, otherwise they push the result so far for ANB or ORB. AND/ANI/ANDP/ANDF and OR/ORI/ORP/
@@ -159,6 +169,9 @@ class Interpreter {
 
   // A bit device as the last scan left it: X, Y, M (and M8000..), T and C contacts.
   bool bit(const fx::Device& device) const;
+  // Output point Y n as the PLC's terminal shows it after the last scan: its image, off while
+  // M8034 is on.
+  bool output(int point) const;
   // A word as the last scan left it: the current value of T or C, or D; as 16 bits (the low half
   // of C200 up).
   std::uint16_t word(const fx::Device& device) const;

@@ -5,6 +5,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/config/time_base.h"
 #include "core/text/code_writer.h"
 
 namespace ladder51 {
@@ -83,6 +84,34 @@ constexpr std::string_view kFlaggedWideSums[] = {
 constexpr std::string_view kZRegisters[] = {"unsigned int idata ixz[{count}];"};
 constexpr std::string_view kVRegisters[] = {"unsigned int idata ixv[{count}];"};
 
+// The scan times D8010..D8012 in 0.1 ms units: sct[0] the last scan, sct[1] the shortest and
+// sct[2] the longest since power-on. scantime() runs first in every scan and measures the time
+// since its last run, from the FX time base: its 5 ms units, counted by the dividers of tmscan
+// (mlei, mlei2, mlei3, fxm: 6000 units in all before they repeat) and by tmr, which holds those
+// tmscan has not divided yet; and the part of the unit timer 2 has counted, {cycles} machine
+// cycles a unit, {ticks} of them a 0.1 ms. Read with timer 2's interrupt held, an overflow it has
+// not counted yet is added when the count read lies after it. The stamp of the last run is kept
+// as its unit (sctu) and its tenths of the unit (sctf, 0..49), whose bit 7 marks the first scan:
+// the shortest and the longest begin with the first scan measured. A scan of 3.27 s or more
+// reads as 32767.
+constexpr std::string_view kScanTime[] = {
+    "unsigned int idata sct[3],sctu;unsigned char idata sctf;",
+    "void scantime(void)",
+    "{unsigned int u,f;unsigned char l;",
+    "ET2=0;f=TH2;l=TL2;if(f!=TH2){f=TH2;l=TL2;}",
+    "f=(f<<8|l)+{cycles};u=tmr;if(TF2&&f<{half})u++;",
+    "ET2=1;",
+    "u+=mlei+2*mlei2+20*mlei3+100*fxm;while(u>=6000)u-=6000;",
+    "l=f/{ticks};if(l>49)l=49;",
+    "if(m8000&0x02){sct[0]=0;sct[1]=0;sct[2]=0;sctu=u;sctf=l|0x80;return;}",
+    "f=u-sctu;if(u<sctu)f+=6000;",
+    "if(f>=655)f=32767;else f=f*50+l-(sctf&0x7f);",
+    "sct[0]=f;",
+    "if((sctf&0x80)||f<sct[1])sct[1]=f;",
+    "if((sctf&0x80)||f>sct[2])sct[2]=f;",
+    "sctu=u;sctf=l;}",
+};
+
 // The state of the MC zones the program opens: 1 while the zone's outputs may act. Like the edge
 // results below, they live in idata: the runtime's direct RAM is full.
 constexpr std::string_view kMasterControlZones[] = {"unsigned char idata mcz[{count}];"};
@@ -99,6 +128,8 @@ constexpr std::string_view kLadderSteps[] = {"unsigned char idata stlr,stlt,stlw
 
 // m8000p and m8000f of the special relays' edge routines.
 constexpr int kSpecialRelayEdgeBytes = 2;
+// sct[3], sctu and sctf of the scan times.
+constexpr int kScanTimeBytes = 9;
 
 int bytesOfBits(int bits) {
   return (bits + 7) / 8;  // eight a byte
@@ -167,7 +198,7 @@ constexpr GroupImage kGroupImages[] = {{RuntimeFeature::OutputGroups, "y"},
                                        {RuntimeFeature::RelayGroups, "m"},
                                        {RuntimeFeature::StateGroups, "s"}};
 
-std::string runtimeExtensions(const Translation& translation) {
+std::string runtimeExtensions(const Translation& translation, const Settings& settings) {
   CodeWriter text;
   for (const FeatureText& feature : featureTexts()) {
     if (needs(translation, feature)) text.lines(feature.text);
@@ -180,6 +211,16 @@ std::string runtimeExtensions(const Translation& translation) {
   if (translation.pulseForms > 0) {
     text.set("count", dec(bytesOfBits(translation.pulseForms))).lines(kPulseForms);
   }
+  // The translator gives the scan times with the FX time base only; validation keeps crystals
+  // its timer cannot count for from a generated file.
+  if (translation.features.contains(RuntimeFeature::ScanTime)) {
+    const FxTimer timer =
+        fxTimerFor(settings.crystalMHz, settings.chip.clocksPerMachineCycle).value_or(FxTimer{});
+    text.set("cycles", dec(timer.cycles % 65536))
+        .set("half", dec(timer.cycles / 2))
+        .set("ticks", dec(timer.ticksPerTenthMs))
+        .lines(kScanTime);
+  }
   for (const StateArray& array : stateArrays(translation)) {
     text.set("count", dec(array.count)).lines(array.declaration);
   }
@@ -191,6 +232,7 @@ int extensionRamBytes(const Translation& translation) {
   for (const FeatureText& feature : featureTexts()) {
     if (needs(translation, feature)) bytes += feature.ramBytes;
   }
+  if (translation.features.contains(RuntimeFeature::ScanTime)) bytes += kScanTimeBytes;
   for (const StateArray& array : stateArrays(translation)) bytes += array.count + array.otherBytes;
   return bytes;
 }

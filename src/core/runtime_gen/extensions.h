@@ -5,13 +5,14 @@
 
 #include <string>
 
+#include "core/config/settings.h"
 #include "core/translator/translator.h"
 
 namespace ladder51 {
 
-// The routines and state a translation needs beyond every file's runtime, each line appended as
-// CR LF and the line; empty when it needs none.
-std::string runtimeExtensions(const Translation& translation);
+// The routines and state a translation needs beyond every file's runtime, for the firmware of
+// `settings`, each line appended as CR LF and the line; empty when it needs none.
+std::string runtimeExtensions(const Translation& translation, const Settings& settings);
 
 // The internal RAM that state takes, in bytes.
 int extensionRamBytes(const Translation& translation);

@@ -92,8 +92,8 @@ Result<std::vector<RamWatch>> watchesFor(std::string_view devices, const RamSymb
     };
     std::vector<Cell> cells;
     if (letter == 'M' && n >= 8000) {
-      const std::map<int, int> specialBits = {{8000, 0}, {8002, 1}, {8011, 4},
-                                              {8012, 5}, {8013, 6}, {8014, 7}};
+      const std::map<int, int> specialBits = {{8000, 0}, {8002, 1}, {8011, 4}, {8012, 5},
+                                              {8013, 6}, {8014, 7}, {8034, 2}};
       auto bit = specialBits.find(n);
       if (bit == specialBits.end())
         return Error{ErrorKind::BadArgument, "the firmware does not keep this relay", name};

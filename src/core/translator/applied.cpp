@@ -2,6 +2,7 @@
 // the rung's condition. D0..D15 live in the table d; D16 and up are two
 // bytes each in the external EEPROM, read with ReData and written with WrData.
 #include "core/translator/operands.h"
+#include "core/translator/special_devices.h"
 
 namespace ladder51::detail {
 namespace {
@@ -12,6 +13,14 @@ constexpr std::string_view kAltY[] = {
     "{y[{B}]&=(0xff-(0x01<<{b}));{pin}=1;}",
     "else",
     "{y[{B}]|=(0x01<<{b});{pin}=0;}}",
+    "",
+};
+// Where the pins follow at END (M8034), the image only.
+constexpr std::string_view kAltYImage[] = {
+    "if({cond}){if(y[{B}]&(0x01<<{b}))",
+    "y[{B}]&=(0xff-(0x01<<{b}));",
+    "else",
+    "y[{B}]|=(0x01<<{b});}",
     "",
 };
 constexpr std::string_view kAltM[] = {
@@ -26,6 +35,7 @@ constexpr std::string_view kAltM[] = {
 // i in the firmware ({a} the first device, {z} the last).
 constexpr std::string_view kZrstYFirst = "if({cond}){";
 constexpr std::string_view kZrstYPoint = "y[{B}]&=(0xff-(0x01<<{b}));{pin}=1;";
+constexpr std::string_view kZrstYImagePoint = "y[{B}]&=(0xff-(0x01<<{b}));";  // pins at END
 constexpr std::string_view kZrstYLast[] = {"}", ""};
 constexpr std::string_view kZrstM[] = {
     "if({cond})for(i={a};i<={z};i++)m[i/8]&=0xff-(0x01<<(i%8));",
@@ -86,7 +96,7 @@ void translateAlt(TranslatorRun& t) {
   const int n = operand->number;
   if (operand->letter == 'Y') {
     if (t.refuseAbove(n, kFirmwareLastPoint, kYRange)) return;
-    t.appendGuarded("ALT", kAltY, outputFields(n));
+    t.appendGuarded("ALT", t.outputsAtEnd() ? kAltYImage : kAltY, outputFields(n));
     if (!t.stopped()) t.noteOutputDriven(n);
   } else if (operand->letter == 'M') {
     if (t.refuseDevice('M', n)) return;
@@ -106,7 +116,7 @@ void translateZrst(TranslatorRun& t) {
     statement->line(kZrstYFirst);
     for (int j = a; j <= z; ++j) {
       for (const Field& field : outputFields(j)) statement->set(field.name, field.value);
-      statement->line(kZrstYPoint);
+      statement->line(t.outputsAtEnd() ? kZrstYImagePoint : kZrstYPoint);
     }
     t.appendStatement(statement->lines(kZrstYLast));
     for (int j = a; j <= z; ++j) t.noteOutputDriven(j);
@@ -192,6 +202,10 @@ void translateMov(TranslatorRun& t) {
   long s = 0;
   if (fromK) {
     value = dec(source->number());
+  } else if (std::optional<std::string> special = specialSourceText(t, *source)) {
+    value = *special;  // D8010..D8012
+  } else if (t.stopped()) {
+    return;
   } else {
     const std::optional<long> r = registerOf(t, *source, "MOV");
     if (!r) return;

@@ -2,7 +2,7 @@
 // step_ladder.cpp).
 // Each appends statements guarded by the rung's condition, which stays in place for the
 // next coil of the same rung.
-#include "core/translator/translator_run.h"
+#include "core/translator/special_devices.h"
 
 namespace ladder51::detail {
 namespace {
@@ -53,16 +53,17 @@ constexpr Coil kCoils[] = {
 // condition {cond} has an edge, by the pulse bit {q} of byte {P} of the instruction's memory,
 // which the third statement makes follow the condition. Both memories start at 0, as the PLC's
 // start off: plsm holds "the condition was on", so PLS fires in the first scan when its
-// condition is on then; plfm holds it too, so PLF needs the condition on and then off.
+// condition is on then; plfm holds it too, so PLF needs the condition on and then off. The
+// statements of a relay write its {image}: m, or y for an output whose pin follows at END.
 constexpr std::string_view kPulseClearY[] = {"y[{B}]&=(0xff-(0x01<<{b}));{pin}=1;", ""};
-constexpr std::string_view kPulseClearM[] = {"m[{B}]&=(0xff-(0x01<<{b}));", ""};
+constexpr std::string_view kPulseClearM[] = {"{image}[{B}]&=(0xff-(0x01<<{b}));", ""};
 constexpr std::string_view kRisingFireY[] = {
     "if({cond}&& (!(plsm[{P}]&(0x01<<{q})))){plsm[{P}]|=(0x01<<{q});"
     "y[{B}]|=(0x01<<{b});{pin}=0;}",
     "",
 };
 constexpr std::string_view kRisingFireM[] = {
-    "if({cond}&& (!(plsm[{P}]&(0x01<<{q})))){plsm[{P}]|=(0x01<<{q});m[{B}]|=(0x01<<{b});}",
+    "if({cond}&& (!(plsm[{P}]&(0x01<<{q})))){plsm[{P}]|=(0x01<<{q});{image}[{B}]|=(0x01<<{b});}",
     "",
 };
 constexpr std::string_view kRisingFollow[] = {
@@ -76,7 +77,7 @@ constexpr std::string_view kFallingFireY[] = {
 };
 constexpr std::string_view kFallingFireM[] = {
     "if((!{cond})&& (plfm[{P}]&(0x01<<{q}))){plfm[{P}]&=0xff-(0x01<<{q});"
-    "m[{B}]|=(0x01<<{b});}",
+    "{image}[{B}]|=(0x01<<{b});}",
     "",
 };
 constexpr std::string_view kFallingFollow[] = {
@@ -98,20 +99,11 @@ constexpr Pulse kPulses[] = {
     {&fx::row("PLF", fx::Layout::DeviceWord), false, kFallingFireY, kFallingFireM, kFallingFollow},
 };
 
-// Refuses a coil on a special relay, which the firmware does not keep as a relay of its own;
-// returns true when it refused.
-bool refuseSpecialRelayCoil(TranslatorRun& t, std::string_view instruction,
-                            const fx::Device& device) {
-  if (!isSpecialRelay(device)) return false;
-  t.refuse(std::string(instruction) + " " + device.name() +
-           ": ladder51 does not translate coils of the special relays");
-  return true;
-}
-
 }  // namespace
 
 // OUT, SET and RST in their two-word forms, which Mitsubishi's tools write for M1536 and up and
-// the special relays (OUT M8034: 0002 8F22), are refused before the other tests of the step.
+// the special relays (OUT M8034: 0002 8F22): M8034's are translated, the others refused before
+// the other tests of the step.
 void refuseExtendedRelays(TranslatorRun& t) {
   const fx::Instruction* row = t.step().instruction;
   if (row == nullptr || row->layout != fx::Layout::DeviceWord ||
@@ -121,7 +113,11 @@ void refuseExtendedRelays(TranslatorRun& t) {
   const std::optional<std::uint16_t> w = t.word(1);
   const std::optional<fx::Device> device = w ? fx::deviceOfDeviceWord(*w) : std::nullopt;
   if (!device) return;
-  if (!refuseSpecialRelayCoil(t, row->name, *device)) t.refuseDevice('M', device->number);
+  if (isSpecialRelay(*device)) {
+    translateSpecialRelayCoil(t, row->name, *device);
+  } else {
+    t.refuseDevice('M', device->number);
+  }
 }
 
 void appendImageCoil(TranslatorRun& t, std::string_view name, std::string_view image, int n) {
@@ -141,10 +137,15 @@ void translateCoils(TranslatorRun& t) {
     }
     const int n = t.step().device->number;
     const bool output = coil.letter == 'Y';
-    if (refuseSpecialRelayCoil(t, coil.row->name, *t.step().device)) return;
+    if (isSpecialRelay(*t.step().device)) {
+      translateSpecialRelayCoil(t, coil.row->name, *t.step().device);  // the one-word form
+      return;
+    }
     if (t.refuseDevice(coil.letter, n)) return;
     if (!output) {
       appendImageCoil(t, coil.row->name, "m", n);
+    } else if (t.outputsAtEnd()) {
+      appendImageCoil(t, coil.row->name, "y", n);  // the pin follows at END
     } else if (coil.row == kOut && t.ladderStep()) {
       t.appendGuarded(coil.row->name, kOutYInStep, outputFields(n));
       t.noteLadderOutput(n);
@@ -166,7 +167,10 @@ void translatePulses(TranslatorRun& t) {
     if (!device || (device->letter != 'Y' && device->letter != 'M')) return;
     const bool output = device->letter == 'Y';
     const int n = device->number;
-    if (refuseSpecialRelayCoil(t, pulse.row->name, *device)) return;
+    if (isSpecialRelay(*device)) {
+      translateSpecialRelayCoil(t, pulse.row->name, *device);  // refused
+      return;
+    }
     if (t.refuseDevice(device->letter, n)) return;
     int& count = pulse.rising ? t.risingPulseCount() : t.fallingPulseCount();
     if (count >= kFirmwarePulseSlots) {
@@ -179,9 +183,12 @@ void translatePulses(TranslatorRun& t) {
     if (!acting) return;
     std::vector<Field> fields = output ? outputFields(n) : bitFields(n);
     fields.insert(fields.end(), {{"cond", *acting}, {"P", dec(count / 8)}, {"q", dec(count % 8)}});
+    // Where the pins follow at END, an output's pulse writes its image as a relay's does.
+    const bool pin = output && !t.outputsAtEnd();
+    fields.push_back({"image", output ? "y" : "m"});
     t.appendStatement(
-        writerWith(fields).lines(output ? std::span(kPulseClearY) : std::span(kPulseClearM)));
-    t.appendStatement(writerWith(fields).lines(output ? pulse.fireY : pulse.fireM));
+        writerWith(fields).lines(pin ? std::span(kPulseClearY) : std::span(kPulseClearM)));
+    t.appendStatement(writerWith(fields).lines(pin ? pulse.fireY : pulse.fireM));
     t.appendStatement(writerWith(fields).lines(pulse.follow));
     if (output) t.noteOutputDriven(n);
     ++count;

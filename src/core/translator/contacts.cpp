@@ -1,6 +1,6 @@
 // Contacts on X, Y, M, T, C and the special relays, and the block and branch instructions.
 // Contacts build the rung's condition on the condition stack; nothing is written here.
-#include "core/translator/translator_run.h"
+#include "core/translator/special_devices.h"
 
 namespace ladder51::detail {
 namespace {
@@ -69,31 +69,26 @@ constexpr ImageClass kImageClasses[] = {
     {'M', "m"}, {'Y', "y"}, {'C', "c"}, {'T', "t"}, {'S', "s"},
 };
 
-struct SpecialRelay {
+// M8001 and M8003 read their bits inverted.
+constexpr Atom kInvertedSpecialAtom = {kSpecialAtom.negative, kSpecialAtom.positive};
+
+const Atom& specialAtom(const SpecialRelay& relay) {
+  return relay.inverted ? kInvertedSpecialAtom : kSpecialAtom;
+}
+
+// M8020 (zero), M8021 (borrow), M8022 (carry): bits of m8020, which the arithmetic sets.
+struct Flag {
   int number;
   std::string_view mask;
 };
-
-// M8000, M8002, M8011..M8014: bits of m8000 kept by the runtime.
-constexpr SpecialRelay kSpecialRelays[] = {{8000, "0x01"}, {8002, "0x02"}, {8011, "0x10"},
-                                           {8012, "0x20"}, {8013, "0x40"}, {8014, "0x80"}};
-
-// M8020 (zero), M8021 (borrow), M8022 (carry): bits of m8020, which the arithmetic sets.
-constexpr SpecialRelay kFlags[] = {{8020, "0x01"}, {8021, "0x02"}, {8022, "0x04"}};
+constexpr Flag kFlags[] = {{8020, "0x01"}, {8021, "0x02"}, {8022, "0x04"}};
 
 }  // namespace
 
-std::optional<std::string_view> specialRelayMask(int number) {
-  for (const SpecialRelay& relay : kSpecialRelays) {
-    if (relay.number == number) return relay.mask;
-  }
-  return std::nullopt;
-}
-
 std::string deviceState(const fx::Device& device) {
   if (device.letter == 'X') return fill(kXAtom.positive, {{"n", dec(device.number)}});
-  if (const auto mask = isSpecialRelay(device) ? specialRelayMask(device.number) : std::nullopt) {
-    return fill(kSpecialAtom.positive, {{"mask", std::string(*mask)}});
+  if (const SpecialRelay* relay = isSpecialRelay(device) ? specialRelay(device.number) : nullptr) {
+    return fill(specialAtom(*relay).positive, {{"mask", std::string(relay->mask)}});
   }
   for (const ImageClass& image : kImageClasses) {
     if (device.letter != image.letter) continue;
@@ -120,14 +115,19 @@ void translateSpecialRelayContacts(TranslatorRun& t) {
   const Contact* contact = contactOf(t.step());
   if (!contact || !isSpecialRelay(*t.step().device)) return;
   const int number = t.step().device->number;
-  if (const auto mask = specialRelayMask(number)) {
-    applyContact(t, *contact, kSpecialAtom, {{"mask", std::string(*mask)}});
-  }
-  for (const SpecialRelay& flag : kFlags) {
+  for (const Flag& flag : kFlags) {
     if (flag.number != number) continue;
     t.useFeature(RuntimeFeature::Flags);
     applyContact(t, *contact, kFlagAtom, {{"mask", std::string(flag.mask)}}, "M" + dec(number));
+    return;
   }
+  const SpecialRelay* relay = specialRelay(t.step().device->number);
+  if (!relay) return;
+  // M8034, which the program writes, may be held like a relay (TranslatorRun::contactResult).
+  std::string device;
+  if (relay->writable) device = t.step().device->name();
+  if (relay->number == kOutputsOffRelay) t.noteOutputsOff();
+  applyContact(t, *contact, specialAtom(*relay), {{"mask", std::string(relay->mask)}}, device);
 }
 
 void translateDeviceContacts(TranslatorRun& t) {

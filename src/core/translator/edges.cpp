@@ -1,7 +1,7 @@
 // Edge contacts LDP, LDF, ANDP, ANDF, ORP, ORF: calls of the runtime's edge routines, which
 // return 1 once after the device's edge, or results evaluated where the contact stands
 // (EdgeForm). They join the rung's condition like contacts.
-#include "core/translator/translator_run.h"
+#include "core/translator/special_devices.h"
 
 namespace ladder51::detail {
 namespace {
@@ -66,15 +66,19 @@ void translateEdgeContacts(TranslatorRun& t) {
     if (!t.stepIs(*instruction.row)) continue;
     const std::optional<fx::Device> device = t.operandDevice(1);
     if (device && isSpecialRelay(*device)) {
-      // M8000, M8002 and M8011..M8014; edges of the other special relays are not made.
-      const std::optional<std::string_view> mask = specialRelayMask(device->number);
-      if (!mask) return;
+      // The relays kept in m8000; edges of the other special relays are not made. M8001 and
+      // M8003 rise when their bits fall (ldfs). They never fall while the program runs, which
+      // ldps, whose memory starts with the bit off, cannot give: their falling edges are not made.
+      const SpecialRelay* relay = specialRelay(device->number);
+      const bool rising = instruction.edge == "p";
+      if (!relay || (relay->inverted && !rising)) return;
+      if (relay->number == kOutputsOffRelay) t.noteOutputsOff();
       t.useFeature(RuntimeFeature::SpecialRelayEdges);
       // The rising and the falling routines keep memories of their own (m8000p, m8000f).
-      const std::string edge(instruction.edge);
-      const EdgeContact contact = {
-          fill(kSpecialCall, {{"edge", edge}, {"mask", std::string(*mask)}}), deviceState(*device),
-          edge == "p", "s" + edge + std::string(*mask)};
+      const std::string edge = relay->inverted ? "f" : std::string(instruction.edge);
+      const std::string mask(relay->mask);
+      const EdgeContact contact = {fill(kSpecialCall, {{"edge", edge}, {"mask", mask}}),
+                                   deviceState(*device), rising, "s" + edge + mask};
       joinEdge(t, instruction, contact, instruction.join);
       return;
     }

@@ -1,5 +1,7 @@
 #include "core/translator/operands.h"
 
+#include "core/translator/special_devices.h"
+
 namespace ladder51::detail {
 namespace {
 
@@ -47,7 +49,10 @@ std::optional<long> registerOf(TranslatorRun& t, const fx::WordOperand& operand,
   }
   const long r = operand.number();
   if (operand.letter() == 'D' && r >= kFirstSpecialRegister && r <= kLastSpecialRegister) {
-    t.refuse(fill(kSpecialRegister, {{"register", "D" + dec(r)}}));
+    // Reads of those the runtime keeps come through specialSourceText: this is a write.
+    if (!refuseSpecialRegisterWrite(t, r)) {
+      t.refuse(fill(kSpecialRegister, {{"register", "D" + dec(r)}}));
+    }
     return std::nullopt;
   }
   if (t.refuseDevice(operand.letter(), r)) return std::nullopt;
@@ -93,6 +98,8 @@ std::optional<std::string> sourceText(TranslatorRun& t,
     return std::nullopt;
   }
   if (operand->letter() == 'K') return dec(operand->number());
+  if (std::optional<std::string> special = specialSourceText(t, *operand)) return special;
+  if (t.stopped()) return std::nullopt;
   const std::optional<long> r = registerOf(t, *operand, instruction);
   if (!r) return std::nullopt;
   const Fields fields = {{"r", dec(*r)}};
@@ -179,7 +186,9 @@ std::string operandName(const fx::Operand& operand) {
 // The read and write of one 16-bit word device, or nothing after a refusal.
 std::optional<WordAccess> wordDevice(TranslatorRun& t, char letter, long n) {
   if (letter == 'D' && n >= kFirstSpecialRegister && n <= kLastSpecialRegister) {
-    t.refuse(fill(kSpecialRegister, {{"register", "D" + dec(n)}}));
+    // The scan times the runtime measures are read only: no store.
+    if (std::optional<std::string> value = specialRegisterText(t, n)) return WordAccess{*value, {}, {}};
+    if (!t.stopped()) t.refuse(fill(kSpecialRegister, {{"register", "D" + dec(n)}}));
     return std::nullopt;
   }
   if (t.refuseDevice(letter, n)) return std::nullopt;

@@ -42,7 +42,8 @@ bool refuseBeyondEeprom(TranslatorRun& t, long r);
 
 // The C text of a source operand of ADD, SUB, MUL, DIV or a comparison: K as its number,
 // registers in RAM "d[r]", D16 and up read from the EEPROM (parenthesised), counters "ct[r]",
-// timers "tc[r]". Refuses anything else and returns nullopt then.
+// timers "tc[r]", the scan times D8010..D8012 as special_devices.h gives them. Refuses anything
+// else and returns nullopt then.
 std::optional<std::string> sourceText(TranslatorRun& t,
                                       const std::optional<fx::WordOperand>& operand,
                                       std::string_view instruction, std::string_view which);

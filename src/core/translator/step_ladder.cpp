@@ -20,8 +20,6 @@ constexpr std::string_view kStepHead[] = {
 constexpr std::string_view kStepEndHead = "if(stlt){";
 constexpr std::string_view kStepEndState = "s[{B}]&=(0xff-(0x01<<{b}));";
 constexpr std::string_view kStepEndTail[] = {"}", ""};
-// When the ladder closes: the pins of the outputs its steps drove, from their images.
-constexpr std::string_view kOutputRefresh = "if(y[{B}]&(0x01<<{b})){pin}=0;else {pin}=1;";
 // A state as a condition reads it, and the states of a joining step together.
 constexpr std::string_view kStateOn = "(s[{B}]&(0x01<<{b}))";
 constexpr std::string_view kStatesJoined = "({first}&&{last})";
@@ -99,6 +97,8 @@ void translateStateCoil(TranslatorRun& t) {
 
 }  // namespace
 
+// When the ladder closes the pins of the outputs its steps drove follow their images
+// (kOutputRefresh).
 void closeStepLadder(TranslatorRun& t) {
   endStep(t);
   const std::set<int> outputs = t.takeLadderOutputs();

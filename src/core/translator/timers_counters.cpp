@@ -1,6 +1,7 @@
 // Timer and counter coils (OUT T, OUT C), their resets (RST T, RST C), and the master
 // control pair MC/MCR, whose codes lie in the same range.
 #include "core/translator/operands.h"
+#include "core/translator/special_devices.h"
 
 namespace ladder51::detail {
 namespace {
@@ -65,10 +66,11 @@ constexpr std::string_view kZoneDeviceY[] = {
     "{y[{B}]&=(0xff-(0x01<<{b}));{pin}=1;}",
     "",
 };
+// A relay's image {image}: m, or y for an output whose pin follows at END.
 constexpr std::string_view kZoneDeviceM[] = {
-    "if(mcz[{zone}])m[{B}]|=(0x01<<{b});",
+    "if(mcz[{zone}]){image}[{B}]|=(0x01<<{b});",
     "else",
-    "m[{B}]&=(0xff-(0x01<<{b}));",
+    "{image}[{B}]&=(0xff-(0x01<<{b}));",
     "",
 };
 
@@ -88,6 +90,10 @@ std::optional<SetValue> decodeSetValue(TranslatorRun& t, std::string_view instru
     return std::nullopt;
   }
   if (is(operand, 'K')) return SetValue{dec(operand->number()), std::nullopt};
+  if (std::optional<std::string> special = specialSourceText(t, *operand)) {
+    return SetValue{*special, std::nullopt};  // D8010..D8012
+  }
+  if (t.stopped()) return std::nullopt;
   const std::optional<long> r = registerOf(t, *operand, instruction);
   if (!r) return std::nullopt;
   if (inRam(t, *r)) return SetValue{fill("d[{r}]", {{"r", dec(*r)}}), std::nullopt};
@@ -185,8 +191,10 @@ void translateMasterControl(TranslatorRun& t) {
   std::vector<Field> deviceFields =
       output ? outputFields(device->number) : bitFields(device->number);
   deviceFields.push_back({"zone", dec(*level)});
+  deviceFields.push_back({"image", output ? "y" : "m"});
+  const bool pin = output && !t.outputsAtEnd();
   t.appendStatement(
-      writerWith(deviceFields).lines(output ? std::span(kZoneDeviceY) : std::span(kZoneDeviceM)));
+      writerWith(deviceFields).lines(pin ? std::span(kZoneDeviceY) : std::span(kZoneDeviceM)));
   if (output) t.noteOutputDriven(device->number);
 }
 

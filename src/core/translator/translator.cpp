@@ -2,6 +2,7 @@
 #include "core/translator/translator.h"
 
 #include "core/translator/instruction_list.h"
+#include "core/translator/special_devices.h"
 #include "core/translator/translator_run.h"
 
 namespace ladder51 {
@@ -49,17 +50,24 @@ constexpr std::string_view kUnsupportedThenStopped =
     "\nand after them the translation stopped at {step}: {message}";
 
 // The instruction-list text of the words, "FNC n" for an applied instruction that the
-// instruction list has no name for, or nothing.
+// instruction list has no name for, or nothing; for an instruction left out on purpose, its name
+// and why ("FLT D0 D2: floating point is not translated").
 std::string instructionText(std::span<const std::uint16_t> words) {
-  std::string text = describeInstruction(words);
-  if (!text.empty()) return text;
   const std::uint16_t word = words.front();
   const std::uint16_t code = word & 0x01FF;
   // 01C2..01CF are basic instructions (contacts on M1536 and up, the edge contacts).
-  if ((word & ~0x11FF) != 0 || code < 0x0010 || (code >= 0x01C2 && code <= 0x01CF)) return "";
-  text = "FNC " + dec((code - 0x0010) / 2);
-  if (code & 1) text += " (32-bit)";
-  if (word & 0x1000) text += " (pulse)";
+  const bool applied = (word & ~0x11FF) == 0 && code >= 0x0010 && (code < 0x01C2 || code > 0x01CF);
+  const int fnc = (code - 0x0010) / 2;
+  std::string text = describeInstruction(words);
+  if (text.empty() && applied) {
+    const std::optional<std::string_view> name = leftOutName(fnc);
+    text = name ? std::string(*name) + " (FNC " + dec(fnc) + ")" : "FNC " + dec(fnc);
+    if (code & 1) text += " (32-bit)";
+    if (word & 0x1000) text += " (pulse)";
+  }
+  if (const std::optional<std::string_view> why = applied ? whyLeftOut(fnc) : std::nullopt) {
+    text += ": " + std::string(*why);
+  }
   return text;
 }
 
@@ -191,6 +199,7 @@ void TranslatorRun::testStep() {
   if (stepIs(fx::row("END", fx::Layout::Alone))) {
     recognise();
     closeStepLadder(*this);
+    closeSpecialDevices(*this);
     ended_ = true;
     return;
   }
@@ -390,6 +399,14 @@ void TranslatorRun::appendStatement(const CodeWriter& statement, bool ladderGuar
   result_.statements += statement.text();
 }
 
+void TranslatorRun::prependStatement(const CodeWriter& statement) {
+  recognise();
+  const std::size_t length = statement.text().size();
+  for (StatementMark& mark : result_.marks) mark.offset += length;
+  result_.marks.insert(result_.marks.begin(), StatementMark{0});
+  result_.statements.insert(0, statement.text());
+}
+
 namespace {
 
 // Devices beyond the FX1N's ranges, and those of its ranges the firmware does not keep.
@@ -423,6 +440,8 @@ bool TranslatorRun::refuseDevice(char letter, long n, bool contact) {
     if (range.letter != letter || n <= range.last) continue;
     if (letter == 'T' && n <= 255) {
       refuse(fill(kRetentiveTimer, {{"device", device}}));
+    } else if (letter == 'C' && n >= kFirstHighSpeedCounter && n <= 255) {
+      refuse(highSpeedCounterRefusal(static_cast<int>(n)));
     } else if (letter == 'C' && n <= 255) {
       refuse(fill(kLongCounter, {{"device", device}}));
     } else {
@@ -625,7 +644,7 @@ std::set<std::string> TranslatorRun::writtenDevices() const {
 }
 
 EvaluationPlan TranslatorRun::evaluationPlan() const {
-  EvaluationPlan plan{edgeForms(), {}};
+  EvaluationPlan plan{edgeForms(), {}, outputsOff_};
   for (const auto& [contact, readers] : contactReaders_) {
     const auto devices = contactDevices_.find(contact);
     if (devices == contactDevices_.end() || readers.empty()) continue;

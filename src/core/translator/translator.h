@@ -23,6 +23,8 @@ struct TranslateOptions {
   // With no EEPROM, registers from D16 up live in the chip's XRAM (when it has some), lost at
   // power-off; without this they are refused as before.
   bool registersInXram = false;
+  // The time base of the firmware: the scan times D8010..D8012 are measured with the FX one only.
+  TimeBaseChoice timeBase = TimeBaseChoice::Fx;
   // Translate a program with steps the translator does not know, leaving them out (with a
   // warning each) instead of refusing it: the firmware then differs from the program.
   bool skipUnsupported = false;
@@ -48,7 +50,8 @@ enum class TranslationOutcome {
 // Runtime routines a program needs beyond those every fx1n.c holds; the file gets each one only
 // when a translation uses it, so that other programs' files stay as they were.
 enum class RuntimeFeature {
-  SpecialRelayEdges,  // ldps/ldfs: rising and falling edges of M8000, M8002, M8011..M8014
+  SpecialRelayEdges,  // ldps/ldfs: rising and falling edges of the special relays in m8000
+  ScanTime,           // scantime(): the scan times D8010..D8012, measured with the FX time base
   Scratch,            // lv, lw: the scratch values of 32-bit results and of the arithmetic
   OutputGroups,       // gety/puty: digit groups KnY and bit ranges of Y
   RelayGroups,        // getm/putm: the same of M

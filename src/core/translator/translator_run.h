@@ -57,19 +57,21 @@ inline constexpr long kLargeEepromBytes = 4096;  // 24C32
 inline constexpr int kFirmwarePulseSlots = 16;   // plsm[2] and plfm[2] hold 16 edge bits each
 inline constexpr int kFirmwareLastZone = 7;      // MC zones N0..N7, their states in mcz[]
 
-// The special relays M8000..M8255, which the firmware keeps (some of) in the byte m8000.
+// The special relays M8000..M8255, which the firmware keeps (some of) in the byte m8000
+// (special_devices.h).
 inline bool isSpecialRelay(const fx::Device& device) {
   return device.letter == 'M' && device.number >= 8000;
 }
-// The bit of m8000 that holds a special relay ("0x40" for M8013), or nothing for the relays the
-// firmware does not keep.
-std::optional<std::string_view> specialRelayMask(int number);
 
 inline constexpr int kConditionStackSize = 8001;
 inline constexpr int kBranchStackSize = 501;
 
 // A writer for one statement, with the fields set.
 CodeWriter writerWith(std::span<const Field> fields);
+// An output's pin set from its image ({pin} on when bit {b} of y[{B}] is): where the pins follow
+// their images at once, after statements that wrote the images only.
+inline constexpr std::string_view kOutputRefresh = "if(y[{B}]&(0x01<<{b})){pin}=0;else {pin}=1;";
+
 // The fields of bit n of a device image: {n}, its byte {B} and its bit {b}.
 std::vector<Field> bitFields(int n);
 // The same for output point n, with its pin symbol {pin} ("Y17").
@@ -96,10 +98,13 @@ struct EdgeContact {
 // each edge step (steps not in `edges` are Inline), and the contacts whose result is held where
 // they stand because an output between them and a later output that reads them writes their
 // device (`LD M0 / RST M0 / SET Y1`: the PLC's SET Y1 sees M0 as LD M0 read it).
+// A program that uses M8034 (all outputs off) writes its outputs' images only, and the pins
+// follow them at END (outputsAtEnd).
 struct EvaluationPlan {
   std::map<int, EdgeForm> edges;
   std::set<int> heldContacts;
-  bool empty() const { return edges.empty() && heldContacts.empty(); }
+  bool outputsAtEnd = false;
+  bool empty() const { return edges.empty() && heldContacts.empty() && !outputsAtEnd; }
 };
 
 class TranslatorRun {
@@ -260,7 +265,18 @@ class TranslatorRun {
     int& count = letter == 'V' ? result_.vRegisters : result_.zRegisters;
     count = std::max(count, n + 1);
   }
+  bool usesFeature(RuntimeFeature feature) const { return result_.features.contains(feature); }
   void noteOutputDriven(int n) { result_.drivenOutputs.insert(n); }
+  const std::set<int>& drivenOutputs() const { return result_.drivenOutputs; }
+  // Puts a statement before all the others: it runs first in every scan.
+  void prependStatement(const CodeWriter& statement);
+
+  // --- outputs held off (M8034) ---------------------------------------------------------------
+  // Records that the program names M8034: it is translated again with outputsAtEnd().
+  void noteOutputsOff() { outputsOff_ = true; }
+  // True when instructions on Y write their images only: the pins follow them at END, where
+  // M8034 holds them off (closeSpecialDevices).
+  bool outputsAtEnd() const { return plan_.outputsAtEnd; }
 
   int& risingPulseCount() { return result_.risingPulseCount; }
   int& fallingPulseCount() { return result_.fallingPulseCount; }
@@ -303,6 +319,7 @@ class TranslatorRun {
   std::set<int> trailingEdges_;
   std::map<int, std::string> edgeMemories_;
   bool flagsRead_ = false;
+  bool outputsOff_ = false;  // a step names M8034
   bool recognised_ = false;
   bool stopped_ = false;
   bool fileFault_ = false;  // the stop is the file's: cut short, no END, an MC left open

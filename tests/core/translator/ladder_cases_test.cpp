@@ -77,8 +77,8 @@ std::string render(const Translation& t) {
 
 // The file of NAME.il and its options, recorded on its first line as "; options: ..." with
 // "24c16" or "24c32" (the EEPROM fitted), "skip-unsupported" (steps the translator does not know
-// are left out with a warning instead of refusing the program) and "cut N" (the file ends after
-// its first N bytes).
+// are left out with a warning instead of refusing the program), "classic" (the classic time base
+// instead of the FX one) and "cut N" (the file ends after its first N bytes).
 struct Case {
   std::vector<std::uint8_t> file;
   TranslateOptions options;
@@ -99,6 +99,8 @@ Case load(const std::string& name) {
         c.options.eeprom = *test::eepromNamed(word);
       } else if (word == "skip-unsupported") {
         c.options.skipUnsupported = true;
+      } else if (word == "classic") {
+        c.options.timeBase = TimeBaseChoice::Classic;
       } else if (word == "cut" && first >> cut) {
         c.file.resize(std::min(cut, c.file.size()));
       } else {
