@@ -9,8 +9,8 @@
 
 namespace ladder51 {
 
-// The routines and state a translation needs beyond every file's runtime, each line appended as
-// CR LF and the line; empty when it needs none.
+// The routines and state a translation needs beyond every file's runtime, then the program's
+// subroutines, each line appended as CR LF and the line; empty when it needs none.
 std::string runtimeExtensions(const Translation& translation);
 
 // The internal RAM that state takes, in bytes.
