@@ -117,7 +117,8 @@ Result<std::vector<Step>> decodeSteps(const ProgramImage& image) {
     };
     const std::optional<std::uint16_t> first = wordAt(at);
     if (!first) break;
-    const fx::StepWord read = fx::readStepWord(*first);
+    fx::StepWord read = fx::readStepWord(*first);
+    if (!read.instruction) read = flowStepWord(*first);
     Step step;
     step.ref.byteAddress = at;
     step.ref.words.push_back(*first);
@@ -136,7 +137,9 @@ Result<std::vector<Step>> decodeSteps(const ProgramImage& image) {
     bool readable = true;
     switch (step.row->layout) {
       case fx::Layout::Alone:
-      case fx::Layout::Label:  // the translator's lookup finds no label
+        break;
+      case fx::Layout::Label:
+        step.device = *read.device;
         break;
       case fx::Layout::DeviceInWord:
         step.device = *read.device;
@@ -169,6 +172,12 @@ Result<std::vector<Step>> decodeSteps(const ProgramImage& image) {
       }
       case fx::Layout::WordOperands:
         for (int k = 0; k < static_cast<int>(step.row->operands.size()) && readable; ++k) {
+          if (step.row->operands[k] == 'p') {  // CJ, CALL: the label is the step's device
+            const std::optional<int> label = pointerOf(w[1 + 2 * k], w[2 + 2 * k]);
+            readable = label.has_value();
+            if (label) step.device = {'P', *label};
+            continue;
+          }
           const auto operand =
               fx::readWordOperand(w[1 + 2 * k], w[2 + 2 * k], lettersOf(step.row->operands[k]));
           readable = operand && !operand->oddOffset();
@@ -204,7 +213,9 @@ Interpreter::Interpreter(std::vector<Step> steps, TimeBase timeBase)
       edgeMemory_(steps_.size()),
       writer_(kCells, -1),
       changedIn_(kCells, -1),
-      unsettledIn_(kCells, -1) {}
+      unsettledIn_(kCells, -1) {
+  prepareFlow();
+}
 
 void Interpreter::setInput(int point, bool on) {
   if (point >= 0 && point < kPoints) xInputs_[static_cast<std::size_t>(point)] = on;
@@ -220,6 +231,7 @@ bool Interpreter::clockAt(std::int64_t timeMicros, std::int64_t halfHundredths) 
 }
 
 void Interpreter::scan(std::int64_t timeMicros) {
+  if (watchdog_) return;
   // Timers whose coil was on count the unit boundaries passed since the last scan.
   if (scans_ > 0) {
     const std::int64_t ticks = unitsAt(timeMicros, 1) - unitsAt(lastTime_, 1);
@@ -230,6 +242,7 @@ void Interpreter::scan(std::int64_t timeMicros) {
       if (timer.running)
         timer.count =
             static_cast<std::int16_t>(std::min<std::int64_t>(32767, timer.count + passed));
+      timer.running = false;  // until its coil runs, on, in this scan
     }
   }
   lastTime_ = timeMicros;
@@ -244,7 +257,7 @@ void Interpreter::scan(std::int64_t timeMicros) {
   branches_.clear();
   zones_.clear();
   ladder_.reset();
-  for (std::size_t i = 0; i < steps_.size(); ++i) run(i);
+  runSteps();
   endLadderStep();
   ++scans_;
 }
