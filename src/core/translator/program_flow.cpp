@@ -125,14 +125,6 @@ std::string chainOf(const std::vector<int>& labels) {
   return chain;
 }
 
-// The flow instruction or label a word begins, any form; nothing for the other words.
-fx::StepWord flowStepOf(std::uint16_t word) {
-  const std::uint16_t code = word & 0xEFFF;  // the pulse form adds 1000 hex
-  const bool flow = code == 0x0010 || code == 0x0012 || code == 0x0014 || code == 0x001C ||
-                    code == 0x0020 || code == 0x0022 || (word & 0xFF80) == 0xB000;
-  return flow ? fx::decodeStepWord(word, false) : fx::StepWord{};
-}
-
 constexpr fx::Layout kApplied = fx::Layout::WordOperands;
 constexpr const fx::Instruction* kCj = &fx::row("CJ", kApplied);
 constexpr const fx::Instruction* kCallRow = &fx::row("CALL", kApplied);
@@ -141,6 +133,15 @@ constexpr const fx::Instruction* kFend = &fx::row("FEND", kApplied);
 constexpr const fx::Instruction* kForRow = &fx::row("FOR", kApplied);
 constexpr const fx::Instruction* kNextRow = &fx::row("NEXT", kApplied);
 constexpr const fx::Instruction* kLabelRow = &fx::row("P", fx::Layout::Label);
+
+// The flow instruction or label a word begins, any form; nothing for the other words.
+fx::StepWord flowStepOf(std::uint16_t word) {
+  const std::uint16_t code = word & 0xEFFF;  // the pulse form adds 1000 hex
+  const bool label = word >= kLabelRow->code && word <= kLabelRow->code + 127;
+  const bool flow = label || code == kCj->code || code == kCallRow->code || code == kSret->code ||
+                    code == kFend->code || code == kForRow->code || code == kNextRow->code;
+  return flow ? fx::decodeStepWord(word, false) : fx::StepWord{};
+}
 
 // True when `text` names the identifier i, the loop index of main.
 bool usesIndex(std::string_view text) {
@@ -260,7 +261,8 @@ struct TranslatorRun::ProgramFlow {
     return owner < 0 ? "the main program" : "subroutine P" + dec(owner);
   }
 
-  // Refuses a jump from `from` to a label at `to`; returns true when it refused.
+  // Refuses `jump` to a label that stands at `to` when it leaves its part of the program or enters
+  // a loop; returns true when it refused.
   static bool refuseJump(TranslatorRun& t, const Jump& jump, const Place& to) {
     if (jump.place.subroutine != to.subroutine) {
       t.refuse(fill(kJumpAcross, {{"n", dec(jump.n)},
@@ -271,8 +273,8 @@ struct TranslatorRun::ProgramFlow {
     }
     const auto& outer = jump.place.loops;
     const auto& inner = to.loops;
-    const auto [mismatch, rest] =
-        std::mismatch(inner.begin(), inner.end(), outer.begin(), outer.end());
+    const auto mismatch =
+        std::mismatch(inner.begin(), inner.end(), outer.begin(), outer.end()).first;
     if (mismatch == inner.end()) return false;
     t.refuse(
         fill(kJumpIntoLoop,
