@@ -1,5 +1,5 @@
 // `ladder51 ladder PROG.pmw [--eeprom] [-C DIR] [--skip-unsupported]`: prints the translated
-// scan-loop statements.
+// scan-loop statements, then the functions of the program's subroutines.
 #include <iostream>
 #include <memory>
 
@@ -34,7 +34,7 @@ void addLadderCommand(CLI::App& app, Context& context) {
                           .skipUnsupported = options->skipUnsupported},
                          directory, observer);
     if (!translation) return fail(context, translation.error());
-    std::cout << translation->statements << std::flush;
+    std::cout << translation->statements << translation->subroutines << std::flush;
   });
 }
 

@@ -40,6 +40,10 @@ std::map<std::string, long long> tableSizes(const Translation& translation) {
       {"mcz", translation.zones},
       {"stlw", (translation.ladderSteps + 7) / 8},
       {"sct", translation.features.contains(RuntimeFeature::ScanTime) ? 3 : 0},
+      {"pfm", (translation.pulseForms + 7) / 8},
+      {"ixz", translation.zRegisters},
+      {"ixv", translation.vRegisters},
+      {"loopc", translation.loops},
   };
   const std::map<char, std::vector<std::string>> images = {
       {'M', {"m"}}, {'S', {"s"}}, {'T', {"t", "to"}}, {'C', {"c", "cflag"}}};

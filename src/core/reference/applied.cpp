@@ -38,9 +38,13 @@ Interpreter::Routine Interpreter::routineOf(std::string_view name) {
 }
 
 bool Interpreter::runs(const fx::Instruction& row) {
+  // CJ, CALL, SRET, FEND, FOR, NEXT and the labels: program_flow.cpp.
+  for (std::string_view flow : {"CJ", "CALL", "SRET", "FEND", "FOR", "NEXT"}) {
+    if (row.name == flow && row.layout == fx::Layout::WordOperands) return true;
+  }
   switch (row.layout) {
     case fx::Layout::Label:
-      return false;
+      return true;
     case fx::Layout::WordOperands:
       // The comparison contacts (LD=, AND<>, ...) are run as contacts.
       return routineOf(row.name) != nullptr ||

@@ -170,7 +170,9 @@ Result<std::vector<Step>> decodeSteps(const ProgramImage& image) {
     bool readable = true;
     switch (step.row->layout) {
       case fx::Layout::Alone:
+        break;
       case fx::Layout::Label:
+        step.device = *read.device;
         break;
       case fx::Layout::DeviceInWord:
         step.device = *read.device;
@@ -204,6 +206,12 @@ Result<std::vector<Step>> decodeSteps(const ProgramImage& image) {
       case fx::Layout::WordOperands: {
         const std::size_t length = step.variant.wide ? 4 : 2;
         for (std::size_t k = 0; k < step.row->operands.size() && readable; ++k) {
+          if (step.row->operands[k] == 'p') {  // CJ, CALL: the label is the step's device
+            const std::optional<int> label = pointerOf(w[1 + length * k], w[2 + length * k]);
+            readable = label.has_value();
+            if (label) step.device = {'P', *label};
+            continue;
+          }
           const auto operand = operandAt(w.subspan(1 + length * k), step.size());
           readable = operand && fitsKind(*operand, step.row->operands[k]);
           if (operand) step.operands.push_back(*operand);
@@ -246,6 +254,7 @@ Interpreter::Interpreter(std::vector<Step> steps, TimeBase timeBase)
       routines_[i] = routineOf(steps_[i].row->name);
     }
   }
+  prepareFlow();
 }
 
 void Interpreter::setInput(int point, bool on) {
@@ -262,6 +271,7 @@ bool Interpreter::clockAt(std::int64_t timeMicros, std::int64_t halfHundredths) 
 }
 
 void Interpreter::scan(std::int64_t timeMicros) {
+  if (watchdog_) return;
   // Timers whose coil was on count the unit boundaries passed since the last scan.
   if (scans_ > 0) {
     const std::int64_t ticks = unitsAt(timeMicros, 1) - unitsAt(lastTime_, 1);
@@ -272,6 +282,7 @@ void Interpreter::scan(std::int64_t timeMicros) {
       if (timer.running)
         timer.count =
             static_cast<std::int16_t>(std::min<std::int64_t>(32767, timer.count + passed));
+      timer.running = false;  // until its coil runs, on, in this scan
     }
   }
   // The scan before this one lasted until now.
@@ -296,7 +307,7 @@ void Interpreter::scan(std::int64_t timeMicros) {
   branches_.clear();
   zones_.clear();
   ladder_.reset();
-  for (std::size_t i = 0; i < steps_.size(); ++i) run(i);
+  runSteps();
   endLadderStep();
   ++scans_;
 }

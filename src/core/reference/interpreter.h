@@ -60,14 +60,24 @@
 //
 // Timers (OUT T n K/D; T0..T199 count units, T200..T245 tenths of a unit). Time is counted in
 // units of the timer's base (TimeBase):
-// a timer whose coil was on when OUT T last ran adds every unit boundary passed before the next
-// scan; OUT T with the coil on closes the contact when the count reaches the set value (the
-// count stops there); coil off (or its bus off) clears count and contact. RST T clears count and
-// contact and stops the counting until OUT T runs with the coil on again.
+// a timer whose OUT T ran in a scan with its coil on adds every unit boundary passed before the
+// next scan (one whose coil a scan passed over stops, keeping its count and contact); OUT T with
+// the coil on closes the contact when the count reaches the set value (the count stops there); coil
+// off (or its bus off) clears count and contact. RST T clears count and contact and stops the
+// counting until OUT T runs with the coil on again.
 //
 // Clocks. M8011, M8012, M8013 and M8014 are the 10 ms, 100 ms, 1 s and 1 min clocks: on and off
 // for half a period each, periods 1/10, 1, 10 and 600 timer units, from the unit boundaries'
 // phase.
+//
+// Program flow. CJ Pn (CJP Pn: in the scan its condition turns on) goes on at label Pn while its
+// condition is on; P63 is the end of the main program, which FEND ends when it has one. The
+// steps jumped over do not run: outputs hold, timers stop (see Timers), counters and edge
+// memories keep theirs. A jump may leave FOR loops; it leaves them then. CALL Pn (CALLP Pn) runs
+// the subroutine that begins at label Pn (after FEND) up to its SRET, then goes on after the CALL
+// with the rung as it was before the call. FOR n runs the steps up to its NEXT n times, once for
+// n below 1. A scan longer than the PLC's watchdog allows (a jump back whose condition stays on)
+// stops the PLC: its outputs go off, and it scans no more.
 //
 // Applied instructions run in every scan their rung's result is on; a P form (MOVP, ALTP) runs
 // once on each rise of it: each P step remembers the result of the last scan it was reached in,
@@ -149,6 +159,12 @@ Result<std::vector<Step>> decodeSteps(const ProgramImage& image);
 // A device by its name: "X17" (octal, as the PLC numbers X and Y), "M8002", "T3", "C0", "D5".
 std::optional<fx::Device> parseDevice(std::string_view name);
 
+// The flow instruction (CJ, CALL, SRET, FEND, FOR, NEXT, any form) or label a word begins, for
+// decodeSteps; nothing for other words.
+fx::StepWord flowStepWord(std::uint16_t word);
+// The label P n that the operand words of CJ or CALL name.
+std::optional<int> pointerOf(std::uint16_t first, std::uint16_t second);
+
 // How time is counted: the length of one timer unit (100 ms on the PLC), and where the first
 // unit boundary falls after power-on (0 <= phase < unit). Units and clocks derive from these
 // alone, so a change of the unit's length changes nothing else.
@@ -182,6 +198,8 @@ class Interpreter {
   // may show the passing one.
   bool settled(const fx::Device& device) const;
   long scanCount() const { return scans_; }
+  // True once a scan ran longer than the PLC's watchdog allows: the PLC stopped.
+  bool stoppedByWatchdog() const { return watchdog_; }
   const std::vector<Step>& steps() const { return steps_; }
 
   // True when the interpreter runs the row's instruction.
@@ -236,6 +254,25 @@ class Interpreter {
   void resetTimerCounter(char letter, long long n, std::size_t index);
   // Unit boundaries (`parts` of a unit each) passed from the phase to `timeMicros`.
   std::int64_t unitsAt(std::int64_t timeMicros, int parts) const;
+  // Program flow (program_flow.cpp).
+  enum class Flow { None, Label, Jump, Call, Return, EndOfMain, Loop, Next };
+  struct Call {
+    std::size_t back;  // the step after the CALL
+    bool result;       // the CALL's rung
+    std::vector<bool> blocks, branches;
+    std::size_t loops;  // the loops open at the CALL
+  };
+  struct Loop {
+    std::size_t head;  // its FOR
+    long left;         // runs left, this one included
+  };
+  void prepareFlow();
+  // The scan's steps, from the first to the end of the main program.
+  void runSteps();
+  // The step that follows a flow step (the end of the steps: none), or nothing for other steps.
+  std::optional<std::size_t> flow(std::size_t index);
+  bool fires(const Step& step, std::size_t index);
+  bool encloses(std::size_t loop, std::size_t index) const;
   bool clockAt(std::int64_t timeMicros, std::int64_t halfPeriodTenths) const;
 
   // Operands (operands.cpp).
@@ -308,6 +345,14 @@ class Interpreter {
   std::optional<LadderStep> ladder_;
   long scans_ = 0;
   std::int64_t lastTime_ = 0;
+  // Program flow: per step its kind and the FOR around it (npos: none); each label's step.
+  std::vector<Flow> flows_;
+  std::vector<std::size_t> loopOf_;
+  std::vector<std::optional<std::size_t>> labels_;
+  std::size_t mainEnd_ = 0;  // FEND, or the end of the steps
+  std::vector<Call> calls_;
+  std::vector<Loop> loops_;
+  bool watchdog_ = false;
 };
 
 }  // namespace ladder51::reference

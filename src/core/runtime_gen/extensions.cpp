@@ -125,6 +125,8 @@ constexpr std::string_view kHeldContacts[] = {"unsigned char idata held[{count}]
 // The step ladder: whether the current step runs and was left by a transfer, and for each step
 // whether it was active in the last scan, a bit each.
 constexpr std::string_view kLadderSteps[] = {"unsigned char idata stlr,stlt,stlw[{count}];"};
+// FOR loops: the repetitions each has left, two bytes.
+constexpr std::string_view kLoopCounters[] = {"unsigned int idata loopc[{count}];"};
 
 // m8000p and m8000f of the special relays' edge routines.
 constexpr int kSpecialRelayEdgeBytes = 2;
@@ -153,6 +155,7 @@ std::vector<StateArray> stateArrays(const Translation& translation) {
       {kLadderSteps, bytesOfBits(translation.ladderSteps), 2},        // stlr, stlt
       {kZRegisters, translation.zRegisters, translation.zRegisters},  // two bytes each
       {kVRegisters, translation.vRegisters, translation.vRegisters},
+      {kLoopCounters, translation.loops, translation.loops},  // the second byte of each
   };
   std::vector<StateArray> needed;
   for (const StateArray& array : all) {
@@ -224,7 +227,8 @@ std::string runtimeExtensions(const Translation& translation, const Settings& se
   for (const StateArray& array : stateArrays(translation)) {
     text.set("count", dec(array.count)).lines(array.declaration);
   }
-  return text.take();
+  // The program's subroutines follow the state they use.
+  return text.take() + translation.subroutines;
 }
 
 int extensionRamBytes(const Translation& translation) {

@@ -11,7 +11,8 @@
 namespace ladder51 {
 
 // The routines and state a translation needs beyond every file's runtime, for the firmware of
-// `settings`, each line appended as CR LF and the line; empty when it needs none.
+// `settings`, then the program's subroutines, each line appended as CR LF and the line; empty
+// when it needs none.
 std::string runtimeExtensions(const Translation& translation, const Settings& settings);
 
 // The internal RAM that state takes, in bytes.

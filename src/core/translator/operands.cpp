@@ -187,7 +187,8 @@ std::string operandName(const fx::Operand& operand) {
 std::optional<WordAccess> wordDevice(TranslatorRun& t, char letter, long n) {
   if (letter == 'D' && n >= kFirstSpecialRegister && n <= kLastSpecialRegister) {
     // The scan times the runtime measures are read only: no store.
-    if (std::optional<std::string> value = specialRegisterText(t, n)) return WordAccess{*value, {}, {}};
+    if (std::optional<std::string> value = specialRegisterText(t, n))
+      return WordAccess{*value, {}, {}};
     if (!t.stopped()) t.refuse(fill(kSpecialRegister, {{"register", "D" + dec(n)}}));
     return std::nullopt;
   }

@@ -149,6 +149,7 @@ Translation TranslatorRun::run() {
     fault("MC without a matching MCR: " + dec(static_cast<long long>(zones_.size())) +
           " block(s) still open at the end");
   }
+  finishProgramFlow();
   if (!options_.skipUnsupported) refuseUnsupported();
   return std::move(result_);
 }
@@ -192,6 +193,9 @@ void TranslatorRun::testStep() {
       translatePulses,       translateTimersAndCounters,
       translateEdgeContacts, translateStepLadder,
   };
+  // Program flow first: after FEND it refuses a step that stands in no subroutine.
+  translateProgramFlow();
+  if (stopped_) return;
   for (Test test : kBeforeEnd) {
     test(*this);
     if (stopped_) return;
@@ -475,6 +479,7 @@ bool TranslatorRun::refuseDevice(char letter, long n, bool contact) {
 }
 
 void TranslatorRun::noteTimerCoil(int n) {
+  noteTimerInFlow(n);
   DeviceUse& use = result_.devices;
   if (n < kFirstFastTimer) {
     use.lastSlowTimer = std::max(use.lastSlowTimer, n);

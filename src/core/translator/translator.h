@@ -122,6 +122,12 @@ struct Translation {
   // V(vRegisters - 1) in ixv[].
   int zRegisters = 0;
   int vRegisters = 0;
+  // FOR loops: each keeps the repetitions it has left in its element of loopc[0 .. loops - 1].
+  int loops = 0;
+  // The subroutines the scan calls (a P label after FEND, its steps, SRET), each a C function
+  // "void subP33(void)" after their prototypes, CR LF line ends: fx1n.c places them before main.
+  // Empty for a program without CALL.
+  std::string subroutines;
   DeviceUse devices;
 
   bool completed() const { return outcome == TranslationOutcome::Completed; }

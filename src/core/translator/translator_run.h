@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <map>
+#include <memory>
 #include <optional>
 #include <set>
 #include <span>
@@ -281,7 +282,19 @@ class TranslatorRun {
   int& risingPulseCount() { return result_.risingPulseCount; }
   int& fallingPulseCount() { return result_.fallingPulseCount; }
 
+  // --- program flow (program_flow.cpp) --------------------------------------------------------
+  // CJ, CALL, SRET, FEND, FOR, NEXT and the P labels at the current step; any step after FEND
+  // that stands in no subroutine.
+  void translateProgramFlow();
+
  private:
+  struct ProgramFlow;
+  // After the walk: the checks that need the whole program (the calls' nesting), the
+  // subroutines' functions, and the scan's statements in their final form.
+  void finishProgramFlow();
+  // Records a timer coil that a scan may pass over (jumped over, or in a subroutine).
+  void noteTimerInFlow(int n);
+  std::shared_ptr<ProgramFlow> flow_;  // made at the first step of a program that uses any
   void testStep();
   void refuseUnsupported();
   StepRef currentStep() const;

@@ -11,6 +11,7 @@
 #include <set>
 #include <sstream>
 #include <thread>
+#include <utility>
 
 #include "core/config/settings_files.h"
 #include "core/reference/differential.h"
@@ -86,14 +87,50 @@ TEST(DifferentialCheck, WatchesWhatAppliedInstructionsWrite) {
 // compares only when it counts).
 class RandomProgram {
  public:
-  explicit RandomProgram(unsigned seed) : random_(seed) {}
+  // `flow`: the program jumps over rungs, calls a subroutine and loops (flowProgram()).
+  RandomProgram(unsigned seed, bool flow) : random_(seed), flow_(flow) {}
 
   std::string program() {
+    if (flow_) return flowProgram();
     std::string il;
     const int rungs = pick(4, 10);
     for (int r = 0; r < rungs; ++r) il += rungInZone();
     if (zoneRungs_ > 0) il += "MCR N0\n";
     return il + "END\n";
+  }
+
+  // Rungs in turn: plain, jumped over by CJ (to P10, P11, ...), calling P1 with CALL or CALLP,
+  // or looping with FOR; then FEND and subroutine P1. No MC zone, and no timer in code a scan
+  // may pass over: where a stopped timer's count ends depends on the phase of the unit
+  // boundaries, which the timing variants do not span.
+  std::string flowProgram() {
+    std::string il;
+    const int rungs = pick(3, 6);
+    for (int r = 0; r < rungs; ++r) {
+      const std::string label = "P" + std::to_string(10 + r);
+      switch (pick(0, 3)) {
+        case 0:
+          il += block(1) + "CJ " + label + "\n" + passedRungs() + label + "\n";
+          break;
+        case 1:
+          il += block(1) + (pick(0, 1) ? "CALL P1\n" : "CALLP P1\n");
+          break;
+        case 2:
+          il += "FOR K" + std::to_string(pick(1, 3)) + "\n" + rung() + "NEXT\n";
+          break;
+        default:
+          il += rung();
+      }
+    }
+    return il + "FEND\nP1\n" + passedRungs() + "SRET\nEND\n";
+  }
+
+  std::string passedRungs() {
+    const int timers = std::exchange(timers_, 4);  // coil() then gives counters only
+    std::string il;
+    for (int r = pick(1, 2); r > 0; --r) il += rung();
+    timers_ = timers;
+    return il;
   }
 
   // Input phases of 2 to 5 time-base units from 350 ms on, each input on or off at random. (The
@@ -217,7 +254,7 @@ class RandomProgram {
     std::string il = block(2);
     // An MC zone around the next rungs, closed a few rungs on (or by END's check, never: the
     // program closes every zone it opens).
-    if (zoneRungs_ == 0 && pick(0, 7) == 0) {
+    if (!flow_ && zoneRungs_ == 0 && pick(0, 7) == 0) {
       zoneRungs_ = pick(1, 3);
       return il + "MC N0 M" + std::to_string(pick(16, 19)) + "\n";
     }
@@ -246,6 +283,7 @@ class RandomProgram {
   }
 
   std::mt19937 random_;
+  bool flow_ = false;
   int zoneRungs_ = 0;
   int timers_ = 0;
   int counters_ = 0;
@@ -264,13 +302,14 @@ TEST(DifferentialCheck, RandomProgramsAgreeWithThePlc) {
     std::string il;
     Result<reference::CheckReport> report = Error{};
   };
-  const int programs = randomProgramCount();
+  const int plain = randomProgramCount();
+  const int programs = plain + plain / 5;  // and a fifth as many with program flow
   std::vector<Outcome> outcomes(static_cast<std::size_t>(programs));
   auto worker = [&](int first) {
     const ScratchDir dir("differential");
     saveCheckBoard(dir.path());
     for (int seed = first; seed <= programs; seed += 2) {
-      RandomProgram random(static_cast<unsigned>(seed));
+      RandomProgram random(static_cast<unsigned>(seed), seed > plain);
       Outcome& outcome = outcomes[static_cast<std::size_t>(seed - 1)];
       outcome.il = random.program();
       const Stimulus stimulus = random.stimulus(reference::FirmwareTiming{}.unitMicros);

@@ -84,7 +84,7 @@ TEST(InterpreterDecode, RefusesWhatItDoesNotRunAndNeedsEnd) {
     int step;
   };
   const Case cases[] = {
-      {"LD X0\n.word 0x0012\nEND\n", ErrorKind::ProgramUnsupported, 1},  // FNC 1 (CALL)
+      {"LD X0\n.word 0x0016\nEND\n", ErrorKind::ProgramUnsupported, 1},  // FNC 3 (IRET)
       {"LD X0\nOUT C235 K5\nEND\n", ErrorKind::ProgramUnsupported, 1},   // a high-speed counter
       {"LD X0\nSEGD D0 K2Y0\nEND\n", ErrorKind::ProgramUnsupported, 1},
       {"LD X0\nOUT Y0\n", ErrorKind::ProgramFault, 2},  // no END

@@ -45,7 +45,8 @@ std::string stopOf(const Translation& t) {
 
 // "; " lines for the stop, each notice and warning (message and step), the pulse counts, the
 // outputs driven and the statement marks (line.column in the statements below / MC depth) when
-// there are any; then "; statements:" and the statements, each CR LF written as LF.
+// there are any; then "; statements:" and the statements, each CR LF written as LF, and
+// "; subroutines:" and the subroutines' functions when there are any.
 std::string render(const Translation& t) {
   std::ostringstream out;
   if (!t.completed()) out << "; " << stopOf(t) << "\n";
@@ -72,6 +73,7 @@ std::string render(const Translation& t) {
     out << "\n";
   }
   if (!t.statements.empty()) out << "; statements:\n" << lineFeeds(t.statements);
+  if (!t.subroutines.empty()) out << "\n; subroutines:\n" << lineFeeds(t.subroutines);
   return out.str();
 }
 
