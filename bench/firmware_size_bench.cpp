@@ -5,9 +5,13 @@
 #include <benchmark/benchmark.h>
 
 #include <filesystem>
+#include <optional>
+#include <string>
 
+#include "core/file_io.h"
 #include "core/program_files.h"
 #include "core/sequence.h"
+#include "core/workspace.h"
 
 namespace {
 
@@ -86,5 +90,91 @@ EXAMPLE_ON_CHIPS(timer_counter);
 EXAMPLE_ON_CHIPS(pulses);
 EXAMPLE_ON_CHIPS(data_registers);
 EXAMPLE_ON_CHIPS(step_ladder);
+
+// The code of `program` (instruction-list text) built for the STC89C54RD+ with the example
+// board, or nothing after reporting why to `state`.
+std::optional<long> codeBytes(benchmark::State& state, const std::string& name,
+                              const std::string& program) {
+  const std::filesystem::path work =
+      std::filesystem::temp_directory_path() / "ladder51-family-bench" / name;
+  std::filesystem::create_directories(work);
+  const std::filesystem::path il = work / "program.il";
+  const std::filesystem::path pmw = work / "program.pmw";
+  if (auto written = ladder51::writeFileAtomically(il, program); !written) {
+    state.SkipWithError(written.error().describe().c_str());
+    return std::nullopt;
+  }
+  if (auto assembled = ladder51::assembleFile(il, pmw); !assembled) {
+    state.SkipWithError(assembled.error().describe().c_str());
+    return std::nullopt;
+  }
+  ladder51::Workspace workspace(work);
+  (void)workspace.startUp();
+  ladder51::SettingsText board = exampleBoard();
+  board.chip = "stc89c54";
+  if (auto saved = workspace.save(board); !saved) {
+    state.SkipWithError(saved.error().describe().c_str());
+    return std::nullopt;
+  }
+  ladder51::FirmwareBuildOptions options;
+  options.toolchain = ladder51::ToolchainChoice::Sdcc;
+  auto done = ladder51::runSequence({.workDirectory = work,
+                                     .program = pmw,
+                                     .end = ladder51::SequenceEnd::Built,
+                                     .assemble = {},
+                                     .build = options},
+                                    ladder51::Observer::none());
+  if (!done || !done->build->report.memory) {
+    state.SkipWithError(done ? "SDCC gave no memory report" : done.error().describe().c_str());
+    return std::nullopt;
+  }
+  return static_cast<long>(done->build->report.memory->codeBytes);
+}
+
+// The code an instruction family adds: its first use (with the helpers it brings) and each
+// further use, from programs with none, one and eleven uses of `instruction` under LD X1.
+void BM_FamilyCode(benchmark::State& state, const std::string& name,
+                   const std::string& instruction) {
+  const auto program = [&](int uses) {
+    std::string text = "LD X0\nOUT Y0\n";
+    // A comparison contact opens its own rung.
+    const std::string rung = instruction.starts_with("LD") ? "" : "LD X1\n";
+    for (int k = 0; k < uses; ++k) text += rung + instruction + "\n";
+    return text + "END\n";
+  };
+  std::optional<long> none, one, eleven;
+  for (auto _ : state) {
+    none = codeBytes(state, name + "-0", program(0));
+    one = none ? codeBytes(state, name + "-1", program(1)) : std::nullopt;
+    eleven = one ? codeBytes(state, name + "-11", program(11)) : std::nullopt;
+    if (!eleven) return;
+  }
+  const long first = *one - *none;
+  const long each = (*eleven - *one) / 10;
+  state.SetLabel("first use " + std::to_string(first) + " B, each further use " +
+                 std::to_string(each) + " B");
+  state.counters["first_use_bytes"] = static_cast<double>(first);
+  state.counters["each_use_bytes"] = static_cast<double>(each);
+}
+
+#define FAMILY(name, instruction)                            \
+  BENCHMARK_CAPTURE(BM_FamilyCode, name, #name, instruction) \
+      ->Unit(benchmark::kMillisecond)                        \
+      ->Iterations(1)                                        \
+      ->UseRealTime()
+
+FAMILY(mov, "MOV D0 D1");
+FAMILY(dmov, "DMOV D0 D2");
+FAMILY(add, "ADD D0 K5 D1");
+FAMILY(dadd, "DADD D0 K100000 D2");
+FAMILY(mul, "MUL D0 K3 D2");
+FAMILY(div, "DIV D0 K7 D2");
+FAMILY(ddiv, "DDIV D0 K7 D4");
+FAMILY(compare, "LD< D0 K10\nOUT Y1");
+FAMILY(dcompare, "LDD< D0 K100000\nOUT Y1");
+FAMILY(digit_group_read, "MOV K2M8 D1");
+FAMILY(digit_group_write, "MOV D1 K2M8");
+FAMILY(input_group, "MOV K1X0 D1");
+FAMILY(pulse_form, "MOVP D0 D1");
 
 }  // namespace

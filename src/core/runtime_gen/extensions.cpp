@@ -80,6 +80,15 @@ constexpr std::string_view kFlaggedWideSums[] = {
     "if(r==0)m8020|=0x01;",
     "lv=r;}",
 };
+// DIV: lv divided by lw, the quotient into lv and the remainder into lw, through lq. A routine
+// of its own keeps the temporaries of 32-bit division out of the scan's functions, whose
+// temporaries SDCC places in the direct RAM, one set for each function.
+constexpr std::string_view kDivision[] = {
+    "long idata lq;",
+    "void divl(void)",
+    "{lq=lv/lw;lw=lv%lw;lv=lq;}",
+};
+
 // The index registers the statements use: Z0.. and V0...
 constexpr std::string_view kZRegisters[] = {"unsigned int idata ixz[{count}];"};
 constexpr std::string_view kVRegisters[] = {"unsigned int idata ixv[{count}];"};
@@ -176,9 +185,11 @@ std::vector<FeatureText> featureTexts() {
   using F = RuntimeFeature;
   return {
       {{F::SpecialRelayEdges}, kSpecialRelayEdges, kSpecialRelayEdgeBytes},
-      {{F::Scratch, F::OutputGroups, F::RelayGroups, F::StateGroups, F::FlaggedWideSums},
+      {{F::Scratch, F::OutputGroups, F::RelayGroups, F::StateGroups, F::FlaggedWideSums,
+        F::Division},
        kScratch,
        8},
+      {{F::Division}, kDivision, 4},
       {{F::Flags, F::FlaggedWordSums, F::FlaggedWideSums}, kFlags, 1},
       {{F::FlaggedWordSums}, kFlaggedWordSums, 0},
       {{F::FlaggedWideSums}, kFlaggedWideSums, 0},

@@ -35,12 +35,13 @@ constexpr std::string_view kFlaggedWide[] = {
 // MUL: the 32-bit product into the target and the word after it (a group: its bits).
 constexpr std::string_view kProduct[] = {"if({cond}){lv=(long){first}*{second};{store}}", ""};
 constexpr std::string_view kWideProduct[] = {"if({cond}){lv={first}*{second};{store}}", ""};
-// DIV: the quotient and the remainder of lv by lw, computed where they are stored; nothing is
-// written for a divisor 0 (the PLC's operation error). (A routine would need a temporary in
-// the direct RAM, which the runtime has filled.)
-constexpr std::string_view kQuotient[] = {"if({cond}){lv={first};lw={second};if(lw){{store}}}", ""};
+// DIV: divl leaves the quotient in lv and the remainder in lw; nothing is written for a
+// divisor 0 (the PLC's operation error).
+constexpr std::string_view kQuotient[] = {
+    "if({cond}){lv={first};lw={second};if(lw){divl();{store}}}", ""};
 // By a constant other than 0.
-constexpr std::string_view kConstantQuotient[] = {"if({cond}){lv={first};lw={second};{store}}", ""};
+constexpr std::string_view kConstantQuotient[] = {
+    "if({cond}){lv={first};lw={second};divl();{store}}", ""};
 
 struct Operation {
   std::string_view name;
@@ -155,7 +156,8 @@ void translateArithmetic(TranslatorRun& t, const Operation& operation) {
     const std::optional<WordAccess> remainder =
         wordAccess(t, 2, name, "result", Use::Target, 0, wide ? 2 : 1);
     if (!remainder) return;
-    fields.push_back({"store", storeText(*target, "(lv/lw)") + storeText(*remainder, "(lv%lw)")});
+    t.useFeature(RuntimeFeature::Division);
+    fields.push_back({"store", storeText(*target, "lv") + storeText(*remainder, "lw")});
     const std::optional<fx::Operand> divisor = t.appliedOperand(1);
     const bool constant = divisor->format->payload == fx::Payload::Value && divisor->number != 0;
     t.appendGuarded(name, constant ? std::span(kConstantQuotient) : std::span(kQuotient), fields);

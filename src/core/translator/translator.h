@@ -59,6 +59,7 @@ enum class RuntimeFeature {
   Flags,              // m8020: the flags M8020 (zero), M8021 (borrow), M8022 (carry)
   FlaggedWordSums,    // flw: 16-bit ADD and SUB setting the flags
   FlaggedWideSums,    // addl/subl: 32-bit ADD and SUB setting the flags
+  Division,           // divl: quotient and remainder
 };
 
 // The highest number of each device table the statements use, or -1 for a table they do not
