@@ -80,6 +80,12 @@ constexpr std::string_view kFlaggedWideSums[] = {
     "if(r==0)m8020|=0x01;",
     "lv=r;}",
 };
+// The 32-bit value of the words p[0] (low) and p[1] (high) of a table.
+constexpr std::string_view kWordPairs[] = {
+    "long dw(unsigned int *p)",
+    "{return (long)((unsigned long)p[1]<<16|p[0]);}",
+};
+
 // DIV: lv divided by lw, the quotient into lv and the remainder into lw, through lq. A routine
 // of its own keeps the temporaries of 32-bit division out of the scan's functions, whose
 // temporaries SDCC places in the direct RAM, one set for each function.
@@ -189,6 +195,7 @@ std::vector<FeatureText> featureTexts() {
         F::Division},
        kScratch,
        8},
+      {{F::WordPairs}, kWordPairs, 0},
       {{F::Division}, kDivision, 4},
       {{F::Flags, F::FlaggedWordSums, F::FlaggedWideSums}, kFlags, 1},
       {{F::FlaggedWordSums}, kFlaggedWordSums, 0},

@@ -148,6 +148,9 @@ constexpr std::string_view kPutBits = "lv={v};put{image}({n},{count});";
 constexpr std::string_view kInputBit = "(inx({n})?0:0x{bit})";
 // 32 bits: the pair's words, low first.
 constexpr std::string_view kWide = "(long)((unsigned long){high}<<16|{low})";
+// A pair in a table, through dw: the expression above costs each scan function of SDCC four
+// bytes of the direct RAM.
+constexpr std::string_view kTablePair = "dw(&{low})";
 constexpr std::string_view kWideLow = "{v}";
 constexpr std::string_view kWideHigh = "{v}>>16";
 // A group's value as an operand of `size` bits takes: 16 bits of a K4 group are signed.
@@ -197,9 +200,11 @@ std::optional<WordAccess> wordDevice(TranslatorRun& t, char letter, long n) {
   WordAccess access;
   if (letter == 'T' || letter == 'C') {
     access.value = fill(letter == 'T' ? kTimerValue : kCounterValue, fields);
+    access.inTable = true;
   } else if (inRam(t, n)) {
     t.noteRamRegister(n);
     access.value = fill(kRamRegister, fields);
+    access.inTable = true;
   } else {
     if (refuseBeyondEeprom(t, n)) return std::nullopt;
     access.value = fill(kEepromRegister, fields);
@@ -328,7 +333,12 @@ std::optional<WordAccess> wordAccess(TranslatorRun& t, int k, std::string_view i
     if (access && size == 32) {
       const std::optional<WordAccess> high = wordDevice(t, letter, n + 1);
       if (!high) return std::nullopt;
-      access->value = fill(kWide, {{"low", access->value}, {"high", high->value}});
+      if (access->inTable && high->inTable) {
+        t.useFeature(RuntimeFeature::WordPairs);
+        access->value = fill(kTablePair, {{"low", access->value}});
+      } else {
+        access->value = fill(kWide, {{"low", access->value}, {"high", high->value}});
+      }
       access->store = fill(access->store, {{"v", std::string(kWideLow)}}) +
                       fill(high->store, {{"v", std::string(kWideHigh)}});
     }

@@ -58,6 +58,8 @@ struct WordAccess {
   std::string store;
   // The output points whose images and pins the store writes.
   std::vector<int> outputs;
+  // True when `value` is an element of a table in RAM (d, tc, ct), the next one the next word.
+  bool inTable = false;
 };
 
 // What an operand may be: a source only, or a destination too.

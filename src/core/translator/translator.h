@@ -53,6 +53,7 @@ enum class RuntimeFeature {
   SpecialRelayEdges,  // ldps/ldfs: rising and falling edges of the special relays in m8000
   ScanTime,           // scantime(): the scan times D8010..D8012, measured with the FX time base
   Scratch,            // lv, lw: the scratch values of 32-bit results and of the arithmetic
+  WordPairs,          // dw: the 32-bit value of two words of a table
   OutputGroups,       // gety/puty: digit groups KnY and bit ranges of Y
   RelayGroups,        // getm/putm: the same of M
   StateGroups,        // gets/puts: the same of S
