@@ -41,15 +41,15 @@ constexpr std::string_view kPulseForms[] = {"unsigned char idata pfr,pfm[{count}
 // direct RAM that SDCC overlays among the routines.
 constexpr std::string_view kScratch[] = {"long idata lv,lw;"};
 
-// Digit groups and bit ranges of an image (y, m or s): get{image} reads k bits from bit n, the
-// first the lowest; put{image} writes the k low bits of lv there (shifting lv out). Their state
+// Digit groups and bit ranges of an image (y, m or s): gr{image} reads k bits from bit n, the
+// first the lowest; gw{image} writes the k low bits of lv there (shifting lv out). Their state
 // stays small: the direct RAM that SDCC overlays among routines has little room.
 constexpr std::string_view kBitGroups[] = {
-    "unsigned long get{image}(unsigned int n,unsigned char k)",
+    "unsigned long gr{image}(unsigned int n,unsigned char k)",
     "{unsigned long v=0;",
     "while(k--){v<<=1;if({image}[(n+k)/8]&(0x01<<((n+k)%8)))v|=1;}",
     "return v;}",
-    "void put{image}(unsigned int n,unsigned char k)",
+    "void gw{image}(unsigned int n,unsigned char k)",
     "{for(;k;k--,n++,lv>>=1)",
     "if(lv&1){image}[n/8]|=(0x01<<(n%8));else {image}[n/8]&=(0xff-(0x01<<(n%8)));}",
 };

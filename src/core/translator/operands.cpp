@@ -142,8 +142,8 @@ constexpr std::string_view kStoreWord = "{target}={v};";
 constexpr std::string_view kStoreEeprom =
     "{d[16]={v};WrData({n}*2,d[16]%256);WrData({n}*2+1,d[16]/256);}";
 // Digit groups: {count} bits from bit {n} of an image, or of the inputs.
-constexpr std::string_view kGetBits = "get{image}({n},{count})";
-constexpr std::string_view kPutBits = "lv={v};put{image}({n},{count});";
+constexpr std::string_view kGetBits = "gr{image}({n},{count})";
+constexpr std::string_view kPutBits = "lv={v};gw{image}({n},{count});";
 // KnX: each input as its contact reads it, at its bit of the value (32 bits: as unsigned long).
 constexpr std::string_view kInputBit = "(inx({n})?0:0x{bit})";
 // 32 bits: the pair's words, low first.

@@ -54,9 +54,9 @@ enum class RuntimeFeature {
   ScanTime,           // scantime(): the scan times D8010..D8012, measured with the FX time base
   Scratch,            // lv, lw: the scratch values of 32-bit results and of the arithmetic
   WordPairs,          // dw: the 32-bit value of two words of a table
-  OutputGroups,       // gety/puty: digit groups KnY and bit ranges of Y
-  RelayGroups,        // getm/putm: the same of M
-  StateGroups,        // gets/puts: the same of S
+  OutputGroups,       // gry/gwy: digit groups KnY and bit ranges of Y
+  RelayGroups,        // grm/gwm: the same of M
+  StateGroups,        // grs/gws: the same of S
   Flags,              // m8020: the flags M8020 (zero), M8021 (borrow), M8022 (carry)
   FlaggedWordSums,    // flw: 16-bit ADD and SUB setting the flags
   FlaggedWideSums,    // addl/subl: 32-bit ADD and SUB setting the flags
