@@ -171,19 +171,20 @@ constexpr std::string_view kIndexed =
     "the {which} operand of {instruction} is modified by the index register {index}: "
     "ladder51 does not translate index modifiers";
 constexpr std::string_view kGroupTooWide =
-    "the {which} operand of {instruction}, K{digits}{operand}, has more bits than the "
+    "the {which} operand of {instruction}, {operand}, has more bits than the "
     "instruction's 16: its 32-bit form (D{instruction}) takes K5 to K8";
 constexpr std::string_view kGroupBeyond =
-    "the {which} operand of {instruction}, K{digits}{operand}, reaches {last}, beyond the "
+    "the {which} operand of {instruction}, {operand}, reaches {last}, beyond the "
     "points the firmware keeps";
 
 std::string operandName(const fx::Operand& operand) {
   const char letter = operand.format->letter;
   const long long n = operand.number;
   if (letter == 'H') return "H" + hex(static_cast<unsigned long long>(n) & 0xFFFFFFFFull);
-  if (letter == 'X' || letter == 'Y')
-    return std::string(1, letter) + pointDigits(static_cast<int>(n));
-  return std::string(1, letter) + dec(n);
+  const std::string group =
+      operand.format->payload == fx::Payload::Group ? "K" + dec(operand.digits) : "";
+  if (letter == 'X' || letter == 'Y') return group + letter + pointDigits(static_cast<int>(n));
+  return group + letter + dec(n);
 }
 
 // The read and write of one 16-bit word device, or nothing after a refusal.
