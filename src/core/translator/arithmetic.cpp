@@ -30,16 +30,15 @@ constexpr std::string_view kWideStore[] = {"if({cond}){lv={value};{store}}", ""}
 // With the flags read: flw sets M8020..M8022 from a 16-bit sum computed in 32 bits, addl and
 // subl from a 32-bit one, lv+lw or lv-lw into lv.
 constexpr std::string_view kFlaggedWord = "flw((long){first}{op}{second})";
-constexpr std::string_view kFlaggedWide[] = {"if({cond}){lv={first};lw={second};{helper}();{store}}",
-                                             ""};
+constexpr std::string_view kFlaggedWide[] = {
+    "if({cond}){lv={first};lw={second};{helper}();{store}}", ""};
 // MUL: the 32-bit product into the target and the word after it (a group: its bits).
 constexpr std::string_view kProduct[] = {"if({cond}){lv=(long){first}*{second};{store}}", ""};
 constexpr std::string_view kWideProduct[] = {"if({cond}){lv={first}*{second};{store}}", ""};
 // DIV: the quotient and the remainder of lv by lw, computed where they are stored; nothing is
 // written for a divisor 0 (the PLC's operation error). (A routine would need a temporary in
 // the direct RAM, which the runtime has filled.)
-constexpr std::string_view kQuotient[] = {"if({cond}){lv={first};lw={second};if(lw){{store}}}",
-                                          ""};
+constexpr std::string_view kQuotient[] = {"if({cond}){lv={first};lw={second};if(lw){{store}}}", ""};
 // By a constant other than 0.
 constexpr std::string_view kConstantQuotient[] = {"if({cond}){lv={first};lw={second};{store}}", ""};
 
@@ -95,8 +94,7 @@ void translateCompact(TranslatorRun& t, const Operation& operation) {
   const std::string_view name = operation.name;
   const std::optional<std::string> first = sourceText(t, decodeWordOperand(t, 1), name, "first");
   if (!first) return;
-  const std::optional<std::string> second =
-      sourceText(t, decodeWordOperand(t, 3), name, "second");
+  const std::optional<std::string> second = sourceText(t, decodeWordOperand(t, 3), name, "second");
   if (!second) return;
   const std::optional<fx::WordOperand> target = decodeWordOperand(t, 5);
   if (is(target, 'K')) {
