@@ -39,6 +39,7 @@ std::map<std::string, long long> tableSizes(const Translation& translation) {
       {"held", (translation.heldContacts + 7) / 8},
       {"mcz", translation.zones},
       {"stlw", (translation.ladderSteps + 7) / 8},
+      {"pfm", (translation.pulseForms + 7) / 8},
   };
   const std::map<char, std::vector<std::string>> images = {
       {'M', {"m"}}, {'S', {"s"}}, {'T', {"t", "to"}}, {'C', {"c", "cflag"}}};
