@@ -198,6 +198,8 @@ void TranslatorRun::testStep() {
   if (stopped_) return;
   translateArithmetic(*this);
   if (stopped_) return;
+  translateCompareBits(*this);
+  if (stopped_) return;
   translateComparisons(*this);
 }
 

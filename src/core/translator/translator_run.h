@@ -331,7 +331,8 @@ void translateEdgeContacts(TranslatorRun& t);
 void translateAppliedInstructions(TranslatorRun& t);
 void translateArithmetic(TranslatorRun& t);  // ADD, SUB, MUL, DIV, INC, DEC
 void translateComparisons(TranslatorRun& t);
-void translateStepLadder(TranslatorRun& t);  // STL, RET, and OUT/SET/RST on S
+void translateCompareBits(TranslatorRun& t);  // CMP, ZCP, BON
+void translateStepLadder(TranslatorRun& t);   // STL, RET, and OUT/SET/RST on S
 // Closes the step ladder (at RET and END): its open step ends, and the pins of the outputs its
 // steps drove follow their images.
 void closeStepLadder(TranslatorRun& t);
