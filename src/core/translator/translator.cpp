@@ -200,6 +200,8 @@ void TranslatorRun::testStep() {
   if (stopped_) return;
   translateCompareBits(*this);
   if (stopped_) return;
+  translateWordLogic(*this);
+  if (stopped_) return;
   translateComparisons(*this);
 }
 
