@@ -204,6 +204,8 @@ void TranslatorRun::testStep() {
   if (stopped_) return;
   translateDataMoves(*this);
   if (stopped_) return;
+  translateBitShifts(*this);
+  if (stopped_) return;
   translateComparisons(*this);
 }
 
