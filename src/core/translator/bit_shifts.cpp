@@ -71,8 +71,8 @@ std::string bitsValue(TranslatorRun& t, int k, int count, const std::string& nam
     if (t.refuseDevice('X', first + count - 1, true)) return "";
     std::string value;
     for (int j = 0; j < count; ++j) {
-      value += (j == 0 ? "(" : "|") +
-               fill(kInputBit, {{"n", dec(first + j)}, {"bit", hex(1ull << j)}});
+      value +=
+          (j == 0 ? "(" : "|") + fill(kInputBit, {{"n", dec(first + j)}, {"bit", hex(1ull << j)}});
     }
     return value + ")";
   }
@@ -104,8 +104,8 @@ void translateRotate(TranslatorRun& t, const std::string& name, bool right) {
   if (t.flagsRead()) {
     t.useFeature(RuntimeFeature::Flags);
     // The last bit out is the result's top bit (right) or its lowest (left).
-    fields.back().value = fill(kCarry, {{"bit", right ? "0x" + hex(1ull << (width - 1)) + "UL"
-                                                       : std::string("1")}});
+    fields.back().value =
+        fill(kCarry, {{"bit", right ? "0x" + hex(1ull << (width - 1)) + "UL" : std::string("1")}});
   }
   t.appendGuarded(name, kRotate, fields);
   for (int n : target->outputs) t.noteOutputDriven(n);

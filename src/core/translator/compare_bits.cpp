@@ -10,8 +10,8 @@ namespace {
 // {first} and {second} into lv and lw, then the bits' statements {bits}.
 constexpr std::string_view kCompare[] = {"if({cond}){lv={first};lw={second};{bits}}", ""};
 // ZCP: the zone's bounds into lv and lw; an upper bound below the lower one is taken as it.
-constexpr std::string_view kZone[] = {
-    "if({cond}){lv={first};lw={second};if(lw<lv)lw=lv;{bits}}", ""};
+constexpr std::string_view kZone[] = {"if({cond}){lv={first};lw={second};if(lw<lv)lw=lv;{bits}}",
+                                      ""};
 constexpr std::string_view kBitOf[] = {"if({cond}){{bits}}", ""};
 
 struct Test {

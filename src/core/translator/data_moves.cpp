@@ -52,12 +52,11 @@ void appendMoves(TranslatorRun& t, const std::string& name, const std::vector<Mo
   std::string moves;
   std::vector<int> outputs;
   for (const Move& move : order) {
-    const std::optional<WordAccess> from = element(t, move.source, move.from, name,
-                                                   move.source == 0 ? "source" : "destination",
-                                                   Use::Source);
+    const std::optional<WordAccess> from = element(
+        t, move.source, move.from, name, move.source == 0 ? "source" : "destination", Use::Source);
     if (!from) return;
-    const std::optional<WordAccess> to = element(t, move.target, move.to, name, "destination",
-                                                 Use::Target);
+    const std::optional<WordAccess> to =
+        element(t, move.target, move.to, name, "destination", Use::Target);
     if (!to) return;
     moves += storeText(*to, from->value);
     outputs.insert(outputs.end(), to->outputs.begin(), to->outputs.end());
