@@ -398,4 +398,34 @@ std::optional<BitRange> bitRange(TranslatorRun& t, int k, int count, std::string
   return range;
 }
 
+std::string bitWrite(const BitRange& range, int j, std::string_view test) {
+  std::vector<Field> fields = bitFields(range.first + j);
+  fields.push_back({"image", range.image});
+  fields.push_back({"test", std::string(test)});
+  return fill("if({test}){image}[{B}]|=(0x01<<{b});else {image}[{B}]&=(0xff-(0x01<<{b}));", fields);
+}
+
+std::optional<long long> constantOf(TranslatorRun& t, int k, std::string_view instruction,
+                                    std::string_view which, long long low, long long high) {
+  const std::optional<fx::Operand> operand = t.appliedOperand(k);
+  std::vector<Field> fields = {{"which", std::string(which)},
+                               {"instruction", std::string(instruction)},
+                               {"low", dec(low)},
+                               {"high", dec(high)}};
+  if (!operand || operand->format->payload != fx::Payload::Value) {
+    t.refuse(
+        fill("the {which} operand of {instruction} is not a constant K or H: ladder51 "
+             "translates it for constants from {low} to {high}",
+             fields));
+    return std::nullopt;
+  }
+  if (operand->number < low || operand->number > high) {
+    fields.push_back({"value", operandName(*operand)});
+    t.refuse(
+        fill("the {which} operand of {instruction} is {value}, outside {low} to {high}", fields));
+    return std::nullopt;
+  }
+  return operand->number;
+}
+
 }  // namespace ladder51::detail

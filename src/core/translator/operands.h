@@ -96,4 +96,12 @@ std::optional<BitRange> bitRange(TranslatorRun& t, int k, int count, std::string
 // The statements that set the pins of `outputs` from their images.
 std::string pinRefresh(const std::vector<int>& outputs);
 
+// The statement writing bit j of `range` from the C condition `test` (on when true).
+std::string bitWrite(const BitRange& range, int j, std::string_view test);
+
+// Operand k as a constant K or H from `low` to `high` (a count, a bit number), or nullopt after
+// refusing anything else, naming the operand `which` of `instruction`.
+std::optional<long long> constantOf(TranslatorRun& t, int k, std::string_view instruction,
+                                    std::string_view which, long long low, long long high);
+
 }  // namespace ladder51::detail

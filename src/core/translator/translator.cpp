@@ -211,6 +211,14 @@ void TranslatorRun::testStep() {
   if (stopped_) return;
   translateArithmetic(*this);
   if (stopped_) return;
+  translateCompareBits(*this);
+  if (stopped_) return;
+  translateWordLogic(*this);
+  if (stopped_) return;
+  translateDataMoves(*this);
+  if (stopped_) return;
+  translateBitShifts(*this);
+  if (stopped_) return;
   translateComparisons(*this);
 }
 
@@ -606,10 +614,19 @@ std::set<std::string> TranslatorRun::writtenDevices() const {
     const std::string_view name = step_.instruction->name;
     // Words a word operand may write: the pair of a 32-bit one, MUL's and DIV's second word
     // (DDIV's remainder pair), and bits a bit operand may write (CMP's and ZCP's three).
-    const int words = name == "DIV" && operandSize() == 32                    ? 4
-                      : operandSize() == 32 || name == "MUL" || name == "DIV" ? 2
-                                                                              : 1;
-    const int bits = name == "CMP" || name == "ZCP" ? 3 : 1;
+    int words = name == "DIV" && operandSize() == 32                    ? 4
+                : operandSize() == 32 || name == "MUL" || name == "DIV" ? 2
+                                                                        : 1;
+    int bits = name == "CMP" || name == "ZCP" ? 3 : 1;
+    // Blocks and strings: the words or bits their constant count names.
+    const std::optional<fx::Operand> count = appliedOperand(2);
+    if (count && count->format->payload == fx::Payload::Value && count->number > 0 &&
+        count->number <= 1024) {
+      const int n = static_cast<int>(count->number);
+      if (name == "FMOV" || name == "BMOV" || name == "WSFR" || name == "WSFL") words *= n;
+      if (name == "SFTR" || name == "SFTL") bits = n;
+      if (name == "DECO" && n <= 8) bits = 1 << n;
+    }
     std::vector<fx::Operand> operands;
     for (int k = 0; k < static_cast<int>(step_.instruction->operands.size()); ++k) {
       if (auto operand = appliedOperand(k)) operands.push_back(*operand);

@@ -361,7 +361,11 @@ void translateEdgeContacts(TranslatorRun& t);
 void translateAppliedInstructions(TranslatorRun& t);
 void translateArithmetic(TranslatorRun& t);  // ADD, SUB, MUL, DIV, INC, DEC
 void translateComparisons(TranslatorRun& t);
-void translateStepLadder(TranslatorRun& t);  // STL, RET, and OUT/SET/RST on S
+void translateCompareBits(TranslatorRun& t);  // CMP, ZCP, BON
+void translateWordLogic(TranslatorRun& t);    // WAND, WOR, WXOR, CML, NEG, XCH, BCD, BIN, SUM
+void translateDataMoves(TranslatorRun& t);    // FMOV, BMOV, WSFR, WSFL
+void translateBitShifts(TranslatorRun& t);    // ROR, ROL, SFTR, SFTL, DECO, ENCO
+void translateStepLadder(TranslatorRun& t);   // STL, RET, and OUT/SET/RST on S
 // Closes the step ladder (at RET and END): its open step ends, and the pins of the outputs its
 // steps drove follow their images.
 void closeStepLadder(TranslatorRun& t);
