@@ -176,5 +176,11 @@ FAMILY(digit_group_read, "MOV K2M8 D1");
 FAMILY(digit_group_write, "MOV D1 K2M8");
 FAMILY(input_group, "MOV K1X0 D1");
 FAMILY(pulse_form, "MOVP D0 D1");
+FAMILY(cmp, "CMP D0 K100 M10");
+FAMILY(bcd, "BCD D0 K4Y0");
+FAMILY(wand, "WAND D0 H0F0F D1");
+FAMILY(ror, "ROR D0 K1");
+FAMILY(sftl, "SFTLP X0 M0 K16 K1");
+FAMILY(bmov, "BMOV D0 D8 K4");
 
 }  // namespace
