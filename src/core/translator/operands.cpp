@@ -209,7 +209,7 @@ std::optional<WordAccess> wordDevice(TranslatorRun& t, char letter, long n) {
   } else {
     if (refuseBeyondEeprom(t, n)) return std::nullopt;
     access.value = fill(kEepromRegister, fields);
-    access.store = fill(kStoreEeprom, fields);
+    access.store = fill(kStoreEeprom, {{"n", dec(n)}, {"v", "{v}"}});
     return access;
   }
   access.store = fill(kStoreWord, {{"target", access.value}, {"v", "{v}"}});
