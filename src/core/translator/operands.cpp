@@ -366,8 +366,7 @@ std::string storeText(const WordAccess& access, std::string_view value) {
 
 std::string pinRefresh(const std::vector<int>& outputs) {
   std::string text;
-  for (int n : outputs)
-    text += fill("if(y[{B}]&(0x01<<{b})){pin}=0;else {pin}=1;", outputFields(n));
+  for (int n : outputs) text += fill(kOutputRefresh, outputFields(n));
   return text;
 }
 
