@@ -29,36 +29,51 @@ ladder51::SettingsText exampleBoard() {
   return settings;
 }
 
-void BM_ExampleFirmware(benchmark::State& state, const std::string& example,
-                        const std::string& chip) {
-  const std::filesystem::path work =
-      std::filesystem::temp_directory_path() / "ladder51-firmware-bench" / (example + "-" + chip);
+// The firmware of the instruction list `il` for `chip` with the example board, built in `work`
+// by the core's sequence: SDCC's memory report, or nothing after reporting why to `state`.
+std::optional<ladder51::MemoryUsage> buildOnChip(benchmark::State& state,
+                                                 const std::filesystem::path& il,
+                                                 const std::filesystem::path& work,
+                                                 const std::string& chip) {
   std::filesystem::create_directories(work);
-  const std::filesystem::path pmw = work / (example + ".pmw");
-  if (auto assembled = ladder51::assembleFile(kExamples / (example + ".il"), pmw); !assembled) {
-    return state.SkipWithError(assembled.error().describe().c_str());
+  const std::filesystem::path pmw = work / "program.pmw";
+  if (auto assembled = ladder51::assembleFile(il, pmw); !assembled) {
+    state.SkipWithError(assembled.error().describe().c_str());
+    return std::nullopt;
   }
-
   ladder51::Workspace workspace(work);
   (void)workspace.startUp();
   ladder51::SettingsText board = exampleBoard();
   board.chip = chip;
   if (auto saved = workspace.save(board); !saved) {
-    return state.SkipWithError(saved.error().describe().c_str());
+    state.SkipWithError(saved.error().describe().c_str());
+    return std::nullopt;
   }
   ladder51::FirmwareBuildOptions options;
   options.toolchain = ladder51::ToolchainChoice::Sdcc;
+  auto done = ladder51::runSequence({.workDirectory = work,
+                                     .program = pmw,
+                                     .end = ladder51::SequenceEnd::Built,
+                                     .assemble = {},
+                                     .build = options},
+                                    ladder51::Observer::none());
+  if (!done || !done->build->report.memory) {
+    state.SkipWithError(done ? "SDCC gave no memory report" : done.error().describe().c_str());
+    return std::nullopt;
+  }
+  return *done->build->report.memory;
+}
+
+void BM_ExampleFirmware(benchmark::State& state, const std::string& example,
+                        const std::string& chip) {
+  const std::filesystem::path work =
+      std::filesystem::temp_directory_path() / "ladder51-firmware-bench" / (example + "-" + chip);
   ladder51::MemoryUsage memory;
   for (auto _ : state) {
-    auto done = ladder51::runSequence({.workDirectory = work,
-                                       .program = pmw,
-                                       .end = ladder51::SequenceEnd::Built,
-                                       .assemble = {},
-                                       .build = options},
-                                      ladder51::Observer::none());
-    if (!done) return state.SkipWithError(done.error().describe().c_str());
-    if (!done->build->report.memory) return state.SkipWithError("SDCC gave no memory report");
-    memory = *done->build->report.memory;
+    const std::optional<ladder51::MemoryUsage> built =
+        buildOnChip(state, kExamples / (example + ".il"), work, chip);
+    if (!built) return;
+    memory = *built;
   }
   state.SetLabel("RAM " + std::to_string(memory.internalRamUsed) + " B, stack " +
                  std::to_string(memory.stackBytes) + " B, code " +
@@ -99,36 +114,13 @@ std::optional<long> codeBytes(benchmark::State& state, const std::string& name,
       std::filesystem::temp_directory_path() / "ladder51-family-bench" / name;
   std::filesystem::create_directories(work);
   const std::filesystem::path il = work / "program.il";
-  const std::filesystem::path pmw = work / "program.pmw";
   if (auto written = ladder51::writeFileAtomically(il, program); !written) {
     state.SkipWithError(written.error().describe().c_str());
     return std::nullopt;
   }
-  if (auto assembled = ladder51::assembleFile(il, pmw); !assembled) {
-    state.SkipWithError(assembled.error().describe().c_str());
-    return std::nullopt;
-  }
-  ladder51::Workspace workspace(work);
-  (void)workspace.startUp();
-  ladder51::SettingsText board = exampleBoard();
-  board.chip = "stc89c54";
-  if (auto saved = workspace.save(board); !saved) {
-    state.SkipWithError(saved.error().describe().c_str());
-    return std::nullopt;
-  }
-  ladder51::FirmwareBuildOptions options;
-  options.toolchain = ladder51::ToolchainChoice::Sdcc;
-  auto done = ladder51::runSequence({.workDirectory = work,
-                                     .program = pmw,
-                                     .end = ladder51::SequenceEnd::Built,
-                                     .assemble = {},
-                                     .build = options},
-                                    ladder51::Observer::none());
-  if (!done || !done->build->report.memory) {
-    state.SkipWithError(done ? "SDCC gave no memory report" : done.error().describe().c_str());
-    return std::nullopt;
-  }
-  return static_cast<long>(done->build->report.memory->codeBytes);
+  const std::optional<ladder51::MemoryUsage> built = buildOnChip(state, il, work, "stc89c54");
+  if (!built) return std::nullopt;
+  return static_cast<long>(built->codeBytes);
 }
 
 // The code an instruction family adds: its first use (with the helpers it brings) and each
