@@ -178,7 +178,8 @@ Result<BuildReport> SdccToolchain::runStages(const BuildJob& job,
   Result<std::string> source = readText(job.sourceFile);
   if (!source) return source.error();
   ScanStatements scan{job.statementsOffset, job.statements, &job.marks};
-  Result<std::string> unit = splitScanStatements(*source, scan, options_.statementsPerFunction);
+  Result<std::string> unit =
+      splitScanStatements(*source, scan, options_.statementsPerFunction, options_.callsInPlace);
   if (!unit) return unit.error();
   if (Status written = writeFileAtomically(dir / "fx1n.c", adaptKeilSource(*unit)); !written) {
     return written.error();

@@ -1,9 +1,14 @@
 #include "core/toolchain/sdcc_source.h"
 
+#include <algorithm>
+#include <charconv>
 #include <map>
+#include <optional>
 #include <regex>
 
 #include <cctype>
+
+#include "core/text/code_writer.h"
 
 namespace ladder51 {
 namespace {
@@ -73,6 +78,141 @@ bool readInterruptClause(std::string_view text, std::size_t at, std::string& rep
     }
   }
   return true;
+}
+
+// The edge routines keep the last value of a test in a bit of an edge memory and give 1 once
+// after it turned true (rising) or false (falling). An input's routines test inx, which gives 1
+// for an input that is off: an input's rise is its test's fall.
+constexpr std::string_view kRisingEdge =
+    "({test}?(({memory}&{mask})?0:({memory}|={mask},1)):({memory}&=~{mask},0))";
+constexpr std::string_view kFallingEdge =
+    "({test}?({memory}|={mask},0):({memory}&{mask})?({memory}&=~{mask},1):0)";
+
+struct EdgeRoutine {
+  std::string_view name;
+  std::string_view edge;    // kRisingEdge or kFallingEdge
+  std::string_view test;    // of the device's number {n}, its {byte} and {mask}
+  std::string_view memory;  // the byte of the edge memory
+  bool takesMask;           // the argument is the mask (ldps, ldfs), else the device's number
+};
+
+constexpr EdgeRoutine kEdgeRoutines[] = {
+    {"ldpx", kFallingEdge, "inx({n})", "xflag[{byte}]", false},
+    {"ldfx", kRisingEdge, "inx({n})", "xflag[{byte}]", false},
+    {"ldpm", kRisingEdge, "(m[{byte}]&{mask})", "mflag[{byte}]", false},
+    {"ldfm", kFallingEdge, "(m[{byte}]&{mask})", "mflag[{byte}]", false},
+    {"ldpy", kRisingEdge, "(y[{byte}]&{mask})", "yflag[{byte}]", false},
+    {"ldfy", kFallingEdge, "(y[{byte}]&{mask})", "yflag[{byte}]", false},
+    {"ldpc", kRisingEdge, "(c[{byte}]&{mask})", "cout[{byte}]", false},
+    {"ldfc", kFallingEdge, "(c[{byte}]&{mask})", "cout[{byte}]", false},
+    {"ldpt", kRisingEdge, "(t[{byte}]&{mask})", "tflag[{byte}]", false},
+    {"ldft", kFallingEdge, "(t[{byte}]&{mask})", "tflag[{byte}]", false},
+    {"ldps", kRisingEdge, "(m8000&{mask})", "m8000p", true},
+    {"ldfs", kFallingEdge, "(m8000&{mask})", "m8000f", true},
+};
+
+// ldequ(first, second, mode) compares its operands converted to its int parameters; modes 1..5.
+constexpr std::string_view kComparison = "((int)({first}){operator}(int)({second}))";
+constexpr std::string_view kComparisonOperators[] = {"==", ">=", ">", "<", "<="};
+
+std::string_view trimmedBlanks(std::string_view text) {
+  while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
+  while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
+  return text;
+}
+
+// The value of a decimal or hexadecimal ("0x20") constant.
+std::optional<unsigned> constantValue(std::string_view text) {
+  text = trimmedBlanks(text);
+  int base = 10;
+  if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
+    text.remove_prefix(2);
+    base = 16;
+  }
+  unsigned value = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value, base);
+  if (text.empty() || error != std::errc() || end != text.data() + text.size()) return std::nullopt;
+  return value;
+}
+
+// True when the text calls a function: an identifier followed by "(".
+bool callsAFunction(std::string_view text) {
+  for (std::size_t at = text.find('('); at != std::string_view::npos; at = text.find('(', at + 1)) {
+    if (at > 0 && isIdentifierChar(text[at - 1])) return true;
+  }
+  return false;
+}
+
+// The arguments of the call whose "(" stands at `open`, and the offset after its ")"; nothing
+// when the parentheses do not close.
+std::optional<std::pair<std::vector<std::string_view>, std::size_t>> callArguments(
+    std::string_view text, std::size_t open) {
+  std::vector<std::string_view> arguments;
+  int depth = 0;
+  std::size_t start = open + 1;
+  for (std::size_t at = open; at < text.size(); ++at) {
+    const char c = text[at];
+    if (c == '(' || c == '[') ++depth;
+    if (c == ')' || c == ']') --depth;
+    if ((c == ',' && depth == 1) || depth == 0) {
+      arguments.push_back(trimmedBlanks(text.substr(start, at - start)));
+      start = at + 1;
+    }
+    if (depth == 0) return std::pair{arguments, at + 1};
+  }
+  return std::nullopt;
+}
+
+std::string hexByte(unsigned value) {
+  static constexpr char kDigits[] = "0123456789abcdef";
+  return {'0', 'x', kDigits[(value >> 4) & 0xf], kDigits[value & 0xf]};
+}
+
+// The expression of an edge routine's call with the argument `argument`, if it is a constant.
+std::optional<std::string> edgeInPlace(const EdgeRoutine& routine, std::string_view argument) {
+  const std::optional<unsigned> value = constantValue(argument);
+  if (!value) return std::nullopt;
+  const unsigned n = *value & 0xff;  // the routines take an unsigned char
+  const Fields fields = {{"n", dec(n)},
+                         {"byte", dec(n / 8)},
+                         {"mask", hexByte(routine.takesMask ? n : 1u << (n % 8))}};
+  const Fields edge = {{"test", fill(routine.test, fields)},
+                       {"memory", fill(routine.memory, fields)},
+                       {"mask", fill("{mask}", fields)}};
+  return fill(routine.edge, edge);
+}
+
+// The comparison ldequ(first, second, mode) makes, if its mode is a constant and its operands
+// call nothing (the order in which a call reads its operands is left as the call makes it).
+std::optional<std::string> comparisonInPlace(const std::vector<std::string_view>& arguments) {
+  if (arguments.size() != 3 || callsAFunction(arguments[0]) || callsAFunction(arguments[1])) {
+    return std::nullopt;
+  }
+  const std::optional<unsigned> mode = constantValue(arguments[2]);
+  if (!mode || *mode < 1 || *mode > std::size(kComparisonOperators)) return std::nullopt;
+  return fill(kComparison, {{"first", std::string(arguments[0])},
+                            {"operator", std::string(kComparisonOperators[*mode - 1])},
+                            {"second", std::string(arguments[1])}});
+}
+
+// The expression that replaces the call of `name` at `open`, and the offset after the call.
+std::optional<std::pair<std::string, std::size_t>> callInPlace(std::string_view text,
+                                                               std::string_view name,
+                                                               std::size_t open) {
+  const auto edge = std::find_if(std::begin(kEdgeRoutines), std::end(kEdgeRoutines),
+                                 [name](const EdgeRoutine& r) { return r.name == name; });
+  if (name != "ldequ" && edge == std::end(kEdgeRoutines)) return std::nullopt;
+  const auto call = callArguments(text, open);
+  if (!call) return std::nullopt;
+  const auto& [arguments, end] = *call;
+  std::optional<std::string> expression;
+  if (edge == std::end(kEdgeRoutines)) {
+    expression = comparisonInPlace(arguments);
+  } else if (arguments.size() == 1) {
+    expression = edgeInPlace(*edge, arguments[0]);
+  }
+  if (!expression) return std::nullopt;
+  return std::pair{std::move(*expression), end};
 }
 
 }  // namespace
@@ -186,6 +326,30 @@ std::string withInputsRead(std::string_view statements, const std::map<int, std:
   return out;
 }
 
+std::string withCallsInPlace(std::string_view statements, const std::map<int, std::string>& masks) {
+  std::string out;
+  out.reserve(statements.size() + statements.size() / 2);
+  std::size_t i = 0;
+  while (i < statements.size()) {
+    if (!isIdentifierChar(statements[i])) {
+      out.push_back(statements[i++]);
+      continue;
+    }
+    const std::size_t start = i;
+    while (i < statements.size() && isIdentifierChar(statements[i])) ++i;
+    const std::string_view name = statements.substr(start, i - start);
+    if (i < statements.size() && statements[i] == '(') {
+      if (auto replaced = callInPlace(statements, name, i)) {
+        out += replaced->first;
+        i = replaced->second;
+        continue;
+      }
+    }
+    out.append(name);
+  }
+  return withInputsRead(out, masks);
+}
+
 std::vector<std::size_t> scanCutOffsets(std::size_t statementsSize,
                                         const std::vector<StatementMark>& marks, int perFunction) {
   std::vector<std::size_t> cuts;
@@ -204,7 +368,7 @@ std::vector<std::size_t> scanCutOffsets(std::size_t statementsSize,
 }
 
 Result<std::string> splitScanStatements(std::string_view fileText, const ScanStatements& scan,
-                                        int perFunction) {
+                                        int perFunction, bool callsInPlace) {
   if (scan.offset > fileText.size() ||
       fileText.substr(scan.offset, scan.text.size()) != scan.text) {
     return Error{ErrorKind::Internal,
@@ -232,7 +396,7 @@ Result<std::string> splitScanStatements(std::string_view fileText, const ScanSta
     // nothing uses would earn a compiler warning in every other function.
     functions += "void " + name + "(void)\r\n{";
     if (usesIdentifier(piece, "i")) functions += "unsigned int i;";
-    functions += withInputsRead(piece, inputs);
+    functions += callsInPlace ? withCallsInPlace(piece, inputs) : std::string(piece);
     functions += "\r\n}\r\n";
     calls += "\r\n" + name + "();";
   }

@@ -40,9 +40,11 @@ struct ScanStatements {
 // `perFunction` statements each, defined just before main() and called in order where the
 // statements stood. A cut is made only at a statement start outside every MC block. Fails when
 // the file does not hold the statements at `offset` or has no main(). A function declares the
-// loop variable `i` of main only when its statements use it.
+// loop variable `i` of main only when its statements use it. With `callsInPlace` the functions
+// hold the statements as withCallsInPlace() gives them, else as the translation wrote them.
 Result<std::string> splitScanStatements(std::string_view fileText, const ScanStatements& scan,
-                                        int perFunction = kStatementsPerScanFunction);
+                                        int perFunction = kStatementsPerScanFunction,
+                                        bool callsInPlace = true);
 
 // The filter mask of each input that a pin carries, by input number, from `inx` in the file:
 // {5: "0x0f"}.
@@ -53,6 +55,14 @@ std::map<int, std::string> inputFilterMasks(std::string_view fileText);
 // carries. The firmware's scan then reads an input in a few instructions instead of a call that
 // compares its argument with every input a pin carries.
 std::string withInputsRead(std::string_view statements, const std::map<int, std::string>& masks);
+
+// The statements with each call of a runtime routine with constant arguments replaced by the
+// expression the routine evaluates, then inputs read as withInputsRead() does: the edge routines
+// ldpx..ldft ("ldpm(21)" tests m[2]&0x20 and keeps its memory in mflag[2]&0x20 as the routine
+// does), ldps and ldfs, and ldequ with a constant mode ("ldequ(d[0],10,3)" becomes
+// "((int)(d[0])>(int)(10))") when its operands call nothing. Any other call stays as it is. The
+// firmware's scan then spends no call, and no shift by a variable count, on a contact.
+std::string withCallsInPlace(std::string_view statements, const std::map<int, std::string>& masks);
 
 // The start offsets (into the statements) of the pieces the statements are cut into.
 std::vector<std::size_t> scanCutOffsets(std::size_t statementsSize,

@@ -161,5 +161,78 @@ TEST(ScanSplit, ReadsConstantInputsWithoutCallingInx) {
             "if((!((xfir[0]&0x0f)!=0))&&(1)||ldpx(12)||(!((xfir[12]&0xff)!=0))||inx(xn))");
 }
 
+// Runtime calls with constant arguments become the expressions the routines evaluate, with the
+// edge memory's byte and mask of the device; inputs 0 and 8 have pins, input 35 has none.
+TEST(ScanSplit, ReplacesConstantCallsByTheirExpressions) {
+  const std::map<int, std::string> masks = {{0, "0x0f"}, {8, "0x03"}};
+  const AdaptCase cases[] = {
+      {"rising M", "if(ldpm(21))m[0]|=(0x01<<0);",
+       "if(((m[2]&0x20)?((mflag[2]&0x20)?0:(mflag[2]|=0x20,1)):(mflag[2]&=~0x20,0)))"
+       "m[0]|=(0x01<<0);"},
+      {"falling M", "ldfm(0)",
+       "((m[0]&0x01)?(mflag[0]|=0x01,0):(mflag[0]&0x01)?(mflag[0]&=~0x01,1):0)"},
+      {"rising Y", "ldpy(7)",
+       "((y[0]&0x80)?((yflag[0]&0x80)?0:(yflag[0]|=0x80,1)):(yflag[0]&=~0x80,0))"},
+      {"falling Y", "ldfy(9)",
+       "((y[1]&0x02)?(yflag[1]|=0x02,0):(yflag[1]&0x02)?(yflag[1]&=~0x02,1):0)"},
+      {"rising C", "ldpc(10)",
+       "((c[1]&0x04)?((cout[1]&0x04)?0:(cout[1]|=0x04,1)):(cout[1]&=~0x04,0))"},
+      {"falling C", "ldfc(15)",
+       "((c[1]&0x80)?(cout[1]|=0x80,0):(cout[1]&0x80)?(cout[1]&=~0x80,1):0)"},
+      {"rising T", "ldpt(31)",
+       "((t[3]&0x80)?((tflag[3]&0x80)?0:(tflag[3]|=0x80,1)):(tflag[3]&=~0x80,0))"},
+      {"falling T", "ldft(25)",
+       "((t[3]&0x02)?(tflag[3]|=0x02,0):(tflag[3]&0x02)?(tflag[3]&=~0x02,1):0)"},
+      {"rising input with a pin", "(top&&ldpx(8))",
+       "(top&&(((xfir[8]&0x03)!=0)?(xflag[1]|=0x01,0):(xflag[1]&0x01)?(xflag[1]&=~0x01,1):0))"},
+      {"falling input with a pin", "ldfx(0)",
+       "(((xfir[0]&0x0f)!=0)?((xflag[0]&0x01)?0:(xflag[0]|=0x01,1)):(xflag[0]&=~0x01,0))"},
+      {"rising input without a pin", "ldpx(35)",
+       "(1?(xflag[4]|=0x08,0):(xflag[4]&0x08)?(xflag[4]&=~0x08,1):0)"},
+      {"falling input without a pin", "ldfx(35)",
+       "(1?((xflag[4]&0x08)?0:(xflag[4]|=0x08,1)):(xflag[4]&=~0x08,0))"},
+      {"rising special relay", "ldps(0x02)",
+       "((m8000&0x02)?((m8000p&0x02)?0:(m8000p|=0x02,1)):(m8000p&=~0x02,0))"},
+      {"falling special relay", "ldfs(0x08)",
+       "((m8000&0x08)?(m8000f|=0x08,0):(m8000f&0x08)?(m8000f&=~0x08,1):0)"},
+      {"number as the unsigned char it is passed as", "ldpm(257)",
+       "((m[0]&0x02)?((mflag[0]&0x02)?0:(mflag[0]|=0x02,1)):(mflag[0]&=~0x02,0))"},
+      {"equal", "if(ldequ(d[0],10,1))", "if(((int)(d[0])==(int)(10)))"},
+      {"at least, with blanks", "(top&&ldequ(ct[2], tc[3], 2))",
+       "(top&&((int)(ct[2])>=(int)(tc[3])))"},
+      {"greater", "ldequ(1,2,3)", "((int)(1)>(int)(2))"},
+      {"less, unsigned constant", "ldequ(d[1],65535,4)", "((int)(d[1])<(int)(65535))"},
+      {"at most, inverted", "(!ldequ(d[2],(d[3]+1),5))", "(!((int)(d[2])<=(int)((d[3]+1))))"},
+      {"an operand that calls", "ldequ((ReData(20*2)+256*ReData(20*2+1)),5,5)",
+       "ldequ((ReData(20*2)+256*ReData(20*2+1)),5,5)"},
+      {"a mode out of range", "ldequ(d[0],1,6)", "ldequ(d[0],1,6)"},
+      {"variable arguments", "ldpx(xn)||ldpm(mn)||ldequ(a,b,n)||ldps(mask)",
+       "ldpx(xn)||ldpm(mn)||ldequ(a,b,n)||ldps(mask)"},
+      {"other names", "myldpm(3)+ldpm2(3)+ldpq(3)", "myldpm(3)+ldpm2(3)+ldpq(3)"},
+      {"an unclosed call", "if(ldpm(3", "if(ldpm(3"},
+  };
+  for (const AdaptCase& c : cases) EXPECT_EQ(withCallsInPlace(c.keil, masks), c.sdcc) << c.name;
+}
+
+// The scan functions hold the statements with their calls replaced, unless that is turned off.
+TEST(ScanSplit, ReplacesCallsInTheScanFunctionsOnlyWhenAsked) {
+  const std::string head =
+      "unsigned char inx(unsigned int i)\r\n{\r\n#if 1\r\n"
+      "if(i==0)if((xfir[0]&0x0f)==0x00)return 0;else  return 1;\r\n#endif\r\nreturn 1;\r\n}\r\n"
+      "main()\r\n{ while(1){";
+  const std::string statements = "\r\nif(ldpx(0)&&(!inx(0)))m[0]|=(0x01<<0);";
+  const std::vector<StatementMark> marks = {{0}};
+  const std::string file = head + statements + "\r\n}}";
+  for (const bool inPlace : {true, false}) {
+    Result<std::string> unit =
+        splitScanStatements(file, {head.size(), statements, &marks}, 5, inPlace);
+    ASSERT_TRUE(unit.ok()) << unit.error().describe();
+    const std::string body =
+        inPlace ? withCallsInPlace(statements, inputFilterMasks(file)) : statements;
+    EXPECT_NE(unit->find("void scanpart1(void)\r\n{" + body + "\r\n}"), std::string::npos) << *unit;
+    EXPECT_EQ(unit->find("ldpx(0)") == std::string::npos, inPlace) << *unit;
+  }
+}
+
 }  // namespace
 }  // namespace ladder51
