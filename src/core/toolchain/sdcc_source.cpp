@@ -5,6 +5,7 @@
 #include <map>
 #include <optional>
 #include <regex>
+#include <set>
 
 #include <cctype>
 
@@ -78,6 +79,25 @@ bool readInterruptClause(std::string_view text, std::size_t at, std::string& rep
     }
   }
   return true;
+}
+
+// The scan's input image: a bit for each input the statements read, 1 while the input is off
+// (inx's value), taken from the input filters when the scan starts, so that every contact of one
+// scan sees the same inputs, as on the PLC. It lives in idata: the direct RAM is full, and bit
+// variables would split it.
+constexpr std::string_view kInputImageBit = "((xim[{B}]&{bit})!=0)";
+constexpr std::string_view kInputImageRead =
+    "if(xfir[{n}]&{mask})xim[{B}]|={bit};else xim[{B}]&=~{bit};";
+constexpr std::string_view kInputImage =
+    "unsigned char __idata xim[{count}];\r\nvoid xlatch(void)\r\n{{reads}}\r\n";
+constexpr std::string_view kInputImageLatch = "\r\nxlatch();";
+
+// The fields of input n's bit in the image.
+std::vector<Field> inputBitFields(int n) {
+  static constexpr char kDigits[] = "0123456789abcdef";
+  const unsigned bit = 1u << (n % 8);
+  return {
+      {"n", dec(n)}, {"B", dec(n / 8)}, {"bit", {'0', 'x', kDigits[bit >> 4], kDigits[bit & 0xf]}}};
 }
 
 // The edge routines keep the last value of a test in a bit of an edge memory and give 1 once
@@ -307,8 +327,9 @@ std::map<int, std::string> inputFilterMasks(std::string_view fileText) {
   return masks;
 }
 
-std::string withInputsRead(std::string_view statements, const std::map<int, std::string>& masks) {
-  // inx(5) as a constant call: the input's filter register under the mask, 0 when on; an input
+std::string withInputsRead(std::string_view statements, const std::map<int, std::string>& masks,
+                           std::set<int>* read) {
+  // inx(5) as a constant call: the input's bit of the scan's input image, 1 when off; an input
   // no pin carries reads as off.
   static const std::regex call(R"(\binx\((\d+)\))");
   std::string out;
@@ -317,16 +338,32 @@ std::string withInputsRead(std::string_view statements, const std::map<int, std:
   for (auto it = std::sregex_iterator(text.begin(), text.end(), call); it != std::sregex_iterator();
        ++it) {
     out.append(text, last, static_cast<std::size_t>(it->position()) - last);
-    const std::string n = (*it)[1];
-    const auto mask = masks.find(std::stoi(n));
-    out += mask == masks.end() ? "1" : "((xfir[" + n + "]&" + mask->second + ")!=0)";
+    const int n = std::stoi((*it)[1]);
+    if (masks.contains(n)) {
+      out += fill(kInputImageBit, inputBitFields(n));
+      if (read) read->insert(n);
+    } else {
+      out += "1";
+    }
     last = static_cast<std::size_t>(it->position() + it->length());
   }
   out.append(text, last, std::string::npos);
   return out;
 }
 
-std::string withCallsInPlace(std::string_view statements, const std::map<int, std::string>& masks) {
+std::string inputImage(const std::set<int>& read, const std::map<int, std::string>& masks) {
+  if (read.empty()) return {};
+  std::string reads;
+  for (int n : read) {
+    std::vector<Field> fields = inputBitFields(n);
+    fields.push_back({"mask", masks.at(n)});
+    reads += fill(kInputImageRead, fields);
+  }
+  return fill(kInputImage, {{"count", dec(*read.rbegin() / 8 + 1)}, {"reads", reads}});
+}
+
+std::string withCallsInPlace(std::string_view statements, const std::map<int, std::string>& masks,
+                             std::set<int>* read) {
   std::string out;
   out.reserve(statements.size() + statements.size() / 2);
   std::size_t i = 0;
@@ -347,7 +384,7 @@ std::string withCallsInPlace(std::string_view statements, const std::map<int, st
     }
     out.append(name);
   }
-  return withInputsRead(out, masks);
+  return withInputsRead(out, masks, read);
 }
 
 std::vector<std::size_t> scanCutOffsets(std::size_t statementsSize,
@@ -388,6 +425,7 @@ Result<std::string> splitScanStatements(std::string_view fileText, const ScanSta
   const std::map<int, std::string> inputs = inputFilterMasks(fileText);
   std::string functions;
   std::string calls;
+  std::set<int> read;  // the inputs the scan reads
   for (std::size_t k = 0; k < cuts.size(); ++k) {
     std::size_t end = k + 1 < cuts.size() ? cuts[k + 1] : scan.text.size();
     std::string name = kScanFunctionPrefix + std::to_string(k + 1);
@@ -396,9 +434,13 @@ Result<std::string> splitScanStatements(std::string_view fileText, const ScanSta
     // nothing uses would earn a compiler warning in every other function.
     functions += "void " + name + "(void)\r\n{";
     if (usesIdentifier(piece, "i")) functions += "unsigned int i;";
-    functions += callsInPlace ? withCallsInPlace(piece, inputs) : std::string(piece);
+    functions += callsInPlace ? withCallsInPlace(piece, inputs, &read) : std::string(piece);
     functions += "\r\n}\r\n";
     calls += "\r\n" + name + "();";
+  }
+  if (const std::string image = inputImage(read, inputs); !image.empty()) {
+    functions.insert(0, image);
+    calls.insert(0, kInputImageLatch);
   }
   std::string unit;
   unit.reserve(fileText.size() + functions.size() + calls.size());

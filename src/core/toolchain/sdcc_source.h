@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <map>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -50,11 +51,19 @@ Result<std::string> splitScanStatements(std::string_view fileText, const ScanSta
 // {5: "0x0f"}.
 std::map<int, std::string> inputFilterMasks(std::string_view fileText);
 
-// The statements with each call of `inx` with a constant input replaced by the test it makes:
-// "((xfir[5]&0x0f)!=0)" for an input that a pin carries (`masks`), "1" for one that none
-// carries. The firmware's scan then reads an input in a few instructions instead of a call that
-// compares its argument with every input a pin carries.
-std::string withInputsRead(std::string_view statements, const std::map<int, std::string>& masks);
+// The statements with each call of `inx` with a constant input replaced by the input's bit of the
+// scan's input image: "((xim[0]&0x20)!=0)" for input 5 when a pin carries it (`masks`), "1" when
+// none does; the inputs it reads are added to `read`. The firmware's scan then reads an input in
+// a few instructions instead of a call that compares its argument with every input a pin
+// carries, and every contact of a scan sees the inputs as they were when it started, as on the
+// PLC.
+std::string withInputsRead(std::string_view statements, const std::map<int, std::string>& masks,
+                           std::set<int>* read = nullptr);
+
+// The input image of the inputs `read`: the bytes xim, and xlatch(), which takes each bit from its
+// input's filter (inx's test: 1 while the input is off) when the scan starts; empty when the scan
+// reads no input.
+std::string inputImage(const std::set<int>& read, const std::map<int, std::string>& masks);
 
 // The statements with each call of a runtime routine with constant arguments replaced by the
 // expression the routine evaluates, then inputs read as withInputsRead() does: the edge routines
@@ -62,7 +71,8 @@ std::string withInputsRead(std::string_view statements, const std::map<int, std:
 // does), ldps and ldfs, and ldequ with a constant mode ("ldequ(d[0],10,3)" becomes
 // "((int)(d[0])>(int)(10))") when its operands call nothing. Any other call stays as it is. The
 // firmware's scan then spends no call, and no shift by a variable count, on a contact.
-std::string withCallsInPlace(std::string_view statements, const std::map<int, std::string>& masks);
+std::string withCallsInPlace(std::string_view statements, const std::map<int, std::string>& masks,
+                             std::set<int>* read = nullptr);
 
 // The start offsets (into the statements) of the pieces the statements are cut into.
 std::vector<std::size_t> scanCutOffsets(std::size_t statementsSize,

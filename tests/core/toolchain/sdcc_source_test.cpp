@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
+
 namespace ladder51 {
 namespace {
 
@@ -147,8 +149,9 @@ TEST(ScanSplit, RefusesStatementsThatAreNotWhereTheTranslationSays) {
   EXPECT_EQ(unit.error().message, "the file has no main()");
 }
 
-// inx with a constant input becomes the test it makes: inputs that pins carry (once or twice)
-// read their filter register under the mask, others read as off; a variable input stays a call.
+// inx with a constant input becomes its bit of the scan's input image: inputs that pins carry
+// (once or twice) read their bit, which xlatch() takes from the filter under the mask when the
+// scan starts; others read as off; a variable input stays a call.
 TEST(ScanSplit, ReadsConstantInputsWithoutCallingInx) {
   const std::string inx =
       "unsigned char inx(unsigned int i)\r\n{\r\n#if 1\r\n"
@@ -157,8 +160,15 @@ TEST(ScanSplit, ReadsConstantInputsWithoutCallingInx) {
       "if(i==12)if((xfir[12]&0xff)==0x00)return 0;else  return 1;\r\n#endif\r\nreturn 1;\r\n}\r\n";
   const std::map<int, std::string> masks = inputFilterMasks(inx);
   EXPECT_EQ(masks, (std::map<int, std::string>{{0, "0x0f"}, {12, "0xff"}}));
-  EXPECT_EQ(withInputsRead("if((!inx(0))&&(inx(1))||ldpx(12)||(!inx(12))||inx(xn))", masks),
-            "if((!((xfir[0]&0x0f)!=0))&&(1)||ldpx(12)||(!((xfir[12]&0xff)!=0))||inx(xn))");
+  std::set<int> read;
+  EXPECT_EQ(withInputsRead("if((!inx(0))&&(inx(1))||ldpx(12)||(!inx(12))||inx(xn))", masks, &read),
+            "if((!((xim[0]&0x01)!=0))&&(1)||ldpx(12)||(!((xim[1]&0x10)!=0))||inx(xn))");
+  EXPECT_EQ(read, (std::set<int>{0, 12}));
+  EXPECT_EQ(inputImage(read, masks),
+            "unsigned char __idata xim[2];\r\nvoid xlatch(void)\r\n"
+            "{if(xfir[0]&0x0f)xim[0]|=0x01;else xim[0]&=~0x01;"
+            "if(xfir[12]&0xff)xim[1]|=0x10;else xim[1]&=~0x10;}\r\n");
+  EXPECT_EQ(inputImage({}, masks), "");
 }
 
 // Runtime calls with constant arguments become the expressions the routines evaluate, with the
@@ -184,9 +194,9 @@ TEST(ScanSplit, ReplacesConstantCallsByTheirExpressions) {
       {"falling T", "ldft(25)",
        "((t[3]&0x02)?(tflag[3]|=0x02,0):(tflag[3]&0x02)?(tflag[3]&=~0x02,1):0)"},
       {"rising input with a pin", "(top&&ldpx(8))",
-       "(top&&(((xfir[8]&0x03)!=0)?(xflag[1]|=0x01,0):(xflag[1]&0x01)?(xflag[1]&=~0x01,1):0))"},
+       "(top&&(((xim[1]&0x01)!=0)?(xflag[1]|=0x01,0):(xflag[1]&0x01)?(xflag[1]&=~0x01,1):0))"},
       {"falling input with a pin", "ldfx(0)",
-       "(((xfir[0]&0x0f)!=0)?((xflag[0]&0x01)?0:(xflag[0]|=0x01,1)):(xflag[0]&=~0x01,0))"},
+       "(((xim[0]&0x01)!=0)?((xflag[0]&0x01)?0:(xflag[0]|=0x01,1)):(xflag[0]&=~0x01,0))"},
       {"rising input without a pin", "ldpx(35)",
        "(1?(xflag[4]|=0x08,0):(xflag[4]&0x08)?(xflag[4]&=~0x08,1):0)"},
       {"falling input without a pin", "ldfx(35)",
@@ -231,6 +241,9 @@ TEST(ScanSplit, ReplacesCallsInTheScanFunctionsOnlyWhenAsked) {
         inPlace ? withCallsInPlace(statements, inputFilterMasks(file)) : statements;
     EXPECT_NE(unit->find("void scanpart1(void)\r\n{" + body + "\r\n}"), std::string::npos) << *unit;
     EXPECT_EQ(unit->find("ldpx(0)") == std::string::npos, inPlace) << *unit;
+    // The input image is taken before the first statement.
+    EXPECT_EQ(unit->find("{ while(1){\r\nxlatch();\r\nscanpart1();") != std::string::npos, inPlace)
+        << *unit;
   }
 }
 
