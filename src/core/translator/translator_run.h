@@ -364,7 +364,7 @@ void translateAppliedInstructions(TranslatorRun& t);
 void translateArithmetic(TranslatorRun& t);  // ADD, SUB, MUL, DIV, INC, DEC
 void translateComparisons(TranslatorRun& t);
 void translateCompareBits(TranslatorRun& t);  // CMP, ZCP, BON
-void translateWordLogic(TranslatorRun& t);    // WAND, WOR, WXOR, CML, NEG, XCH, BCD, BIN, SUM
+void translateWordLogic(TranslatorRun& t);    // WAND, WOR, WXOR, CML, NEG, XCH, BCD, BIN, SUM, SMOV
 void translateDataMoves(TranslatorRun& t);    // FMOV, BMOV, WSFR, WSFL
 void translateBitShifts(TranslatorRun& t);    // ROR, ROL, SFTR, SFTL, DECO, ENCO
 void translateStepLadder(TranslatorRun& t);   // STL, RET, and OUT/SET/RST on S
