@@ -38,8 +38,10 @@ constexpr std::string_view kPulseForms[] = {"unsigned char {space} pfr,pfm[{coun
 
 // The scratch values of 32-bit results and of the arithmetic: lv, and lw the second operand. The
 // helpers that compute through them take no parameters, so that their values never wait in the
-// direct RAM that SDCC overlays among the routines.
-constexpr std::string_view kScratch[] = {"long {space} lv,lw;"};
+// direct RAM that SDCC overlays among the routines. They stay in idata on every chip: the
+// statements compute on them in place there, where in XRAM each scan function would need
+// temporaries in the direct RAM.
+constexpr std::string_view kScratch[] = {"long idata lv,lw;"};
 
 // Digit groups and bit ranges of an image (y, m or s): gr{image} reads k bits from bit n, the
 // first the lowest; gw{image} writes the k low bits of lv there (shifting lv out). Their state
@@ -111,17 +113,19 @@ constexpr std::string_view kZRegisters[] = {"unsigned int {space} ixz[{count}];"
 constexpr std::string_view kVRegisters[] = {"unsigned int {space} ixv[{count}];"};
 // Registers an index register moves: ix{letter}(r,w) is the place of register r of the table
 // and of the w-1 after it, or ixs, two words of 0, where they lie beyond the {count} the table
-// keeps. Reads through it see 0 there, and writes change nothing the program keeps.
+// keeps. Reads through it see 0 there, and writes change nothing the program keeps. Its
+// parameters are few: SDCC overlays them in the direct RAM, which has no room for more.
 constexpr std::string_view kIndexSink[] = {"unsigned int {space} ixs[2];"};
 constexpr std::string_view kIndexedTable[] = {
-    "unsigned int *ix{letter}(long r,unsigned char w)",
+    "unsigned int *ix{letter}(int r,unsigned char w)",
     "{if(r<0||r+w>{count}){ixs[0]=0;ixs[1]=0;return ixs;}",
     "return &{table}[(unsigned int)r];}",
 };
-// The index of a 32-bit instruction: the pair Vn (high) and Zn (low).
+// The index of a 32-bit instruction: the pair Vn (high) and Zn (low), as an int when it is one,
+// else 32767, which moves any register beyond every table.
 constexpr std::string_view kIndexPairs[] = {
-    "long ixl(unsigned char k)",
-    "{return (long)((unsigned long)ixv[k]<<16|ixz[k]);}",
+    "int ixl(unsigned char k)",
+    "{if(ixv[k]==(ixz[k]&0x8000?0xffff:0))return (int)ixz[k];return 32767;}",
 };
 
 // The scan times D8010..D8012 in 0.1 ms units: sct[0] the last scan, sct[1] the shortest and
@@ -221,8 +225,7 @@ std::vector<FeatureText> featureTexts() {
       {{F::Scratch, F::OutputGroups, F::RelayGroups, F::StateGroups, F::FlaggedWideSums,
         F::Division},
        kScratch,
-       8,
-       true},
+       8},
       {{F::WordPairs}, kWordPairs, 0},
       {{F::Division}, kDivision, 4, true},
       {{F::Flags, F::FlaggedWordSums, F::FlaggedWideSums}, kFlags, 1, true},
