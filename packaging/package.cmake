@@ -25,7 +25,8 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "sdcc, sdcc-ucsim")
 if(Qt6Widgets_FOUND)
   # The window asks for a Chinese font by name and falls back to Qt's default without one.
-  set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-wqy-microhei | fonts-noto-cjk")
+  # Qt's own Chinese texts for the window's dialogs and buttons; without them those are English.
+  set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-wqy-microhei | fonts-noto-cjk, qt6-translations-l10n")
 endif()
 set(CPACK_STRIP_FILES ON)
 

@@ -10,7 +10,7 @@ packages=(
   clang-format
   clang libclang-rt-14-dev
   sdcc sdcc-ucsim
-  qt6-base-dev fonts-wqy-microhei xvfb xauth
+  qt6-base-dev qt6-tools-dev qt6-l10n-tools qt6-translations-l10n fonts-wqy-microhei xvfb xauth
 )
 
 missing=()

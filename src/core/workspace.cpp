@@ -134,7 +134,7 @@ Result<AssembledFile> Workspace::translateAndAssemble(const ProgramImage& image,
   if (!translation_.completed()) return translation_.error();
   // The device tables the program needs, on the chip of the settings.
   Result<StoragePlan> plan =
-      planStorage(translation_.devices, extensionRamBytes(translation_), settings_.chip);
+      planStorage(translation_.devices, extensionRamBytes(translation_, settings_), settings_.chip);
   if (!plan) return plan.error();
   if (registersInXram && translation_.devices.dataRegister >= kFirstXramRegister) {
     observer_->notice(UserNotice::plain(

@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFont>
 #include <QPixmap>
+#include <QSettings>
 #include <QStandardPaths>
 #include <QTimer>
 #include <cstdio>
@@ -17,6 +18,7 @@
 #include "gui/session.h"
 #include "gui/texts.h"
 #include "gui/toolchain_build.h"
+#include "gui/translations.h"
 #include "gui/work_directory.h"
 
 namespace {
@@ -51,6 +53,7 @@ int main(int argc, char** argv) {
   QApplication app(argc, argv);
   QApplication::setApplicationName(QString::fromUtf8(kApplicationTitle));
   useCjkFont(app);
+  if (!installTranslations(app)) std::fprintf(stderr, "ladder51-gui: the translation is missing\n");
 
   QCommandLineParser parser;
   parser.setApplicationDescription(
@@ -89,7 +92,9 @@ int main(int argc, char** argv) {
 
   auto builds = std::make_shared<ToolchainBuildService>();
   Session session(QDir(workDirectory.path).absolutePath().toStdString(), messages, builds);
-  MainWindow window(session, messages);
+  // The recent programs, in ~/.config/ladder51/ladder51-gui.conf.
+  QSettings preferences(QStringLiteral("ladder51"), QStringLiteral("ladder51-gui"));
+  MainWindow window(session, messages, screenshot ? nullptr : &preferences);
   dialogs.setParent(&window);
 
   if (screenshot) return takeScreenshot(window, parser.value(screenshotOption));

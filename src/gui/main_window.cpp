@@ -4,8 +4,12 @@
 #include <QActionGroup>
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -13,10 +17,16 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSettings>
+#include <QStyle>
+#include <QUrl>
 #include <QVBoxLayout>
 
+#include "gui/report_texts.h"
+#include "gui/results_panel.h"
 #include "gui/texts.h"
 
 namespace ladder51::gui {
@@ -38,6 +48,25 @@ constexpr char kOpenTip[] = "选择.pmw程序，转换成fx1n.c，再生成fx1n.
 constexpr char kSaveTip[] = "检查并保存引脚和选项设置";
 constexpr char kRebuildTip[] = "用已保存的设置重新转换上次打开的程序并生成fx1n.hex";
 constexpr char kWorkDirectoryPrefix[] = "工作目录：";
+
+// How many programs the file menu remembers, and where the preferences keep them.
+constexpr int kRecentCount = 8;
+constexpr char kRecentKey[] = "recentPrograms";
+
+// A refused field stands out until it is edited.
+constexpr char kInvalidProperty[] = "invalid";
+constexpr char kInvalidStyle[] =
+    "QLineEdit[invalid=\"true\"] { border: 2px solid #c00000; background: #fff0f0; }";
+
+// The .pmw file among dropped URLs, or "".
+QString droppedProgram(const QMimeData* data) {
+  if (data == nullptr) return {};
+  for (const QUrl& url : data->urls()) {
+    const QString path = url.toLocalFile();
+    if (!path.isEmpty() && path.endsWith(QStringLiteral(".pmw"), Qt::CaseInsensitive)) return path;
+  }
+  return {};
+}
 
 QString text(const char* utf8) {
   return QString::fromUtf8(utf8);
@@ -69,10 +98,14 @@ QString pinBoxName(const Pin& pin) {
 
 }  // namespace
 
-MainWindow::MainWindow(Session& session, MessageSink& messages, QWidget* parent)
-    : QMainWindow(parent), session_(session), messages_(messages) {
+MainWindow::MainWindow(Session& session, MessageSink& messages, QSettings* preferences,
+                       QWidget* parent)
+    : QMainWindow(parent), session_(session), messages_(messages), preferences_(preferences) {
   setObjectName(QStringLiteral("Form1"));
   setWindowTitle(text(kApplicationTitle));
+  setAcceptDrops(true);
+  setStyleSheet(text(kInvalidStyle));
+  if (preferences_ != nullptr) recent_ = preferences_->value(text(kRecentKey)).toStringList();
   buildMenus();
 
   auto* central = new QWidget(this);
@@ -100,12 +133,37 @@ MainWindow::MainWindow(Session& session, MessageSink& messages, QWidget* parent)
   workDirectoryLabel_->setObjectName(QStringLiteral("WorkDirectory"));
   workDirectoryLabel_->setTextInteractionFlags(Qt::TextSelectableByMouse);
   layout->addWidget(workDirectoryLabel_);
+  // The results take what the window grows by; the settings above keep their size.
+  results_ = new ResultsPanel(session_, central);
+  layout->addWidget(results_, 1);
   setCentralWidget(central);
 
+  for (QLineEdit* box : findChildren<QLineEdit*>()) {
+    connect(box, &QLineEdit::returnPressed, this, &MainWindow::saveSettings);
+    connect(box, &QLineEdit::textEdited, this, [box] {
+      box->setProperty(kInvalidProperty, false);
+      box->style()->polish(box);
+    });
+  }
   connectSession();
 }
 
 void MainWindow::buildMenus() {
+  QMenu* file = menuBar()->addMenu(WindowTexts::tr("&File"));
+  file->setObjectName(QStringLiteral("FILE"));
+  QAction* open = file->addAction(text(kOpenCaption), this, &MainWindow::chooseProgram);
+  open->setObjectName(QStringLiteral("OPEN"));
+  open->setShortcut(QKeySequence::Open);
+  recentMenu_ = file->addMenu(WindowTexts::tr("Recent programs"));
+  recentMenu_->setObjectName(QStringLiteral("RECENT"));
+  QAction* save = file->addAction(text(kSaveCaption), this, &MainWindow::saveSettings);
+  save->setObjectName(QStringLiteral("SAVE"));
+  save->setShortcut(QKeySequence::Save);
+  file->addSeparator();
+  QAction* quit = file->addAction(WindowTexts::tr("Quit"), this, &QWidget::close);
+  quit->setShortcut(QKeySequence::Quit);
+  showRecentPrograms();
+
   // The chip is a setting like the others: chosen here, saved with 保存设置.
   QMenu* chips = menuBar()->addMenu(text(kChipMenu));
   chips->setObjectName(QStringLiteral("CHIP"));
@@ -238,7 +296,7 @@ QWidget* MainWindow::buildCommands() {
   saveButton_ = new QPushButton(text(kSaveCaption), commands);
   saveButton_->setObjectName(QStringLiteral("Command2"));
   saveButton_->setToolTip(text(kSaveTip));
-  connect(saveButton_, &QPushButton::clicked, this, &MainWindow::saveSettings);
+  connect(saveButton_, &QPushButton::clicked, this, [this] { saveSettings(); });
   rebuildButton_ = new QPushButton(text(kRebuildCaption), commands);
   rebuildButton_->setObjectName(QStringLiteral("Command3"));
   rebuildButton_->setToolTip(text(kRebuildTip));
@@ -248,6 +306,10 @@ QWidget* MainWindow::buildCommands() {
   statusLabel_->setObjectName(QStringLiteral("Label1"));
   statusLabel_->setTextInteractionFlags(Qt::TextSelectableByMouse);
   statusLabel_->setMinimumWidth(200);
+  statusLabel_->setWordWrap(true);
+  // Three lines always: the window keeps its height whatever the status says.
+  statusLabel_->setFixedHeight(3 * statusLabel_->fontMetrics().lineSpacing() + 4);
+  statusLabel_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
   row->addWidget(openButton_, 0, Qt::AlignTop);
   row->addWidget(saveButton_, 0, Qt::AlignTop);
   row->addWidget(rebuildButton_, 0, Qt::AlignTop);
@@ -257,14 +319,15 @@ QWidget* MainWindow::buildCommands() {
 }
 
 void MainWindow::connectSession() {
-  connect(&session_, &Session::settingsChanged, this,
-          [this] { showSettings(session_.workspace().settingsText()); });
-  connect(&session_, &Session::filterRestored, filter_, &QLineEdit::setText);
+  connect(&session_, &Session::settingsChanged, this, [this] {
+    showSettings(session_.workspace().settingsText());
+    showSettingsError();
+  });
   connect(&session_, &Session::statusChanged, this, &MainWindow::showStatus);
-  connect(&session_, &Session::buildWarningsChanged, statusLabel_, &QLabel::setToolTip);
   connect(&session_, &Session::programChanged, this, [this](const QString& path) {
     setWindowTitle(QDir::toNativeSeparators(path));
     rebuildButton_->setEnabled(session_.canRebuild());
+    rememberProgram(path);
   });
   connect(&session_, &Session::buildingChanged, this, &MainWindow::showBuilding);
 }
@@ -279,14 +342,142 @@ bool MainWindow::openProgram(const QString& path) {
 
 void MainWindow::chooseProgram() {
   if (session_.building()) return;
+  const QString folder = recent_.isEmpty() ? QString() : QFileInfo(recent_.front()).absolutePath();
   const QString path =
-      QFileDialog::getOpenFileName(this, text(kOpenCaption), QString(), text(kProgramFilter));
+      QFileDialog::getOpenFileName(this, text(kOpenCaption), folder, text(kProgramFilter));
   // A cancelled dialog ends the command without a word.
   if (!path.isEmpty()) openProgram(path);
 }
 
-void MainWindow::saveSettings() {
-  session_.save(editedSettings());
+bool MainWindow::saveSettings() {
+  clearMarks();
+  const SettingsText edited = editedSettings();
+  // Point names typed in lower case are shown as they are saved.
+  for (std::size_t k = 0; k < pinBoxes_.size(); ++k) {
+    if (pinBoxes_[k]->text() != text(edited.pins[k])) pinBoxes_[k]->setText(text(edited.pins[k]));
+  }
+  std::optional<FieldProblem> problem = checkFields(edited);
+  if (!problem) {
+    const Status saved = session_.save(edited);
+    if (saved) return true;
+    problem = problemOf(saved.error(), edited);
+  }
+  // A refused filter shows the saved one again, marked, so that the box never holds a value
+  // nobody can save.
+  if (problem->field == Field::Filter) filter_->setText(text(session_.workspace().savedFilter()));
+  markField(*problem);
+  session_.refuseSettings(problem->message);
+  return false;
+}
+
+bool MainWindow::hasUnsavedEdits() const {
+  return editedSettings() != session_.workspace().settingsText();
+}
+
+QWidget* MainWindow::fieldWidget(const FieldProblem& problem) const {
+  switch (problem.field) {
+    case Field::Pin:
+      return problem.pin >= 0 && problem.pin < kPinCount
+                 ? pinBoxes_[static_cast<std::size_t>(problem.pin)]
+                 : nullptr;
+    case Field::Filter:
+      return filter_;
+    case Field::Crystal:
+      return crystal_;
+    case Field::Din:
+      return din_;
+    case Field::Load:
+      return load_;
+    case Field::Clk:
+      return clk_;
+    case Field::Scl:
+      return scl_;
+    case Field::Sda:
+      return sda_;
+    case Field::TimeBase:
+      return fxTimeBase_;
+    case Field::Chip:
+    case Field::None:
+      return nullptr;
+  }
+  return nullptr;
+}
+
+void MainWindow::markField(const FieldProblem& problem) {
+  QWidget* field = fieldWidget(problem);
+  if (field == nullptr) return;
+  field->setProperty(kInvalidProperty, true);
+  field->style()->polish(field);
+  field->setFocus(Qt::OtherFocusReason);
+  if (auto* box = qobject_cast<QLineEdit*>(field)) box->selectAll();
+}
+
+void MainWindow::clearMarks() {
+  for (QLineEdit* box : findChildren<QLineEdit*>()) {
+    if (!box->property(kInvalidProperty).toBool()) continue;
+    box->setProperty(kInvalidProperty, false);
+    box->style()->polish(box);
+  }
+}
+
+void MainWindow::showSettingsError() {
+  clearMarks();
+  if (!session_.settingsError()) return;
+  const FieldProblem problem =
+      problemOf(*session_.settingsError(), session_.workspace().settingsText());
+  markField(problem);
+  session_.refuseSettings(problem.message);
+}
+
+QStringList MainWindow::recentPrograms() const {
+  return recent_;
+}
+
+void MainWindow::rememberProgram(const QString& path) {
+  const QString absolute = QFileInfo(path).absoluteFilePath();
+  recent_.removeAll(absolute);
+  recent_.prepend(absolute);
+  while (recent_.size() > kRecentCount) recent_.removeLast();
+  if (preferences_ != nullptr) preferences_->setValue(text(kRecentKey), recent_);
+  showRecentPrograms();
+}
+
+void MainWindow::showRecentPrograms() {
+  recentMenu_->clear();
+  for (const QString& path : recent_) {
+    QAction* item = recentMenu_->addAction(QDir::toNativeSeparators(path));
+    connect(item, &QAction::triggered, this, [this, path] {
+      if (!session_.building()) openProgram(path);
+    });
+  }
+  recentMenu_->setEnabled(!recent_.isEmpty());
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+  if (!hasUnsavedEdits()) {
+    event->accept();
+    return;
+  }
+  const int choice =
+      messages_.choose(WindowTexts::tr("The settings have been changed but not saved. Save them?"),
+                       {text(kSaveCaption), WindowTexts::tr("Discard"), text(kCancel)});
+  if (choice == 0 ? saveSettings() : choice == 1) {
+    event->accept();
+  } else {
+    event->ignore();
+  }
+}
+
+void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
+  if (!droppedProgram(event->mimeData()).isEmpty() && !session_.building())
+    event->acceptProposedAction();
+}
+
+void MainWindow::dropEvent(QDropEvent* event) {
+  const QString path = droppedProgram(event->mimeData());
+  if (path.isEmpty() || session_.building()) return;
+  event->acceptProposedAction();
+  openProgram(path);
 }
 
 void MainWindow::clearEeprom() {
@@ -296,7 +487,7 @@ void MainWindow::clearEeprom() {
 SettingsText MainWindow::editedSettings() const {
   SettingsText settings;
   for (std::size_t k = 0; k < pinBoxes_.size(); ++k) {
-    settings.pins[k] = pinBoxes_[k]->text().toStdString();
+    settings.pins[k] = normalisedPointName(pinBoxes_[k]->text().toStdString());
   }
   settings.filter = filter_->text().toStdString();
   settings.crystal = crystal_->text().toStdString();

@@ -11,6 +11,7 @@
 #include <array>
 
 #include "core/config/settings.h"
+#include "gui/field_checks.h"
 #include "gui/message_sink.h"
 #include "gui/session.h"
 
@@ -22,24 +23,44 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
+class QSettings;
+class QMenu;
 
 namespace ladder51::gui {
+
+class ResultsPanel;
 
 class MainWindow final : public QMainWindow {
   Q_OBJECT
 
  public:
-  MainWindow(Session& session, MessageSink& messages, QWidget* parent = nullptr);
+  // `preferences` keeps the recent programs (none kept when null).
+  MainWindow(Session& session, MessageSink& messages, QSettings* preferences = nullptr,
+             QWidget* parent = nullptr);
 
   // The start-up sequence: the settings files fill the controls, then the sections are
   // generated (or the validation failure is reported).
   void startUp();
   // The open command once a file has been chosen: what "打开PMW文件" does after its dialog.
   bool openProgram(const QString& path);
+  // The save command: checks the fields, marks and focuses the one at fault, or saves.
+  bool saveSettings();
 
-  // The settings as the controls hold them now.
+  // The settings as the controls hold them now, point names as typed but upper-case.
   SettingsText editedSettings() const;
+  // Whether the controls hold settings that differ from the saved (or loaded) ones.
+  bool hasUnsavedEdits() const;
+  // The programs opened last, the latest first.
+  QStringList recentPrograms() const;
+  // The control a refusal points at, null for none.
+  QWidget* fieldWidget(const FieldProblem& problem) const;
   Session& session() { return session_; }
+  ResultsPanel& results() { return *results_; }
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
 
  private:
   void buildMenus();
@@ -49,8 +70,12 @@ class MainWindow final : public QMainWindow {
   void connectSession();
 
   void chooseProgram();
-  void saveSettings();
   void clearEeprom();
+  void markField(const FieldProblem& problem);
+  void clearMarks();
+  void showSettingsError();
+  void rememberProgram(const QString& path);
+  void showRecentPrograms();
   void showSettings(const SettingsText& settings);
   void setEeprom(EepromChoice choice);
   void showBuilding(bool building);
@@ -58,6 +83,10 @@ class MainWindow final : public QMainWindow {
 
   Session& session_;
   MessageSink& messages_;
+  QSettings* preferences_;
+  QStringList recent_;
+  QMenu* recentMenu_ = nullptr;
+  ResultsPanel* results_ = nullptr;
 
   std::array<QLineEdit*, kPinCount> pinBoxes_{};
   QLineEdit* crystal_ = nullptr;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 class QWidget;
 
@@ -15,6 +16,9 @@ class MessageSink {
   virtual void show(const QString& text) = 0;
   // Asks the user to choose between going on (`accept`) and not; true to go on.
   virtual bool ask(const QString& text, const QString& accept, const QString& reject) = 0;
+  // Asks the user to pick one of `choices` (the first is the default); returns its index, or
+  // the last one's when the question is closed.
+  virtual int choose(const QString& text, const QStringList& choices) = 0;
 };
 
 // A modal message box with the application's title and an OK button only.
@@ -25,6 +29,7 @@ class DialogMessageSink final : public MessageSink {
   void show(const QString& text) override;
   // A modal box with the two choices as buttons; closing it is `reject`.
   bool ask(const QString& text, const QString& accept, const QString& reject) override;
+  int choose(const QString& text, const QStringList& choices) override;
 
  private:
   QWidget* parent_;
@@ -37,6 +42,8 @@ class StderrMessageSink final : public MessageSink {
   void show(const QString& text) override;
   // Nobody answers: the question is printed and declined.
   bool ask(const QString& text, const QString& accept, const QString& reject) override;
+  // Nobody answers: the question is printed and closed.
+  int choose(const QString& text, const QStringList& choices) override;
 };
 
 }  // namespace ladder51::gui

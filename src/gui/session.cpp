@@ -1,5 +1,6 @@
 #include "gui/session.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QStringList>
 #include <QThread>
@@ -8,7 +9,10 @@
 #include <utility>
 
 #include "core/sequence.h"
+#include "core/translator/fx_encoding.h"
+#include "core/translator/instruction_list.h"
 #include "gui/texts.h"
+#include "gui/work_directory.h"
 
 namespace ladder51::gui {
 namespace {
@@ -19,6 +23,10 @@ QString fromUtf8(const std::string& text) {
 
 QString pathText(const std::filesystem::path& path) {
   return QString::fromStdString(path.string());
+}
+
+QString now() {
+  return QTime::currentTime().toString(QStringLiteral("HH:mm:ss"));
 }
 
 }  // namespace
@@ -38,33 +46,39 @@ Session::~Session() {
 }
 
 bool Session::startUp() {
+  const bool firstStart = !holdsSettingsFiles(pathText(workDirectory()));
   const Status started = workspace_.startUp();
-  emit settingsChanged();
-  reportNotices();
-  if (!started) {
-    messages_.show(fromUtf8(started.error().describe()));
-    return false;
+  settingsError_.reset();
+  if (!started) settingsError_ = started.error();
+  if (firstStart) {
+    // No file to blame: the defaults are simply what a new board starts from.
+    std::erase_if(notices_,
+                  [](const UserNotice& n) { return n.kind == NoticeKind::SettingsDefaulted; });
+    setStatus(firstStartText());
   }
-  return true;
+  reportNotices();
+  emit settingsChanged();
+  return started.ok();
 }
 
-bool Session::save(const SettingsText& settings) {
+Status Session::save(const SettingsText& settings) {
   // Any setting the saved ones change may change the firmware (pins, crystal, chip, time base).
   const Settings before = workspace_.settings();
   const Status saved = workspace_.save(settings);
-  if (!saved) {
-    messages_.show(fromUtf8(saved.error().describe()));
-    if (saved.error().kind == ErrorKind::BadFilter) {
-      emit filterRestored(fromUtf8(workspace_.savedFilter()));
-    }
-    return false;
-  }
+  if (!saved) return saved;
+  settingsError_.reset();
   emit settingsChanged();
   reportNotices();
   if (built_ && !building() && workspace_.settings() != before) {
     setStatus(QString::fromUtf8(kStatusOutOfDate), StatusKind::OutOfDate);
+  } else if (!building()) {
+    setStatus(QString::fromUtf8(kStatusSaved).arg(now()), StatusKind::Done);
   }
-  return true;
+  return saved;
+}
+
+void Session::refuseSettings(const QString& why) {
+  setStatus(why, StatusKind::Failed);
 }
 
 bool Session::rebuild() {
@@ -76,33 +90,37 @@ bool Session::openProgram(const std::filesystem::path& program) {
   if (building()) return false;
   programPath_ = pathText(program);
   built_ = false;
+  results_.clear();
+  lastBuild_.reset();
+  writtenSource_.clear();
+  statementsOffset_ = 0;
   setStatus(QString());
+  emit resultsChanged();
   emit programChanged(programPath_);
 
   Result<AssembledFile> file = workspace_.translateAndAssemble(program);
   if (!file && file.error().kind == ErrorKind::ProgramUnsupported) {
     reportNotices();
+    const Error refusal = file.error();
     // The list is the whole story; going on leaves those steps out of the firmware.
-    if (!messages_.ask(fromUtf8(file.error().message), QString::fromUtf8(kGenerateAnyway),
+    if (!messages_.ask(unsupportedQuestion(refusal), QString::fromUtf8(kGenerateAnyway),
                        QString::fromUtf8(kCancel))) {
-      showFailure(
-          QString::fromUtf8(kStatusRefused)
-              .arg(fromUtf8(file.error().message.substr(0, file.error().message.find('\n')))));
+      for (ResultEntry& step : unsupportedSteps()) addResult(std::move(step));
+      showFailure(QString::fromUtf8(kStatusRefused).arg(errorText(refusal).headline));
       return false;
     }
     AssembleOptions skipping;
     skipping.skipUnsupported = true;
     file = workspace_.translateAndAssemble(program, skipping);
-    // The steps left out were just listed: no second message about them.
-    std::erase_if(notices_,
-                  [](const UserNotice& n) { return n.kind == NoticeKind::StepPassedOver; });
   }
-  reportNotices();
+  reportNotices(file ? &*file : nullptr);
   if (!file) {
-    messages_.show(fromUtf8(file.error().describe()));
-    showFailure(QString::fromUtf8(kStatusRefused).arg(fromUtf8(file.error().describe())));
+    addError(file.error());
+    showFailure(QString::fromUtf8(kStatusRefused).arg(errorText(file.error()).headline));
     return false;
   }
+  writtenSource_ = file->text;
+  statementsOffset_ = file->statementsOffset;
   if (!builds_) {
     built_ = true;
     setStatus(pathText(file->path), StatusKind::Done);
@@ -110,6 +128,25 @@ bool Session::openProgram(const std::filesystem::path& program) {
   }
   startBuild(*file);
   return true;
+}
+
+QString Session::unsupportedQuestion(const Error& refusal) const {
+  QStringList lines{errorText(refusal).headline};
+  for (const ResultEntry& step : unsupportedSteps()) lines << QStringLiteral("  ") + step.text;
+  lines << ReportTexts::tr("Build the firmware without these steps?");
+  return lines.join(QLatin1Char('\n'));
+}
+
+std::vector<ResultEntry> Session::unsupportedSteps() const {
+  std::vector<ResultEntry> steps;
+  for (const Notice& warning : workspace_.translation().warnings) {
+    // Operand words belong to the instruction listed before them.
+    if (fx::inOperandWordRange(warning.step.words.front())) continue;
+    steps.push_back({ResultKind::Refused,
+                     stepText(warning.step, describeInstruction(warning.step.words)),
+                     fromUtf8(warning.message), warning.step});
+  }
+  return steps;
 }
 
 void Session::setStatus(const QString& status, StatusKind kind) {
@@ -120,8 +157,18 @@ void Session::setStatus(const QString& status, StatusKind kind) {
 }
 
 void Session::showFailure(const QString& line) {
-  stage_.clear();
   setStatus(line, StatusKind::Failed);
+}
+
+void Session::addResult(ResultEntry entry) {
+  results_.push_back(std::move(entry));
+  emit resultsChanged();
+}
+
+void Session::addError(const Error& error, const ErrorContext& context) {
+  const ErrorText text = errorText(error, context);
+  addResult({error.step ? ResultKind::Refused : ResultKind::Failed, text.headline, text.detail,
+             error.step});
 }
 
 void Session::notice(const UserNotice& notice) {
@@ -138,47 +185,45 @@ void Session::stage(const BuildProgress& progress) {
   // Heard on the build's thread; the text comes back to this object's thread through its event
   // queue, before the thread's finished signal does.
   QMetaObject::invokeMethod(
-      this,
-      [this, text = fromUtf8(progress.status)] {
-        stage_ = text;
-        setStatus(stage_);
-      },
-      Qt::QueuedConnection);
+      this, [this, stage = progress.stage] { setStatus(stageText(stage)); }, Qt::QueuedConnection);
 }
 
-void Session::reportNotices() {
+void Session::reportNotices(const AssembledFile* file) {
   std::vector<UserNotice> notices;
   notices.swap(notices_);
-  // Step notices are messages the PLC tool shows one by one; the words passed over are listed
-  // together.
-  QStringList passedOver, others;
   for (const UserNotice& notice : notices) {
     switch (notice.kind) {
-      case NoticeKind::StepNotice:
-        messages_.show(fromUtf8(notice.message + " (" + notice.step->describe() + ")"));
-        break;
       case NoticeKind::StepPassedOver:
-        passedOver << fromUtf8(notice.step->describe() + ": " + notice.message);
+        addResult({ResultKind::Skipped, stepText(*notice.step, notice.instruction),
+                   fromUtf8(notice.message), notice.step});
+        break;
+      case NoticeKind::StepNotice:
+        addResult({ResultKind::Notice, stepText(*notice.step, notice.instruction),
+                   fromUtf8(notice.message), notice.step});
+        break;
+      case NoticeKind::OutputWithoutPin:
+        if (file != nullptr) {
+          addResult({ResultKind::Notice, undeclaredOutputsText(file->undeclaredOutputs), {}, {}});
+        }
+        break;
+      case NoticeKind::RegistersInXram:
+        addResult({ResultKind::Notice,
+                   registersInXramText(workspace_.translation().devices.dataRegister),
+                   {},
+                   {}});
         break;
       case NoticeKind::SettingsDefaulted:
-      case NoticeKind::OutputWithoutPin:
-      case NoticeKind::RegistersInXram:
       case NoticeKind::TimeBaseRounding:
-        others << fromUtf8(notice.message);
+        addResult({ResultKind::Notice, noticeText(notice), {}, {}});
         break;
     }
   }
-  if (!passedOver.isEmpty()) messages_.show(passedOver.join(QLatin1Char('\n')));
-  if (!others.isEmpty()) messages_.show(others.join(QLatin1Char('\n')));
 }
 
 void Session::startBuild(const AssembledFile& file) {
   BuildJob job = buildJobFor(workspace_, file);
-  buildResult_ = std::make_shared<std::optional<Result<BuildSummary>>>();
-  stage_.clear();
+  buildResult_ = std::make_shared<std::optional<BuildSummary>>();
   setStatus(QString());
-  buildWarnings_.clear();
-  emit buildWarningsChanged(buildWarnings_);
 
   // The thread sees only its own copies, and reaches this object only as its observer.
   buildThread_ =
@@ -187,7 +232,9 @@ void Session::startBuild(const AssembledFile& file) {
           *result = builds->build(job, *this);
         } catch (const std::exception& fault) {
           // A build must never take the window down with it.
-          *result = Error{ErrorKind::Internal, fault.what(), job.sourceFile.string()};
+          BuildSummary failed;
+          failed.failure = Error{ErrorKind::Internal, fault.what(), job.sourceFile.string()};
+          *result = std::move(failed);
         }
       });
   connect(buildThread_, &QThread::finished, this, &Session::finishBuild, Qt::QueuedConnection);
@@ -199,37 +246,38 @@ void Session::finishBuild() {
   buildThread_->wait();
   delete buildThread_;
   buildThread_ = nullptr;
-  std::shared_ptr<std::optional<Result<BuildSummary>>> result = std::move(buildResult_);
-  emit buildingChanged(false);
+  std::shared_ptr<std::optional<BuildSummary>> result = std::move(buildResult_);
   reportNotices();
-
-  if (!result || !result->has_value()) return;
-  const Result<BuildSummary>& summary = **result;
-  if (!summary) {
-    const Error& error = summary.error();
-    messages_.show(fromUtf8(error.describe()));
-    // The first line says what failed; the tool's output stays in the message.
-    const QString why = fromUtf8(error.message.substr(0, error.message.find('\n')));
-    showFailure(error.where.empty()
-                    ? QString::fromUtf8(kStatusRefused).arg(why)
-                    : QString::fromUtf8(kStatusBuildFailed).arg(fromUtf8(error.where), why));
+  if (!result || !result->has_value()) {
+    emit buildingChanged(false);
     return;
   }
-  built_ = true;
-  QStringList lines;
-  if (!stage_.isEmpty()) lines << stage_;
-  lines << QString::fromUtf8(kStatusBuilt)
-               .arg(QFileInfo(programPath_).fileName(), pathText(summary->hexFile),
-                    QTime::currentTime().toString(QStringLiteral("HH:mm:ss")));
-  if (!summary->memoryUse.empty()) lines << fromUtf8(summary->memoryUse);
-  // Tool warnings do not stop the build; they are counted here and readable on demand rather
-  // than put in the user's way after every build.
-  QStringList warnings;
-  for (const std::string& warning : summary->warnings) warnings << fromUtf8(warning);
-  if (!warnings.isEmpty()) lines << QString::fromUtf8(kBuildWarningsCount).arg(warnings.size());
-  buildWarnings_ = warnings.join(QLatin1Char('\n'));
-  emit buildWarningsChanged(buildWarnings_);
-  setStatus(lines.join(QLatin1Char('\n')), StatusKind::Done);
+  const BuildSummary& summary = **result;
+  lastBuild_ = summary;
+  for (const std::string& warning : summary.warnings) {
+    addResult({ResultKind::Warning, fromUtf8(warning), {}, {}});
+  }
+  if (summary.scanTime && summary.scanTime->maxMicros > kLongScanMicros) {
+    addResult({ResultKind::Warning, longScanText(*summary.scanTime), {}, {}});
+  }
+  if (summary.failure) {
+    const Error& error = *summary.failure;
+    addError(error, {.measured = summary.memory, .limits = summary.limits});
+    showFailure(
+        QString::fromUtf8(kStatusBuildFailed)
+            .arg(
+                errorText(error, {.measured = summary.memory, .limits = summary.limits}).headline));
+  } else {
+    built_ = true;
+    QStringList lines{QString::fromUtf8(kStatusBuilt)
+                          .arg(QFileInfo(programPath_).fileName(),
+                               QDir::toNativeSeparators(pathText(summary.hexFile)), now())};
+    if (!summary.warnings.empty()) {
+      lines << QString::fromUtf8(kBuildWarningsCount).arg(summary.warnings.size());
+    }
+    setStatus(lines.join(QLatin1Char('\n')), StatusKind::Done);
+  }
+  emit buildingChanged(false);
 }
 
 }  // namespace ladder51::gui

@@ -81,11 +81,12 @@ inline constexpr char kCancel[] = "取消";
 inline constexpr char kRebuildCaption[] = "重新生成";
 
 // Status lines: a program built (%1 its file name, %2 the hex file, %3 the time), a program that
-// produced no firmware (%1 the reason), a build that failed (%1 the stage, %2 why), and settings
-// saved since the last build.
+// produced no firmware (%1 the reason), a build that failed (%1 why), settings saved (%1 the
+// time), and settings saved since the last build.
 inline constexpr char kStatusBuilt[] = "%1 已生成 %2（%3）";
 inline constexpr char kStatusRefused[] = "未生成 fx1n.hex：%1";
-inline constexpr char kStatusBuildFailed[] = "生成失败（%1）：%2";
+inline constexpr char kStatusBuildFailed[] = "生成失败：%1";
+inline constexpr char kStatusSaved[] = "设置已保存（%1）";
 inline constexpr char kStatusOutOfDate[] =
     "设置已更改：fx1n.hex 仍是按原设置生成的，请按“重新生成”";
 

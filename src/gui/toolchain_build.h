@@ -9,7 +9,7 @@ namespace ladder51::gui {
 
 class ToolchainBuildService final : public BuildService {
  public:
-  Result<BuildSummary> build(const BuildJob& job, Observer& observer) override;
+  BuildSummary build(const BuildJob& job, Observer& observer) override;
 };
 
 }  // namespace ladder51::gui

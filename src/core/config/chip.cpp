@@ -1,5 +1,7 @@
 #include "core/config/chip.h"
 
+#include "core/text/encoding.h"
+
 #include <algorithm>
 #include <array>
 
@@ -14,13 +16,6 @@ constexpr std::array<ChipProfile, 5> kChips = {{
     {"stc89c58", "STC89C58RD+", {256, 1024, 32 * 1024}, 12},
     {"stc89c516", "STC89C516RD+", {256, 1024, 62 * 1024}, 12},
 }};
-
-bool sameIgnoringCase(std::string_view a, std::string_view b) {
-  return std::ranges::equal(a, b, [](char x, char y) {
-    auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
-    return lower(x) == lower(y);
-  });
-}
 
 }  // namespace
 

@@ -26,7 +26,7 @@ Result<std::string> chipValue(std::string_view value) {
 
 Result<std::string> timeBaseValue(std::string_view value) {
   if (Status known = checkTimeBase(value); !known) return known.error();
-  return std::string(value);
+  return std::string(timeBaseName(*timeBaseNamed(value)));
 }
 
 constexpr Option kOptions[] = {

@@ -1,5 +1,7 @@
 #include "core/config/settings.h"
 
+#include "core/text/encoding.h"
+
 #include <charconv>
 #include <cstdlib>
 #include <string>
@@ -75,7 +77,7 @@ std::string_view timeBaseName(TimeBaseChoice choice) {
 
 std::optional<TimeBaseChoice> timeBaseNamed(std::string_view name) {
   for (TimeBaseChoice choice : {TimeBaseChoice::Fx, TimeBaseChoice::Classic}) {
-    if (name == timeBaseName(choice)) return choice;
+    if (sameIgnoringCase(name, timeBaseName(choice))) return choice;
   }
   return std::nullopt;
 }

@@ -34,11 +34,13 @@ constexpr std::string_view kSpecialRelayEdges[] = {
 
 // The pulse (P) forms of applied instructions: each keeps its condition of the last scan in a
 // bit of pfm; pfr is 1 in the scan the condition of the instruction that follows rose.
-constexpr std::string_view kPulseForms[] = {"unsigned char idata pfr,pfm[{count}];"};
+constexpr std::string_view kPulseForms[] = {"unsigned char {space} pfr,pfm[{count}];"};
 
 // The scratch values of 32-bit results and of the arithmetic: lv, and lw the second operand. The
 // helpers that compute through them take no parameters, so that their values never wait in the
-// direct RAM that SDCC overlays among the routines.
+// direct RAM that SDCC overlays among the routines. They stay in idata on every chip: the
+// statements compute on them in place there, where in XRAM each scan function would need
+// temporaries in the direct RAM.
 constexpr std::string_view kScratch[] = {"long idata lv,lw;"};
 
 // Digit groups and bit ranges of an image (y, m or s): gr{image} reads k bits from bit n, the
@@ -53,9 +55,20 @@ constexpr std::string_view kBitGroups[] = {
     "{for(;k;k--,n++,lv>>=1)",
     "if(lv&1){image}[n/8]|=(0x01<<(n%8));else {image}[n/8]&=(0xff-(0x01<<(n%8)));}",
 };
+// The same for groups an index register moves: the bits beyond the image read 0 and are not
+// written.
+constexpr std::string_view kIndexedBitGroups[] = {
+    "unsigned long gr{image}(unsigned int n,unsigned char k)",
+    "{unsigned long v=0;",
+    "while(k--){v<<=1;if(n+k<sizeof({image})*8&&({image}[(n+k)/8]&(0x01<<((n+k)%8))))v|=1;}",
+    "return v;}",
+    "void gw{image}(unsigned int n,unsigned char k)",
+    "{for(;k&&n<sizeof({image})*8;k--,n++,lv>>=1)",
+    "if(lv&1){image}[n/8]|=(0x01<<(n%8));else {image}[n/8]&=(0xff-(0x01<<(n%8)));}",
+};
 
 // The flags: M8020 zero (0x01), M8021 borrow (0x02), M8022 carry (0x04).
-constexpr std::string_view kFlags[] = {"unsigned char idata m8020;"};
+constexpr std::string_view kFlags[] = {"unsigned char {space} m8020;"};
 // A 16-bit sum computed in 32 bits: the flags it sets, and its 16 bits.
 constexpr std::string_view kFlaggedWordSums[] = {
     "int flw(long r)",
@@ -90,14 +103,30 @@ constexpr std::string_view kWordPairs[] = {
 // of its own keeps the temporaries of 32-bit division out of the scan's functions, whose
 // temporaries SDCC places in the direct RAM, one set for each function.
 constexpr std::string_view kDivision[] = {
-    "long idata lq;",
+    "long {space} lq;",
     "void divl(void)",
     "{lq=lv/lw;lw=lv%lw;lv=lq;}",
 };
 
 // The index registers the statements use: Z0.. and V0...
-constexpr std::string_view kZRegisters[] = {"unsigned int idata ixz[{count}];"};
-constexpr std::string_view kVRegisters[] = {"unsigned int idata ixv[{count}];"};
+constexpr std::string_view kZRegisters[] = {"unsigned int {space} ixz[{count}];"};
+constexpr std::string_view kVRegisters[] = {"unsigned int {space} ixv[{count}];"};
+// Registers an index register moves: ix{letter}(r,w) is the place of register r of the table
+// and of the w-1 after it, or ixs, two words of 0, where they lie beyond the {count} the table
+// keeps. Reads through it see 0 there, and writes change nothing the program keeps. Its
+// parameters are few: SDCC overlays them in the direct RAM, which has no room for more.
+constexpr std::string_view kIndexSink[] = {"unsigned int {space} ixs[2];"};
+constexpr std::string_view kIndexedTable[] = {
+    "unsigned int *ix{letter}(int r,unsigned char w)",
+    "{if(r<0||r+w>{count}){ixs[0]=0;ixs[1]=0;return ixs;}",
+    "return &{table}[(unsigned int)r];}",
+};
+// The index of a 32-bit instruction: the pair Vn (high) and Zn (low), as an int when it is one,
+// else 32767, which moves any register beyond every table.
+constexpr std::string_view kIndexPairs[] = {
+    "int ixl(unsigned char k)",
+    "{if(ixv[k]==(ixz[k]&0x8000?0xffff:0))return (int)ixz[k];return 32767;}",
+};
 
 // The scan times D8010..D8012 in 0.1 ms units: sct[0] the last scan, sct[1] the shortest and
 // sct[2] the longest since power-on. scantime() runs first in every scan and measures the time
@@ -141,7 +170,7 @@ constexpr std::string_view kHeldContacts[] = {"unsigned char idata held[{count}]
 // whether it was active in the last scan, a bit each.
 constexpr std::string_view kLadderSteps[] = {"unsigned char idata stlr,stlt,stlw[{count}];"};
 // FOR loops: the repetitions each has left, two bytes.
-constexpr std::string_view kLoopCounters[] = {"unsigned int idata loopc[{count}];"};
+constexpr std::string_view kLoopCounters[] = {"unsigned int {space} loopc[{count}];"};
 
 // m8000p and m8000f of the special relays' edge routines.
 constexpr int kSpecialRelayEdgeBytes = 2;
@@ -158,6 +187,7 @@ struct StateArray {
   std::span<const std::string_view> declaration;
   int count;
   int otherBytes = 0;
+  bool movable = false;  // in XRAM where the chip has it ({space})
 };
 
 // The arrays a translation needs, in the order the file declares them.
@@ -167,10 +197,10 @@ std::vector<StateArray> stateArrays(const Translation& translation) {
       {kEdgeResults, bytesOfBits(translation.edgeTemps)},
       {kEdgeMemories, bytesOfBits(translation.edgeMemories)},
       {kHeldContacts, bytesOfBits(translation.heldContacts)},
-      {kLadderSteps, bytesOfBits(translation.ladderSteps), 2},        // stlr, stlt
-      {kZRegisters, translation.zRegisters, translation.zRegisters},  // two bytes each
-      {kVRegisters, translation.vRegisters, translation.vRegisters},
-      {kLoopCounters, translation.loops, translation.loops},  // the second byte of each
+      {kLadderSteps, bytesOfBits(translation.ladderSteps), 2},              // stlr, stlt
+      {kZRegisters, translation.zRegisters, translation.zRegisters, true},  // two bytes each
+      {kVRegisters, translation.vRegisters, translation.vRegisters, true},
+      {kLoopCounters, translation.loops, translation.loops, true},  // the second byte of each
   };
   std::vector<StateArray> needed;
   for (const StateArray& array : all) {
@@ -185,6 +215,7 @@ struct FeatureText {
   std::vector<RuntimeFeature> features;  // any of them needs the text
   std::span<const std::string_view> text;
   int ramBytes;
+  bool movable = false;  // its variables in XRAM where the chip has it ({space})
 };
 
 std::vector<FeatureText> featureTexts() {
@@ -196,12 +227,31 @@ std::vector<FeatureText> featureTexts() {
        kScratch,
        8},
       {{F::WordPairs}, kWordPairs, 0},
-      {{F::Division}, kDivision, 4},
-      {{F::Flags, F::FlaggedWordSums, F::FlaggedWideSums}, kFlags, 1},
+      {{F::Division}, kDivision, 4, true},
+      {{F::Flags, F::FlaggedWordSums, F::FlaggedWideSums}, kFlags, 1, true},
       {{F::FlaggedWordSums}, kFlaggedWordSums, 0},
       {{F::FlaggedWideSums}, kFlaggedWideSums, 0},
+      {{F::IndexedRamRegisters, F::IndexedXramRegisters, F::IndexedTimers, F::IndexedCounters},
+       kIndexSink,
+       4,
+       true},
   };
 }
+
+// The tables an index register reaches, each through its routine ix{letter}.
+struct IndexedTable {
+  RuntimeFeature feature;
+  std::string_view letter;
+  std::string_view table;
+  std::string_view count;  // the registers it keeps
+};
+constexpr IndexedTable kIndexedTables[] = {
+    // D16 up are in the EEPROM, which an index does not reach: d[16] is a scratch register.
+    {RuntimeFeature::IndexedRamRegisters, "d", "d", "16"},
+    {RuntimeFeature::IndexedXramRegisters, "d", "d", "sizeof(d)/2"},
+    {RuntimeFeature::IndexedTimers, "t", "tc", "sizeof(tc)/2"},
+    {RuntimeFeature::IndexedCounters, "c", "ct", "sizeof(ct)/2"},
+};
 
 bool needs(const Translation& translation, const FeatureText& text) {
   return std::any_of(text.features.begin(), text.features.end(),
@@ -219,14 +269,31 @@ constexpr GroupImage kGroupImages[] = {{RuntimeFeature::OutputGroups, "y"},
                                        {RuntimeFeature::RelayGroups, "m"},
                                        {RuntimeFeature::StateGroups, "s"}};
 
+// True when the state of applied instructions lives in XRAM: the chip has it. Internal RAM,
+// which the stack shares, stays for the runtime's own state.
+bool stateInXram(const Settings& settings) {
+  return settings.chip.memory.xramBytes > 0;
+}
+
 std::string runtimeExtensions(const Translation& translation, const Settings& settings) {
   CodeWriter text;
+  text.set("space", stateInXram(settings) ? "xdata" : "idata");
   for (const FeatureText& feature : featureTexts()) {
     if (needs(translation, feature)) text.lines(feature.text);
   }
+  // Groups an index register moves keep to their image: all of an image's groups then do.
+  const bool indexed = translation.features.contains(RuntimeFeature::IndexedGroups);
   for (const GroupImage& group : kGroupImages) {
     if (translation.features.contains(group.feature)) {
-      text.set("image", std::string(group.image)).lines(kBitGroups);
+      text.set("image", std::string(group.image)).lines(indexed ? kIndexedBitGroups : kBitGroups);
+    }
+  }
+  for (const IndexedTable& table : kIndexedTables) {
+    if (translation.features.contains(table.feature)) {
+      text.set("letter", std::string(table.letter))
+          .set("table", std::string(table.table))
+          .set("count", std::string(table.count))
+          .lines(kIndexedTable);
     }
   }
   if (translation.pulseForms > 0) {
@@ -245,17 +312,21 @@ std::string runtimeExtensions(const Translation& translation, const Settings& se
   for (const StateArray& array : stateArrays(translation)) {
     text.set("count", dec(array.count)).lines(array.declaration);
   }
+  if (translation.features.contains(RuntimeFeature::IndexPairs)) text.lines(kIndexPairs);
   // The program's subroutines follow the state they use.
   return text.take() + translation.subroutines;
 }
 
-int extensionRamBytes(const Translation& translation) {
-  int bytes = translation.pulseForms > 0 ? 1 + bytesOfBits(translation.pulseForms) : 0;
+int extensionRamBytes(const Translation& translation, const Settings& settings) {
+  const bool xram = stateInXram(settings);
+  int bytes = translation.pulseForms > 0 && !xram ? 1 + bytesOfBits(translation.pulseForms) : 0;
   for (const FeatureText& feature : featureTexts()) {
-    if (needs(translation, feature)) bytes += feature.ramBytes;
+    if (needs(translation, feature) && !(xram && feature.movable)) bytes += feature.ramBytes;
   }
   if (translation.features.contains(RuntimeFeature::ScanTime)) bytes += kScanTimeBytes;
-  for (const StateArray& array : stateArrays(translation)) bytes += array.count + array.otherBytes;
+  for (const StateArray& array : stateArrays(translation)) {
+    if (!(xram && array.movable)) bytes += array.count + array.otherBytes;
+  }
   return bytes;
 }
 

@@ -15,7 +15,8 @@ namespace ladder51 {
 // when it needs none.
 std::string runtimeExtensions(const Translation& translation, const Settings& settings);
 
-// The internal RAM that state takes, in bytes.
-int extensionRamBytes(const Translation& translation);
+// The internal RAM that state takes, in bytes, on the chip of `settings` (with XRAM, the state of
+// applied instructions lives there).
+int extensionRamBytes(const Translation& translation, const Settings& settings);
 
 }  // namespace ladder51

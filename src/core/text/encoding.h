@@ -24,4 +24,7 @@ Result<std::string> decodeGbk(std::string_view bytes);
 // Whether `bytes` is well-formed UTF-8.
 bool isValidUtf8(std::string_view bytes);
 
+// Whether two names are the same but for the case of their ASCII letters ("STC89C52", "fx").
+bool sameIgnoringCase(std::string_view a, std::string_view b);
+
 }  // namespace ladder51

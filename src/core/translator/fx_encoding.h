@@ -451,7 +451,7 @@ inline constexpr Instruction kInstructions[] = {
     rows::applied("CMP", 10, "wwb", form::All, true),
     rows::applied("ZCP", 11, "wwwb", form::All, true),
     rows::applied("MOV", 12, "wd", form::All, true),
-    rows::applied("SMOV", 13, "wwwdw", form::Bits16 | form::Pulse),
+    rows::applied("SMOV", 13, "wwwdw", form::Bits16 | form::Pulse, true),
     rows::applied("CML", 14, "wd", form::All, true),
     rows::applied("BMOV", 15, "wdw", form::Bits16 | form::Pulse, true),
     rows::applied("FMOV", 16, "wdw", form::All, true),

@@ -153,6 +153,20 @@ constexpr std::string_view kWide = "(long)((unsigned long){high}<<16|{low})";
 constexpr std::string_view kTablePair = "dw(&{low})";
 constexpr std::string_view kWideLow = "{v}";
 constexpr std::string_view kWideHigh = "{v}>>16";
+// Indexed operands: the index's value, the place of a register through ix{table}, see the
+// runtime's routines.
+constexpr std::string_view kIndexValue = "(int)ix{letter}[{n}]";
+constexpr std::string_view kIndexPair = "ixl({n})";
+constexpr std::string_view kIndexedStart = "{n}+{index}";
+// The start of an indexed device: device 0 is the index itself.
+std::string indexedStart(long n, const std::string& index) {
+  return n == 0 ? index : fill(kIndexedStart, {{"n", dec(n)}, {"index", index}});
+}
+constexpr std::string_view kIndexedConstant = "({value}+{index})";
+constexpr std::string_view kIndexedWord = "*ix{table}({start},1)";
+constexpr std::string_view kIndexedPairValue = "dw(ix{table}({start},2))";
+constexpr std::string_view kIndexedPairStore =
+    "ix{table}({start},2)[0]={v};ix{table}({start},2)[1]={v}>>16;";
 // A group's value as an operand of `size` bits takes: 16 bits of a K4 group are signed.
 constexpr std::string_view kSigned16 = "(int){value}";
 constexpr std::string_view kSigned32 = "(long){value}";
@@ -170,6 +184,19 @@ constexpr std::string_view kNoNextWord =
 constexpr std::string_view kIndexed =
     "the {which} operand of {instruction} is modified by the index register {index}: "
     "ladder51 does not translate index modifiers";
+constexpr std::string_view kIndexedInputs =
+    "the {which} operand of {instruction} is {operand}{index}: ladder51 does not translate an "
+    "index register on a group of inputs";
+constexpr std::string_view kIndexedEeprom =
+    "the {which} operand of {instruction} is {operand}{index}: an index register reaches only the "
+    "D registers kept in RAM, D0 to D15 with the settings' EEPROM";
+constexpr std::string_view kIndexedBits =
+    "the {which} operand of {instruction} is modified by the index register {index}: ladder51 "
+    "translates index registers on word operands and digit groups only";
+// An indexed operand's reach, told once for each operand.
+constexpr std::string_view kIndexedReach =
+    "{operand}{index} moves with {index}: where it reaches beyond {kept}, which the firmware "
+    "keeps, it reads 0 and writes nothing";
 constexpr std::string_view kGroupTooWide =
     "the {which} operand of {instruction}, {operand}, has more bits than the "
     "instruction's 16: its 32-bit form (D{instruction}) takes K5 to K8";
@@ -216,8 +243,58 @@ std::optional<WordAccess> wordDevice(TranslatorRun& t, char letter, long n) {
   return access;
 }
 
+// The value of the index register that modifies `operand` in an instruction of `size` bits: in a
+// 32-bit one Zn is the pair Vn:Zn, as on the PLC.
+std::string indexText(TranslatorRun& t, const fx::Operand& operand, int size) {
+  const int n = operand.indexNumber;
+  t.noteIndexRegister(operand.index, n);
+  if (size == 32 && operand.index == 'Z') {
+    t.noteIndexRegister('V', n);
+    t.useFeature(RuntimeFeature::IndexPairs);
+    return fill(kIndexPair, {{"n", dec(n)}});
+  }
+  return fill(kIndexValue, {{"letter", operand.index == 'V' ? "v" : "z"}, {"n", dec(n)}});
+}
+
+// The read and write of register n of D, T or C moved by `index`, at `size` bits.
+std::optional<WordAccess> indexedRegister(TranslatorRun& t, char letter, long n, int size,
+                                          const std::string& index) {
+  if (t.refuseDevice(letter, n)) return std::nullopt;
+  RuntimeFeature feature = RuntimeFeature::IndexedTimers;
+  if (letter == 'C') feature = RuntimeFeature::IndexedCounters;
+  if (letter == 'D') {
+    t.noteRamRegister(n);
+    feature = t.options().registersInXram ? RuntimeFeature::IndexedXramRegisters
+                                          : RuntimeFeature::IndexedRamRegisters;
+  }
+  t.useFeature(feature);
+  const Fields fields = {{"table", std::string(1, static_cast<char>(std::tolower(letter)))},
+                         {"start", indexedStart(n, index)},
+                         {"v", "{v}"}};
+  WordAccess access;
+  if (size == 32) {
+    t.useFeature(RuntimeFeature::WordPairs);
+    access.value = fill(kIndexedPairValue, fields);
+    access.store = fill(kIndexedPairStore, fields);
+  } else {
+    access.value = fill(kIndexedWord, fields);
+    access.store = fill(kStoreWord, {{"target", access.value}, {"v", "{v}"}});
+  }
+  return access;
+}
+
+// What an index reaches of the device of `operand`, for the notice: "D0 to D15"; the tables
+// of the others have the size the program's highest device gives them.
+std::string indexedReach(const TranslatorRun& t, const fx::Operand& operand) {
+  const char letter = operand.format->letter;
+  if (letter == 'D' && !t.options().registersInXram) return "D0 to D15";
+  if (letter == 'Y') return "Y0 to Y43";
+  return std::string(1, letter) + "0 to the highest " + letter + " the program names";
+}
+
 std::optional<WordAccess> digitGroup(TranslatorRun& t, const fx::Operand& operand, int size,
-                                     std::string_view instruction, std::string_view which) {
+                                     std::string_view instruction, std::string_view which,
+                                     const std::string& index) {
   const char letter = operand.format->letter;
   const int first = static_cast<int>(operand.number);
   const int count = 4 * operand.digits;
@@ -256,10 +333,17 @@ std::optional<WordAccess> digitGroup(TranslatorRun& t, const fx::Operand& operan
     std::vector<Field> imageFields(fields.begin(), fields.end());
     imageFields.push_back({"image", std::string(image->image)});
     imageFields.push_back({"v", "{v}"});
+    if (!index.empty()) {
+      t.useFeature(RuntimeFeature::IndexedGroups);
+      imageFields[0].value = indexedStart(first, index);
+    }
     access.value = fill(kGetBits, imageFields);
     access.store = fill(kPutBits, imageFields);
     if (letter == 'Y') {
-      for (int n = first; n <= last; ++n) access.outputs.push_back(n);
+      // An index may move the group onto any of the outputs.
+      const int from = index.empty() ? first : 0;
+      const int to = index.empty() ? last : kFirmwareLastPoint;
+      for (int n = from; n <= to; ++n) access.outputs.push_back(n);
       access.store += pinRefresh(access.outputs);
     }
   }
@@ -280,19 +364,34 @@ std::optional<WordAccess> wordAccess(TranslatorRun& t, int k, std::string_view i
   }
   std::vector<Field> fields(names.begin(), names.end());
   fields.push_back({"operand", operandName(*operand)});
-  if (operand->index != 0) {
-    fields.push_back({"index", std::string(1, operand->index) + dec(operand->indexNumber)});
-    t.refuse(fill(kIndexed, fields));
-    return std::nullopt;
-  }
   if (size == 0) size = t.operandSize();
   const char letter = operand->format->letter;
-  if (offset != 0 && (operand->format->payload != fx::Payload::Offset || letter == 'V' ||
-                      letter == 'Z' || letter == 'P')) {
+  const fx::Payload payload = operand->format->payload;
+  if (offset != 0 &&
+      (payload != fx::Payload::Offset || letter == 'V' || letter == 'Z' || letter == 'P')) {
     t.refuse(fill(kNoNextWord, fields));
     return std::nullopt;
   }
-  const fx::Payload payload = operand->format->payload;
+  std::string index;  // the value of the index register that modifies the operand
+  if (operand->index != 0) {
+    fields.push_back({"index", std::string(1, operand->index) + dec(operand->indexNumber)});
+    const bool word = payload == fx::Payload::Offset &&
+                      (letter == 'T' || letter == 'C' ||
+                       (letter == 'D' && operand->number < kFirstSpecialRegister));
+    if (payload != fx::Payload::Value && payload != fx::Payload::Group && !word) {
+      t.refuse(fill(kIndexed, fields));
+      return std::nullopt;
+    }
+    if (payload == fx::Payload::Group && letter == 'X') {
+      t.refuse(fill(kIndexedInputs, fields));
+      return std::nullopt;
+    }
+    if (letter == 'D' && !inRam(t, static_cast<long>(operand->number) + offset)) {
+      t.refuse(fill(kIndexedEeprom, fields));
+      return std::nullopt;
+    }
+    index = indexText(t, *operand, size);
+  }
   std::optional<WordAccess> access;
   if (payload == fx::Payload::Value) {
     access = WordAccess{};
@@ -303,8 +402,10 @@ std::optional<WordAccess> wordAccess(TranslatorRun& t, int k, std::string_view i
     } else {
       access->value = size == 32 ? dec(n) + "L" : dec(n & 0xFFFF);
     }
+    if (!index.empty())
+      access->value = fill(kIndexedConstant, {{"value", access->value}, {"index", index}});
   } else if (payload == fx::Payload::Group) {
-    access = digitGroup(t, *operand, size, instruction, which);
+    access = digitGroup(t, *operand, size, instruction, which, index);
   } else if (payload == fx::Payload::Address) {
     t.refuse(fill(kBitNotWord, fields));
     return std::nullopt;
@@ -328,6 +429,8 @@ std::optional<WordAccess> wordAccess(TranslatorRun& t, int k, std::string_view i
   } else if (letter == 'P') {
     t.refuse(fill(kNotReadable, names));
     return std::nullopt;
+  } else if (!index.empty()) {
+    access = indexedRegister(t, letter, static_cast<long>(operand->number) + offset, size, index);
   } else {
     const long n = static_cast<long>(operand->number) + offset;
     access = wordDevice(t, letter, n);
@@ -348,6 +451,10 @@ std::optional<WordAccess> wordAccess(TranslatorRun& t, int k, std::string_view i
   if (use == Use::Target && access->store.empty()) {
     t.refuse(fill(kNotWritable, fields));
     return std::nullopt;
+  }
+  if (!index.empty() && payload != fx::Payload::Value) {
+    fields.push_back({"kept", indexedReach(t, *operand)});
+    t.noticeOnce(fill(kIndexedReach, fields));
   }
   return access;
 }
@@ -374,8 +481,15 @@ std::optional<BitRange> bitRange(TranslatorRun& t, int k, int count, std::string
                                  std::string_view which) {
   const Fields names = {{"which", std::string(which)}, {"instruction", std::string(instruction)}};
   const std::optional<fx::Operand> operand = t.appliedOperand(k);
+  if (operand && operand->index != 0) {
+    t.refuse(fill(kIndexedBits,
+                  {{"which", std::string(which)},
+                   {"instruction", std::string(instruction)},
+                   {"index", std::string(1, operand->index) + dec(operand->indexNumber)}}));
+    return std::nullopt;
+  }
   if (!operand || operand->format->payload != fx::Payload::Address ||
-      operand->format->letter == 'X' || operand->index != 0) {
+      operand->format->letter == 'X') {
     t.refuse(fill("the {which} operand of {instruction} is not a Y, M or S bit", names));
     return std::nullopt;
   }

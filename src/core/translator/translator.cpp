@@ -304,6 +304,14 @@ void TranslatorRun::notice(std::string_view message) {
   result_.notices.push_back({std::string(message), currentStep()});
 }
 
+void TranslatorRun::noticeOnce(std::string_view message) {
+  recognise();
+  for (const Notice& given : result_.notices) {
+    if (given.message == message) return;
+  }
+  result_.notices.push_back({std::string(message), currentStep()});
+}
+
 void TranslatorRun::push(std::string condition, std::vector<int> edges) {
   recognise();
   if (conditionDepth_ >= kConditionStackSize) {

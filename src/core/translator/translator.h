@@ -61,6 +61,13 @@ enum class RuntimeFeature {
   FlaggedWordSums,    // flw: 16-bit ADD and SUB setting the flags
   FlaggedWideSums,    // addl/subl: 32-bit ADD and SUB setting the flags
   Division,           // divl: quotient and remainder
+  // Registers an index register moves: ixd (D0..D15 in RAM, or the table in XRAM), ixt, ixc.
+  IndexedRamRegisters,
+  IndexedXramRegisters,
+  IndexedTimers,
+  IndexedCounters,
+  IndexPairs,     // ixl: the pair Vn:Zn that indexes in a 32-bit instruction
+  IndexedGroups,  // digit groups an index register moves: gr/gw keep to their image
 };
 
 // The highest number of each device table the statements use, or -1 for a table they do not

@@ -151,6 +151,8 @@ class TranslatorRun {
   // A message shown to the user; the translation goes on. A message the step has given already
   // (a register it names twice) is not repeated.
   void notice(std::string_view message);
+  // The same, given at the first step only that gives it.
+  void noticeOnce(std::string_view message);
   // Refuses a device the firmware does not keep: X and Y beyond the pins' points, and devices
   // beyond the FX1N's ranges (M1536 up, S1000 up, T246 up, C200 up, D8000 up), each with a
   // message naming the range. Records the others, whose tables the runtime sizes to the highest
@@ -362,7 +364,7 @@ void translateAppliedInstructions(TranslatorRun& t);
 void translateArithmetic(TranslatorRun& t);  // ADD, SUB, MUL, DIV, INC, DEC
 void translateComparisons(TranslatorRun& t);
 void translateCompareBits(TranslatorRun& t);  // CMP, ZCP, BON
-void translateWordLogic(TranslatorRun& t);    // WAND, WOR, WXOR, CML, NEG, XCH, BCD, BIN, SUM
+void translateWordLogic(TranslatorRun& t);    // WAND, WOR, WXOR, CML, NEG, XCH, BCD, BIN, SUM, SMOV
 void translateDataMoves(TranslatorRun& t);    // FMOV, BMOV, WSFR, WSFL
 void translateBitShifts(TranslatorRun& t);    // ROR, ROL, SFTR, SFTL, DECO, ENCO
 void translateStepLadder(TranslatorRun& t);   // STL, RET, and OUT/SET/RST on S

@@ -1,7 +1,7 @@
 // Word logic and conversions: WAND, WOR, WXOR, CML, NEG, XCH, BCD, BIN and SUM, in their 16-bit
-// and 32-bit (D) forms. Each is one statement under the rung's condition; the conversions work
-// in the statement itself through the scratch lv and lw, since a routine would need room in the
-// direct RAM the runtime has filled.
+// and 32-bit (D) forms, and SMOV. Each is one statement under the rung's condition; the conversions
+// work in the statement itself through the scratch lv and lw, since a routine would need room in
+// the direct RAM the runtime has filled.
 #include "core/translator/operands.h"
 
 namespace ladder51::detail {
@@ -33,6 +33,19 @@ constexpr std::string_view kSum[] = {
     "",
 };
 constexpr std::string_view kZeroFlag = "if(lw)m8020&=0xfe;else m8020|=0x01;";
+// SMOV S m1 m2 D n: the target's BCD digits into lw, those it takes cleared ({keep}); the source's
+// digits counted out into the places they move to ({moved}: a digit that does not move is only
+// taken off lv); lw converted back to binary. A source or target outside 0..9999 is an operation
+// error, which leaves the target as it was.
+constexpr std::string_view kShiftMove[] = {
+    "if({cond}){lv={source};if(lv>=0&&lv<=9999){lv={target};if(lv>=0&&lv<=9999){lw=0;{digits}"
+    "lw+=lv;lw&={keep};lv={source};{moved}lv=lw;lw=0;{binary}{store}}}}",
+    "",
+};
+constexpr std::string_view kTakeDigit = "while(lv>={power})lv-={power};";
+constexpr std::string_view kShiftMoveRange =
+    "SMOV moves {count} digits from digit {first} to digit {at}: the digits lie in 1 to 4, "
+    "from the highest down";
 
 struct Logic {
   std::string_view name;
@@ -137,6 +150,56 @@ void translateConversion(TranslatorRun& t, std::string_view kind) {
   for (int n : target->outputs) t.noteOutputDriven(n);
 }
 
+// SMOV S m1 m2 D n: the m2 decimal digits of S from digit m1 down replace those of D from digit
+// n down (digit 1 the lowest).
+void translateShiftMove(TranslatorRun& t) {
+  const std::string name = fx::mnemonic(*t.step().instruction, t.step().variant);
+  const std::optional<WordAccess> source = wordAccess(t, 0, name, "source", Use::Source);
+  if (!source) return;
+  const std::optional<long long> first = constantOf(t, 1, name, "first digit", 1, 4);
+  if (!first) return;
+  const std::optional<long long> count = constantOf(t, 2, name, "count", 1, 4);
+  if (!count) return;
+  const std::optional<WordAccess> target = wordAccess(t, 3, name, "destination", Use::Target);
+  if (!target) return;
+  const std::optional<long long> at = constantOf(t, 4, name, "destination digit", 1, 4);
+  if (!at) return;
+  if (*count > *first || *count > *at) {
+    t.refuse(
+        fill(kShiftMoveRange, {{"count", dec(*count)}, {"first", dec(*first)}, {"at", dec(*at)}}));
+    return;
+  }
+  t.useFeature(RuntimeFeature::Scratch);
+  std::string digits;
+  std::string moved;
+  std::string binary;
+  unsigned long long taken = 0;
+  long power = 1000;
+  for (int digit = 4; digit >= 1; --digit, power /= 10) {
+    const std::string powerText = dec(power) + "L";
+    if (digit > 1) {
+      digits += fill(kBcdDigit, {{"power", powerText}, {"digit", hex(1ull << 4 * (digit - 1))}});
+    }
+    binary = fill(kBinDigit, {{"power", dec(power) + "L"}}) + binary;
+    if (digit > *first || digit <= *first - *count) {
+      if (digit > *first) moved += fill(kTakeDigit, {{"power", powerText}});
+      continue;
+    }
+    const int place = static_cast<int>(*at - (*first - digit)) - 1;  // 0: the lowest
+    taken |= 0xFull << 4 * place;
+    moved += fill(kBcdDigit, {{"power", powerText}, {"digit", hex(1ull << 4 * place)}});
+  }
+  t.appendGuarded(name, kShiftMove,
+                  {{"source", signedWord(source->value)},
+                   {"target", signedWord(target->value)},
+                   {"digits", digits},
+                   {"keep", "0x" + hex(~taken & 0xFFFF) + "L"},
+                   {"moved", moved},
+                   {"binary", binary},
+                   {"store", storeText(*target, "lw")}});
+  for (int n : target->outputs) t.noteOutputDriven(n);
+}
+
 }  // namespace
 
 void translateWordLogic(TranslatorRun& t) {
@@ -150,6 +213,7 @@ void translateWordLogic(TranslatorRun& t) {
   if (row->name == "BCD" || row->name == "BIN" || row->name == "SUM") {
     translateConversion(t, row->name);
   }
+  if (row->name == "SMOV") translateShiftMove(t);
 }
 
 }  // namespace ladder51::detail

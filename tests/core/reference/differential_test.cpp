@@ -28,8 +28,9 @@ bool haveChipTools() {
 }
 
 // X0..X5 on P3.2..P3.7, Y0..Y7 on P1.0..P1.7.
-void saveCheckBoard(const std::filesystem::path& dir) {
+void saveCheckBoard(const std::filesystem::path& dir, const std::string& chip = "") {
   SettingsText board;
+  if (!chip.empty()) board.chip = chip;
   for (int k = 0; k < 6; ++k) {
     assign(board, "P3." + std::to_string(k + 2), "X" + std::to_string(k));
   }
@@ -390,8 +391,9 @@ TEST(DifferentialCheck, CatchesAnAndTranslatedAsOr) {
 
 // --- known differences -----------------------------------------------------------------------
 // Each tests/reference/differences/NAME.il is a program on the board above, its stimulus in lines
-// ";> TIME POINT on|off". A line "; known: WHY" marks a difference of today's firmware: the check
-// must find it. Without that line the firmware must agree.
+// ";> TIME POINT on|off", the chip (the AT89S52 without one) in a line "; chip: NAME". A line
+// "; known: WHY" marks a difference of today's firmware: the check must find it. Without that line
+// the firmware must agree.
 
 class KnownDifference : public testing::TestWithParam<std::string> {};
 
@@ -400,15 +402,17 @@ TEST_P(KnownDifference, IsFoundUntilMended) {
   const std::string il = readFile(kDifferenceDir / (GetParam() + ".il"));
   std::string stimulusText;
   bool known = false;
+  std::string chip;
   std::istringstream lines(il);
   for (std::string line; std::getline(lines, line);) {
     if (line.starts_with(";>")) stimulusText += line.substr(2) + "\n";
     if (line.starts_with("; known:")) known = true;
+    if (line.starts_with("; chip: ")) chip = line.substr(8);
   }
   Result<Stimulus> stimulus = parseStimulus(stimulusText);
   ASSERT_TRUE(stimulus) << stimulus.error().describe();
   const ScratchDir dir("difference");
-  saveCheckBoard(dir.path());
+  saveCheckBoard(dir.path(), chip);
   Result<reference::CheckReport> report = check(dir.path(), il, *stimulus);
   ASSERT_TRUE(report) << report.error().describe();
   EXPECT_GT(report->compared, 0);

@@ -39,8 +39,10 @@ std::string placementOf(std::string program) {
   if (!file) return "does not assemble: " + file.error().describe();
   const Translation translation = translate(*ProgramImage::fromBytes(*file), options);
   if (!translation.completed()) return "not translated: " + translation.error().describe();
+  Settings settings;
+  settings.chip = chip;
   const Result<StoragePlan> plan =
-      planStorage(translation.devices, extensionRamBytes(translation), chip);
+      planStorage(translation.devices, extensionRamBytes(translation, settings), chip);
   if (!plan) return "refused: " + plan.error().message;
   if (plan->fixed()) return "fixed tables";
   std::string text;
