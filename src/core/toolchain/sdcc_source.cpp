@@ -86,6 +86,9 @@ bool readInterruptClause(std::string_view text, std::size_t at, std::string& rep
 // scan sees the same inputs, as on the PLC. It lives in idata: the direct RAM is full, and bit
 // variables would split it.
 constexpr std::string_view kInputImageBit = "((xim[{B}]&{bit})!=0)";
+// An input read from its filter where the contact stands: where the filters change only between
+// scans (the FX time base samples them in tmscan), this needs no image.
+constexpr std::string_view kInputFilter = "((xfir[{n}]&{mask})!=0)";
 constexpr std::string_view kInputImageRead =
     "if(xfir[{n}]&{mask})xim[{B}]|={bit};else xim[{B}]&=~{bit};";
 constexpr std::string_view kInputImage =
@@ -329,8 +332,8 @@ std::map<int, std::string> inputFilterMasks(std::string_view fileText) {
 
 std::string withInputsRead(std::string_view statements, const std::map<int, std::string>& masks,
                            std::set<int>* read) {
-  // inx(5) as a constant call: the input's bit of the scan's input image, 1 when off; an input
-  // no pin carries reads as off.
+  // inx(5) as a constant call: the input's bit of the scan's input image, or its filter under
+  // the mask, 1 when off; an input no pin carries reads as off.
   static const std::regex call(R"(\binx\((\d+)\))");
   std::string out;
   const std::string text(statements);
@@ -339,16 +342,28 @@ std::string withInputsRead(std::string_view statements, const std::map<int, std:
        ++it) {
     out.append(text, last, static_cast<std::size_t>(it->position()) - last);
     const int n = std::stoi((*it)[1]);
-    if (masks.contains(n)) {
-      out += fill(kInputImageBit, inputBitFields(n));
-      if (read) read->insert(n);
-    } else {
+    if (const auto mask = masks.find(n); mask == masks.end()) {
       out += "1";
+    } else if (read) {
+      out += fill(kInputImageBit, inputBitFields(n));
+      read->insert(n);
+    } else {
+      out += fill(kInputFilter, {{"n", dec(n)}, {"mask", mask->second}});
     }
     last = static_cast<std::size_t>(it->position() + it->length());
   }
   out.append(text, last, std::string::npos);
   return out;
+}
+
+bool inputsSampledByInterrupt(std::string_view fileText) {
+  // The sampling of input 0, "xfir[0]=xfir[0]<<1;xfir[0]=xfir[0]|X0;", and the function it is in.
+  const std::size_t sample = fileText.find("<<1;xfir[");
+  if (sample == std::string_view::npos) return false;
+  std::size_t header = fileText.rfind("\nvoid ", sample);
+  header = header == std::string_view::npos ? 0 : header + 1;
+  const std::size_t end = fileText.find('\n', header);
+  return fileText.substr(header, end - header).find(" interrupt ") != std::string_view::npos;
 }
 
 std::string inputImage(const std::set<int>& read, const std::map<int, std::string>& masks) {
@@ -425,7 +440,10 @@ Result<std::string> splitScanStatements(std::string_view fileText, const ScanSta
   const std::map<int, std::string> inputs = inputFilterMasks(fileText);
   std::string functions;
   std::string calls;
-  std::set<int> read;  // the inputs the scan reads
+  // Where an interrupt samples the inputs, they may change while the scan runs: the scan then
+  // reads them from an image taken when it starts (the inputs it reads are gathered in `read`).
+  std::set<int> read;
+  std::set<int>* image = inputsSampledByInterrupt(fileText) ? &read : nullptr;
   for (std::size_t k = 0; k < cuts.size(); ++k) {
     std::size_t end = k + 1 < cuts.size() ? cuts[k + 1] : scan.text.size();
     std::string name = kScanFunctionPrefix + std::to_string(k + 1);
@@ -434,7 +452,7 @@ Result<std::string> splitScanStatements(std::string_view fileText, const ScanSta
     // nothing uses would earn a compiler warning in every other function.
     functions += "void " + name + "(void)\r\n{";
     if (usesIdentifier(piece, "i")) functions += "unsigned int i;";
-    functions += callsInPlace ? withCallsInPlace(piece, inputs, &read) : std::string(piece);
+    functions += callsInPlace ? withCallsInPlace(piece, inputs, image) : std::string(piece);
     functions += "\r\n}\r\n";
     calls += "\r\n" + name + "();";
   }

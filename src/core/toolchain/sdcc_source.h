@@ -51,14 +51,17 @@ Result<std::string> splitScanStatements(std::string_view fileText, const ScanSta
 // {5: "0x0f"}.
 std::map<int, std::string> inputFilterMasks(std::string_view fileText);
 
-// The statements with each call of `inx` with a constant input replaced by the input's bit of the
-// scan's input image: "((xim[0]&0x20)!=0)" for input 5 when a pin carries it (`masks`), "1" when
-// none does; the inputs it reads are added to `read`. The firmware's scan then reads an input in
-// a few instructions instead of a call that compares its argument with every input a pin
-// carries, and every contact of a scan sees the inputs as they were when it started, as on the
-// PLC.
+// The statements with each call of `inx` with a constant input replaced by the test it makes:
+// "((xfir[5]&0x0f)!=0)" for input 5 when a pin carries it (`masks`), "1" when none does. With
+// `read`, an input a pin carries is its bit of the scan's input image instead,
+// "((xim[0]&0x20)!=0)", and is added to `read`. The firmware's scan then reads an input in a few
+// instructions instead of a call that compares its argument with every input a pin carries.
 std::string withInputsRead(std::string_view statements, const std::map<int, std::string>& masks,
                            std::set<int>* read = nullptr);
+
+// True when an interrupt routine of the file samples the input filters (the classic time base):
+// an input may then change between two contacts of one scan, as it never does on the PLC.
+bool inputsSampledByInterrupt(std::string_view fileText);
 
 // The input image of the inputs `read`: the bytes xim, and xlatch(), which takes each bit from its
 // input's filter (inx's test: 1 while the input is off) when the scan starts; empty when the scan

@@ -135,15 +135,20 @@ class RandomProgram {
   }
 
   // Input phases of 2 to 5 time-base units from 350 ms on, each input on or off at random. (The
-  // simulated time is what CI pays for: s51 runs about twice as slow as the chip.)
+  // simulated time is what CI pays for: s51 runs about twice as slow as the chip.) The inputs of
+  // a phase change one after another, 5 ms apart: the chip samples its pins one at a time, so
+  // two inputs changing at the same instant may be seen a scan apart, an order the PLC's model
+  // cannot know.
   Stimulus stimulus(std::int64_t unitMicros) {
     Stimulus stimulus;
     std::uint64_t time = 350'000;
     const int phases = pick(6, 9);
     for (int p = 0; p < phases; ++p) {
+      std::uint64_t at = time;
       for (int x = 0; x < 6; ++x) {
         if (pick(0, 2) == 0) continue;
-        stimulus.events.push_back({time, "X" + std::to_string(x), pick(0, 1) == 1});
+        stimulus.events.push_back({at, "X" + std::to_string(x), pick(0, 1) == 1});
+        at += 5'000;
       }
       time += static_cast<std::uint64_t>(unitMicros * pick(2, 5));
     }

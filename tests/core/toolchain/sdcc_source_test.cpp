@@ -149,9 +149,9 @@ TEST(ScanSplit, RefusesStatementsThatAreNotWhereTheTranslationSays) {
   EXPECT_EQ(unit.error().message, "the file has no main()");
 }
 
-// inx with a constant input becomes its bit of the scan's input image: inputs that pins carry
-// (once or twice) read their bit, which xlatch() takes from the filter under the mask when the
-// scan starts; others read as off; a variable input stays a call.
+// inx with a constant input becomes the test it makes: inputs that pins carry (once or twice)
+// read their filter under the mask, or, for an input image, their bit of it, which xlatch()
+// takes from the filter when the scan starts; others read as off; a variable input stays a call.
 TEST(ScanSplit, ReadsConstantInputsWithoutCallingInx) {
   const std::string inx =
       "unsigned char inx(unsigned int i)\r\n{\r\n#if 1\r\n"
@@ -160,8 +160,11 @@ TEST(ScanSplit, ReadsConstantInputsWithoutCallingInx) {
       "if(i==12)if((xfir[12]&0xff)==0x00)return 0;else  return 1;\r\n#endif\r\nreturn 1;\r\n}\r\n";
   const std::map<int, std::string> masks = inputFilterMasks(inx);
   EXPECT_EQ(masks, (std::map<int, std::string>{{0, "0x0f"}, {12, "0xff"}}));
+  const std::string statements = "if((!inx(0))&&(inx(1))||ldpx(12)||(!inx(12))||inx(xn))";
+  EXPECT_EQ(withInputsRead(statements, masks),
+            "if((!((xfir[0]&0x0f)!=0))&&(1)||ldpx(12)||(!((xfir[12]&0xff)!=0))||inx(xn))");
   std::set<int> read;
-  EXPECT_EQ(withInputsRead("if((!inx(0))&&(inx(1))||ldpx(12)||(!inx(12))||inx(xn))", masks, &read),
+  EXPECT_EQ(withInputsRead(statements, masks, &read),
             "if((!((xim[0]&0x01)!=0))&&(1)||ldpx(12)||(!((xim[1]&0x10)!=0))||inx(xn))");
   EXPECT_EQ(read, (std::set<int>{0, 12}));
   EXPECT_EQ(inputImage(read, masks),
@@ -169,6 +172,18 @@ TEST(ScanSplit, ReadsConstantInputsWithoutCallingInx) {
             "{if(xfir[0]&0x0f)xim[0]|=0x01;else xim[0]&=~0x01;"
             "if(xfir[12]&0xff)xim[1]|=0x10;else xim[1]&=~0x10;}\r\n");
   EXPECT_EQ(inputImage({}, masks), "");
+}
+
+// An input image is needed where an interrupt samples the inputs (the classic time base), not
+// where tmscan does between scans (the FX time base).
+TEST(ScanSplit, TellsWhereTheInputsAreSampled) {
+  const std::string sample = "\r\n{\r\n#if 1\r\nxfir[0]=xfir[0]<<1;xfir[0]=xfir[0]|X0;\r\n";
+  EXPECT_TRUE(inputsSampledByInterrupt("void timer0(void) interrupt 1 using 0" + sample));
+  EXPECT_FALSE(
+      inputsSampledByInterrupt("void timer0(void) interrupt 1 using 0\r\n{}\r\n"
+                               "void tmscan(void)" +
+                               sample));
+  EXPECT_FALSE(inputsSampledByInterrupt("void tmscan(void)\r\n{}"));
 }
 
 // Runtime calls with constant arguments become the expressions the routines evaluate, with the
@@ -194,9 +209,9 @@ TEST(ScanSplit, ReplacesConstantCallsByTheirExpressions) {
       {"falling T", "ldft(25)",
        "((t[3]&0x02)?(tflag[3]|=0x02,0):(tflag[3]&0x02)?(tflag[3]&=~0x02,1):0)"},
       {"rising input with a pin", "(top&&ldpx(8))",
-       "(top&&(((xim[1]&0x01)!=0)?(xflag[1]|=0x01,0):(xflag[1]&0x01)?(xflag[1]&=~0x01,1):0))"},
+       "(top&&(((xfir[8]&0x03)!=0)?(xflag[1]|=0x01,0):(xflag[1]&0x01)?(xflag[1]&=~0x01,1):0))"},
       {"falling input with a pin", "ldfx(0)",
-       "(((xim[0]&0x01)!=0)?((xflag[0]&0x01)?0:(xflag[0]|=0x01,1)):(xflag[0]&=~0x01,0))"},
+       "(((xfir[0]&0x0f)!=0)?((xflag[0]&0x01)?0:(xflag[0]|=0x01,1)):(xflag[0]&=~0x01,0))"},
       {"rising input without a pin", "ldpx(35)",
        "(1?(xflag[4]|=0x08,0):(xflag[4]&0x08)?(xflag[4]&=~0x08,1):0)"},
       {"falling input without a pin", "ldfx(35)",
@@ -224,11 +239,13 @@ TEST(ScanSplit, ReplacesConstantCallsByTheirExpressions) {
   for (const AdaptCase& c : cases) EXPECT_EQ(withCallsInPlace(c.keil, masks), c.sdcc) << c.name;
 }
 
-// The scan functions hold the statements with their calls replaced, unless that is turned off.
+// The scan functions hold the statements with their calls replaced, unless that is turned off;
+// the inputs, which an interrupt samples, are read from an image taken before the first.
 TEST(ScanSplit, ReplacesCallsInTheScanFunctionsOnlyWhenAsked) {
   const std::string head =
       "unsigned char inx(unsigned int i)\r\n{\r\n#if 1\r\n"
       "if(i==0)if((xfir[0]&0x0f)==0x00)return 0;else  return 1;\r\n#endif\r\nreturn 1;\r\n}\r\n"
+      "void timer0(void) interrupt 1 using 0\r\n{xfir[0]=xfir[0]<<1;xfir[0]=xfir[0]|X0;}\r\n"
       "main()\r\n{ while(1){";
   const std::string statements = "\r\nif(ldpx(0)&&(!inx(0)))m[0]|=(0x01<<0);";
   const std::vector<StatementMark> marks = {{0}};
@@ -237,8 +254,9 @@ TEST(ScanSplit, ReplacesCallsInTheScanFunctionsOnlyWhenAsked) {
     Result<std::string> unit =
         splitScanStatements(file, {head.size(), statements, &marks}, 5, inPlace);
     ASSERT_TRUE(unit.ok()) << unit.error().describe();
+    std::set<int> read;
     const std::string body =
-        inPlace ? withCallsInPlace(statements, inputFilterMasks(file)) : statements;
+        inPlace ? withCallsInPlace(statements, inputFilterMasks(file), &read) : statements;
     EXPECT_NE(unit->find("void scanpart1(void)\r\n{" + body + "\r\n}"), std::string::npos) << *unit;
     EXPECT_EQ(unit->find("ldpx(0)") == std::string::npos, inPlace) << *unit;
     // The input image is taken before the first statement.
