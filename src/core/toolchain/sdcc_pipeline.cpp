@@ -14,6 +14,8 @@ namespace {
 
 // The map of the memory report has a cell for each byte of the 8051's internal RAM.
 constexpr int kInternalRamBytes = 256;
+// What the linker says when an area of the internal RAM does not fit.
+constexpr std::string_view kNoInternalRam = "consecutive bytes in internal RAM";
 constexpr const char* kOutputs[] = {"fx1n.rel", "fx1n.ihx", "fx1n.mem", "fx1n.map", "fx1n.hex"};
 
 // The generated file and SDCC's reports are far smaller; a larger file is not one of them.
@@ -192,8 +194,17 @@ Result<BuildReport> SdccToolchain::runStages(const BuildJob& job,
     report.commandLines.push_back(line);
     ProcessOutcome outcome = runProcess(step.command, options_.timeLimit);
     const std::string output = trimmed(outcome.output);
-    if (!outcome.exitedWith(0))
+    if (!outcome.exitedWith(0)) {
+      // The linker finds no room in the internal RAM for the program's state: the program does
+      // not fit the chip, which the user can act on, rather than a fault of the tools.
+      if (step.stage == BuildStage::Link && output.find(kNoInternalRam) != std::string::npos) {
+        return Error{ErrorKind::DoesNotFit,
+                     "the program does not fit: the chip's internal RAM has no room left for its "
+                     "state; fewer devices, or a chip with XRAM, may fit\n" +
+                         output};
+      }
       return stageFailure(failureKind(outcome), step.stage, outcome.describe(), line, output);
+    }
     if (!std::filesystem::is_regular_file(dir / step.output, ec)) {
       return stageFailure(ErrorKind::ToolFailed, step.stage, "it did not write " + step.output,
                           line, output);

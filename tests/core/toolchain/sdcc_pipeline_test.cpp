@@ -147,6 +147,21 @@ TEST_F(SdccBuildTest, FailsWhenTheCodeDoesNotFitTheFlashAndLeavesNoHex) {
   EXPECT_FALSE(std::filesystem::exists(scratch_.path() / "fx1n.hex"));
 }
 
+TEST_F(SdccBuildTest, FailsWhenTheStateDoesNotFitTheInternalRam) {
+  test::writeFile(scratch_.path() / "fx1n.c",
+                  "unsigned char idata big[240];\nunsigned char more[60];\n"
+                  "main()\n{big[0]=1;more[0]=1;while(1);}\n");
+  BuildJob job;
+  job.workDirectory = scratch_.path();
+  job.sourceFile = scratch_.path() / "fx1n.c";
+  Result<BuildReport> report = SdccToolchain().build(job, {});
+  ASSERT_FALSE(report.ok());
+  EXPECT_EQ(report.error().kind, ErrorKind::DoesNotFit) << report.error().message;
+  EXPECT_EQ(report.error().message.rfind("the program does not fit: the chip's internal RAM", 0),
+            0u)
+      << report.error().message;
+}
+
 TEST_F(SdccBuildTest, NamesTheCompilerAndShowsItsMessagesOnAnError) {
   test::writeFile(scratch_.path() / "fx1n.c", "main()\n{ undefined_name = 1; }\n");
   BuildJob job;
