@@ -95,12 +95,15 @@ constexpr std::string_view kInputImage =
     "unsigned char __idata xim[{count}];\r\nvoid xlatch(void)\r\n{{reads}}\r\n";
 constexpr std::string_view kInputImageLatch = "\r\nxlatch();";
 
+// "0x20": a byte in the unit's lower-case hexadecimal.
+std::string hexByte(unsigned value) {
+  static constexpr char kDigits[] = "0123456789abcdef";
+  return {'0', 'x', kDigits[(value >> 4) & 0xf], kDigits[value & 0xf]};
+}
+
 // The fields of input n's bit in the image.
 std::vector<Field> inputBitFields(int n) {
-  static constexpr char kDigits[] = "0123456789abcdef";
-  const unsigned bit = 1u << (n % 8);
-  return {
-      {"n", dec(n)}, {"B", dec(n / 8)}, {"bit", {'0', 'x', kDigits[bit >> 4], kDigits[bit & 0xf]}}};
+  return {{"n", dec(n)}, {"B", dec(n / 8)}, {"bit", hexByte(1u << (n % 8))}};
 }
 
 // The edge routines keep the last value of a test in a bit of an edge memory and give 1 once
@@ -184,11 +187,6 @@ std::optional<std::pair<std::vector<std::string_view>, std::size_t>> callArgumen
     if (depth == 0) return std::pair{arguments, at + 1};
   }
   return std::nullopt;
-}
-
-std::string hexByte(unsigned value) {
-  static constexpr char kDigits[] = "0123456789abcdef";
-  return {'0', 'x', kDigits[(value >> 4) & 0xf], kDigits[value & 0xf]};
 }
 
 // The expression of an edge routine's call with the argument `argument`, if it is a constant.
