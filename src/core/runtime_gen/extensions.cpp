@@ -45,27 +45,20 @@ constexpr std::string_view kScratch[] = {"long idata lv,lw;"};
 
 // Digit groups and bit ranges of an image (y, m or s): gr{image} reads k bits from bit n, the
 // first the lowest; gw{image} writes the k low bits of lv there (shifting lv out). Their state
-// stays small: the direct RAM that SDCC overlays among routines has little room.
+// stays small: the direct RAM that SDCC overlays among routines has little room. Where an index
+// register moves a group, {within} and {limit} keep it to its image: the bits beyond read 0 and
+// are not written.
 constexpr std::string_view kBitGroups[] = {
     "unsigned long gr{image}(unsigned int n,unsigned char k)",
     "{unsigned long v=0;",
-    "while(k--){v<<=1;if({image}[(n+k)/8]&(0x01<<((n+k)%8)))v|=1;}",
+    "while(k--){v<<=1;if({within}{image}[(n+k)/8]&(0x01<<((n+k)%8)))v|=1;}",
     "return v;}",
     "void gw{image}(unsigned int n,unsigned char k)",
-    "{for(;k;k--,n++,lv>>=1)",
+    "{for(;k{limit};k--,n++,lv>>=1)",
     "if(lv&1){image}[n/8]|=(0x01<<(n%8));else {image}[n/8]&=(0xff-(0x01<<(n%8)));}",
 };
-// The same for groups an index register moves: the bits beyond the image read 0 and are not
-// written.
-constexpr std::string_view kIndexedBitGroups[] = {
-    "unsigned long gr{image}(unsigned int n,unsigned char k)",
-    "{unsigned long v=0;",
-    "while(k--){v<<=1;if(n+k<sizeof({image})*8&&({image}[(n+k)/8]&(0x01<<((n+k)%8))))v|=1;}",
-    "return v;}",
-    "void gw{image}(unsigned int n,unsigned char k)",
-    "{for(;k&&n<sizeof({image})*8;k--,n++,lv>>=1)",
-    "if(lv&1){image}[n/8]|=(0x01<<(n%8));else {image}[n/8]&=(0xff-(0x01<<(n%8)));}",
-};
+constexpr std::string_view kGroupWithin = "n+k<sizeof({image})*8&&";
+constexpr std::string_view kGroupLimit = "&&n<sizeof({image})*8";
 
 // The flags: M8020 zero (0x01), M8021 borrow (0x02), M8022 carry (0x04).
 constexpr std::string_view kFlags[] = {"unsigned char {space} m8020;"};
@@ -285,7 +278,11 @@ std::string runtimeExtensions(const Translation& translation, const Settings& se
   const bool indexed = translation.features.contains(RuntimeFeature::IndexedGroups);
   for (const GroupImage& group : kGroupImages) {
     if (translation.features.contains(group.feature)) {
-      text.set("image", std::string(group.image)).lines(indexed ? kIndexedBitGroups : kBitGroups);
+      const Fields image = {{"image", std::string(group.image)}};
+      text.set("image", std::string(group.image))
+          .set("within", indexed ? fill(kGroupWithin, image) : "")
+          .set("limit", indexed ? fill(kGroupLimit, image) : "")
+          .lines(kBitGroups);
     }
   }
   for (const IndexedTable& table : kIndexedTables) {
