@@ -18,8 +18,9 @@ namespace {
 
 using namespace ladder51;
 
-// A work folder whose settings put X0..X7 on port 3 and Y0..Y7 on port 1.
-std::filesystem::path boardFolder(const std::string& name) {
+// A work folder whose settings put X0..X7 on port 3 and Y0..Y7 on port 1, for `chip` (the
+// settings' default without one).
+std::filesystem::path boardFolder(const std::string& name, const std::string& chip = "") {
   const std::filesystem::path work = std::filesystem::temp_directory_path() / name;
   std::filesystem::remove_all(work);
   std::filesystem::create_directories(work);
@@ -30,6 +31,7 @@ std::filesystem::path boardFolder(const std::string& name) {
     settings.pins[static_cast<std::size_t>(24 + k)] = "X" + std::to_string(k);
     settings.pins[static_cast<std::size_t>(8 + k)] = "Y" + std::to_string(k);
   }
+  if (!chip.empty()) settings.chip = chip;
   (void)workspace.save(settings);
   return work;
 }
@@ -130,16 +132,11 @@ BENCHMARK(BM_PmwToHexLargestProgram)->Unit(benchmark::kMillisecond)->Iterations(
 void BM_ScanTimeLargestProgram(benchmark::State& state) {
   std::string il = largestProgram();
   il.insert(il.rfind("END\n"), "LDI Y7\nOUT Y7\n");
-  const std::filesystem::path work = boardFolder("ladder51-bench-scan");
+  const std::filesystem::path work = boardFolder("ladder51-bench-scan", "stc89c516");
   Result<std::vector<std::uint8_t>> program = assembleInstructionList(il);
   if (!program) return state.SkipWithError(program.error().describe().c_str());
   Workspace workspace(work);
   (void)workspace.startUp();
-  SettingsText board = workspace.settingsText();
-  board.chip = "stc89c516";
-  if (auto saved = workspace.save(board); !saved) {
-    return state.SkipWithError(saved.error().describe().c_str());
-  }
   FirmwareBuildOptions options;
   options.toolchain = ToolchainChoice::Sdcc;
   Result<FirmwareBuild> built =
@@ -220,16 +217,11 @@ std::string edgeProgram() {
 // scans with every input off; Arg 1 builds the scan with the runtime's calls replaced in place,
 // Arg 0 with the calls as the translation writes them.
 void BM_ScanTimeEdgeProgram(benchmark::State& state) {
-  const std::filesystem::path work = boardFolder("ladder51-bench-edges");
+  const std::filesystem::path work = boardFolder("ladder51-bench-edges", "stc89c516");
   Result<std::vector<std::uint8_t>> program = assembleInstructionList(edgeProgram());
   if (!program) return state.SkipWithError(program.error().describe().c_str());
   Workspace workspace(work);
   (void)workspace.startUp();
-  SettingsText board = workspace.settingsText();
-  board.chip = "stc89c516";
-  if (auto saved = workspace.save(board); !saved) {
-    return state.SkipWithError(saved.error().describe().c_str());
-  }
   Result<AssembledFile> file = workspace.translateAndAssemble(*ProgramImage::fromBytes(*program));
   if (!file) return state.SkipWithError(file.error().describe().c_str());
   SdccOptions options;
