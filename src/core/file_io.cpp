@@ -1,6 +1,7 @@
 #include "core/file_io.h"
 
 #include <fcntl.h>
+#include <stdlib.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -114,6 +115,18 @@ Result<std::string> readWholeFile(const std::filesystem::path& path, std::size_t
   if (bytes.size() > maxBytes)
     return Error{ErrorKind::FileTooLarge, fileTooLargeMessage(maxBytes), path.string()};
   return bytes;
+}
+
+TemporaryFolder::TemporaryFolder(std::string_view prefix) {
+  std::error_code ec;
+  std::string pattern =
+      (std::filesystem::temp_directory_path(ec) / (std::string(prefix) + "-XXXXXX")).string();
+  if (!ec && ::mkdtemp(pattern.data()) != nullptr) path_ = pattern;
+}
+
+TemporaryFolder::~TemporaryFolder() {
+  std::error_code ec;
+  if (!path_.empty()) std::filesystem::remove_all(path_, ec);
 }
 
 }  // namespace ladder51

@@ -35,4 +35,18 @@ Result<std::string> readWholeFile(const std::filesystem::path& path,
 // The message of readWholeFile for a file over its limit.
 std::string fileTooLargeMessage(std::size_t maxBytes);
 
+// A fresh folder under the system's temporary folder ("PREFIX-XXXXXX"), removed with everything
+// in it when this goes; its path is empty when it could not be made.
+class TemporaryFolder {
+ public:
+  explicit TemporaryFolder(std::string_view prefix);
+  ~TemporaryFolder();
+  TemporaryFolder(const TemporaryFolder&) = delete;
+  TemporaryFolder& operator=(const TemporaryFolder&) = delete;
+  const std::filesystem::path& path() const { return path_; }
+
+ private:
+  std::filesystem::path path_;
+};
+
 }  // namespace ladder51

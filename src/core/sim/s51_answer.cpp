@@ -74,6 +74,20 @@ std::vector<StopAnswer> readStops(std::string_view answer) {
   return stops;
 }
 
+std::vector<unsigned long> taggedValues(std::string_view answer, long tag) {
+  const std::string text(answer);
+  std::vector<unsigned long> values;
+  for (std::size_t v = findTagged(text, tagText(tag), 0); v != std::string::npos;
+       v = findTagged(text, tagText(tag), v + 4)) {
+    values.push_back(std::strtoul(text.c_str() + v, nullptr, 16));
+  }
+  return values;
+}
+
+WatchValue watchValueOf(unsigned long tagged) {
+  return {(tagged >> 16) & 0xFF, static_cast<long>(tagged & 0xFFFF)};
+}
+
 bool reportsProgramLoaded(std::string_view answer) {
   return answer.find("words read") != std::string_view::npos;
 }
@@ -89,15 +103,13 @@ int maxStackPointerIn(std::string_view answer) {
   return static_cast<int>(value);
 }
 
-std::vector<PortChange> readOutputWaveform(std::string_view text) {
-  std::map<std::string, int> portOf;
-  double microsPerUnit = 1e-6;  // s51 picks picoseconds
-  std::uint64_t time = 0;
+std::vector<PortChange> OutputWaveformReader::take(std::string_view lines) {
   std::vector<PortChange> changes;
-  std::istringstream in{std::string(text)};
+  std::istringstream in{std::string(lines)};
   std::string line;
   while (std::getline(in, line)) {
     if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (line.empty()) continue;
     if (line.rfind("$timescale", 0) == 0) {
       double count = 1;
       char unit[8] = {};
@@ -105,33 +117,43 @@ std::vector<PortChange> readOutputWaveform(std::string_view text) {
           std::sscanf(line.c_str(), "$timescale %lf%7[a-z]", &count, unit) == 2) {
         const std::map<std::string, double> units = {{"s", 1e6},   {"ms", 1e3},  {"us", 1},
                                                      {"ns", 1e-3}, {"ps", 1e-6}, {"fs", 1e-9}};
-        if (auto u = units.find(unit); u != units.end()) microsPerUnit = count * u->second;
+        if (auto u = units.find(unit); u != units.end()) microsPerUnit_ = count * u->second;
       }
     } else if (line.rfind("$var", 0) == 0) {
       std::istringstream words(line);
       std::string var, type, width, id, name;
       words >> var >> type >> width >> id >> name;
       int port = -1;
-      if (std::sscanf(name.c_str(), "port%d_value", &port) == 1) portOf[id] = port;
+      if (std::sscanf(name.c_str(), "port%d_value", &port) == 1) portOf_[id] = port;
     } else if (line[0] == '#') {
       const double units = std::strtod(line.c_str() + 1, nullptr);
-      time = static_cast<std::uint64_t>(std::llround(units * microsPerUnit));
+      time_ = static_cast<std::uint64_t>(std::llround(units * microsPerUnit_));
     } else if (line[0] == 'b') {
       const std::size_t blank = line.find(' ');
       if (blank == std::string::npos) continue;
-      auto port = portOf.find(line.substr(blank + 1));
-      if (port == portOf.end()) continue;
+      auto port = portOf_.find(line.substr(blank + 1));
+      if (port == portOf_.end()) continue;
       const unsigned long value = std::strtoul(line.c_str() + 1, nullptr, 2);
-      changes.push_back({time, port->second, static_cast<int>(value & 0xFF)});
+      changes.push_back({time_, port->second, static_cast<int>(value & 0xFF)});
     }
   }
   return changes;
 }
 
+std::vector<PortChange> readOutputWaveform(std::string_view text) {
+  return OutputWaveformReader().take(text);
+}
+
 std::vector<PointChange> outputChanges(const std::vector<PortChange>& changes,
                                        const SimPinMap& pins, std::uint64_t untilMicros) {
+  PortLevelArray levels{0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
+  return outputChanges(changes, pins, untilMicros, levels);
+}
+
+std::vector<PointChange> outputChanges(const std::vector<PortChange>& changes,
+                                       const SimPinMap& pins, std::uint64_t untilMicros,
+                                       PortLevelArray& portLevel) {
   std::vector<PointChange> points;
-  std::array<int, kPort4 + 1> portLevel{0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
   for (const PortChange& change : changes) {
     if (change.timeMicros > untilMicros || change.port < 0 || change.port > kPort4) continue;
     for (const auto& [point, pin] : pins.outputs) {
@@ -189,10 +211,8 @@ Status AnswerReader::takeSample(const StopAnswer& stop, std::uint64_t atMicros) 
     port4_.push_back({atMicros, kPort4, static_cast<int>(stop.values[value++] & 0xFF)});
   }
   for (std::size_t w = 0; w < options_.watches.size(); ++w) {
-    const unsigned long tagged = stop.values[value++];
-    const std::size_t index = (tagged >> 16) & 0xFF;
+    const auto [index, read] = watchValueOf(stop.values[value++]);
     if (index >= options_.watches.size()) return unreadable;
-    const long read = static_cast<long>(tagged & 0xFFFF);
     if (read != lastValues_[index]) {
       watched_.push_back({options_.watches[index].name, read, atMicros});
       lastValues_[index] = read;

@@ -2,7 +2,9 @@
 // reasons, the tagged values read at samples, and the waveform it recorded of the output ports.
 #pragma once
 
+#include <array>
 #include <cstdint>
+#include <map>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -41,14 +43,43 @@ struct PortChange {
   bool operator==(const PortChange&) const = default;
 };
 
-// The changes of the ports in the waveform s51 records: variables "portN_value", times in the
-// waveform's own time scale.
+// Reads the waveform s51 records of the ports (variables "portN_value", times in the
+// waveform's own time scale) as it grows: each piece of text given ends with a whole line.
+class OutputWaveformReader {
+ public:
+  // The port changes in the next lines of the waveform.
+  std::vector<PortChange> take(std::string_view lines);
+
+ private:
+  std::map<std::string, int> portOf_;
+  double microsPerUnit_ = 1e-6;  // s51 picks picoseconds
+  std::uint64_t time_ = 0;
+};
+
+// The changes of the ports in a whole waveform s51 recorded.
 std::vector<PortChange> readOutputWaveform(std::string_view text);
+
+// The levels of ports 0..4 (port 4 last).
+using PortLevelArray = std::array<int, kSimulatedPorts + 1>;
 
 // The output points' switchings, in time order, from their ports' levels up to `untilMicros`.
 // Outputs are active low: a point is on while its pin is low. Every port starts high.
 std::vector<PointChange> outputChanges(const std::vector<PortChange>& changes,
                                        const SimPinMap& pins, std::uint64_t untilMicros);
+// The same from the levels in `levels`, which are left at the levels after the changes.
+std::vector<PointChange> outputChanges(const std::vector<PortChange>& changes,
+                                       const SimPinMap& pins, std::uint64_t untilMicros,
+                                       PortLevelArray& levels);
+
+// The values printed behind a tag (kPort4Tag, kWatchTag) in an answer, in the order printed.
+std::vector<unsigned long> taggedValues(std::string_view answer, long tag);
+
+// A watch's index and value, from what its sample command printed.
+struct WatchValue {
+  std::size_t index = 0;
+  long value = 0;
+};
+WatchValue watchValueOf(unsigned long tagged);
 
 // Follows the answers of a run batch by batch: the clock reached, the values at each sample.
 class AnswerReader {

@@ -34,7 +34,8 @@ std::string watchExpression(const RamWatch& watch) {
   return "(" + std::string(cell) + "|(" + high + "<<8))";
 }
 
-// The last command of the k-th batch (from 1) and the line that answers it.
+}  // namespace
+
 std::string markerCommand(std::size_t k) {
   return "expression /X " + std::to_string(kMarkerTag + static_cast<long>(k & 0xFFFFFF)) + "\n";
 }
@@ -43,8 +44,6 @@ std::string markerAnswer(std::size_t k) {
   std::snprintf(text, sizeof text, "0x%08lx", kMarkerTag + static_cast<long>(k & 0xFFFFFF));
   return text;
 }
-
-}  // namespace
 
 std::vector<std::string> s51Arguments(const SimulationOptions& options) {
   char crystal[32];
@@ -107,11 +106,16 @@ std::string sampleCommands(const StopPlan& plan, const SimulationOptions& option
   std::string sample;
   if (plan.port4Outputs)
     sample += "expression /X " + std::to_string(kPort4Tag) + "|" + kPort4Sfr + "\n";
-  for (std::size_t k = 0; k < options.watches.size(); ++k) {
-    sample += "expression /X " + std::to_string(kWatchTag + (static_cast<long>(k) << 16)) + "|" +
-              watchExpression(options.watches[k]) + "\n";
+  return sample + watchCommands(options.watches);
+}
+
+std::string watchCommands(const std::vector<RamWatch>& watches) {
+  std::string commands;
+  for (std::size_t k = 0; k < watches.size(); ++k) {
+    commands += "expression /X " + std::to_string(kWatchTag + (static_cast<long>(k) << 16)) + "|" +
+                watchExpression(watches[k]) + "\n";
   }
-  return sample;
+  return commands;
 }
 
 std::vector<S51Batch> scriptBatches(const StopPlan& plan, const SimulationOptions& options,

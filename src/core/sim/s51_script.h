@@ -45,6 +45,11 @@ struct S51Batch {
   std::string answerEnd;
 };
 
+// A command that prints the k-th marker (from 1), and the line that answers it: the end of an
+// answer.
+std::string markerCommand(std::size_t k);
+std::string markerAnswer(std::size_t k);
+
 // The arguments that start s51 for the chip at this crystal, reading commands on its input.
 std::vector<std::string> s51Arguments(const SimulationOptions& options);
 
@@ -62,6 +67,8 @@ std::string setupCommands(const StopPlan& plan, const SimulationOptions& options
 
 // The commands that read port 4 and the watched values at a sample.
 std::string sampleCommands(const StopPlan& plan, const SimulationOptions& options);
+// The commands that print each watch behind kWatchTag and its index.
+std::string watchCommands(const std::vector<RamWatch>& watches);
 
 // The whole conversation: the setup and the stops in batches; each stop is a run to the next
 // event of the stimulus waveform, followed by the reads when it is a sample. The last batch

@@ -2,39 +2,16 @@
 // reading the answers to the earlier ones, and collects the results.
 #include "core/sim/simulator.h"
 
-#include <stdlib.h>
-
 #include <algorithm>
 
 #include "core/file_io.h"
 #include "core/sim/s51_answer.h"
+#include "core/sim/s51_process.h"
 #include "core/sim/s51_script.h"
 #include "core/sim/stop_plan.h"
-#include "core/toolchain/process.h"
 
 namespace ladder51 {
 namespace {
-
-// A folder for the waveforms exchanged with the simulator, removed with everything in it.
-class WaveFolder {
- public:
-  WaveFolder() {
-    std::error_code ec;
-    std::string pattern =
-        (std::filesystem::temp_directory_path(ec) / "ladder51-s51-XXXXXX").string();
-    if (!ec && ::mkdtemp(pattern.data()) != nullptr) path_ = pattern;
-  }
-  ~WaveFolder() {
-    std::error_code ec;
-    if (!path_.empty()) std::filesystem::remove_all(path_, ec);
-  }
-  WaveFolder(const WaveFolder&) = delete;
-  WaveFolder& operator=(const WaveFolder&) = delete;
-  const std::filesystem::path& path() const { return path_; }
-
- private:
-  std::filesystem::path path_;
-};
 
 // One conversation with s51: batches go out, and each answer is read up to its batch's end.
 class S51 {
@@ -42,47 +19,25 @@ class S51 {
   explicit S51(std::chrono::milliseconds limit) : limit_(limit) {}
 
   Status start(const SimulationOptions& options, const std::filesystem::path& directory) {
-    Status started = session_.start({options.simulator, s51Arguments(options), directory, {}});
-    if (!started)
-      return Error{ErrorKind::SimulatorFailed, "the 8051 simulator cannot be started",
-                   options.simulator};
-    return success();
+    return process_.start(options, directory);
   }
 
   // Sends a batch without waiting for its answer.
-  Status send(const S51Batch& batch) {
-    Status sent = session_.send(batch.commands);
-    if (!sent)
-      return Error{ErrorKind::SimulatorFailed, "the 8051 simulator stopped reading",
-                   sent.error().message};
-    return success();
-  }
+  Status send(const S51Batch& batch) { return process_.send(batch.commands); }
 
   // The answer to a batch sent earlier, allowed as much more time than an answer needs as the
   // batch simulates: s51 is not always faster than real time.
   Result<std::string> read(const S51Batch& batch) {
-    Result<std::string> answer = session_.readUntil(
-        batch.answerEnd, limit_ + std::chrono::milliseconds(batch.simulatedMicros / 1000));
-    if (!answer)
-      return Error{ErrorKind::SimulatorFailed, "the 8051 simulator stopped answering",
-                   answer.error().message};
-    return answer;
+    return process_.readUntil(batch.answerEnd,
+                              limit_ + std::chrono::milliseconds(batch.simulatedMicros / 1000));
   }
 
-  void sendQuit() {
-    if (!quitSent_) (void)session_.send("quit\n");
-    quitSent_ = true;
-  }
-
-  void quit() {
-    sendQuit();
-    session_.finish(std::chrono::seconds(2));
-  }
+  void sendQuit() { process_.sendQuit(); }
+  void quit() { process_.quit(); }
 
  private:
-  ProcessSession session_;
+  S51Process process_;
   std::chrono::milliseconds limit_;
-  bool quitSent_ = false;
 };
 
 }  // namespace
@@ -111,7 +66,7 @@ Result<SimulationResult> simulate(const std::filesystem::path& hexFile, const Si
   const Result<StopPlan> plan = planStops(pins, stimulus, options);
   if (!plan) return plan.error();
 
-  WaveFolder waves;
+  TemporaryFolder waves("ladder51-s51");
   if (waves.path().empty() || waves.path().string().find('"') != std::string::npos) {
     return Error{ErrorKind::SimulatorFailed, "no temporary folder for the simulator's waveforms"};
   }

@@ -20,8 +20,12 @@ std::string valueText(const RamWatch& watch, long value) {
 }  // namespace
 
 std::string formatTimeline(const SimulationResult& result) {
+  return formatTimeline(result.outputs);
+}
+
+std::string formatTimeline(const std::vector<PointChange>& changes) {
   std::string text;
-  for (const PointChange& change : result.outputs) {
+  for (const PointChange& change : changes) {
     text +=
         change.point + (change.on ? " on" : " off") + " at " + timeText(change.timeMicros) + "\n";
   }
@@ -57,6 +61,20 @@ std::string formatTimelineWithValues(const SimulationResult& result,
            valueText(*watch->second, value.value);
   }
   if (!end.empty()) text += end + "\n";
+  return text;
+}
+
+std::string formatStimulus(const std::vector<PointChange>& inputs) {
+  std::string text;
+  for (const PointChange& change : inputs) {
+    text += std::to_string(change.timeMicros / 1000);
+    if (const std::uint64_t fraction = change.timeMicros % 1000; fraction != 0) {
+      std::string digits = std::to_string(1000 + fraction).substr(1);  // 250 -> "250"
+      digits.erase(digits.find_last_not_of('0') + 1);
+      text += "." + digits;
+    }
+    text += "ms " + change.point + (change.on ? " on\n" : " off\n");
+  }
   return text;
 }
 

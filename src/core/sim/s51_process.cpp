@@ -1,0 +1,43 @@
+#include "core/sim/s51_process.h"
+
+#include "core/sim/s51_script.h"
+
+namespace ladder51 {
+
+Status S51Process::start(const SimulationOptions& options, const std::filesystem::path& directory) {
+  Status started = session_.start({options.simulator, s51Arguments(options), directory, {}});
+  if (!started)
+    return Error{ErrorKind::SimulatorFailed, "the 8051 simulator cannot be started",
+                 options.simulator};
+  quitSent_ = false;
+  return success();
+}
+
+Status S51Process::send(std::string_view commands) {
+  Status sent = session_.send(commands);
+  if (!sent)
+    return Error{ErrorKind::SimulatorFailed, "the 8051 simulator stopped reading",
+                 sent.error().message};
+  return success();
+}
+
+Result<std::string> S51Process::readUntil(std::string_view end,
+                                          std::chrono::milliseconds timeLimit) {
+  Result<std::string> answer = session_.readUntil(end, timeLimit);
+  if (!answer)
+    return Error{ErrorKind::SimulatorFailed, "the 8051 simulator stopped answering",
+                 answer.error().message};
+  return answer;
+}
+
+void S51Process::sendQuit() {
+  if (!quitSent_) (void)session_.send("quit\n");
+  quitSent_ = true;
+}
+
+void S51Process::quit() {
+  sendQuit();
+  session_.finish(std::chrono::seconds(2));
+}
+
+}  // namespace ladder51
