@@ -1,12 +1,20 @@
 // `ladder51 sim PROG.pmw|FX1N.HEX --stimulus FILE`: runs the firmware in the 8051 simulator and
 // prints every Y point that switches. A program is translated and built with SDCC first; the
 // pins and the crystal come from the work directory's settings.
+#include <poll.h>
+#include <unistd.h>
+
+#include <algorithm>
 #include <iostream>
 #include <memory>
+#include <sstream>
+#include <thread>
 
 #include "cli/commands.h"
 #include "core/config/settings.h"
+#include "core/file_io.h"
 #include "core/sequence.h"
+#include "core/sim/live_session.h"
 #include "core/sim/ram_symbols.h"
 #include "core/sim/simulator.h"
 #include "core/sim/timeline.h"
@@ -17,6 +25,92 @@ namespace {
 bool isHexFile(const std::filesystem::path& path) {
   std::string extension = path.extension().string();
   return extension == ".hex" || extension == ".HEX" || extension == ".ihx";
+}
+
+// Lines typed while the chip runs, read as they arrive without holding up the simulation.
+class TypedLines {
+ public:
+  // Waits up to `wait` for input; the whole lines that came, and whether input has ended.
+  std::vector<std::string> take(std::chrono::milliseconds wait) {
+    std::vector<std::string> lines;
+    pollfd input{STDIN_FILENO, POLLIN, 0};
+    if (!ended_ && ::poll(&input, 1, static_cast<int>(wait.count())) > 0) {
+      char bytes[4096];
+      const ssize_t count = ::read(STDIN_FILENO, bytes, sizeof bytes);
+      if (count <= 0) {
+        ended_ = true;
+      } else {
+        pending_.append(bytes, static_cast<std::size_t>(count));
+      }
+    } else if (ended_) {
+      std::this_thread::sleep_for(wait);
+    }
+    for (std::size_t end = pending_.find('\n'); end != std::string::npos;
+         end = pending_.find('\n')) {
+      lines.push_back(pending_.substr(0, end));
+      pending_.erase(0, end + 1);
+    }
+    if (ended_ && !pending_.empty()) lines.push_back(std::move(pending_)), pending_.clear();
+    return lines;
+  }
+  bool ended() const { return ended_ && pending_.empty(); }
+
+ private:
+  std::string pending_;
+  bool ended_ = false;
+};
+
+// Applies a typed line such as "X0 on" or "X1 off X2 on"; false for "quit".
+bool applyTypedLine(LiveSession& session, const std::string& line) {
+  std::istringstream words(line.substr(0, line.find('#')));
+  std::vector<std::string> word;
+  for (std::string w; words >> w;) word.push_back(w);
+  if (word.size() == 1 && (word[0] == "quit" || word[0] == "exit")) return false;
+  if (word.empty()) return true;
+  if (word.size() % 2 != 0) {
+    printWarning("expected pairs of an X point and on or off: " + line);
+    return true;
+  }
+  for (std::size_t k = 0; k < word.size(); k += 2) {
+    std::string point = word[k];
+    std::transform(point.begin(), point.end(), point.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+    const std::string& state = word[k + 1];
+    if (state != "on" && state != "off" && state != "1" && state != "0") {
+      printWarning("expected on or off after " + point + ", found " + state);
+      continue;
+    }
+    if (Status set = session.setInput(point, state == "on" || state == "1"); !set)
+      printWarning(set.error().message + ": " + point);
+  }
+  return true;
+}
+
+// Runs the firmware in real time, switching inputs as lines arrive on standard input, until
+// "quit", the end of input or `untilMicros`; prints each output change as it happens.
+Result<SimulationResult> runInteractive(const std::filesystem::path& hex, const SimPinMap& pins,
+                                        double crystalMHz, std::uint64_t untilMicros) {
+  Result<std::unique_ptr<LiveSession>> started =
+      LiveSession::start(hex, pins, LiveOptions{crystalMHz});
+  if (!started) return started.error();
+  LiveSession& session = **started;
+  std::cerr << "ladder51: the chip runs in real time; type lines such as \"X0 on\", \"X0 off\", "
+               "or quit\n";
+  TypedLines typed;
+  LivePace pace;
+  constexpr std::chrono::milliseconds kTick{10};
+  while (session.simulatedMicros() < untilMicros) {
+    bool quit = false;
+    for (const std::string& line : typed.take(kTick)) quit = quit || !applyTypedLine(session, line);
+    if (quit || typed.ended()) break;
+    const std::uint64_t due =
+        std::min(pace.due(session.simulatedMicros()), untilMicros - session.simulatedMicros());
+    if (due == 0) continue;
+    Result<LiveSlice> slice = session.run(due);
+    if (!slice) return slice.error();
+    std::cout << formatTimeline(slice->outputs) << std::flush;
+  }
+  return session.record();
 }
 
 }  // namespace
@@ -33,6 +127,8 @@ void addSimCommand(CLI::App& app, Context& context) {
     std::string show;
     double crystal = 0;
     bool skipUnsupported = false;
+    bool interactive = false;
+    std::string record;
   };
   auto options = std::make_shared<Options>();
   CLI::App* cmd = app.add_subcommand(
@@ -42,8 +138,12 @@ void addSimCommand(CLI::App& app, Context& context) {
   cmd->add_option("-C,--directory", options->directory,
                   "Work directory: its settings give the pins and the crystal (default: the "
                   "folder of a hex file, . for a program)");
-  cmd->add_option("--stimulus", options->stimulus, "Stimulus file: TIME POINT on|off per line")
-      ->required();
+  cmd->add_option("--stimulus", options->stimulus, "Stimulus file: TIME POINT on|off per line");
+  cmd->add_flag("--interactive", options->interactive,
+                "Run in real time, switching inputs as lines such as \"X0 on\" arrive on "
+                "standard input, until quit or the end of input");
+  cmd->add_option("--record", options->record,
+                  "With --interactive, also write the inputs as switched as a stimulus file");
   cmd->add_option("--pins", options->pins,
                   "Pins of the points, as \"X0=P3.2 Y0=P1.0\" (default: DIR's settings)");
   cmd->add_option("--until", options->until,
@@ -64,8 +164,17 @@ void addSimCommand(CLI::App& app, Context& context) {
                        : std::filesystem::current_path())
             : std::filesystem::absolute(options->directory);
 
-    Result<Stimulus> stimulus = readStimulusFile(options->stimulus);
-    if (!stimulus) return fail(stimulus.error());
+    if (options->interactive == !options->stimulus.empty()) {
+      return fail({ErrorKind::BadArgument, "give either --stimulus FILE or --interactive"});
+    }
+    if (!options->record.empty() && !options->interactive)
+      return fail({ErrorKind::BadArgument, "--record needs --interactive"});
+    Stimulus stimulus;
+    if (!options->interactive) {
+      Result<Stimulus> read = readStimulusFile(options->stimulus);
+      if (!read) return fail(read.error());
+      stimulus = std::move(*read);
+    }
 
     // The settings are needed for a program, and for a hex file unless the pins and the
     // crystal are both given.
@@ -99,7 +208,7 @@ void addSimCommand(CLI::App& app, Context& context) {
     }
     SimulationOptions sim;
     sim.crystalMHz = options->crystal > 0 ? options->crystal : settings.crystalMHz;
-    sim.untilMicros = stimulus->lastTimeMicros() + 1'000'000;
+    sim.untilMicros = options->interactive ? UINT64_MAX : stimulus.lastTimeMicros() + 1'000'000;
     if (!options->until.empty()) {
       Result<std::uint64_t> until = parseTime(options->until);
       if (!until) return fail({ErrorKind::BadArgument, until.error().message, "--until"});
@@ -114,7 +223,22 @@ void addSimCommand(CLI::App& app, Context& context) {
       sim.watches = *watches;
     }
 
-    Result<SimulationResult> result = simulate(hex, pins, *stimulus, sim);
+    if (options->interactive) {
+      Result<SimulationResult> result = runInteractive(hex, pins, sim.crystalMHz, sim.untilMicros);
+      if (!result) return fail(result.error());
+      if (!options->record.empty()) {
+        if (Status written = writeFileAtomically(options->record, formatStimulus(result->inputs));
+            !written) {
+          return fail(written.error());
+        }
+      }
+      if (!options->vcd.empty()) {
+        if (Status written = writeVcdFile(options->vcd, *result, pins); !written)
+          return fail(written.error());
+      }
+      return;
+    }
+    Result<SimulationResult> result = simulate(hex, pins, stimulus, sim);
     if (!result) return fail(result.error());
     std::cout << formatTimelineWithValues(*result, sim.watches) << std::flush;
     if (!options->vcd.empty()) {
