@@ -185,6 +185,23 @@ TEST(BuildAndSimCommands, BuildShowsEachStageAndSimRunsTheFirmware) {
   ASSERT_EQ(again.exitCode, 0) << again.err;
   EXPECT_NE(again.out.find("Y0 on at 15"), std::string::npos) << again.out;
 
+  // Inputs typed while the chip runs in real time; what was typed, recorded, replays to the
+  // same output changes.
+  const CliRun typed =
+      runCli({"sim", board.path("fx1n.hex"), "--interactive", "--record", board.path("typed.stim")},
+             "for k in $(seq 200); do grep -q 'real time' \"$err\" && break; sleep 0.05; done; "
+             "sleep 0.2; echo X0 on; "
+             "sleep 0.1; echo x0 off; sleep 0.2; echo X1 on X7 on; sleep 0.2; echo quit");
+  ASSERT_EQ(typed.exitCode, 0) << typed.err;
+  EXPECT_NE(typed.out.find("Y0 on at "), std::string::npos) << typed.out << typed.err;
+  EXPECT_NE(typed.out.find("Y0 off at "), std::string::npos) << typed.out;
+  EXPECT_NE(typed.err.find("warning: no pin carries this input: X7"), std::string::npos)
+      << typed.err;
+  const CliRun replayed =
+      runCli({"sim", board.path("fx1n.hex"), "--stimulus", board.path("typed.stim")});
+  ASSERT_EQ(replayed.exitCode, 0) << replayed.err;
+  EXPECT_EQ(replayed.out, typed.out);
+
   // fx1n.c built as it stands is checked against the chip too, or against --flash.
   const CliRun source = board.run({"build", board.path("fx1n.c")});
   ASSERT_EQ(source.exitCode, 0) << source.err;

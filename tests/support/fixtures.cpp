@@ -79,7 +79,7 @@ bool haveProgram(const std::string& name) {
   return false;
 }
 
-CliRun runCli(const std::vector<std::string>& args) {
+CliRun runCli(const std::vector<std::string>& args, const std::string& input) {
   ScratchDir scratch("ladder51-cli");
   std::string command = "'" LADDER51_CLI_PATH "'";
   for (const std::string& arg : args) {
@@ -87,6 +87,8 @@ CliRun runCli(const std::vector<std::string>& args) {
     for (char c : arg) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
     command += " '" + quoted + "'";
   }
+  if (!input.empty())
+    command = "(err='" + (scratch / "err").string() + "'; " + input + ") | " + command;
   command += " >'" + (scratch / "out").string() + "' 2>'" + (scratch / "err").string() + "'";
   CliRun run;
   const int status = std::system(command.c_str());

@@ -52,7 +52,9 @@ struct CliRun {
   std::string err;
 };
 // Runs `ladder51 ARGS...` with standard output and standard error captured separately.
-CliRun runCli(const std::vector<std::string>& args);
+// With `input`, a shell command whose output is piped to the command's standard input; it can
+// watch the command's error output so far in the file "$err".
+CliRun runCli(const std::vector<std::string>& args, const std::string& input = "");
 
 // --- stand-ins for the four Keil tools ----------------------------------------------------
 enum class ToolBehaviour {

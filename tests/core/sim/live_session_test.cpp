@@ -85,8 +85,7 @@ TEST(LiveSession, SwitchesInputsReadsRamAndPowersOnAgain) {
   ASSERT_TRUE(replay) << replay.error().describe();
   SimulationOptions options;
   options.untilMicros = live.simulatedMicros();
-  Result<SimulationResult> batch =
-      simulate(built->build->report.hexFile, pins, *replay, options);
+  Result<SimulationResult> batch = simulate(built->build->report.hexFile, pins, *replay, options);
   ASSERT_TRUE(batch) << batch.error().describe();
   EXPECT_EQ(formatTimeline(*batch), formatTimeline(live.record()));
 

@@ -114,7 +114,7 @@ TEST(Max7219, DecodesTheFirmwareShowingTimerCounterAndRegister) {
     runFor(30'000);
   }
   ASSERT_TRUE((*live)->setInput("X2", true));
-  runFor(400'000);  // the display is written every 300 ms
+  runFor(400'000);                                  // the display is written every 300 ms
   EXPECT_EQ(decoder.display().text(), "????   3");  // C0 after three presses
   ASSERT_TRUE((*live)->setInput("X3", true));
   runFor(400'000);
