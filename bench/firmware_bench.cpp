@@ -4,10 +4,13 @@
 #include <benchmark/benchmark.h>
 
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <random>
 #include <string>
 
 #include "core/sequence.h"
+#include "core/sim/live_session.h"
 #include "core/sim/ram_symbols.h"
 #include "core/sim/scan_time.h"
 #include "core/sim/simulator.h"
@@ -285,6 +288,68 @@ BENCHMARK(BM_SimulateGeneratedFirmware)
     ->Arg(1000)
     ->Unit(benchmark::kMillisecond)
     ->Iterations(2)
+    ->UseRealTime();
+
+// How far ahead of real time the live session runs a firmware: 3 s of simulated time in slices
+// of 500 ms, X0 switched and four values read with each, as fast as it goes. (An idle s51 looks
+// for commands every 100 ms, so each slice also waits up to that long.) `example` is an
+// example's file name, or "" for the largest program.
+void BM_LiveSessionAhead(benchmark::State& state, const std::string& example) {
+  std::string il = largestProgram();
+  if (!example.empty()) {
+    std::ifstream file(std::filesystem::path(LADDER51_SOURCE_DIR) / "examples" / example);
+    il.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+  }
+  const std::filesystem::path work = boardFolder("ladder51-bench-live", "stc89c516");
+  Result<std::vector<std::uint8_t>> program = assembleInstructionList(il);
+  if (!program) return state.SkipWithError(program.error().describe().c_str());
+  Workspace workspace(work);
+  (void)workspace.startUp();
+  FirmwareBuildOptions options;
+  options.toolchain = ToolchainChoice::Sdcc;
+  Result<FirmwareBuild> built =
+      translateAndBuild(workspace, *ProgramImage::fromBytes(*program), options, Observer::none());
+  if (!built) return state.SkipWithError(built.error().describe().c_str());
+  Result<std::vector<RamWatch>> watches = loadWatches(work, "T0,C0,D0,M0");
+  if (!watches) return state.SkipWithError(watches.error().describe().c_str());
+  double simulated = 0;
+  for (auto _ : state) {
+    Result<std::unique_ptr<LiveSession>> live = LiveSession::start(
+        built->report.hexFile, simPinsOf(workspace.settings()), LiveOptions{12.0});
+    if (!live) return state.SkipWithError(live.error().describe().c_str());
+    for (int slice = 0; slice < 6; ++slice) {
+      (void)(*live)->setInput("X0", slice % 2 == 0);
+      if (!(*live)->run(500'000, *watches)) return state.SkipWithError("the live session failed");
+    }
+    simulated += static_cast<double>((*live)->simulatedMicros()) / 1e6;
+  }
+  state.counters["sim_s_per_s"] = benchmark::Counter(simulated, benchmark::Counter::kIsRate);
+  state.counters["code_bytes"] =
+      built->report.memory ? static_cast<double>(built->report.memory->codeBytes) : 0;
+}
+BENCHMARK_CAPTURE(BM_LiveSessionAhead, motor, "motor.il")
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1)
+    ->UseRealTime();
+BENCHMARK_CAPTURE(BM_LiveSessionAhead, timer_counter, "timer_counter.il")
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1)
+    ->UseRealTime();
+BENCHMARK_CAPTURE(BM_LiveSessionAhead, step_ladder, "step_ladder.il")
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1)
+    ->UseRealTime();
+BENCHMARK_CAPTURE(BM_LiveSessionAhead, data_registers, "data_registers.il")
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1)
+    ->UseRealTime();
+BENCHMARK_CAPTURE(BM_LiveSessionAhead, pulses, "pulses.il")
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1)
+    ->UseRealTime();
+BENCHMARK_CAPTURE(BM_LiveSessionAhead, largest, "")
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1)
     ->UseRealTime();
 
 }  // namespace

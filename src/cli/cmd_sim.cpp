@@ -99,16 +99,21 @@ Result<SimulationResult> runInteractive(const std::filesystem::path& hex, const 
   TypedLines typed;
   LivePace pace;
   constexpr std::chrono::milliseconds kTick{10};
-  while (session.simulatedMicros() < untilMicros) {
+  for (;;) {
     bool quit = false;
     for (const std::string& line : typed.take(kTick)) quit = quit || !applyTypedLine(session, line);
-    if (quit || typed.ended()) break;
+    if (session.busy()) {
+      Result<std::optional<LiveSlice>> slice = session.finish(std::chrono::milliseconds(0));
+      if (!slice) return slice.error();
+      if (*slice) std::cout << formatTimeline((*slice)->outputs) << std::flush;
+    }
+    if (session.busy()) continue;
+    if (quit || typed.ended() || session.simulatedMicros() >= untilMicros) break;
     const std::uint64_t due =
         std::min(pace.due(session.simulatedMicros()), untilMicros - session.simulatedMicros());
-    if (due == 0) continue;
-    Result<LiveSlice> slice = session.run(due);
-    if (!slice) return slice.error();
-    std::cout << formatTimeline(slice->outputs) << std::flush;
+    if (due > 0) {
+      if (Status begun = session.begin(due); !begun) return begun.error();
+    }
   }
   return session.record();
 }

@@ -1,4 +1,4 @@
-// The live session: s51 runs a slice as a few `step N` commands (N instructions, chosen from the
+// The live session: s51 runs a slice as one `step N` command (N instructions, chosen from the
 // clock ticks an instruction has taken so far), the input pins are set by `set hw port[N]`
 // between slices, and the waveform s51 writes of the ports is read as it grows.
 #include "core/sim/live_session.h"
@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <fstream>
+#include <optional>
 
 #include "core/file_io.h"
 #include "core/sim/s51_process.h"
@@ -17,19 +18,19 @@ namespace {
 
 constexpr int kPort4 = kSimulatedPorts;
 
-// s51 stops only between instructions; the longest 8051 instruction takes 48 clock periods.
-constexpr std::uint64_t kLongestInstructionTicks = 48;
-
-// The clock periods a `step` took, from its stop line "Stop at 0x000a09: (109) stepped 1587876
-// ticks"; 0 when the chip stopped otherwise.
-std::uint64_t steppedTicks(std::string_view answer) {
-  const std::size_t at = answer.rfind(") stepped ");
-  unsigned long long ticks = 0;
-  if (at == std::string_view::npos ||
-      std::sscanf(std::string(answer.substr(at, 40)).c_str(), ") stepped %llu ticks", &ticks) != 1) {
-    return 0;
+// The clock periods each `step` took, in order, from their stop lines "Stop at 0x000a09: (109)
+// stepped 1587876 ticks"; a step that stopped otherwise has none.
+std::vector<std::uint64_t> steppedTicks(std::string_view answer) {
+  std::vector<std::uint64_t> steps;
+  for (std::size_t at = answer.find(") stepped "); at != std::string_view::npos;
+       at = answer.find(") stepped ", at + 1)) {
+    unsigned long long ticks = 0;
+    if (std::sscanf(std::string(answer.substr(at, 40)).c_str(), ") stepped %llu ticks", &ticks) ==
+        1) {
+      steps.push_back(ticks);
+    }
   }
-  return ticks;
+  return steps;
 }
 
 std::string portCommand(int port, int level) {
@@ -55,19 +56,45 @@ struct LiveSession::State {
   std::uint64_t waveformRead = 0;  // bytes of the waveform file taken
   bool port4Outputs = false;
   SimulationResult record;
+  std::uint64_t targetTicks = 0;  // where the slices asked for so far end
+  // Inputs switched since the last slice began, applied at the start of the next one.
+  struct InputChange {
+    PointChange change;
+    int port = 0;
+    int level = 0xFF;  // the port's level after the change
+  };
+  std::vector<InputChange> inputChanges;
+  // The slice under way: its end marker, its start, its parts (an input switched twice before
+  // the slice began switches again at the start of a later part), and its watches.
+  struct Part {
+    std::vector<PointChange> inputs;  // switched at the part's start
+    std::uint64_t instructions = 0;
+  };
+  std::optional<std::string> awaited;
+  std::uint64_t sliceStart = 0;
+  std::vector<Part> parts;
+  std::vector<RamWatch> sliceWatches;
 
   std::filesystem::path waveFile() const { return folder.path() / "ports.vcd"; }
 
   std::uint64_t micros() const {
-    return static_cast<std::uint64_t>(std::llround(static_cast<double>(ticks) / options.crystalMHz));
+    return static_cast<std::uint64_t>(
+        std::llround(static_cast<double>(ticks) / options.crystalMHz));
   }
 
-  // Sends commands followed by a marker and reads the answer up to it.
-  Result<std::string> ask(std::string commands, std::chrono::milliseconds extra = {}) {
+  // Sends commands followed by a marker, and returns the end of their answer.
+  Result<std::string> send(std::string commands) {
     ++markers;
     commands += markerCommand(markers);
     if (Status sent = s51.send(commands); !sent) return sent.error();
-    return s51.readUntil(markerAnswer(markers), options.answerTimeLimit + extra);
+    return markerAnswer(markers);
+  }
+
+  // Sends commands and reads their answer.
+  Result<std::string> ask(std::string commands) {
+    Result<std::string> end = send(std::move(commands));
+    if (!end) return end.error();
+    return s51.readUntil(*end, options.answerTimeLimit);
   }
 
   Status powerOn() {
@@ -86,7 +113,9 @@ struct LiveSession::State {
       return Error{ErrorKind::SimulatorFailed, "the simulator could not load the hex file",
                    hex.string()};
     }
-    ticks = steppedTicks(*answer);
+    const std::vector<std::uint64_t> first = steppedTicks(*answer);
+    ticks = first.empty() ? 0 : first[0];
+    targetTicks = ticks;
     instructions = 1;
     return success();
   }
@@ -151,75 +180,134 @@ Status LiveSession::setInput(const std::string& point, bool on) {
   const int mask = 1 << pin->second.bit;
   if (((level & mask) == 0) == on) return success();
   level = on ? level & ~mask : level | mask;
-  // Sent now, the level reaches the pin before the next instruction is simulated.
-  if (Status sent = s.s51.send(portCommand(pin->second.port, level)); !sent) return sent;
-  s.record.inputs.push_back({point, on, s.micros()});
+  s.inputChanges.push_back({{point, on, 0}, pin->second.port, level});
   return success();
 }
 
-Result<LiveSlice> LiveSession::run(std::uint64_t micros) {
+Status LiveSession::begin(std::uint64_t micros, const std::vector<RamWatch>& watches) {
   State& s = *state_;
-  LiveSlice slice;
-  slice.startMicros = s.micros();
-  const std::uint64_t target =
-      s.ticks + static_cast<std::uint64_t>(std::llround(static_cast<double>(micros) *
-                                                        s.options.crystalMHz));
-  const std::string port4Read =
-      s.port4Outputs ? "expression /X " + std::to_string(kPort4Tag) + "|sfr[0xe8]\n" : "";
-  while (s.ticks < target) {
-    // As many instructions as the remaining time holds at the average so far.
-    const double perInstruction =
-        static_cast<double>(s.ticks) / static_cast<double>(std::max<std::uint64_t>(1, s.instructions));
-    const std::uint64_t remaining = target - s.ticks;
-    const auto count = std::max<std::uint64_t>(
-        1, static_cast<std::uint64_t>(static_cast<double>(remaining) / perInstruction));
-    Result<std::string> answer =
-        s.ask("step " + std::to_string(count) + "\n" + port4Read,
-              std::chrono::milliseconds(remaining / kLongestInstructionTicks / 1000 + 1));
-    if (!answer) return answer.error();
-    const std::uint64_t ticks = steppedTicks(*answer);
-    if (ticks == 0) return Error{ErrorKind::ChipStopped, "the simulated chip has stopped"};
-    s.ticks += ticks;
-    s.instructions += count;
-    if (s.port4Outputs) {
-      const std::vector<unsigned long> port4 = taggedValues(*answer, kPort4Tag);
-      if (port4.empty())
-        return Error{ErrorKind::SimulatorFailed, "the simulator's answer cannot be read"};
-      const int level = static_cast<int>(port4.back() & 0xFF);
-      if (level != s.levels[kPort4]) slice.ports.push_back({s.micros(), kPort4, level});
+  if (s.awaited) return Error{ErrorKind::BadArgument, "a slice of the simulation is under way"};
+  s.targetTicks +=
+      static_cast<std::uint64_t>(std::llround(static_cast<double>(micros) * s.options.crystalMHz));
+  // The parts: a new one wherever a point switches again, so that a press and its release
+  // between two slices still reach the chip as a press.
+  s.parts.assign(1, {});
+  std::vector<std::string> partCommands(1);
+  for (const State::InputChange& change : s.inputChanges) {
+    auto& inputs = s.parts.back().inputs;
+    if (std::any_of(inputs.begin(), inputs.end(),
+                    [&](const PointChange& c) { return c.point == change.change.point; })) {
+      s.parts.emplace_back();
+      partCommands.emplace_back();
     }
+    s.parts.back().inputs.push_back(change.change);
+    partCommands.back() += portCommand(change.port, change.level);
+  }
+  s.inputChanges.clear();
+  // As many instructions as each part's share of the slice holds at the average so far; a slice
+  // that ends past its time shortens the next one.
+  const double perInstruction = static_cast<double>(s.ticks) /
+                                static_cast<double>(std::max<std::uint64_t>(1, s.instructions));
+  const double due =
+      s.targetTicks > s.ticks ? static_cast<double>(s.targetTicks - s.ticks) / perInstruction : 0;
+  std::string commands;
+  for (std::size_t k = 0; k < s.parts.size(); ++k) {
+    auto count = static_cast<std::uint64_t>(due / static_cast<double>(s.parts.size()));
+    if (count == 0 && (due > 0 || k + 1 < s.parts.size())) count = 1;
+    s.parts[k].instructions = count;
+    commands += partCommands[k];
+    if (count > 0) commands += "step " + std::to_string(count) + "\n";
+  }
+  if (s.port4Outputs) commands += "expression /X " + std::to_string(kPort4Tag) + "|sfr[0xe8]\n";
+  commands += watchCommands(watches);
+  Result<std::string> end = s.send(std::move(commands));
+  if (!end) return end.error();
+  s.awaited = *end;
+  s.sliceStart = s.micros();
+  s.sliceWatches = watches;
+  return success();
+}
+
+bool LiveSession::busy() const {
+  return state_->awaited.has_value();
+}
+
+Result<std::optional<LiveSlice>> LiveSession::finish(std::chrono::milliseconds wait) {
+  State& s = *state_;
+  if (!s.awaited) return Error{ErrorKind::BadArgument, "no slice of the simulation is under way"};
+  if (!s.s51.answered(*s.awaited, wait)) return std::optional<LiveSlice>();
+  Result<std::string> answer = s.s51.readUntil(*s.awaited, s.options.answerTimeLimit);
+  s.awaited.reset();
+  if (!answer) return answer.error();
+  LiveSlice slice;
+  slice.startMicros = s.sliceStart;
+  const std::vector<std::uint64_t> stepped = steppedTicks(*answer);
+  std::size_t step = 0;
+  for (State::Part& part : s.parts) {
+    for (PointChange& input : part.inputs) {
+      input.timeMicros = s.micros();
+      s.record.inputs.push_back(input);
+    }
+    if (part.instructions == 0) continue;
+    if (step == stepped.size() || stepped[step] == 0)
+      return Error{ErrorKind::ChipStopped, "the simulated chip has stopped"};
+    s.ticks += stepped[step++];
+    s.instructions += part.instructions;
   }
   slice.endMicros = s.micros();
   std::vector<PortChange> changes = s.newPortChanges();
-  std::vector<PortChange> port4 = std::move(slice.ports);
-  changes.insert(changes.end(), port4.begin(), port4.end());
-  std::stable_sort(changes.begin(), changes.end(),
-                   [](const PortChange& a, const PortChange& b) { return a.timeMicros < b.timeMicros; });
+  if (s.port4Outputs) {
+    const std::vector<unsigned long> port4 = taggedValues(*answer, kPort4Tag);
+    if (port4.empty())
+      return Error{ErrorKind::SimulatorFailed, "the simulator's answer cannot be read"};
+    const int level = static_cast<int>(port4.back() & 0xFF);
+    if (level != s.levels[kPort4]) changes.push_back({slice.endMicros, kPort4, level});
+  }
   slice.outputs = outputChanges(changes, s.pins, UINT64_MAX, s.levels);
   slice.ports = std::move(changes);
+  const Error unreadable{ErrorKind::SimulatorFailed,
+                         "the simulator's answer about the chip's values cannot be read"};
+  const std::vector<unsigned long> tagged = taggedValues(*answer, kWatchTag);
+  if (tagged.size() != s.sliceWatches.size()) return unreadable;
+  slice.values.assign(s.sliceWatches.size(), 0);
+  for (unsigned long t : tagged) {
+    const auto [index, value] = watchValueOf(t);
+    if (index >= slice.values.size()) return unreadable;
+    slice.values[index] = value;
+  }
   s.record.outputs.insert(s.record.outputs.end(), slice.outputs.begin(), slice.outputs.end());
   s.record.simulatedMicros = slice.endMicros;
   s.record.clockTicks = s.ticks;
-  return slice;
+  return std::optional<LiveSlice>(std::move(slice));
+}
+
+Result<LiveSlice> LiveSession::run(std::uint64_t micros, const std::vector<RamWatch>& watches) {
+  // Slices until the time is reached: the first slice's instructions are a guess.
+  LiveSlice whole;
+  whole.startMicros = simulatedMicros();
+  const auto limit = state_->options.answerTimeLimit + std::chrono::milliseconds(micros / 1000);
+  do {
+    if (Status begun = begin(micros, watches); !begun) return begun.error();
+    micros = 0;
+    Result<std::optional<LiveSlice>> slice = finish(limit);
+    if (!slice) return slice.error();
+    if (!*slice) {
+      return Error{ErrorKind::SimulatorFailed, "the 8051 simulator stopped answering",
+                   "no answer in time"};
+    }
+    LiveSlice& part = **slice;
+    whole.outputs.insert(whole.outputs.end(), part.outputs.begin(), part.outputs.end());
+    whole.ports.insert(whole.ports.end(), part.ports.begin(), part.ports.end());
+    whole.values = std::move(part.values);
+    whole.endMicros = part.endMicros;
+  } while (state_->ticks < state_->targetTicks);
+  return whole;
 }
 
 Result<std::vector<long>> LiveSession::read(const std::vector<RamWatch>& watches) {
-  if (watches.empty()) return std::vector<long>{};
-  Result<std::string> answer = state_->ask(watchCommands(watches));
-  if (!answer) return answer.error();
-  std::vector<long> values(watches.size(), 0);
-  const std::vector<unsigned long> tagged = taggedValues(*answer, kWatchTag);
-  if (tagged.size() != watches.size())
-    return Error{ErrorKind::SimulatorFailed,
-                 "the simulator's answer about the chip's values cannot be read"};
-  for (unsigned long t : tagged) {
-    const auto [index, value] = watchValueOf(t);
-    if (index >= values.size())
-      return Error{ErrorKind::SimulatorFailed,
-                   "the simulator's answer about the chip's values cannot be read"};
-    values[index] = value;
-  }
-  return values;
+  Result<LiveSlice> slice = run(0, watches);
+  if (!slice) return slice.error();
+  return std::move(slice->values);
 }
 
 Status LiveSession::reset() {
@@ -266,10 +354,10 @@ void LivePace::restart(std::uint64_t simulatedMicros) {
 }
 
 std::uint64_t LivePace::due(std::uint64_t simulatedMicros) const {
-  const auto wall = std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() -
-                                                              startWall_);
-  const double owed =
-      static_cast<double>(startSimulated_) + wall.count() * speed_ - static_cast<double>(simulatedMicros);
+  const auto wall =
+      std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - startWall_);
+  const double owed = static_cast<double>(startSimulated_) + wall.count() * speed_ -
+                      static_cast<double>(simulatedMicros);
   if (owed <= 0) return 0;
   return std::min(longestSlice_, static_cast<std::uint64_t>(owed));
 }

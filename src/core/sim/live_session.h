@@ -2,17 +2,22 @@
 // as from power-on, input levels are set between slices as a user switches them, and every
 // slice reports the outputs that switched in it at their exact simulated times. The window's
 // virtual board and `ladder51 sim --interactive` run on it; pacing against the wall clock is
-// theirs.
+// theirs (LivePace).
 //
 // s51 records every change of ports 0..3 in a waveform file that it writes as it runs, so a
 // slice reads the new part of that file; port 4 (STC89C52 and up), which the simulated 8052
 // lacks, is read at the end of each slice.
+//
+// An idle s51 looks for commands only every 100 ms, so a slice costs up to that much wall time
+// whatever it simulates: a front end keeps pace with slices of about 100 ms or more, and starts
+// one (begin) and collects it later (finish) so that it can go on meanwhile.
 #pragma once
 
 #include <chrono>
 #include <cstdint>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -39,6 +44,8 @@ struct LiveSlice {
   // Every change of the ports' levels in the slice (ports 0..3 at their exact times, port 4 as
   // read at the end): the pins of a MAX7219 or anything else the firmware drives.
   std::vector<PortChange> ports;
+  // The watches given to begin, read at the end of the slice.
+  std::vector<long> values;
 };
 
 class LiveSession {
@@ -52,12 +59,18 @@ class LiveSession {
   LiveSession(const LiveSession&) = delete;
   LiveSession& operator=(const LiveSession&) = delete;
 
-  // Switches an input point from the present simulated time on. Fails for a point that no pin
-  // of ports 0..3 carries.
+  // Switches an input point at the start of the next slice. Fails for a point that no pin of
+  // ports 0..3 carries.
   Status setInput(const std::string& point, bool on);
-  // Runs the chip for `micros` of simulated time (the slice ends at the first instruction
-  // boundary at or after it).
-  Result<LiveSlice> run(std::uint64_t micros);
+  // Starts a slice of about `micros` of simulated time (it ends at an instruction boundary, and
+  // the next slice makes up the difference), reading `watches` at its end; 0 only reads them.
+  // Fails while a slice is under way.
+  Status begin(std::uint64_t micros, const std::vector<RamWatch>& watches = {});
+  // The slice begun, once s51 has answered within `wait`; nothing yet otherwise.
+  Result<std::optional<LiveSlice>> finish(std::chrono::milliseconds wait);
+  bool busy() const;
+  // begin and finish, waiting for the answer.
+  Result<LiveSlice> run(std::uint64_t micros, const std::vector<RamWatch>& watches = {});
   // The values of `watches` now.
   Result<std::vector<long>> read(const std::vector<RamWatch>& watches);
   // Powers the chip off and on: a new start from time 0, every input off, the record cleared.
@@ -80,7 +93,7 @@ class LiveSession {
 // speed (1 for real time). A session that falls behind runs at most `longestSlice` at a time.
 class LivePace {
  public:
-  explicit LivePace(double speed = 1.0, std::uint64_t longestSliceMicros = 100'000);
+  explicit LivePace(double speed = 1.0, std::uint64_t longestSliceMicros = 300'000);
   // Counts from now, with the session at `simulatedMicros`.
   void restart(std::uint64_t simulatedMicros);
   // The simulated time to run now for a session at `simulatedMicros`.

@@ -33,7 +33,8 @@ std::uint8_t Max7219Display::segments(int k) const {
   if (displayTest) return 0xFF;
   if (k < 0 || k > 7 || k > scanLimit) return 0;
   const std::uint8_t value = digits[static_cast<std::size_t>(k)];
-  if ((decodeMode >> k) & 1) return static_cast<std::uint8_t>((value & 0x80) | kCodeB[value & 0x0F]);
+  if ((decodeMode >> k) & 1)
+    return static_cast<std::uint8_t>((value & 0x80) | kCodeB[value & 0x0F]);
   return value;
 }
 

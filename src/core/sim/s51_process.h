@@ -21,6 +21,10 @@ class S51Process {
   Status send(std::string_view commands);
   // The answer up to and including `end`, within `timeLimit`.
   Result<std::string> readUntil(std::string_view end, std::chrono::milliseconds timeLimit);
+  // Whether the answer up to `end` has come within `wait` (or s51 has ended: readUntil says so).
+  bool answered(std::string_view end, std::chrono::milliseconds wait) {
+    return session_.answered(end, wait);
+  }
   // Asks s51 to quit (once); its answers to earlier commands can still be read.
   void sendQuit();
   // Asks s51 to quit and waits a moment for it to end, then stops it.

@@ -306,6 +306,24 @@ Result<std::string> ProcessSession::readUntil(std::string_view terminator,
   }
 }
 
+bool ProcessSession::answered(std::string_view terminator, std::chrono::milliseconds wait) {
+  const Clock::time_point deadline = Clock::now() + wait;
+  char buffer[16384];
+  for (;;) {
+    if (pending_.find(terminator) != std::string::npos || fromChild_ < 0) return true;
+    pollfd fd{fromChild_, POLLIN, 0};
+    const int r = ::poll(&fd, 1, remainingMs(deadline));
+    if (r < 0 && errno == EINTR) continue;
+    if (r < 0) return true;
+    if (r == 0) return false;
+    const ssize_t got = ::read(fromChild_, buffer, sizeof buffer);
+    if (got > 0)
+      pending_.append(buffer, static_cast<std::size_t>(got));
+    else if (got == 0 || errno != EINTR)
+      closeFd(fromChild_);
+  }
+}
+
 ProcessOutcome ProcessSession::finish(std::chrono::milliseconds timeLimit) {
   ProcessOutcome outcome;
   if (pid_ <= 0) return outcome;

@@ -70,6 +70,9 @@ class ProcessSession {
   // Reads output until `terminator` has been seen, and returns everything up to and including
   // it; fails at the time limit or when the program ends first.
   Result<std::string> readUntil(std::string_view terminator, std::chrono::milliseconds timeLimit);
+  // Waits up to `wait` for `terminator`; true once it has come (readUntil then returns at once)
+  // or the program has ended (readUntil then says so).
+  bool answered(std::string_view terminator, std::chrono::milliseconds wait);
   // Closes standard input and waits up to `timeLimit` for the program to end, then kills it.
   ProcessOutcome finish(std::chrono::milliseconds timeLimit);
   bool running() const { return pid_ > 0; }
