@@ -192,7 +192,14 @@ Status AnswerReader::takeSample(const StopAnswer& stop, std::uint64_t atMicros) 
     const unsigned long tagged = stop.values[value++];
     const std::size_t index = (tagged >> 16) & 0xFF;
     if (index >= options_.watches.size()) return unreadable;
-    const long read = static_cast<long>(tagged & 0xFFFF);
+    long read = static_cast<long>(tagged & 0xFFFF);
+    if (watchParts(options_.watches[index]) == 2) {
+      // The high half follows, tagged with the same watch.
+      if (value == stop.values.size()) return unreadable;
+      const unsigned long high = stop.values[value++];
+      if (((high >> 16) & 0xFF) != index) return unreadable;
+      read |= static_cast<long>(high & 0xFFFF) << 16;
+    }
     if (read != lastValues_[index]) {
       watched_.push_back({options_.watches[index].name, read, atMicros});
       lastValues_[index] = read;
