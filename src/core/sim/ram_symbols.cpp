@@ -205,6 +205,16 @@ Result<std::vector<RamWatch>> loadWatches(const std::filesystem::path& workDirec
   return watchesFor(devices, parseSdccMap(*text));
 }
 
+std::vector<std::string> devicesUsed(const DeviceUse& devices) {
+  std::vector<std::string> names;
+  for (char letter : {'T', 'C', 'D', 'M', 'S'}) {
+    auto named = devices.named.find(letter);
+    if (named == devices.named.end()) continue;
+    for (int n : named->second) names.push_back(std::string(1, letter) + std::to_string(n));
+  }
+  return names;
+}
+
 SimPinMap simPinsOf(const Settings& settings) {
   SimPinMap map;
   for (int k = 0; k < kPinCount; ++k) {

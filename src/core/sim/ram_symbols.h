@@ -13,6 +13,7 @@
 #include "core/sim/simulator.h"
 #include "core/sim/stimulus.h"
 #include "core/sim/timeline.h"  // formatTimelineWithValues shows these watches
+#include "core/translator/translator.h"
 
 namespace ladder51 {
 
@@ -54,6 +55,10 @@ Result<std::vector<RamWatch>> watchesFor(std::string_view devices, const RamSymb
 // directory; fails when the map cannot be read.
 Result<std::vector<RamWatch>> loadWatches(const std::filesystem::path& workDirectory,
                                           std::string_view devices);
+
+// The devices a translated program names, as watchesFor takes them: T, C, D, then M and S, each
+// in ascending order.
+std::vector<std::string> devicesUsed(const DeviceUse& devices);
 
 // The pins of the X and Y points a settings set assigns, as the simulation drives and watches
 // them.

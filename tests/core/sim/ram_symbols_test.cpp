@@ -3,8 +3,10 @@
 #include <cstdio>
 
 #include "core/config/validation.h"
+#include "core/translator/instruction_list.h"
 
 #include "tests/core/sim/cases.h"
+#include "tests/support/outcome_tables.h"
 
 namespace ladder51 {
 namespace {
@@ -49,6 +51,22 @@ TEST(RamSymbols, MapsDevicesToTheirCells) {
   const Error noFile = loadWatches(work / "sdcc", "D0").error();
   EXPECT_EQ(noFile.kind, ErrorKind::CannotOpen);
   EXPECT_EQ(noFile.message, "cannot read the symbol map of an SDCC build");
+}
+
+// tests/ladder/devices_used.txt: the devices each program names.
+TEST(RamSymbols, ListsTheDevicesAProgramUses) {
+  test::checkOutcomes(test::sourcePath("tests/ladder/devices_used.txt"), [](std::string program) {
+    TranslateOptions options;
+    options.registersInXram = true;
+    const Translation translation = translate(
+        *ProgramImage::fromBytes(*assembleInstructionList(test::linesOf(program) + "\nEND\n")),
+        options);
+    if (!translation.completed()) return "not translated: " + translation.error().describe();
+    std::string names;
+    for (const std::string& name : devicesUsed(translation.devices))
+      names += (names.empty() ? "" : ", ") + name;
+    return names;
+  });
 }
 
 TEST(RamSymbols, TakesThePinsOfTheAssignedPoints) {
