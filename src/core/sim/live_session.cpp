@@ -267,14 +267,13 @@ Result<std::optional<LiveSlice>> LiveSession::finish(std::chrono::milliseconds w
   slice.ports = std::move(changes);
   const Error unreadable{ErrorKind::SimulatorFailed,
                          "the simulator's answer about the chip's values cannot be read"};
-  const std::vector<unsigned long> tagged = taggedValues(*answer, kWatchTag);
-  if (tagged.size() != s.sliceWatches.size()) return unreadable;
-  slice.values.assign(s.sliceWatches.size(), 0);
-  for (unsigned long t : tagged) {
-    const auto [index, value] = watchValueOf(t);
-    if (index >= slice.values.size()) return unreadable;
-    slice.values[index] = value;
+  std::optional<std::vector<long>> values =
+      watchValues(taggedValues(*answer, kWatchTag), s.sliceWatches);
+  if (!values) {
+    return Error{ErrorKind::SimulatorFailed,
+                 "the simulator's answer about the chip's values cannot be read"};
   }
+  slice.values = std::move(*values);
   s.record.outputs.insert(s.record.outputs.end(), slice.outputs.begin(), slice.outputs.end());
   s.record.simulatedMicros = slice.endMicros;
   s.record.clockTicks = s.ticks;

@@ -1,8 +1,10 @@
 #include "core/sim/ram_symbols.h"
 
 #include <algorithm>
+#include <array>
 #include <cctype>
 #include <charconv>
+#include <optional>
 #include <sstream>
 
 #include "core/config/pin_map.h"
@@ -14,9 +16,11 @@ namespace {
 // Far more than the map of the largest firmware.
 constexpr std::size_t kLongestMap = 16 << 20;
 
-// The areas of internal RAM that hold the firmware's variables.
-bool isRamArea(const std::string& area) {
-  return area == "DSEG" || area == "ISEG" || area == "OSEG";
+// The memory of an area that holds the firmware's variables, or nothing for another area.
+std::optional<RamMemory> memoryOfArea(const std::string& area) {
+  if (area == "DSEG" || area == "ISEG" || area == "OSEG") return RamMemory::Internal;
+  if (area == "XSEG" || area == "PSEG") return RamMemory::External;
+  return std::nullopt;
 }
 
 bool isHex(const std::string& word) {
@@ -34,13 +38,84 @@ bool splitDevice(std::string_view name, char& letter, int& number) {
   return error == std::errc() && end == last;
 }
 
+// One variable of a device class: a bit image, device n at bit k = bit + n - first (bit k%8 of
+// byte k/8), or a table of values of `bytes` bytes each, device n at index n - first.
+struct Cell {
+  std::string_view symbol;  // empty: no cell
+  int bytes;                // 0 for a bit image
+  int bit;
+  std::string_view suffix;  // after the device's name: " value"
+};
+constexpr Cell bits(std::string_view symbol, int bit = 0) {
+  return {symbol, 0, bit, ""};
+}
+constexpr Cell words(std::string_view symbol, std::string_view suffix = "") {
+  return {symbol, 2, 0, suffix};
+}
+constexpr Cell kNone = {"", 0, 0, ""};
+
+// Devices first..last, in one or two variables of the firmware, or refused with the reason.
+struct DeviceRows {
+  char letter;
+  int first;
+  int last;
+  std::array<Cell, 2> cells;  // the second, when the first is a bit, is the device's value
+  std::string_view refusal;
+};
+
+// The layout of the generated firmware's state (runtime_gen/runtime_state.cpp and extensions.cpp
+// declare the variables); the first row that holds a device gives its cells.
+constexpr DeviceRows kDevices[] = {
+    {'M', 0, 1535, {bits("m"), kNone}, ""},
+    {'M', 8000, 8000, {bits("m8000", 0), kNone}, ""},
+    {'M', 8002, 8002, {bits("m8000", 1), kNone}, ""},
+    {'M', 8011, 8014, {bits("m8000", 4), kNone}, ""},
+    {'M', 8020, 8022, {bits("m8020", 0), kNone}, ""},
+    {'M', 8034, 8034, {bits("m8000", 2), kNone}, ""},
+    {'M', 8000, 8255, {kNone, kNone}, "the firmware does not keep this relay"},
+    {'S', 0, 999, {bits("s"), kNone}, ""},
+    {'T', 0, 245, {bits("t"), words("tc", " value")}, ""},
+    {'T', 246, 255, {kNone, kNone}, "the firmware does not keep the retentive timers T246-T255"},
+    {'C', 0, 199, {bits("c"), words("ct", " value")}, ""},
+    {'C', 200, 255, {kNone, kNone}, "the firmware does not keep the 32-bit counters C200-C255"},
+    {'D', 0, 7999, {words("d"), kNone}, ""},
+    {'D', 8010, 8012, {words("sct"), kNone}, ""},
+    {'D', 8000, 8255, {kNone, kNone}, "the firmware does not keep this special register"},
+    {'V', 0, 7, {words("ixv"), kNone}, ""},
+    {'Z', 0, 7, {words("ixz"), kNone}, ""},
+};
+
+// The runtime's fixed d[17] holds D0..D15 and the scratch register of the EEPROM's driver.
+constexpr int kFixedRegisterBytes = 2 * 17;
+constexpr int kFirstEepromRegister = 16;
+
+const DeviceRows* rowsOf(char letter, int n) {
+  for (const DeviceRows& rows : kDevices) {
+    if (rows.letter == letter && n >= rows.first && n <= rows.last) return &rows;
+  }
+  return nullptr;
+}
+
 }  // namespace
 
 RamSymbols parseSdccMap(std::string_view mapText) {
   RamSymbols symbols;
+  // The variables of the area being read, by address, to size each one up to the next.
+  std::multimap<long, std::string> area;
+  std::optional<RamMemory> memory;
+  long areaEnd = 0;
+  auto closeArea = [&] {
+    for (auto at = area.begin(); at != area.end(); ++at) {
+      auto next = area.upper_bound(at->first);
+      const long end = next == area.end() ? areaEnd : next->first;
+      symbols[at->second] = {static_cast<int>(at->first),
+                             static_cast<int>(std::max(end - at->first, 0L)), *memory};
+    }
+    area.clear();
+    memory.reset();
+  };
   std::istringstream lines{std::string(mapText)};
   std::string line;
-  std::string area;
   bool headerRule = false;
   while (std::getline(lines, line)) {
     if (!line.empty() && line.back() == '\r') line.pop_back();
@@ -49,22 +124,28 @@ RamSymbols parseSdccMap(std::string_view mapText) {
     for (std::string w; words >> w;) word.push_back(w);
     if (word.empty()) continue;
     if (word[0].starts_with("----")) {
-      // The line after the area table's rule names the area.
+      // The line after the area table's rule names the area, its start and its size.
       headerRule = word.size() >= 2 && word[0].size() >= 20;
       continue;
     }
     if (headerRule) {
-      area = word[0];
+      closeArea();
+      memory = memoryOfArea(word[0]);
+      if (memory && word.size() >= 3 && isHex(word[1]) && isHex(word[2]))
+        areaEnd =
+            std::strtol(word[1].c_str(), nullptr, 16) + std::strtol(word[2].c_str(), nullptr, 16);
       headerRule = false;
       continue;
     }
-    if (word[0] == "Area") area.clear();
-    if (!isRamArea(area) || word.size() < 2 || !isHex(word[0]) || !word[1].starts_with("_")) {
-      continue;
-    }
+    if (word[0] == "Area") closeArea();
+    // XRAM variables carry a "D:" prefix.
+    if (word[0] == "D:") word.erase(word.begin());
+    if (!memory || word.size() < 2 || !isHex(word[0]) || !word[1].starts_with("_")) continue;
     const long address = std::strtol(word[0].c_str(), nullptr, 16);
-    if (address >= 0 && address < 256) symbols[word[1].substr(1)] = static_cast<int>(address);
+    const long limit = *memory == RamMemory::Internal ? 0x100 : 0x10000;
+    if (address >= 0 && address < limit) area.emplace(address, word[1].substr(1));
   }
+  closeArea();
   return symbols;
 }
 
@@ -80,46 +161,35 @@ Result<std::vector<RamWatch>> watchesFor(std::string_view devices, const RamSymb
   for (std::string name; names >> name;) {
     char letter = 0;
     int n = -1;
-    if (!splitDevice(name, letter, n))
-      return Error{ErrorKind::BadArgument, "not a device that can be shown", name};
+    const DeviceRows* rows = splitDevice(name, letter, n) ? rowsOf(letter, n) : nullptr;
+    if (!rows) return Error{ErrorKind::BadArgument, "not a device that can be shown", name};
+    if (!rows->refusal.empty())
+      return Error{ErrorKind::BadArgument, std::string(rows->refusal), name};
     const std::string device = std::string(1, letter) + std::to_string(n);
-    struct Cell {
-      const char* symbol;
-      int offset;
-      int bytes;
-      int bit;
-      std::string name;
-    };
-    std::vector<Cell> cells;
-    if (letter == 'M' && n >= 8000) {
-      const std::map<int, int> specialBits = {{8000, 0}, {8002, 1}, {8011, 4}, {8012, 5},
-                                              {8013, 6}, {8014, 7}, {8034, 2}};
-      auto bit = specialBits.find(n);
-      if (bit == specialBits.end())
-        return Error{ErrorKind::BadArgument, "the firmware does not keep this relay", name};
-      cells.push_back({"m8000", 0, 1, bit->second, device});
-    } else if (letter == 'M' && n <= 79) {
-      cells.push_back({"m", n / 8, 1, n % 8, device});
-    } else if (letter == 'T' && n <= 25) {
-      cells.push_back({"t", n / 8, 1, n % 8, device});
-      if (n <= 15) cells.push_back({"tc", 2 * n, 2, -1, device + " value"});
-    } else if (letter == 'C' && n <= 10) {
-      cells.push_back({"c", n / 8, 1, n % 8, device});
-      cells.push_back({"ct", 2 * n, 2, -1, device + " value"});
-    } else if (letter == 'D' && n <= 15) {
-      cells.push_back({"d", 2 * n, 2, -1, device});
-    } else if (letter == 'D') {
-      return Error{ErrorKind::BadArgument, "D16 and up are kept in the EEPROM, not in RAM", name};
-    } else {
-      return Error{ErrorKind::BadArgument, "not a device that can be shown", name};
-    }
-    for (const Cell& cell : cells) {
-      auto symbol = symbols.find(cell.symbol);
+    for (const Cell& cell : rows->cells) {
+      if (cell.symbol.empty()) continue;
+      auto symbol = symbols.find(std::string(cell.symbol));
       if (symbol == symbols.end()) {
         return Error{ErrorKind::BadArgument,
-                     std::string("the symbol map has no variable ") + cell.symbol, name};
+                     "the symbol map has no variable " + std::string(cell.symbol), name};
       }
-      watches.push_back({cell.name, symbol->second + cell.offset, cell.bytes, cell.bit});
+      const RamSymbol& at = symbol->second;
+      const int k = cell.bit + n - rows->first;
+      const int offset = cell.bytes == 0 ? k / 8 : k * cell.bytes;
+      const bool eeprom =
+          cell.symbol == "d" && at.memory == RamMemory::Internal && at.bytes <= kFixedRegisterBytes;
+      const int kept = eeprom ? 2 * kFirstEepromRegister : at.bytes;
+      if (offset + std::max(cell.bytes, 1) > kept) {
+        // A timer's or counter's value may lie beyond its table while its contact does not.
+        if (&cell != &rows->cells[0]) continue;
+        if (eeprom)
+          return Error{ErrorKind::BadArgument, "D16 and up are kept in the EEPROM, not in RAM",
+                       name};
+        return Error{ErrorKind::BadArgument,
+                     "beyond the firmware's tables: the program does not use this device", name};
+      }
+      watches.push_back({device + std::string(cell.suffix), at.address + offset,
+                         std::max(cell.bytes, 1), cell.bytes == 0 ? k % 8 : -1, at.memory});
     }
   }
   return watches;
@@ -133,6 +203,16 @@ Result<std::vector<RamWatch>> loadWatches(const std::filesystem::path& workDirec
     return Error{text.error().kind, "cannot read the symbol map of an SDCC build", map.string()};
   }
   return watchesFor(devices, parseSdccMap(*text));
+}
+
+std::vector<std::string> devicesUsed(const DeviceUse& devices) {
+  std::vector<std::string> names;
+  for (char letter : {'T', 'C', 'D', 'M', 'S'}) {
+    auto named = devices.named.find(letter);
+    if (named == devices.named.end()) continue;
+    for (int n : named->second) names.push_back(std::string(1, letter) + std::to_string(n));
+  }
+  return names;
 }
 
 SimPinMap simPinsOf(const Settings& settings) {

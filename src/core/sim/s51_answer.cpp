@@ -84,8 +84,21 @@ std::vector<unsigned long> taggedValues(std::string_view answer, long tag) {
   return values;
 }
 
-WatchValue watchValueOf(unsigned long tagged) {
-  return {(tagged >> 16) & 0xFF, static_cast<long>(tagged & 0xFFFF)};
+std::optional<std::vector<long>> watchValues(std::span<const unsigned long> tagged,
+                                             const std::vector<RamWatch>& watches) {
+  std::vector<long> values;
+  std::size_t at = 0;
+  for (std::size_t w = 0; w < watches.size(); ++w) {
+    // Each part carries the watch's index; a 32-bit value comes as its low half, then its high.
+    long value = 0;
+    for (std::size_t part = 0; part < watchParts(watches[w]); ++part, ++at) {
+      if (at == tagged.size() || ((tagged[at] >> 16) & 0xFF) != w) return std::nullopt;
+      value |= static_cast<long>(tagged[at] & 0xFFFF) << (16 * part);
+    }
+    values.push_back(value);
+  }
+  if (at != tagged.size()) return std::nullopt;
+  return values;
 }
 
 bool reportsProgramLoaded(std::string_view answer) {
@@ -210,12 +223,13 @@ Status AnswerReader::takeSample(const StopAnswer& stop, std::uint64_t atMicros) 
   if (plan_.port4Outputs) {
     port4_.push_back({atMicros, kPort4, static_cast<int>(stop.values[value++] & 0xFF)});
   }
-  for (std::size_t w = 0; w < options_.watches.size(); ++w) {
-    const auto [index, read] = watchValueOf(stop.values[value++]);
-    if (index >= options_.watches.size()) return unreadable;
-    if (read != lastValues_[index]) {
-      watched_.push_back({options_.watches[index].name, read, atMicros});
-      lastValues_[index] = read;
+  const std::optional<std::vector<long>> read =
+      watchValues(std::span(stop.values).subspan(value), options_.watches);
+  if (!read) return unreadable;
+  for (std::size_t w = 0; w < read->size(); ++w) {
+    if ((*read)[w] != lastValues_[w]) {
+      watched_.push_back({options_.watches[w].name, (*read)[w], atMicros});
+      lastValues_[w] = (*read)[w];
     }
   }
   return success();

@@ -5,6 +5,8 @@
 #include <array>
 #include <cstdint>
 #include <map>
+#include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -74,12 +76,10 @@ std::vector<PointChange> outputChanges(const std::vector<PortChange>& changes,
 // The values printed behind a tag (kPort4Tag, kWatchTag) in an answer, in the order printed.
 std::vector<unsigned long> taggedValues(std::string_view answer, long tag);
 
-// A watch's index and value, from what its sample command printed.
-struct WatchValue {
-  std::size_t index = 0;
-  long value = 0;
-};
-WatchValue watchValueOf(unsigned long tagged);
+// The watches' values from the tagged values their commands printed (watchCommands), in order;
+// nothing when those do not match the watches.
+std::optional<std::vector<long>> watchValues(std::span<const unsigned long> tagged,
+                                             const std::vector<RamWatch>& watches);
 
 // Follows the answers of a run batch by batch: the clock reached, the values at each sample.
 class AnswerReader {

@@ -2,12 +2,14 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <string>
+#include <vector>
 
 namespace ladder51 {
 namespace {
 
-// The simulator variable the stimulus waveform switches at every stop time: a byte of external
-// RAM, which the firmware (small model, no xdata) never touches.
+// The simulator variable the stimulus waveform switches at every stop time: the last byte of
+// external RAM, far above the tables the firmware keeps there.
 constexpr char kClockVariable[] = "ladder51_clock";
 constexpr char kClockCell[] = "xram 0xffff";
 constexpr char kPort4Sfr[] = "sfr[0xe8]";
@@ -23,15 +25,26 @@ std::string wireId(std::size_t k) {
   return std::string(1, static_cast<char>('a' + k));
 }
 
-// The expression that reads a watched value into the low 16 bits.
-std::string watchExpression(const RamWatch& watch) {
+// A byte of the watch's memory: "iram[0x1a]", "xram[0x01c7]".
+std::string cellText(const RamWatch& watch, int offset) {
   char cell[32];
-  std::snprintf(cell, sizeof cell, "iram[0x%02x]", watch.address);
-  if (watch.bit >= 0) return "((" + std::string(cell) + ">>" + std::to_string(watch.bit) + ")&1)";
-  if (watch.bytes == 1) return cell;
-  char high[32];
-  std::snprintf(high, sizeof high, "iram[0x%02x]", watch.address + 1);
-  return "(" + std::string(cell) + "|(" + high + "<<8))";
+  if (watch.memory == RamMemory::External)
+    std::snprintf(cell, sizeof cell, "xram[0x%04x]", watch.address + offset);
+  else
+    std::snprintf(cell, sizeof cell, "iram[0x%02x]", watch.address + offset);
+  return cell;
+}
+
+// The expressions that read a watched value, each one into the low 16 bits of its answer: one
+// for a bit, a byte or a 16-bit value, two for a 32-bit value (its low half first).
+std::vector<std::string> watchExpressions(const RamWatch& watch) {
+  const std::string cell = cellText(watch, 0);
+  if (watch.bit >= 0) return {"((" + cell + ">>" + std::to_string(watch.bit) + ")&1)"};
+  if (watch.bytes == 1) return {cell};
+  std::vector<std::string> halves;
+  for (int at = 0; at < watch.bytes; at += 2)
+    halves.push_back("(" + cellText(watch, at) + "|(" + cellText(watch, at + 1) + "<<8))");
+  return halves;
 }
 
 }  // namespace
@@ -112,8 +125,10 @@ std::string sampleCommands(const StopPlan& plan, const SimulationOptions& option
 std::string watchCommands(const std::vector<RamWatch>& watches) {
   std::string commands;
   for (std::size_t k = 0; k < watches.size(); ++k) {
-    commands += "expression /X " + std::to_string(kWatchTag + (static_cast<long>(k) << 16)) + "|" +
-                watchExpression(watches[k]) + "\n";
+    for (const std::string& expression : watchExpressions(watches[k])) {
+      commands += "expression /X " + std::to_string(kWatchTag + (static_cast<long>(k) << 16)) +
+                  "|" + expression + "\n";
+    }
   }
   return commands;
 }

@@ -18,7 +18,7 @@
 namespace ladder51 {
 
 // Tags in the top byte of the values read back: the end of a batch, port 4, a watch (with the
-// watch's index in the next byte).
+// watch's index in the next byte; a 32-bit value comes as two, its low half first).
 inline constexpr long kMarkerTag = 0x5C000000;
 inline constexpr long kPort4Tag = 0x5B000000;
 inline constexpr long kWatchTag = 0x5D000000;

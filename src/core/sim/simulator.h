@@ -19,13 +19,18 @@
 
 namespace ladder51 {
 
-// A value in the chip's internal RAM to read while the firmware runs: `bytes` bytes from
-// `address` (little-endian, as SDCC stores them), or one bit of the byte at `address`.
+// The memory a watched value lies in: the chip's internal RAM, or its XRAM (read with MOVX),
+// where the firmware keeps the tables that outgrow the internal RAM.
+enum class RamMemory { Internal, External };
+
+// A value in the chip's RAM to read while the firmware runs: `bytes` bytes from `address`
+// (little-endian, as SDCC stores them), or one bit of the byte at `address`.
 struct RamWatch {
   std::string name;  // how the value is shown: "D3", "M5"
-  int address = 0;   // 0x00..0xFF
-  int bytes = 1;     // 1 or 2
+  int address = 0;   // 0x00..0xFF in internal RAM, 0x0000..0xFFFF in XRAM
+  int bytes = 1;     // 1, 2 or 4
   int bit = -1;      // 0..7 for a bit, -1 for the whole value
+  RamMemory memory = RamMemory::Internal;
 
   bool operator==(const RamWatch&) const = default;
 };
@@ -52,7 +57,7 @@ struct SimulationOptions {
   std::string simulator = "s51";
   // Time the simulator may take to answer one command.
   std::chrono::milliseconds answerTimeLimit{std::chrono::seconds(20)};
-  // RAM values read at every sample.
+  // Values read at every sample.
   std::vector<RamWatch> watches;
 };
 

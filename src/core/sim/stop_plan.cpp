@@ -27,9 +27,13 @@ Status checkRequest(const SimPinMap& pins, const Stimulus& stimulus,
   if (options.watches.size() > 255)
     return Error{ErrorKind::BadArgument, "too many values to watch"};
   for (const RamWatch& watch : options.watches) {
-    if (watch.address < 0 || watch.address + watch.bytes > 256 || watch.bytes < 1 ||
-        watch.bytes > 2 || watch.bit < -1 || watch.bit > 7) {
-      return Error{ErrorKind::BadArgument, "a watched value lies outside the internal RAM",
+    const bool external = watch.memory == RamMemory::External;
+    if (watch.address < 0 || watch.address + watch.bytes > (external ? 0x10000 : 0x100) ||
+        (watch.bytes != 1 && watch.bytes != 2 && watch.bytes != 4) || watch.bit < -1 ||
+        watch.bit > 7) {
+      return Error{ErrorKind::BadArgument,
+                   external ? "a watched value lies outside the external RAM"
+                            : "a watched value lies outside the internal RAM",
                    watch.name};
     }
   }
@@ -52,7 +56,8 @@ Result<StopPlan> planStops(const SimPinMap& pins, const Stimulus& stimulus,
   }
   plan.inputPorts.assign(inputPorts.begin(), inputPorts.end());
   plan.outputPorts.assign(outputPorts.begin(), outputPorts.end());
-  plan.valuesPerSample = (plan.port4Outputs ? 1 : 0) + options.watches.size();
+  plan.valuesPerSample = plan.port4Outputs ? 1 : 0;
+  for (const RamWatch& watch : options.watches) plan.valuesPerSample += watchParts(watch);
 
   // Events at one time give one change of levels.
   PortLevels now;

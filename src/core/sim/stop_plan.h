@@ -43,12 +43,17 @@ struct StopPlan {
   std::vector<PointChange> inputs;
   // Every input change, every sample and the end, ascending; the last is the end.
   std::vector<Stop> stops;
-  // Values read at every sample: the port 4 level (when port4Outputs), then each watch.
+  // Values read at every sample: the port 4 level (when port4Outputs), then each watch's parts.
   std::size_t valuesPerSample = 0;
 };
 
+// The values s51 gives for a watch at a sample: two for a 32-bit value, in 16-bit halves.
+inline std::size_t watchParts(const RamWatch& watch) {
+  return watch.bit < 0 && watch.bytes == 4 ? 2 : 1;
+}
+
 // Plans a run; fails when an input cannot be driven (unmapped or on port 4), when a time or the
-// crystal is not positive, or when a watch lies outside the internal RAM.
+// crystal is not positive, or when a watch lies outside its memory.
 Result<StopPlan> planStops(const SimPinMap& pins, const Stimulus& stimulus,
                            const SimulationOptions& options);
 

@@ -125,7 +125,7 @@ void translateZrst(TranslatorRun& t) {
   if (firstBit && lastBit && firstBit->letter == lastBit->letter) {
     const int a = firstBit->number;
     const int z = lastBit->number;
-    if (t.refuseDevice(firstBit->letter, a) || t.refuseDevice(firstBit->letter, z)) return;
+    if (t.refuseDevices(firstBit->letter, a, z)) return;
     t.appendGuarded("ZRST", firstBit->letter == 'M' ? std::span(kZrstM) : std::span(kZrstS),
                     {{"a", dec(a)}, {"z", dec(z)}});
     return;

@@ -313,7 +313,7 @@ std::optional<WordAccess> digitGroup(TranslatorRun& t, const fx::Operand& operan
     t.refuse(fill(kGroupBeyond, fields));
     return std::nullopt;
   }
-  if (t.refuseDevice(letter, first) || t.refuseDevice(letter, last)) return std::nullopt;
+  if (t.refuseDevices(letter, first, last)) return std::nullopt;
   const Fields fields = {{"n", dec(first)}, {"count", dec(count)}};
   WordAccess access;
   if (letter == 'X') {
@@ -496,7 +496,7 @@ std::optional<BitRange> bitRange(TranslatorRun& t, int k, int count, std::string
   const char letter = operand->format->letter;
   const int first = static_cast<int>(operand->number);
   const int last = first + count - 1;
-  if (t.refuseDevice(letter, first) || t.refuseDevice(letter, last)) return std::nullopt;
+  if (t.refuseDevices(letter, first, last)) return std::nullopt;
   BitRange range;
   range.first = first;
   range.count = count;

@@ -473,6 +473,7 @@ bool TranslatorRun::refuseDevice(char letter, long n, bool contact) {
   }
   DeviceUse& use = result_.devices;
   const int number = static_cast<int>(n);
+  if (letter != 'D') use.named[letter].insert(number);
   switch (letter) {
     case 'M':
       use.relay = std::max(use.relay, number);

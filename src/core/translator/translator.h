@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <set>
 #include <string>
 #include <vector>
@@ -84,6 +85,8 @@ struct DeviceUse {
   int lastSlowTimer = -1;
   int firstFastTimer = -1;
   int lastFastTimer = -1;
+  // Every device of those tables the statements name, by letter ('M', 'S', 'T', 'C', 'D').
+  std::map<char, std::set<int>> named;
 
   bool operator==(const DeviceUse&) const = default;
 };

@@ -158,11 +158,18 @@ class TranslatorRun {
   // message naming the range. Records the others, whose tables the runtime sizes to the highest
   // number used (a `contact` reads a bit image only). Returns true when it refused.
   bool refuseDevice(char letter, long n, bool contact = false);
+  // The same for the devices first..last of a range, recording every one of them.
+  bool refuseDevices(char letter, long first, long last) {
+    if (refuseDevice(letter, first) || refuseDevice(letter, last)) return true;
+    for (long n = first + 1; n < last; ++n) refuseDevice(letter, n);
+    return false;
+  }
   // Records a timer's coil: T200 and up count 10 ms units.
   void noteTimerCoil(int n);
   // Records a register kept in the RAM table d[] (D0..D15, and D16 up in XRAM).
   void noteRamRegister(long r) {
     result_.devices.dataRegister = std::max(result_.devices.dataRegister, static_cast<int>(r));
+    result_.devices.named['D'].insert(static_cast<int>(r));
   }
   // Refuses when a device number is above its limit; returns true when it refused.
   bool refuseAbove(int n, int limit, std::string_view message) {

@@ -1,6 +1,6 @@
 // The plan and the script of a run, and s51's answers read back, as cases. A case's input is a
 // request, one setting a line: "pins", "stimulus" (one line of a stimulus), "until", "slice",
-// "crystal", "power-off", "watch NAME ADDRESS BYTES BIT" and "batch STOPS"; for an answer
+// "crystal", "power-off", "watch NAME ADDRESS BYTES BIT [xram]" and "batch STOPS"; for an answer
 // also the files recorded from a real run of tests/fixtures/follow_pin.c ("answer", "outputs")
 // and edits of that answer ("replace TEXT => TEXT"). "from FILE" takes a request from a file.
 #include <sstream>
@@ -39,6 +39,7 @@ Request requestOf(const std::string& text) {
       r.answer.replace(r.answer.find(rest.substr(0, arrow)), arrow, rest.substr(arrow + 4));
     if (RamWatch w; key == "watch" &&
                     words >> w.name >> std::hex >> w.address >> std::dec >> w.bytes >> w.bit) {
+      if (std::string memory; words >> memory && memory == "xram") w.memory = RamMemory::External;
       r.options.watches.push_back(w);
     }
   }
