@@ -85,6 +85,16 @@ void checkTranslationInto(const Translation& t, Findings& findings) {
     }
     previous = mark.offset;
   }
+  if (!t.readInputs.empty() && (*t.readInputs.begin() < 0 || *t.readInputs.rbegin() > 35)) {
+    findings.push_back("a read input outside X0..X43");
+  }
+  for (const StepStatements& span : t.stepStatements) {
+    if (t.completed() && (span.firstStep > span.lastStep || span.begin >= span.end ||
+                          span.end > t.statements.size())) {
+      findings.push_back("a step's statements outside the statements");
+      break;
+    }
+  }
   if (!t.drivenOutputs.empty() &&
       (*t.drivenOutputs.begin() < 0 || *t.drivenOutputs.rbegin() > 35)) {
     findings.push_back("a driven output outside Y0..Y43");
@@ -95,7 +105,7 @@ void checkTranslationInto(const Translation& t, Findings& findings) {
   }
   for (const auto* list : {&t.notices, &t.warnings}) {
     for (const Notice& notice : *list) {
-      if (!inWalk(notice.step) || notice.message.empty()) {
+      if (!inWalk(notice.step) || notice.message().empty()) {
         findings.push_back("a notice or warning without a message or outside the walk");
         break;
       }

@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 
+#include "core/step_notice.h"
 #include "core/step_ref.h"
 #include "core/toolchain/build.h"
 
@@ -17,19 +18,23 @@ enum class NoticeKind {
   StepPassedOver,     // a step the translator generated nothing for
   OutputWithoutPin,   // outputs the program drives but no pin carries
   RegistersInXram,    // data registers kept in the chip's XRAM, lost at power-off
-  TimeBaseRounding,   // the crystal's time base is off by more than 0.1%
+  TimeBaseRounding,   // the crystal's time base is off by more than 0.1%: crystal, cycles,
+                      // error, way ("slow" or "fast")
 };
 
-// One message for the user.
+// One message for the user: its English text, and what a front end needs to say it otherwise.
 struct UserNotice {
   NoticeKind kind = NoticeKind::SettingsDefaulted;
   std::string message;
   std::optional<StepRef> step;  // for the step notices
   std::string instruction;      // the step's instruction-list text, when it has one ("LD X0")
+  // What a step notice says, and the values of it and of TimeBaseRounding.
+  StepNoticeKind about = StepNoticeKind::NotTranslated;
+  std::vector<NoticeValue> values;
 
   // A notice about no step.
   static UserNotice plain(NoticeKind kind, std::string message) {
-    return {kind, std::move(message), std::nullopt, {}};
+    return {kind, std::move(message), std::nullopt, {}, {}, {}};
   }
   bool operator==(const UserNotice&) const = default;
 };

@@ -42,6 +42,7 @@ enum class ErrorKind {
   // Build
   BuildBusy,    // another build of the same folder is running
   ToolMissing,  // a tool of the toolchain is not installed or cannot start
+  WineMissing,  // the Keil tools are there, but wine, which runs them, is not installed
   ToolFailed,   // a tool failed or left no output (the stage is in `where`)
   DoesNotFit,   // the firmware is too big for the chip
   // Simulation

@@ -1,5 +1,6 @@
 #include "core/workspace.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -46,17 +47,51 @@ std::string undeclaredOutputsNotice(const std::vector<int>& outputs) {
          (one ? "it works as an internal relay only" : "they work as internal relays only");
 }
 
+// The lines of `text` that the spans of the statements, which begin at `offset`, occupy.
+std::vector<StepLines> stepLinesOf(const std::string& text, std::size_t offset,
+                                   const std::vector<StepStatements>& spans) {
+  std::vector<std::size_t> lineFeeds;
+  for (std::size_t k = text.find('\n'); k != std::string::npos; k = text.find('\n', k + 1))
+    lineFeeds.push_back(k);
+  // The line (from 1) of the byte at `at`.
+  const auto lineAt = [&lineFeeds](std::size_t at) {
+    return static_cast<int>(std::lower_bound(lineFeeds.begin(), lineFeeds.end(), at) -
+                            lineFeeds.begin()) +
+           1;
+  };
+  std::vector<StepLines> lines;
+  for (const StepStatements& span : spans) {
+    if (span.end <= span.begin) continue;
+    // Each statement begins with the line break that ends the line before it.
+    std::size_t first = offset + span.begin;
+    if (text.compare(first, kCrLf.size(), kCrLf) == 0) first += kCrLf.size();
+    lines.push_back({span.firstStep, span.lastStep, lineAt(first), lineAt(offset + span.end - 1)});
+  }
+  return lines;
+}
+
 }  // namespace
+
+std::optional<std::pair<int, int>> linesOfStep(const std::vector<StepLines>& map, int byteAddress) {
+  std::optional<std::pair<int, int>> found;
+  for (const StepLines& entry : map) {
+    if (byteAddress < entry.firstStep || byteAddress > entry.lastStep) continue;
+    if (!found) found = {entry.firstLine, entry.lastLine};
+    found->first = std::min(found->first, entry.firstLine);
+    found->second = std::max(found->second, entry.lastLine);
+  }
+  return found;
+}
 
 void reportTranslation(const Translation& translation, Observer& observer) {
   for (const Notice& notice : translation.notices) {
-    observer.notice({NoticeKind::StepNotice, notice.message, notice.step,
-                     describeInstruction(notice.step.words)});
+    observer.notice({NoticeKind::StepNotice, notice.message(), notice.step,
+                     describeInstruction(notice.step.words), notice.kind, notice.values});
   }
   if (translation.outcome == TranslationOutcome::Unsupported) return;
   for (const Notice& warning : translation.warnings) {
-    observer.notice({NoticeKind::StepPassedOver, warning.message, warning.step,
-                     describeInstruction(warning.step.words)});
+    observer.notice({NoticeKind::StepPassedOver, warning.message(), warning.step,
+                     describeInstruction(warning.step.words), warning.kind, warning.values});
   }
 }
 
@@ -150,12 +185,15 @@ Result<AssembledFile> Workspace::translateAndAssemble(const ProgramImage& image,
     if (std::abs(timer->errorPercent) > kNoticedTimeErrorPercent) {
       char error[16];
       std::snprintf(error, sizeof error, "%.2f", std::abs(timer->errorPercent));
-      observer_->notice(UserNotice::plain(
-          NoticeKind::TimeBaseRounding,
-          fill(kTimeBaseRounding, {{"crystal", text_.crystal},
-                                   {"cycles", dec(timer->cycles)},
-                                   {"error", error},
-                                   {"way", timer->errorPercent > 0 ? "slow" : "fast"}})));
+      UserNotice rounding = UserNotice::plain(NoticeKind::TimeBaseRounding, {});
+      rounding.values = {{"crystal", text_.crystal},
+                         {"cycles", dec(timer->cycles)},
+                         {"error", error},
+                         {"way", timer->errorPercent > 0 ? "slow" : "fast"}};
+      std::vector<Field> fields;
+      for (const NoticeValue& v : rounding.values) fields.push_back({v.name, v.value});
+      rounding.message = fill(kTimeBaseRounding, fields);
+      observer_->notice(rounding);
     }
   }
 
@@ -165,12 +203,14 @@ Result<AssembledFile> Workspace::translateAndAssemble(const ProgramImage& image,
       plan->fixed() ? runtime_ : runtimeSection(settings_, settings_.scanThreshold(), *plan);
   AssembledFile file;
   file.undeclaredOutputs = undeclaredOutputs(translation_.drivenOutputs, settings_.pins);
+  file.undeclaredInputs = undeclaredInputs(translation_.readInputs, settings_.pins);
   const AssembledSource source =
       assembleSource({registerHeader_, pinDeclarations_, runtime,
                       runtimeExtensions(translation_, settings_), mainRoutine, statements_},
                      spareOutputDefines(file.undeclaredOutputs));
   file.text = source.text;
   file.statementsOffset = source.statementsOffset;
+  file.stepLines = stepLinesOf(file.text, file.statementsOffset, translation_.stepStatements);
   file.path = options.output.value_or(directory_ / kSourceFileName);
 
   // The encodings are stateless, so the head and the rest convert separately.

@@ -30,6 +30,20 @@ struct AssembleOptions {
   bool skipUnsupported = false;
 };
 
+// The lines of fx1n.c (counted from 1) that hold the statements of the steps firstStep ..
+// lastStep (byte addresses): a step's own, with the contacts before it that wrote nothing.
+struct StepLines {
+  int firstStep = 0;
+  int lastStep = 0;
+  int firstLine = 0;
+  int lastLine = 0;
+  bool operator==(const StepLines&) const = default;
+};
+
+// First and last line of the statements of the step at `byteAddress`, from all the entries that
+// name it; nothing for a step without statements in the scan (or in a subroutine).
+std::optional<std::pair<int, int>> linesOfStep(const std::vector<StepLines>& map, int byteAddress);
+
 // A written fx1n.c.
 struct AssembledFile {
   std::filesystem::path path;
@@ -39,6 +53,10 @@ struct AssembledFile {
   std::size_t bytesStatementsOffset = 0;  // where they begin in `bytes`
   // Outputs (sequential numbers 0..35) that the statements drive but no pin carries.
   std::vector<int> undeclaredOutputs;
+  // Inputs (sequential numbers 0..35) that the statements read but no pin carries: they read off.
+  std::vector<int> undeclaredInputs;
+  // Where each step's statements stand in `text`.
+  std::vector<StepLines> stepLines;
 };
 
 // Reports a translation's notices, then the steps it passed over (unless its refusal lists them).

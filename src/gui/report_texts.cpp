@@ -13,6 +13,14 @@ QString fromUtf8(const std::string& text) {
   return QString::fromStdString(text);
 }
 
+// The value of that name among a notice's values, or "".
+QString valueOf(const std::vector<NoticeValue>& values, std::string_view name) {
+  for (const NoticeValue& v : values) {
+    if (v.name == name) return fromUtf8(v.value);
+  }
+  return {};
+}
+
 QString milliseconds(double micros) {
   return QString::number(micros / 1000.0, 'f', 2);
 }
@@ -158,6 +166,10 @@ ErrorText errorText(const Error& error, const ErrorContext& context) {
                               "sudo apt-get install sdcc sdcc-ucsim")
                   .arg(stageOf(error.where)),
               {}};
+    case ErrorKind::WineMissing:
+      return {ReportTexts::tr("The Keil tools cannot be started: wine, which runs them, is not "
+                              "installed. Install it with: sudo apt-get install wine"),
+              {}};
     case ErrorKind::ToolFailed:
       return {ReportTexts::tr("The %1 failed; its output follows.").arg(stageOf(error.where)),
               message};
@@ -174,6 +186,29 @@ ErrorText errorText(const Error& error, const ErrorContext& context) {
   return {message, {}};
 }
 
+QString stepNoticeText(StepNoticeKind kind, const std::vector<NoticeValue>& values) {
+  const auto value = [&values](std::string_view name) { return valueOf(values, name); };
+  switch (kind) {
+    case StepNoticeKind::NotTranslated:
+      return ReportTexts::tr(
+          "its instruction or operands are not supported: no code is generated "
+          "for it");
+    case StepNoticeKind::SpecialRelayLeftOut:
+      return ReportTexts::tr("special relay %1 is not supported: the contact is left out")
+          .arg(value("relay"));
+    case StepNoticeKind::EepromTooSmall:
+      return ReportTexts::tr(
+                 "%1 is kept at EEPROM bytes %2 and %3: the EEPROM must be a %4 or larger")
+          .arg(value("register"), value("low"), value("high"), value("size"));
+    case StepNoticeKind::IndexedReach:
+      return ReportTexts::tr(
+                 "%1%2 moves with %2: where it reaches beyond %3, which the firmware keeps, it "
+                 "reads 0 and writes nothing")
+          .arg(value("operand"), value("index"), value("kept"));
+  }
+  return {};
+}
+
 QString noticeText(const UserNotice& notice) {
   const QString message = fromUtf8(notice.message);
   const QString step = notice.step ? stepText(*notice.step, notice.instruction) : QString();
@@ -184,15 +219,23 @@ QString noticeText(const UserNotice& notice) {
                  "%1")
           .arg(message);
     case NoticeKind::StepNotice:
-      return ReportTexts::tr("Note on %1: %2").arg(step, message);
+      return ReportTexts::tr("Note on %1: %2")
+          .arg(step, stepNoticeText(notice.about, notice.values));
     case NoticeKind::StepPassedOver:
-      return ReportTexts::tr("%1 is left out of the firmware: %2").arg(step, message);
+      return ReportTexts::tr("%1 is left out of the firmware: %2")
+          .arg(step, stepNoticeText(notice.about, notice.values));
     case NoticeKind::OutputWithoutPin:
     case NoticeKind::RegistersInXram:
       return message;
-    case NoticeKind::TimeBaseRounding:
+    case NoticeKind::TimeBaseRounding: {
+      const auto value = [&notice](std::string_view name) { return valueOf(notice.values, name); };
+      const QString way =
+          value("way") == QLatin1String("slow") ? ReportTexts::tr("slow") : ReportTexts::tr("fast");
       return ReportTexts::tr("The timers run off the PLC's times with this crystal: %1")
-          .arg(message);
+          .arg(ReportTexts::tr("with a %1 MHz crystal the firmware's 5 ms are %2 machine cycles: "
+                               "its timers run %3% %4")
+                   .arg(value("crystal"), value("cycles"), value("error"), way));
+    }
   }
   return message;
 }
@@ -207,6 +250,15 @@ QString undeclaredOutputsText(const std::vector<int>& outputs) {
   return ReportTexts::tr(
              "%1: driven by the program but carried by no pin, so they work as "
              "internal relays only. Give them a pin if they should switch outputs.")
+      .arg(names.join(QStringLiteral(", ")));
+}
+
+QString undeclaredInputsText(const std::vector<int>& inputs) {
+  QStringList names;
+  for (int input : inputs) names << QLatin1Char('X') + fromUtf8(pointDigits(input));
+  return ReportTexts::tr(
+             "%1: read by the program but carried by no pin, so they always read off on the "
+             "board. Give them a pin if they should read inputs.")
       .arg(names.join(QStringLiteral(", ")));
 }
 

@@ -44,12 +44,16 @@ ErrorText errorText(const Error& error, const ErrorContext& context = {});
 // "第 12 步（LD X0）": a step and its instruction text, when it has one.
 QString stepText(const StepRef& step, const std::string& instruction);
 
+// What a translator's step notice says, from its kind and values.
+QString stepNoticeText(StepNoticeKind kind, const std::vector<NoticeValue>& values);
 // A notice that is not about outputs or registers (those the window renders from the file).
 QString noticeText(const UserNotice& notice);
 // The line shown in place of the notices of settings files that are all missing: a first start.
 QString firstStartText();
 // Outputs (sequential numbers) the program drives but no pin carries.
 QString undeclaredOutputsText(const std::vector<int>& outputs);
+// Inputs (sequential numbers) the program reads but no pin carries.
+QString undeclaredInputsText(const std::vector<int>& inputs);
 // Registers D16 .. D`last` kept in XRAM.
 QString registersInXramText(int last);
 

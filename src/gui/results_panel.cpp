@@ -174,22 +174,9 @@ std::optional<StepRef> ResultsPanel::selectedStep() const {
 
 QWidget* ResultsPanel::viewSource() {
   std::optional<TextRange> marked;
-  const Workspace& workspace = session_.workspace();
   if (const std::optional<StepRef> step = selectedStep()) {
-    const Settings& settings = workspace.settings();
-    const TranslateOptions options{
-        .eeprom = settings.eeprom,
-        .registersInXram = !settings.eepromFitted() && settings.chip.memory.xramBytes > 0,
-        .timeBase = settings.timeBase,
-        .skipUnsupported = true};
-    if (Result<ProgramImage> image = ProgramImage::readFile(session_.programPath().toStdString());
-        image) {
-      marked = statementOfStep(*image, *step, options, workspace.translation());
-    }
-    if (marked) {
-      marked->begin += session_.statementsOffset();
-      marked->end += session_.statementsOffset();
-    }
+    if (const auto lines = linesOfStep(session_.stepLines(), step->byteAddress))
+      marked = linesSpan(session_.writtenSource(), lines->first, lines->second);
   }
   auto* view = new SourceView(session_.writtenSource(), marked, this);
   view->setAttribute(Qt::WA_DeleteOnClose);
@@ -199,7 +186,7 @@ QWidget* ResultsPanel::viewSource() {
 
 void ResultsPanel::openFolder() {
   QDesktopServices::openUrl(
-      QUrl::fromLocalFile(QString::fromStdString(session_.workDirectory().string())));
+      QUrl::fromLocalFile(QString::fromStdString(session_.hexFolder().string())));
 }
 
 }  // namespace ladder51::gui

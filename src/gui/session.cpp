@@ -8,6 +8,7 @@
 #include <exception>
 #include <utility>
 
+#include "core/file_io.h"
 #include "core/sequence.h"
 #include "core/translator/fx_encoding.h"
 #include "core/translator/instruction_list.h"
@@ -93,7 +94,8 @@ bool Session::openProgram(const std::filesystem::path& program) {
   results_.clear();
   lastBuild_.reset();
   writtenSource_.clear();
-  statementsOffset_ = 0;
+  stepLines_.clear();
+  hexBeside_.clear();
   setStatus(QString());
   emit resultsChanged();
   emit programChanged(programPath_);
@@ -119,8 +121,10 @@ bool Session::openProgram(const std::filesystem::path& program) {
     showFailure(QString::fromUtf8(kStatusRefused).arg(errorText(file.error()).headline));
     return false;
   }
+  if (!file->undeclaredInputs.empty())
+    addResult({ResultKind::Notice, undeclaredInputsText(file->undeclaredInputs), {}, {}});
   writtenSource_ = file->text;
-  statementsOffset_ = file->statementsOffset;
+  stepLines_ = file->stepLines;
   if (!builds_) {
     built_ = true;
     setStatus(pathText(file->path), StatusKind::Done);
@@ -144,7 +148,7 @@ std::vector<ResultEntry> Session::unsupportedSteps() const {
     if (fx::inOperandWordRange(warning.step.words.front())) continue;
     steps.push_back({ResultKind::Refused,
                      stepText(warning.step, describeInstruction(warning.step.words)),
-                     fromUtf8(warning.message), warning.step});
+                     stepNoticeText(warning.kind, warning.values), warning.step});
   }
   return steps;
 }
@@ -195,11 +199,11 @@ void Session::reportNotices(const AssembledFile* file) {
     switch (notice.kind) {
       case NoticeKind::StepPassedOver:
         addResult({ResultKind::Skipped, stepText(*notice.step, notice.instruction),
-                   fromUtf8(notice.message), notice.step});
+                   stepNoticeText(notice.about, notice.values), notice.step});
         break;
       case NoticeKind::StepNotice:
         addResult({ResultKind::Notice, stepText(*notice.step, notice.instruction),
-                   fromUtf8(notice.message), notice.step});
+                   stepNoticeText(notice.about, notice.values), notice.step});
         break;
       case NoticeKind::OutputWithoutPin:
         if (file != nullptr) {
@@ -242,6 +246,35 @@ void Session::startBuild(const AssembledFile& file) {
   emit buildingChanged(true);
 }
 
+std::filesystem::path Session::hexFolder() const {
+  return hexBeside_.empty() ? workDirectory() : hexBeside_.parent_path();
+}
+
+void Session::copyHexBesideProgram(const std::filesystem::path& hexFile) {
+  const std::filesystem::path program = programPath_.toStdString();
+  const std::filesystem::path folder = program.parent_path();
+  std::error_code ec;
+  if (folder.empty() || std::filesystem::equivalent(folder, workDirectory(), ec)) return;
+  const std::filesystem::path beside = folder / (program.stem().string() + ".hex");
+  // A hex of a few hundred kilobytes at most: the largest chip has 64 KB of flash.
+  Result<std::string> hex = readWholeFile(hexFile, 1 << 22);
+  const Status written = hex ? writeFileAtomically(beside, *hex) : Status(hex.error());
+  if (!written) {
+    addResult({ResultKind::Warning,
+               ReportTexts::tr("The hex could not be written beside the program as %1.")
+                   .arg(QDir::toNativeSeparators(pathText(beside))),
+               errorText(written.error()).headline,
+               {}});
+    return;
+  }
+  hexBeside_ = beside;
+  addResult({ResultKind::Notice,
+             ReportTexts::tr("The hex is also written beside the program: %1")
+                 .arg(QDir::toNativeSeparators(pathText(beside))),
+             {},
+             {}});
+}
+
 void Session::finishBuild() {
   buildThread_->wait();
   delete buildThread_;
@@ -269,6 +302,7 @@ void Session::finishBuild() {
                 errorText(error, {.measured = summary.memory, .limits = summary.limits}).headline));
   } else {
     built_ = true;
+    copyHexBesideProgram(summary.hexFile);
     QStringList lines{QString::fromUtf8(kStatusBuilt)
                           .arg(QFileInfo(programPath_).fileName(),
                                QDir::toNativeSeparators(pathText(summary.hexFile)), now())};

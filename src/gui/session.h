@@ -93,11 +93,15 @@ class Session final : public QObject, public Observer {
   const std::vector<ResultEntry>& results() const { return results_; }
   // The last build's summary, once it has ended.
   const std::optional<BuildSummary>& lastBuild() const { return lastBuild_; }
-  // The fx1n.c last written, and where its statements begin; "" before any.
+  // The fx1n.c last written; "" before any.
   const std::string& writtenSource() const { return writtenSource_; }
-  std::size_t statementsOffset() const { return statementsOffset_; }
+  // Where each step's statements stand in that file.
+  const std::vector<StepLines>& stepLines() const { return stepLines_; }
   // The program last chosen, empty before the first.
   const QString& programPath() const { return programPath_; }
+  // Where the last build's hex went for the user: the program's folder when a copy was written
+  // beside the program, the work directory otherwise.
+  std::filesystem::path hexFolder() const;
 
   // Notices are held until the command that caused them (or the build's end) reports them.
   void notice(const UserNotice& notice) override;
@@ -123,6 +127,9 @@ class Session final : public QObject, public Observer {
   std::vector<ResultEntry> unsupportedSteps() const;
   void startBuild(const AssembledFile& file);
   void finishBuild();
+  // Copies the built hex beside the program as <stem>.hex when the program's folder is not the
+  // work directory; the panel says where it went, or why it did not.
+  void copyHexBesideProgram(const std::filesystem::path& hexFile);
 
   Workspace workspace_;
   MessageSink& messages_;
@@ -135,7 +142,8 @@ class Session final : public QObject, public Observer {
   std::vector<ResultEntry> results_;
   std::optional<BuildSummary> lastBuild_;
   std::string writtenSource_;
-  std::size_t statementsOffset_ = 0;
+  std::vector<StepLines> stepLines_;
+  std::filesystem::path hexBeside_;  // the copy beside the program, once written
   std::vector<UserNotice> notices_;
   QThread* buildThread_ = nullptr;
   // Written by the build thread before it finishes, read once it has.

@@ -11,10 +11,6 @@
 namespace ladder51::gui {
 namespace {
 
-constexpr std::uint8_t kEndLow = 0x0F;  // END: word 000F, low byte first
-// How many words past the step the cut may move to find a rung that translates.
-constexpr int kLongestRungSearch = 64;
-
 // The position in the editor of a byte offset of the UTF-8 text (the editor has no CR).
 int editorPosition(const std::string& text, std::size_t offset) {
   QString before = QString::fromUtf8(text.data(), static_cast<qsizetype>(offset));
@@ -23,41 +19,23 @@ int editorPosition(const std::string& text, std::size_t offset) {
 
 }  // namespace
 
-std::optional<TextRange> statementOfStep(const ProgramImage& image, const StepRef& step,
-                                         const TranslateOptions& options,
-                                         const Translation& whole) {
-  if (whole.statements.empty()) return std::nullopt;
-  TranslateOptions cutOptions = options;
-  cutOptions.skipUnsupported = true;
-  // A contact alone is no rung: the cut moves on, a word at a time, until what stands before it
-  // translates.
-  const int first = step.byteAddress + 2 * static_cast<int>(step.words.size());
-  for (int cut = first; cut <= first + 2 * kLongestRungSearch && cut + 1 < kImageEntries;
-       cut += 2) {
-    std::vector<std::uint8_t> bytes(
-        static_cast<std::size_t>(std::max(image.storedCount(), cut + 2)));
-    for (int k = 0; k < cut; ++k)
-      bytes[static_cast<std::size_t>(k)] = static_cast<std::uint8_t>(image.value(k));
-    bytes[static_cast<std::size_t>(cut)] = kEndLow;
-    Result<ProgramImage> shortened = ProgramImage::fromBytes(bytes);
-    if (!shortened) return std::nullopt;
-    const Translation part = translate(*shortened, cutOptions);
-    if (!part.completed() || part.statements.empty()) continue;
-    const auto common = static_cast<std::size_t>(
-        std::ranges::mismatch(part.statements, whole.statements).in2 - whole.statements.begin());
-    const std::size_t end = std::min(common, part.statements.size());
-    if (end == 0) return std::nullopt;
-    TextRange range{0, whole.statements.size()};
-    for (const StatementMark& mark : whole.marks) {
-      if (mark.offset >= end) {
-        range.end = mark.offset;
-        break;
-      }
-      range.begin = mark.offset;
-    }
-    return range;
+std::optional<TextRange> linesSpan(const std::string& text, int first, int last) {
+  if (first < 1 || last < first) return std::nullopt;
+  std::size_t begin = 0;
+  for (int line = 1; line < first; ++line) {
+    begin = text.find('\n', begin);
+    if (begin == std::string::npos) return std::nullopt;
+    ++begin;
   }
-  return std::nullopt;
+  std::size_t end = begin;
+  for (int line = first; line <= last && end < text.size(); ++line) {
+    const std::size_t feed = text.find('\n', end);
+    end = feed == std::string::npos ? text.size() : feed + 1;
+  }
+  // Without the last line's break.
+  if (end > begin && text[end - 1] == '\n') --end;
+  if (end > begin && text[end - 1] == '\r') --end;
+  return TextRange{begin, end};
 }
 
 SourceView::SourceView(const std::string& text, std::optional<TextRange> marked, QWidget* parent)

@@ -7,10 +7,6 @@
 #include <optional>
 #include <string>
 
-#include "core/step_ref.h"
-#include "core/translator/program_image.h"
-#include "core/translator/translator.h"
-
 class QPlainTextEdit;
 
 namespace ladder51::gui {
@@ -22,12 +18,9 @@ struct TextRange {
   bool operator==(const TextRange&) const = default;
 };
 
-// Where the statement of `step` stands in `whole.statements`. The program cut after the step (END
-// written after its words) translates to statements that agree with the whole program's up to
-// that step's; the statement in which the cut one's text ends is the step's (for a contact, the
-// rung before it). Nothing when the cut program does not translate.
-std::optional<TextRange> statementOfStep(const ProgramImage& image, const StepRef& step,
-                                         const TranslateOptions& options, const Translation& whole);
+// The span of `text` from the start of line `first` to the end of line `last` (counted from 1,
+// the line break left out); nothing when the text has no such lines.
+std::optional<TextRange> linesSpan(const std::string& text, int first, int last);
 
 class SourceView final : public QDialog {
   Q_OBJECT

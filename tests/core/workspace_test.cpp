@@ -199,12 +199,15 @@ TEST(Workspace, NothingIsWrittenOnARefusal) {
   EXPECT_EQ(entries(saved.dir.path()), kWorkFiles);
 }
 
-TEST(Workspace, OutputsWithoutAPinWorkThroughTheSpareByteAndAreReported) {
+// Outputs and inputs no pin carries: contacts, edge contacts and digit groups read inputs; only
+// the outputs are reported, as the command line prints them.
+TEST(Workspace, PointsWithoutAPinAreFoundAndOutputsWorkThroughTheSpareByte) {
   SavedWorkspace saved(motorBoard());
-  Result<AssembledFile> file =
-      saved.workspace.translateAndAssemble(imageOf("LD X0\nOUT Y24\nLD X0\nZRST Y1 Y3\nEND\n"));
+  Result<AssembledFile> file = saved.workspace.translateAndAssemble(
+      imageOf("LD X0\nAND X5\nOUT Y24\nLDP X7\nZRST Y1 Y3\nLD X1\nMOV K2X20 D0\nEND\n"));
   ASSERT_TRUE(file.ok()) << file.error().describe();
   EXPECT_EQ(file->undeclaredOutputs, (std::vector<int>{1, 2, 3, 20}));
+  EXPECT_EQ(file->undeclaredInputs, (std::vector<int>{5, 7, 16, 17, 18, 19, 20, 21, 22, 23}));
   EXPECT_NE(file->text.find(saved.workspace.pinDeclarations() +
                             "#define Y1 dly\r\n#define Y2 dly\r\n#define Y3 dly\r\n"
                             "#define Y24 dly\r\n\r\n\r\n unsigned char y[5]"),
@@ -214,6 +217,49 @@ TEST(Workspace, OutputsWithoutAPinWorkThroughTheSpareByteAndAreReported) {
             UserNotice::plain(NoticeKind::OutputWithoutPin,
                               "Y1, Y2, Y3, Y24 are driven by the program but carried by no pin: "
                               "they work as internal relays only"));
+}
+
+// The lines of fx1n.c each step's statements occupy, counted from the first line of the scan's
+// statements: a rung's contacts share its output's lines; END writes none.
+TEST(Workspace, EachStepMapsToTheLinesOfItsStatements) {
+  SavedWorkspace saved(motorBoard());
+  Result<AssembledFile> file = saved.workspace.translateAndAssemble(
+      imageOf("LD X0\nOR Y0\nANI X1\nOUT Y0\nLD X1\nMOV K5 D0\nOUT Y1\nEND\n"));
+  ASSERT_TRUE(file.ok()) << file.error().describe();
+  const std::string_view text = file->text;
+  const int first =
+      static_cast<int>(std::count(text.begin(),
+                                  text.begin() + static_cast<long>(file->statementsOffset), '\n')) +
+      2;
+  // The text of line n (from 1) of the file.
+  const auto line = [&text](int n) {
+    std::size_t at = 0;
+    for (int k = 1; k < n; ++k) at = text.find('\n', at) + 1;
+    return std::string(text.substr(at, text.find('\r', at) - at));
+  };
+  struct Row {
+    int step;
+    int firstLine;  // from the first line of the statements, or -1: none
+    int lastLine;
+    const char* holds;  // the text of the first line
+  };
+  const Row rows[] = {{0, 0, 2, "if((((!inx(0))||"},
+                      {1, 0, 2, "if((((!inx(0))||"},
+                      {2, 0, 2, "if((((!inx(0))||"},
+                      {3, 0, 2, "if((((!inx(0))||"},
+                      {4, 4, 4, "if((!inx(1)))d[0]=5;"},
+                      {5, 4, 4, "if((!inx(1)))d[0]=5;"},
+                      {10, 6, 8, "if((!inx(1))){y[0]|=(0x01<<1);Y1=0;}"},
+                      {11, -1, -1, ""}};
+  for (const Row& row : rows) {
+    const auto lines = linesOfStep(file->stepLines, kFirstStepByte + 2 * row.step);
+    const std::pair<int, int> got =
+        lines ? std::pair(lines->first - first, lines->second - first) : std::pair(-1, -1);
+    EXPECT_EQ(got, std::pair(row.firstLine, row.lastLine)) << "step " << row.step;
+    if (lines) {
+      EXPECT_TRUE(line(lines->first).starts_with(row.holds)) << line(lines->first);
+    }
+  }
 }
 
 // Folders that cannot hold the files: start-up falls back to the defaults, and save and

@@ -28,6 +28,7 @@
 
 #include "core/config/settings_files.h"
 #include "core/config/validation.h"
+#include "core/toolchain/keil_pipeline.h"
 #include "core/translator/fx_encoding.h"
 #include "core/translator/instruction_list.h"
 #include "gui/main_window.h"
@@ -139,6 +140,30 @@ bool isChinese(const QString& text) {
   return text.contains(QRegularExpression(QStringLiteral("[\\x{4e00}-\\x{9fff}]")));
 }
 
+// The text `render` gives without the window's translation: it must differ, or none was present.
+QString untranslated(const std::function<QString()>& render) {
+  const auto translators = QCoreApplication::instance()->findChildren<QTranslator*>();
+  for (QTranslator* t : translators) QCoreApplication::removeTranslator(t);
+  const QString text = render();
+  for (QTranslator* t : translators) QCoreApplication::installTranslator(t);
+  return text;
+}
+
+// Builds with the stand-in Keil tools of the work directory's keil/c51/bin, run directly.
+struct StandInBuildService final : BuildService {
+  BuildSummary build(const BuildJob& job, Observer& observer) override {
+    const KeilToolchain keil({.toolDirectory = {},
+                              .launcher = std::vector<std::string>{},
+                              .timeLimit = std::chrono::seconds(20)});
+    Result<BuildReport> report =
+        keil.build(job, [&observer](const BuildProgress& p) { observer.stage(p); });
+    BuildSummary summary;
+    if (report) summary.hexFile = report->hexFile;
+    if (!report) summary.failure = report.error();
+    return summary;
+  }
+};
+
 }  // namespace
 
 class WindowTest : public QObject {
@@ -154,12 +179,16 @@ class WindowTest : public QObject {
   void fieldRefusalsNameTheFieldAndTheReason();
   void everyErrorKindReadsInChinese_data();
   void everyErrorKindReadsInChinese();
+  void everyNoticeKindReadsInChinese_data();
+  void everyNoticeKindReadsInChinese();
   void unsupportedStepsAreRefusedOrLeftOutInThePanel();
   void refusedProgramShowsTheRefusalAndBuildsNothing_data();
   void refusedProgramShowsTheRefusalAndBuildsNothing();
   void menusChooseTheChipOpenAndRememberPrograms();
   void buildRunsInTheBackgroundAndFillsThePanel();
   void failedBuildsSayWhyAndWhatToDo();
+  void hexIsWrittenBesideTheProgram_data();
+  void hexIsWrittenBesideTheProgram();
   void savedSettingsMarkTheHexOutOfDateUntilRebuilt();
   void closingWithUnsavedEditsAsks_data();
   void closingWithUnsavedEditsAsks();
@@ -367,6 +396,7 @@ void WindowTest::everyErrorKindReadsInChinese_data() {
       {ErrorKind::ProgramUnsupported, ""},
       {ErrorKind::BuildBusy, ""},
       {ErrorKind::ToolMissing, "sudo apt-get install sdcc sdcc-ucsim"},
+      {ErrorKind::WineMissing, "sudo apt-get install wine"},
       {ErrorKind::ToolFailed, "编译器"},
       {ErrorKind::DoesNotFit, "9000"},
       {ErrorKind::SimulatorFailed, ""},
@@ -399,22 +429,59 @@ void WindowTest::everyErrorKindReadsInChinese() {
                              .limits = {}};
 
   const QString chinese = errorText(error, context).headline;
-  const QString untranslated = [&] {
-    // The same text without the window's translation: it must differ, or none was present.
-    const auto translators = QCoreApplication::instance()->findChildren<QTranslator*>();
-    for (QTranslator* t : translators) QCoreApplication::removeTranslator(t);
-    const QString text = errorText(error, context).headline;
-    for (QTranslator* t : translators) QCoreApplication::installTranslator(t);
-    return text;
-  }();
+  const QString english = untranslated([&] { return errorText(error, context).headline; });
 
   QVERIFY2(isChinese(chinese), qPrintable(chinese));
-  QVERIFY2(chinese != untranslated, qPrintable(untranslated));
+  QVERIFY2(chinese != english, qPrintable(english));
   QVERIFY2(chinese.contains(contains), qPrintable(chinese));
   QVERIFY2(!chinese.contains("English"), qPrintable(chinese));
   QVERIFY2(!chinese.contains('%'), qPrintable(chinese));
   if (kind == ErrorKind::DoesNotFit)
     QVERIFY(chinese.contains("8192") && chinese.contains("芯片选择"));
+}
+
+void WindowTest::everyNoticeKindReadsInChinese_data() {
+  QTest::addColumn<int>("kind");            // a StepNoticeKind; -1: the time base's rounding
+  QTest::addColumn<QStringList>("values");  // "name=value" each
+  QTest::addColumn<QString>("contains");
+  const auto row = [](const char* name, StepNoticeKind kind, QStringList values, const char* has) {
+    QTest::newRow(name) << static_cast<int>(kind) << values << QString(has);
+  };
+  row("not translated", StepNoticeKind::NotTranslated, {}, "未为它生成代码");
+  row("special relay", StepNoticeKind::SpecialRelayLeftOut, {"relay=M8005"}, "触点已略去");
+  row("EEPROM too small", StepNoticeKind::EepromTooSmall,
+      {"register=D5000", "low=10000", "high=10001", "size=24C128"}, "或更大容量");
+  row("index reach", StepNoticeKind::IndexedReach, {"operand=D10", "index=Z0", "kept=D0-D15"},
+      "读出为 0");
+  QTest::newRow("time base rounding")
+      << -1 << QStringList{"crystal=11.0592", "cycles=4608", "error=0.35", "way=slow"}
+      << QString("定时器偏慢 0.35%");
+}
+
+void WindowTest::everyNoticeKindReadsInChinese() {
+  QFETCH(int, kind);
+  QFETCH(QStringList, values);
+  QFETCH(QString, contains);
+  UserNotice notice = UserNotice::plain(NoticeKind::TimeBaseRounding, "some English account");
+  if (kind >= 0) {
+    notice.kind = NoticeKind::StepNotice;
+    notice.step = StepRef{kFirstStepByte + 24, {0x2400}};
+    notice.about = static_cast<StepNoticeKind>(kind);
+  }
+  for (const QString& value : values) {
+    notice.values.push_back(
+        {value.section('=', 0, 0).toStdString(), value.section('=', 1).toStdString()});
+  }
+  const QString chinese = noticeText(notice);
+  QVERIFY2(isChinese(chinese) && chinese.contains(contains), qPrintable(chinese));
+  QVERIFY2(chinese != untranslated([&] { return noticeText(notice); }), qPrintable(chinese));
+  QVERIFY2(!chinese.contains("English") && !chinese.contains(QRegularExpression("%\\d")),
+           qPrintable(chinese));
+  for (const QString& value : values) {
+    if (!value.startsWith("way="))
+      QVERIFY2(chinese.contains(value.section('=', 1)), qPrintable(chinese));
+  }
+  if (kind >= 0) QVERIFY2(chinese.contains("第 12 步"), qPrintable(chinese));
 }
 
 void WindowTest::unsupportedStepsAreRefusedOrLeftOutInThePanel() {
@@ -579,7 +646,7 @@ void WindowTest::buildRunsInTheBackgroundAndFillsThePanel() {
   ui.startUpWith(motorBoard());
   QLabel* status = ui.find<QLabel>("Label1");
   QPushButton* open = ui.find<QPushButton>("Command1");
-  const QString program = ui.program("motor.pmw", "LD X0\nOUT Y0\nOUT Y5\nEND\n");
+  const QString program = ui.program("motor.pmw", "LD X0\nOR X5\nOUT Y0\nOUT Y5\nEND\n");
   const int height = status->height();
 
   QVERIFY(ui.window.openProgram(program));
@@ -609,10 +676,11 @@ void WindowTest::buildRunsInTheBackgroundAndFillsThePanel() {
   QCOMPARE(ui.session.statusKind(), StatusKind::Done);
   QVERIFY(open->isEnabled());
   QCOMPARE(ui.messages.shown, QStringList());
-  // The whole history: the translation's notice, then the build's warnings and the long scan.
+  // The whole history: the translation's notices, then the build's warnings and the long scan.
+  QVERIFY(undeclaredInputsText({5}).startsWith("X5：程序读取了这些输入"));
   QCOMPARE(ui.results(),
-           (QStringList{"提示: " + undeclaredOutputsText({5}), "警告: fx1n.c:430: warning 85",
-                        "警告: fx1n.c:431: warning 85",
+           (QStringList{"提示: " + undeclaredOutputsText({5}), "提示: " + undeclaredInputsText({5}),
+                        "警告: fx1n.c:430: warning 85", "警告: fx1n.c:431: warning 85",
                         "警告: 一次扫描最长 12.40 毫秒：扫描超过 10 毫秒时，10ms 定时器 T200-T245 "
                         "和 M8011 跟不上。"}));
   // Memory against the chip's limits, and the scan time.
@@ -665,6 +733,36 @@ void WindowTest::failedBuildsSayWhyAndWhatToDo() {
   QCOMPARE(ui.results(), QStringList{"失败: " + why});
   QCOMPARE(ui.find<QProgressBar>("CodeUse")->text(), QStringLiteral("9000 / 8192 字节"));
   QVERIFY(ui.find<QPushButton>("Command1")->isEnabled());
+}
+
+void WindowTest::hexIsWrittenBesideTheProgram_data() {
+  QTest::addColumn<bool>("writable");
+  QTest::newRow("written") << true;
+  QTest::newRow("a folder in the way") << false;
+}
+
+void WindowTest::hexIsWrittenBesideTheProgram() {
+  QFETCH(bool, writable);
+  WindowUnderTest ui(std::make_shared<StandInBuildService>());
+  ui.startUpWith(motorBoard());
+  ladder51::test::StandInTools{}.install(ui.directory() / "keil" / "c51" / "bin");
+  const QString program = ui.program("programs/motor.pmw", kMotorProgram);
+  const QString beside = ui.path("programs/motor.hex");
+  if (!writable) QVERIFY(QDir().mkpath(beside));
+
+  QVERIFY(ui.window.openProgram(program));
+  QTRY_VERIFY_WITH_TIMEOUT(!ui.session.building(), 30000);
+  // The build itself succeeded either way: the hex is in the work directory.
+  QCOMPARE(ui.session.statusKind(), StatusKind::Done);
+  QCOMPARE(ladder51::test::readFile(ui.path("fx1n.hex").toStdString()), std::string("NEW HEX"));
+  if (writable) {
+    QCOMPARE(ladder51::test::readFile(beside.toStdString()), std::string("NEW HEX"));
+    QCOMPARE(ui.results(), QStringList{"提示: HEX 文件也已写到程序旁：" + beside});
+    QCOMPARE(ui.session.hexFolder(), ui.directory() / "programs");
+  } else {
+    QCOMPARE(ui.results(), QStringList{"警告: 未能在程序旁写入 HEX 文件 " + beside + "。"});
+    QCOMPARE(ui.session.hexFolder(), ui.directory());
+  }
 }
 
 void WindowTest::savedSettingsMarkTheHexOutOfDateUntilRebuilt() {

@@ -4,17 +4,30 @@
 
 namespace ladder51 {
 
-std::vector<int> undeclaredOutputs(const std::set<int>& driven, const PinMap& pinMap) {
+namespace {
+
+// The points of `used`, of that kind, that no pin of `pinMap` carries.
+std::vector<int> withoutPin(const std::set<int>& used, PointKind kind, const PinMap& pinMap) {
   std::set<int> declared;
   for (const std::string& name : pinMap) {
     const std::optional<Point> point = parsePointName(name);
-    if (point && point->kind == PointKind::Output) declared.insert(point->inputIndex());
+    if (point && point->kind == kind) declared.insert(point->inputIndex());
   }
   std::vector<int> missing;
-  for (int output : driven) {
-    if (!declared.contains(output)) missing.push_back(output);
+  for (int n : used) {
+    if (!declared.contains(n)) missing.push_back(n);
   }
   return missing;
+}
+
+}  // namespace
+
+std::vector<int> undeclaredOutputs(const std::set<int>& driven, const PinMap& pinMap) {
+  return withoutPin(driven, PointKind::Output, pinMap);
+}
+
+std::vector<int> undeclaredInputs(const std::set<int>& read, const PinMap& pinMap) {
+  return withoutPin(read, PointKind::Input, pinMap);
 }
 
 std::string spareOutputDefines(const std::vector<int>& outputs) {

@@ -32,6 +32,9 @@ struct AssembledSource {
 // increasing order.
 std::vector<int> undeclaredOutputs(const std::set<int>& driven, const PinMap& pinMap);
 
+// Likewise the inputs in `read`: on the board they always read off.
+std::vector<int> undeclaredInputs(const std::set<int>& read, const PinMap& pinMap);
+
 // "#define Y24 dly" with CR LF for each of `outputs`: the pin write of an output that no pin
 // carries lands in the runtime's spare byte, and the output still works through `y` as an
 // internal relay.

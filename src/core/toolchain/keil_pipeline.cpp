@@ -4,12 +4,19 @@
 #include <cctype>
 #include <system_error>
 
+#include "core/text/code_writer.h"
+
 namespace ladder51 {
 namespace {
 
 // The files the tools leave behind, removed before a build so that a failed tool cannot leave
 // an earlier build's output for the next stage.
 constexpr const char* kStaleOutputs[] = {"fx1n.obj", "startup.obj", "fx1n", "fx1n.hex"};
+
+// The tools are there but what runs them is not.
+constexpr std::string_view kLauncherMissing =
+    "{launcher} is not installed, and the Keil tools run under it (Debian: sudo apt-get install "
+    "wine)";
 
 bool endsWithExe(const std::string& path) {
   if (path.size() < 4) return false;
@@ -79,12 +86,13 @@ std::vector<KeilStep> KeilToolchain::steps(const std::filesystem::path& workDire
       if (endsWithExe(tool)) launcher = {"wine"};
 #endif
     }
-    KeilStep step{line.stage, line.status, {}, {}, line.output};
+    KeilStep step{line.stage, line.status, {}, {}, line.output, {}};
     step.command.workingDirectory = dir;
     if (launcher.empty()) {
       step.command.program = tool;
     } else {
       step.command.program = launcher.front();
+      step.launcher = launcher.front();
       step.command.arguments.assign(launcher.begin() + 1, launcher.end());
       step.command.arguments.push_back(tool);
     }
@@ -133,6 +141,10 @@ Result<BuildReport> KeilToolchain::runStages(const BuildJob& job,
     report.commandLines.push_back(step.commandLine);
     ProcessOutcome outcome = runProcess(step.command, options_.timeLimit);
     const std::string output = trimmed(outcome.output);
+    if (outcome.end == ProcessEnd::NotFound && !step.launcher.empty()) {
+      return Error{ErrorKind::WineMissing, fill(kLauncherMissing, {{"launcher", step.launcher}}),
+                   stageName(step.stage)};
+    }
     if (!toolSucceeded(outcome)) {
       return stageFailure(failureKind(outcome), step.stage, outcome.describe(), step.commandLine,
                           output);

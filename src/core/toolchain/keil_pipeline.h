@@ -30,6 +30,7 @@ struct KeilStep {
   Command command;          // what is started
   std::string commandLine;  // the same as one line of text, paths quoted where they need it
   std::string output;       // the file the tool must leave in the tool directory
+  std::string launcher;     // the program that runs the tool (wine), or "" when it runs alone
 };
 
 class KeilToolchain final : public Toolchain {

@@ -71,6 +71,7 @@ std::string bitsValue(TranslatorRun& t, int k, int count, const std::string& nam
     if (t.refuseDevice('X', first + count - 1, true)) return "";
     std::string value;
     for (int j = 0; j < count; ++j) {
+      t.noteInputRead(first + j);
       value +=
           (j == 0 ? "(" : "|") + fill(kInputBit, {{"n", dec(first + j)}, {"bit", hex(1ull << j)}});
     }

@@ -108,6 +108,7 @@ void translateXContacts(TranslatorRun& t) {
   if (!contact || t.step().device->letter != 'X') return;
   const int n = t.step().device->number;
   if (t.refuseAbove(n, kFirmwareLastPoint, kXRange)) return;
+  t.noteInputRead(n);
   applyContact(t, *contact, kXAtom, {{"n", dec(n)}});
 }
 

@@ -87,6 +87,7 @@ void translateEdgeContacts(TranslatorRun& t) {
       if (device->letter != edge.letter) continue;
       const int n = device->number;
       if (t.refuseDevice(device->letter, n, /*contact=*/true)) return;
+      if (edge.letter == 'X') t.noteInputRead(n);
       // Both routines of a device keep one memory ({routine}flag): it is the device's. Beyond
       // the routine's table the contact's memory is its own (an empty memory name).
       const bool routine = n <= edge.lastInRoutine;

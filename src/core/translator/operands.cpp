@@ -13,8 +13,6 @@ constexpr std::string_view kNoEeprom =
 constexpr std::string_view kBeyondSmallEeprom =
     "{register} does not fit in the 24C16 EEPROM the settings choose: it keeps D16 to D{last}, "
     "and a higher register would overwrite a lower one";
-constexpr std::string_view kBeyondLargeEeprom =
-    "{register} is kept at EEPROM bytes {low} and {high}: the EEPROM must be a {size} or larger";
 
 // The smallest EEPROM from the 24C32 up that has byte `high`: "24C64".
 std::string eepromWith(long high) {
@@ -80,10 +78,9 @@ bool refuseBeyondEeprom(TranslatorRun& t, long r) {
       return true;
     case EepromChoice::From24C32:
       if (high < kLargeEepromBytes) return false;
-      t.notice(fill(kBeyondLargeEeprom, {{"register", name},
-                                         {"low", dec(low)},
-                                         {"high", dec(high)},
-                                         {"size", eepromWith(high)}}));
+      t.notice(
+          StepNoticeKind::EepromTooSmall,
+          {{"register", name}, {"low", dec(low)}, {"high", dec(high)}, {"size", eepromWith(high)}});
       return false;
   }
   return false;
@@ -194,9 +191,6 @@ constexpr std::string_view kIndexedBits =
     "the {which} operand of {instruction} is modified by the index register {index}: ladder51 "
     "translates index registers on word operands and digit groups only";
 // An indexed operand's reach, told once for each operand.
-constexpr std::string_view kIndexedReach =
-    "{operand}{index} moves with {index}: where it reaches beyond {kept}, which the firmware "
-    "keeps, it reads 0 and writes nothing";
 constexpr std::string_view kGroupTooWide =
     "the {which} operand of {instruction}, {operand}, has more bits than the "
     "instruction's 16: its 32-bit form (D{instruction}) takes K5 to K8";
@@ -320,6 +314,7 @@ std::optional<WordAccess> digitGroup(TranslatorRun& t, const fx::Operand& operan
     // Read in place: a routine would need more of the direct RAM the runtime has filled.
     std::string bits;
     for (int k = 0; k < count; ++k) {
+      t.noteInputRead(first + k);
       bits +=
           (k == 0 ? "(" : "|") +
           fill(kInputBit, {{"n", dec(first + k)},
@@ -453,8 +448,10 @@ std::optional<WordAccess> wordAccess(TranslatorRun& t, int k, std::string_view i
     return std::nullopt;
   }
   if (!index.empty() && payload != fx::Payload::Value) {
-    fields.push_back({"kept", indexedReach(t, *operand)});
-    t.noticeOnce(fill(kIndexedReach, fields));
+    t.noticeOnce(StepNoticeKind::IndexedReach,
+                 {{"operand", operandName(*operand)},
+                  {"index", std::string(1, operand->index) + dec(operand->indexNumber)},
+                  {"kept", indexedReach(t, *operand)}});
   }
   return access;
 }

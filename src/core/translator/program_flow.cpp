@@ -456,6 +456,7 @@ struct TranslatorRun::ProgramFlow {
     if (closePart(t, "FEND")) return;
     closeStepLadder(t);
     main.emplace(std::move(t.result_.statements), std::move(t.result_.marks));
+    t.mainClosed_ = true;
     t.result_.statements.clear();
     t.result_.marks.clear();
     part = Part::AfterFend;
@@ -624,6 +625,10 @@ struct TranslatorRun::ProgramFlow {
     }
     const std::string text = statement.line("").take();
     for (StatementMark& mark : t.result_.marks) mark.offset += text.size();
+    for (StepStatements& span : t.result_.stepStatements) {
+      span.begin += text.size();
+      span.end += text.size();
+    }
     t.result_.marks.insert(t.result_.marks.begin(), StatementMark{0});
     t.result_.statements.insert(0, text);
   }

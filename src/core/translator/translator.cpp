@@ -131,6 +131,7 @@ Translation TranslatorRun::run() {
       break;
     }
     recognised_ = false;
+    if (unwrittenFrom_ < 0) unwrittenFrom_ = scan_;
     previousStep_ = step_;
     step_ = fx::readStepWord(*word(0), /*variants=*/true);
     testStep();
@@ -269,13 +270,12 @@ void TranslatorRun::warnIfPassedOver() {
   if (recognised_) return;
   const std::optional<std::uint16_t> w = word(0);
   if (!w || stepIs(fx::row("NOP", fx::Layout::Alone)) || fx::inOperandWordRange(*w)) return;
-  std::string why = "not supported: no code generated for it";
   if (isContact(step_) && isSpecialRelay(*step_.device)) {
-    why = "special relay " + step_.device->name() + " not supported: contact left out";
-  } else if (fx::inAppliedCodeRange(*w)) {
-    why = "instruction or operand combination not supported: no code generated for it";
+    result_.warnings.push_back(
+        {StepNoticeKind::SpecialRelayLeftOut, currentStep(), {{"relay", step_.device->name()}}});
+    return;
   }
-  result_.warnings.push_back({why, currentStep()});
+  result_.warnings.push_back({StepNoticeKind::NotTranslated, currentStep(), {}});
 }
 
 void TranslatorRun::refuse(std::string_view message) {
@@ -294,22 +294,22 @@ void TranslatorRun::fault(std::string message) {
   result_.step = currentStep();
 }
 
-void TranslatorRun::notice(std::string_view message) {
+void TranslatorRun::notice(StepNoticeKind kind, std::vector<NoticeValue> values) {
   recognise();
   const std::vector<Notice>& notices = result_.notices;
-  if (!notices.empty() && notices.back().step.byteAddress == scan_ &&
-      notices.back().message == message) {
+  if (!notices.empty() && notices.back().step.byteAddress == scan_ && notices.back().kind == kind &&
+      notices.back().values == values) {
     return;
   }
-  result_.notices.push_back({std::string(message), currentStep()});
+  result_.notices.push_back({kind, currentStep(), std::move(values)});
 }
 
-void TranslatorRun::noticeOnce(std::string_view message) {
+void TranslatorRun::noticeOnce(StepNoticeKind kind, std::vector<NoticeValue> values) {
   recognise();
   for (const Notice& given : result_.notices) {
-    if (given.message == message) return;
+    if (given.kind == kind && given.values == values) return;
   }
-  result_.notices.push_back({std::string(message), currentStep()});
+  result_.notices.push_back({kind, currentStep(), std::move(values)});
 }
 
 void TranslatorRun::push(std::string condition, std::vector<int> edges) {
@@ -409,20 +409,32 @@ constexpr std::string_view kPulseEdge[] = {
 
 void TranslatorRun::appendStatement(const CodeWriter& statement, bool ladderGuard) {
   recognise();
-  result_.marks.push_back({result_.statements.size()});
+  const std::size_t begin = result_.statements.size();
+  result_.marks.push_back({begin});
   if (ladderStep_ && ladderGuard) {
     result_.statements += kLadderGuardHead;
     result_.statements += statement.text();
     result_.statements += kLadderGuardTail;
-    return;
+  } else {
+    result_.statements += statement.text();
   }
-  result_.statements += statement.text();
+  if (!mainClosed_) {
+    result_.stepStatements.push_back(
+        {unwrittenFrom_ < 0 ? scan_ : unwrittenFrom_, scan_, begin, result_.statements.size()});
+  }
+  unwrittenFrom_ = -1;
 }
 
 void TranslatorRun::prependStatement(const CodeWriter& statement) {
   recognise();
   const std::size_t length = statement.text().size();
   for (StatementMark& mark : result_.marks) mark.offset += length;
+  if (!mainClosed_) {
+    for (StepStatements& span : result_.stepStatements) {
+      span.begin += length;
+      span.end += length;
+    }
+  }
   result_.marks.insert(result_.marks.begin(), StatementMark{0});
   result_.statements.insert(0, statement.text());
 }

@@ -10,6 +10,7 @@
 
 #include "core/config/settings.h"
 #include "core/result.h"
+#include "core/step_notice.h"
 #include "core/step_ref.h"
 #include "core/translator/program_image.h"
 
@@ -29,12 +30,6 @@ struct TranslateOptions {
   // Translate a program with steps the translator does not know, leaving them out (with a
   // warning each) instead of refusing it: the firmware then differs from the program.
   bool skipUnsupported = false;
-};
-
-// A message about a step that did not stop the translation.
-struct Notice {
-  std::string message;
-  StepRef step;
 };
 
 enum class TranslationOutcome {
@@ -96,6 +91,17 @@ struct StatementMark {
   std::size_t offset = 0;
 };
 
+// The statements of the steps firstStep .. lastStep (byte addresses): the text [begin, end) of
+// `statements` that one step wrote, with the contacts and the other steps before it that wrote
+// nothing (a rung's contacts land in its output's statement).
+struct StepStatements {
+  int firstStep = 0;
+  int lastStep = 0;
+  std::size_t begin = 0;
+  std::size_t end = 0;
+  bool operator==(const StepStatements&) const = default;
+};
+
 // Everything a translation produces.
 struct Translation {
   TranslationOutcome outcome = TranslationOutcome::Completed;
@@ -110,8 +116,13 @@ struct Translation {
   // Words passed over without output: instructions or operand combinations not supported.
   std::vector<Notice> warnings;
   std::vector<StatementMark> marks;
+  // Where each step's statements stand in `statements`, in the order they were written; the
+  // steps of subroutines have none.
+  std::vector<StepStatements> stepStatements;
   // Output points (sequential numbers 0..35) whose pin symbol the statements write.
   std::set<int> drivenOutputs;
+  // Input points (sequential numbers 0..35) whose pins the statements read.
+  std::set<int> readInputs;
   std::set<RuntimeFeature> features;
   // Edge contacts that are not simply called in the one condition that reads them are evaluated
   // once a scan where they stand, into bits 0 .. edgeTemps - 1 of edge[].

@@ -148,11 +148,11 @@ class TranslatorRun {
   // Ends the walk at this step because the program cannot be followed.
   void fault(std::string message);
   bool stopped() const { return stopped_; }
-  // A message shown to the user; the translation goes on. A message the step has given already
-  // (a register it names twice) is not repeated.
-  void notice(std::string_view message);
+  // A notice shown to the user; the translation goes on. One the step has given already (a
+  // register it names twice) is not repeated.
+  void notice(StepNoticeKind kind, std::vector<NoticeValue> values);
   // The same, given at the first step only that gives it.
-  void noticeOnce(std::string_view message);
+  void noticeOnce(StepNoticeKind kind, std::vector<NoticeValue> values);
   // Refuses a device the firmware does not keep: X and Y beyond the pins' points, and devices
   // beyond the FX1N's ranges (M1536 up, S1000 up, T246 up, C200 up, D8000 up), each with a
   // message naming the range. Records the others, whose tables the runtime sizes to the highest
@@ -233,6 +233,9 @@ class TranslatorRun {
   // statement, the last one appended, is taken back, and the joined step takes its place.
   void joinLadderStep(int state, std::string on) {
     result_.statements.resize(result_.marks.back().offset);
+    std::erase_if(result_.stepStatements, [this](const StepStatements& span) {
+      return span.end > result_.statements.size();
+    });
     result_.marks.pop_back();
     ladderStep_->states.push_back(state);
     ladderStep_->on = std::move(on);
@@ -278,6 +281,7 @@ class TranslatorRun {
   bool usesFeature(RuntimeFeature feature) const { return result_.features.contains(feature); }
   void noteOutputDriven(int n) { result_.drivenOutputs.insert(n); }
   const std::set<int>& drivenOutputs() const { return result_.drivenOutputs; }
+  void noteInputRead(int n) { result_.readInputs.insert(n); }
   // Puts a statement before all the others: it runs first in every scan.
   void prependStatement(const CodeWriter& statement);
 
@@ -346,6 +350,10 @@ class TranslatorRun {
   bool stopped_ = false;
   bool fileFault_ = false;  // the stop is the file's: cut short, no END, an MC left open
   bool ended_ = false;
+  // The first step since the last statement, whose statements are the next one's (-1: none); and
+  // whether FEND has closed the scan's statements (later ones are subroutines').
+  int unwrittenFrom_ = -1;
+  bool mainClosed_ = false;
   Translation result_;
 };
 

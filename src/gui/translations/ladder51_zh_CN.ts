@@ -151,6 +151,10 @@
         <translation>无法启动%1：它没有安装。请用以下命令安装 SDCC：sudo apt-get install sdcc sdcc-ucsim</translation>
     </message>
     <message>
+        <source>The Keil tools cannot be started: wine, which runs them, is not installed. Install it with: sudo apt-get install wine</source>
+        <translation>无法启动 Keil 工具：运行它们所需的 wine 尚未安装。请用以下命令安装：sudo apt-get install wine</translation>
+    </message>
+    <message>
         <source>The %1 failed; its output follows.</source>
         <translation>%1出错，输出如下。</translation>
     </message>
@@ -179,12 +183,52 @@
         <translation>%1 未转换，已从固件中略去：%2</translation>
     </message>
     <message>
+        <source>its instruction or operands are not supported: no code is generated for it</source>
+        <translation>不支持该指令或其操作数，未为它生成代码</translation>
+    </message>
+    <message>
+        <source>special relay %1 is not supported: the contact is left out</source>
+        <translation>不支持特殊辅助继电器 %1，此触点已略去</translation>
+    </message>
+    <message>
+        <source>%1 is kept at EEPROM bytes %2 and %3: the EEPROM must be a %4 or larger</source>
+        <translation>%1 存放在 EEPROM 的第 %2、%3 字节：EEPROM 须为 %4 或更大容量的型号</translation>
+    </message>
+    <message>
+        <source>%1%2 moves with %2: where it reaches beyond %3, which the firmware keeps, it reads 0 and writes nothing</source>
+        <translation>%1%2 随变址寄存器 %2 偏移：超出固件保存的 %3 时，读出为 0，写入无效</translation>
+    </message>
+    <message>
+        <source>with a %1 MHz crystal the firmware's 5 ms are %2 machine cycles: its timers run %3% %4</source>
+        <translation>晶振为 %1 MHz 时，固件的 5 毫秒为 %2 个机器周期：定时器%4 %3%</translation>
+    </message>
+    <message>
+        <source>slow</source>
+        <translation>偏慢</translation>
+    </message>
+    <message>
+        <source>fast</source>
+        <translation>偏快</translation>
+    </message>
+    <message>
         <source>The timers run off the PLC's times with this crystal: %1</source>
         <translation>使用此晶振时定时器与PLC的时间有偏差：%1</translation>
     </message>
     <message>
         <source>No settings saved here yet: the default settings are in use.</source>
         <translation>此处尚未保存设置，正在使用默认设置。</translation>
+    </message>
+    <message>
+        <source>The hex could not be written beside the program as %1.</source>
+        <translation>未能在程序旁写入 HEX 文件 %1。</translation>
+    </message>
+    <message>
+        <source>The hex is also written beside the program: %1</source>
+        <translation>HEX 文件也已写到程序旁：%1</translation>
+    </message>
+    <message>
+        <source>%1: read by the program but carried by no pin, so they always read off on the board. Give them a pin if they should read inputs.</source>
+        <translation>%1：程序读取了这些输入，但没有分配引脚，在板上始终为断开。如需读取输入，请为它们分配引脚。</translation>
     </message>
     <message>
         <source>%1: driven by the program but carried by no pin, so they work as internal relays only. Give them a pin if they should switch outputs.</source>

@@ -194,6 +194,20 @@ TEST_F(KeilPipelineTest, RunsWindowsToolsThroughTheLauncher) {
   EXPECT_EQ(steps[3].command.workingDirectory, tools_);
 }
 
+// The tools are there but the launcher is not: the message names wine and how to install it.
+TEST_F(KeilPipelineTest, SaysWhenWineIsMissing) {
+  prepare({});
+  const std::string wine = (scratch_.path() / "no-such" / "wine").string();
+  KeilToolchain viaWine({.toolDirectory = {}, .launcher = std::vector{wine}, .timeLimit = 10s});
+  Result<BuildReport> report = viaWine.build(job(), {});
+  ASSERT_FALSE(report.ok());
+  EXPECT_EQ(report.error().kind, ErrorKind::WineMissing);
+  EXPECT_EQ(report.error().message.rfind(wine + " is not installed", 0), 0u)
+      << report.error().message;
+  EXPECT_NE(report.error().message.find("(Debian: sudo apt-get install wine)"), std::string::npos);
+  EXPECT_EQ(calls(), "");
+}
+
 TEST_F(KeilPipelineTest, RefusesMissingToolsBeforeRunningAnything) {
   prepare({});
   std::filesystem::remove(tools_ / "lx51.exe");

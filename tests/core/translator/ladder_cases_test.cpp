@@ -51,9 +51,9 @@ std::string render(const Translation& t) {
   std::ostringstream out;
   if (!t.completed()) out << "; " << stopOf(t) << "\n";
   for (const Notice& n : t.notices)
-    out << "; notice: " << n.message << " (" << n.step.describe() << ")\n";
+    out << "; notice: " << n.message() << " (" << n.step.describe() << ")\n";
   for (const Notice& w : t.warnings)
-    out << "; warning: " << w.message << " (" << w.step.describe() << ")\n";
+    out << "; warning: " << w.message() << " (" << w.step.describe() << ")\n";
   if (t.risingPulseCount != 0 || t.fallingPulseCount != 0) {
     out << "; pulses: PLS " << t.risingPulseCount << ", PLF " << t.fallingPulseCount << "\n";
   }

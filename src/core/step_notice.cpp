@@ -1,0 +1,52 @@
+#include "core/step_notice.h"
+
+#include "core/text/code_writer.h"
+#include "core/translator/fx_encoding.h"
+
+namespace ladder51 {
+namespace {
+
+constexpr std::string_view kNotTranslated = "not supported: no code generated for it";
+constexpr std::string_view kAppliedNotTranslated =
+    "instruction or operand combination not supported: no code generated for it";
+constexpr std::string_view kSpecialRelayLeftOut =
+    "special relay {relay} not supported: contact left out";
+constexpr std::string_view kEepromTooSmall =
+    "{register} is kept at EEPROM bytes {low} and {high}: the EEPROM must be a {size} or larger";
+constexpr std::string_view kIndexedReach =
+    "{operand}{index} moves with {index}: where it reaches beyond {kept}, which the firmware "
+    "keeps, it reads 0 and writes nothing";
+
+std::string_view englishOf(const Notice& notice) {
+  switch (notice.kind) {
+    case StepNoticeKind::NotTranslated:
+      return !notice.step.words.empty() && fx::inAppliedCodeRange(notice.step.words.front())
+                 ? kAppliedNotTranslated
+                 : kNotTranslated;
+    case StepNoticeKind::SpecialRelayLeftOut:
+      return kSpecialRelayLeftOut;
+    case StepNoticeKind::EepromTooSmall:
+      return kEepromTooSmall;
+    case StepNoticeKind::IndexedReach:
+      return kIndexedReach;
+  }
+  return kNotTranslated;
+}
+
+}  // namespace
+
+const std::string& Notice::value(std::string_view name) const {
+  static const std::string kNone;
+  for (const NoticeValue& v : values) {
+    if (v.name == name) return v.value;
+  }
+  return kNone;
+}
+
+std::string Notice::message() const {
+  std::vector<Field> fields;
+  for (const NoticeValue& v : values) fields.push_back({v.name, v.value});
+  return fill(englishOf(*this), fields);
+}
+
+}  // namespace ladder51
