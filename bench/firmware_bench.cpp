@@ -16,6 +16,7 @@
 #include "core/sim/simulator.h"
 #include "core/toolchain/sdcc_pipeline.h"
 #include "core/translator/instruction_list.h"
+#include "core/translator/translator.h"
 
 namespace {
 
@@ -291,9 +292,9 @@ BENCHMARK(BM_SimulateGeneratedFirmware)
     ->UseRealTime();
 
 // How far ahead of real time the live session runs a firmware: 3 s of simulated time in slices
-// of 500 ms, X0 switched and four values read with each, as fast as it goes. (An idle s51 looks
-// for commands every 100 ms, so each slice also waits up to that long.) `example` is an
-// example's file name, or "" for the largest program.
+// of 500 ms, X0 switched and every device the program names read with each, as fast as it goes. (An
+// idle s51 looks for commands every 100 ms, so each slice also waits up to that long.) `example` is
+// an example's file name, or "" for the largest program.
 void BM_LiveSessionAhead(benchmark::State& state, const std::string& example) {
   std::string il = largestProgram();
   if (!example.empty()) {
@@ -310,7 +311,12 @@ void BM_LiveSessionAhead(benchmark::State& state, const std::string& example) {
   Result<FirmwareBuild> built =
       translateAndBuild(workspace, *ProgramImage::fromBytes(*program), options, Observer::none());
   if (!built) return state.SkipWithError(built.error().describe().c_str());
-  Result<std::vector<RamWatch>> watches = loadWatches(work, "T0,C0,D0,M0");
+  // The values a virtual board shows: every device the program names.
+  std::string devices;
+  for (const std::string& device :
+       devicesUsed(translate(*ProgramImage::fromBytes(*program), TranslateOptions{}).devices))
+    devices += device + " ";
+  Result<std::vector<RamWatch>> watches = loadWatches(work, devices);
   if (!watches) return state.SkipWithError(watches.error().describe().c_str());
   double simulated = 0;
   for (auto _ : state) {
@@ -324,6 +330,7 @@ void BM_LiveSessionAhead(benchmark::State& state, const std::string& example) {
     simulated += static_cast<double>((*live)->simulatedMicros()) / 1e6;
   }
   state.counters["sim_s_per_s"] = benchmark::Counter(simulated, benchmark::Counter::kIsRate);
+  state.counters["watches"] = static_cast<double>(watches->size());
   state.counters["code_bytes"] =
       built->report.memory ? static_cast<double>(built->report.memory->codeBytes) : 0;
 }
