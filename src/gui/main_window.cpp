@@ -25,6 +25,7 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include "gui/board_view.h"
 #include "gui/report_texts.h"
 #include "gui/results_panel.h"
 #include "gui/texts.h"
@@ -159,6 +160,8 @@ void MainWindow::buildMenus() {
   QAction* save = file->addAction(text(kSaveCaption), this, &MainWindow::saveSettings);
   save->setObjectName(QStringLiteral("SAVE"));
   save->setShortcut(QKeySequence::Save);
+  boardAction_ = file->addAction(boardCommandCaption(), this, &MainWindow::openBoard);
+  boardAction_->setObjectName(QStringLiteral("BOARD"));
   file->addSeparator();
   QAction* quit = file->addAction(WindowTexts::tr("Quit"), this, &QWidget::close);
   quit->setShortcut(QKeySequence::Quit);
@@ -302,6 +305,9 @@ QWidget* MainWindow::buildCommands() {
   rebuildButton_->setToolTip(text(kRebuildTip));
   rebuildButton_->setEnabled(false);
   connect(rebuildButton_, &QPushButton::clicked, this, [this] { session_.rebuild(); });
+  boardButton_ = new QPushButton(boardCommandCaption(), commands);
+  boardButton_->setObjectName(QStringLiteral("Simulate"));
+  connect(boardButton_, &QPushButton::clicked, this, &MainWindow::openBoard);
   statusLabel_ = plainLabel(QString(), commands);
   statusLabel_->setObjectName(QStringLiteral("Label1"));
   statusLabel_->setTextInteractionFlags(Qt::TextSelectableByMouse);
@@ -313,6 +319,7 @@ QWidget* MainWindow::buildCommands() {
   row->addWidget(openButton_, 0, Qt::AlignTop);
   row->addWidget(saveButton_, 0, Qt::AlignTop);
   row->addWidget(rebuildButton_, 0, Qt::AlignTop);
+  row->addWidget(boardButton_, 0, Qt::AlignTop);
   row->addSpacing(16);
   row->addWidget(statusLabel_, 1);
   return commands;
@@ -334,6 +341,7 @@ void MainWindow::connectSession() {
 
 void MainWindow::startUp() {
   session_.startUp();
+  showBuilding(session_.building());
 }
 
 bool MainWindow::openProgram(const QString& path) {
@@ -540,6 +548,14 @@ void MainWindow::setEeprom(EepromChoice choice) {
 void MainWindow::showBuilding(bool building) {
   openButton_->setEnabled(!building);
   rebuildButton_->setEnabled(session_.canRebuild());
+  const bool board = !building && hasSdccFirmware(session_.workDirectory());
+  boardButton_->setEnabled(board);
+  boardAction_->setEnabled(board);
+}
+
+void MainWindow::openBoard() {
+  openBoardView(this, session_.workDirectory(), session_.workspace().settings(),
+                session_.programPath().toStdString());
 }
 
 void MainWindow::showStatus(const QString& status) {

@@ -80,6 +80,7 @@ class MainWindow final : public QMainWindow {
   void setEeprom(EepromChoice choice);
   void showBuilding(bool building);
   void showStatus(const QString& status);
+  void openBoard();
 
   Session& session_;
   MessageSink& messages_;
@@ -107,6 +108,8 @@ class MainWindow final : public QMainWindow {
   QPushButton* openButton_ = nullptr;
   QPushButton* saveButton_ = nullptr;
   QPushButton* rebuildButton_ = nullptr;
+  QPushButton* boardButton_ = nullptr;  // the virtual board, with boardAction_ in the file menu
+  QAction* boardAction_ = nullptr;
   QLabel* statusLabel_ = nullptr;
   QLabel* workDirectoryLabel_ = nullptr;
 };

@@ -870,9 +870,12 @@ void WindowTest::openBuildsTheHexWithSdcc() {
   if (QStandardPaths::findExecutable("sdcc").isEmpty()) QSKIP("SDCC is not installed");
   WindowUnderTest ui(std::make_shared<ToolchainBuildService>());
   ui.startUpWith(motorBoard());
+  QVERIFY(!ui.find<QPushButton>("Simulate")->isEnabled());
 
   QVERIFY(ui.window.openProgram(ui.program("motor.pmw", kMotorProgram)));
   QTRY_VERIFY_WITH_TIMEOUT(!ui.session.building(), 180000);
+  // The firmware SDCC built can be simulated.
+  QVERIFY(ui.find<QPushButton>("Simulate")->isEnabled());
 
   QCOMPARE(ui.messages.shown, QStringList());
   QVERIFY2(ui.find<QLabel>("Label1")->text().contains(ui.path("fx1n.hex")),

@@ -2,6 +2,141 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="zh_CN">
 <context>
+    <name>BoardTexts</name>
+    <message>
+        <source>%1 is missing: open a program to build it first.</source>
+        <translation>找不到 %1：请先打开PMW文件，生成固件。</translation>
+    </message>
+    <message>
+        <source>The simulator s51 cannot run the firmware. Check that it is installed (sudo apt-get install sdcc-ucsim), then press Reset.</source>
+        <translation>仿真器 s51 无法运行固件：请确认已经安装（sudo apt-get install sdcc-ucsim），然后按“复位”。</translation>
+    </message>
+    <message>
+        <source>The simulated chip has stopped: the firmware halted or ran away. Press Reset to start again.</source>
+        <translation>仿真的单片机停止了运行（程序停机或跑飞）。按“复位”重新开始。</translation>
+    </message>
+    <message>
+        <source>Simulate</source>
+        <translation>仿真</translation>
+    </message>
+    <message>
+        <source>Simulation: %1</source>
+        <translation>仿真：%1</translation>
+    </message>
+    <message>
+        <source>MAX7219 display</source>
+        <translation>MAX7219 数码管</translation>
+    </message>
+    <message>
+        <source>Pause</source>
+        <translation>暂停</translation>
+    </message>
+    <message>
+        <source>Reset</source>
+        <translation>复位</translation>
+    </message>
+    <message>
+        <source>Power the chip off and on: time 0, every switch off</source>
+        <translation>断电后重新上电：时间从0开始，所有开关断开</translation>
+    </message>
+    <message>
+        <source>Real time</source>
+        <translation>实时</translation>
+    </message>
+    <message>
+        <source>Fastest</source>
+        <translation>最快</translation>
+    </message>
+    <message>
+        <source>Save waveform…</source>
+        <translation>保存波形…</translation>
+    </message>
+    <message>
+        <source>The inputs and outputs since power-on, as a VCD file</source>
+        <translation>把上电以来的输入和输出保存为VCD波形文件</translation>
+    </message>
+    <message>
+        <source>Save stimulus…</source>
+        <translation>保存激励…</translation>
+    </message>
+    <message>
+        <source>The switching of the inputs since power-on, for ladder51 sim --stimulus to replay</source>
+        <translation>把上电以来各输入的通断保存为激励文件，可用 ladder51 sim --stimulus 重放</translation>
+    </message>
+    <message>
+        <source>Inputs (click: switch; hold: push button)</source>
+        <translation>输入（单击：拨动开关；按住：点动按钮）</translation>
+    </message>
+    <message>
+        <source>No pin carries an input.</source>
+        <translation>没有引脚接输入点。</translation>
+    </message>
+    <message>
+        <source>Outputs</source>
+        <translation>输出</translation>
+    </message>
+    <message>
+        <source>No pin carries an output.</source>
+        <translation>没有引脚接输出点。</translation>
+    </message>
+    <message>
+        <source>Devices of the program</source>
+        <translation>程序中的软元件</translation>
+    </message>
+    <message>
+        <source>The program uses no device whose value can be read (M0-M79, T0-T25, C0-C10, D0-D15).</source>
+        <translation>程序中没有能显示当前值的软元件（M0-M79、T0-T25、C0-C10、D0-D15）。</translation>
+    </message>
+    <message>
+        <source>Device</source>
+        <translation>软元件</translation>
+    </message>
+    <message>
+        <source>Contact</source>
+        <translation>触点</translation>
+    </message>
+    <message>
+        <source>Value</source>
+        <translation>当前值</translation>
+    </message>
+    <message>
+        <source>Run</source>
+        <translation>运行</translation>
+    </message>
+    <message>
+        <source>ON</source>
+        <translation>ON</translation>
+    </message>
+    <message>
+        <source>OFF</source>
+        <translation>OFF</translation>
+    </message>
+    <message>
+        <source>Simulated time %1 s</source>
+        <translation>仿真时间 %1 秒</translation>
+    </message>
+    <message>
+        <source>Save waveform</source>
+        <translation>保存波形</translation>
+    </message>
+    <message>
+        <source>Save stimulus</source>
+        <translation>保存激励</translation>
+    </message>
+    <message>
+        <source>VCD waveform (*.vcd)</source>
+        <translation>VCD波形 (*.vcd)</translation>
+    </message>
+    <message>
+        <source>Stimulus (*.stim *.txt)</source>
+        <translation>激励文件 (*.stim *.txt)</translation>
+    </message>
+    <message>
+        <source>Saved %1</source>
+        <translation>已保存 %1</translation>
+    </message>
+</context>
+<context>
     <name>FieldTexts</name>
     <message>
         <source>%1 is not a point: a pin carries an input X or an output Y, such as X0 or Y7.</source>
