@@ -28,11 +28,12 @@
 namespace ladder51::gui {
 namespace {
 
-// Ticks of the real-time loop; the longest slice of simulated time one tick runs, so that a
-// firmware slower than real time still lets the window paint; and how often values are read.
-constexpr int kTickMillis = 20;
-constexpr std::uint64_t kLongestSliceMicros = 50'000;
-constexpr std::uint64_t kFastestSliceMicros = 100'000;
+// Ticks of the loop, which collects the slice under way and begins the next; the longest slice
+// of simulated time, in real time and as fast as possible (an idle s51 takes a slice only every
+// 100 ms, so real time needs slices of about that length); and how often values are read.
+constexpr int kTickMillis = 10;
+constexpr std::uint64_t kLongestSliceMicros = 300'000;
+constexpr std::uint64_t kFastestSliceMicros = 1'000'000;
 constexpr qint64 kReadMillis = 200;
 // A switch held down this long is a push button: it springs back when released.
 constexpr qint64 kHoldMillis = 400;
@@ -337,13 +338,10 @@ bool BoardView::start() {
 void BoardView::setRunning(bool running) {
   running_ = running && session_ != nullptr;
   runButton_->setText(running_ ? BoardTexts::tr("Pause") : BoardTexts::tr("Run"));
-  if (!running_) {
-    timer_->stop();
-    return;
-  }
+  if (!running_) return;  // the slice under way is still collected
   pace_.restart(session_->simulatedMicros());
   sinceRead_.start();
-  timer_->start(fastest_ ? 0 : kTickMillis);
+  timer_->start(kTickMillis);
 }
 
 void BoardView::setFastest(bool fastest) {
@@ -377,33 +375,41 @@ void BoardView::setInput(const std::string& point, bool on) {
 }
 
 void BoardView::tick() {
-  if (!session_ || !running_) return;
+  if (!session_) return;
+  if (session_->busy()) {
+    Result<std::optional<LiveSlice>> done = session_->finish(std::chrono::milliseconds(0));
+    if (!done) return showError(done.error());
+    if (!*done) return;
+    const LiveSlice& slice = **done;
+    if (decoder_ && decoder_->take(slice.ports) && digits_ != nullptr)
+      digits_->show(decoder_->display());
+    if (!slice.outputs.empty()) showPoints();
+    showTime();
+    if (!slice.values.empty()) showValues(slice.values);
+  }
+  if (!running_) {
+    timer_->stop();
+    return;
+  }
   const std::uint64_t due = pace_.due(session_->simulatedMicros());
-  if (due == 0) return;
-  Result<LiveSlice> slice = session_->run(due);
-  if (!slice) return showError(slice.error());
-  if (decoder_ && decoder_->take(slice->ports) && digits_ != nullptr)
-    digits_->show(decoder_->display());
-  if (!slice->outputs.empty()) showPoints();
-  showTime();
-  if (sinceRead_.elapsed() >= kReadMillis) readValues();
+  const bool read = values_ != nullptr && sinceRead_.elapsed() >= kReadMillis;
+  if (due == 0 && !read) return;
+  if (read) sinceRead_.start();
+  if (Status begun = session_->begin(due, read ? watches_ : std::vector<RamWatch>{}); !begun)
+    showError(begun.error());
 }
 
-void BoardView::readValues() {
-  sinceRead_.start();
-  if (!session_ || values_ == nullptr) return;
-  Result<std::vector<long>> values = session_->read(watches_);
-  if (!values) return showError(values.error());
+void BoardView::showValues(const std::vector<long>& values) {
   for (std::size_t r = 0; r < rows_.size(); ++r) {
     bool on = false;
     QString contact, value;
     for (std::size_t w : rows_[r].watches) {
       const RamWatch& watch = watches_[w];
       if (watch.bit >= 0) {
-        on = (*values)[w] != 0;
+        on = values[w] != 0;
         contact = on ? BoardTexts::tr("ON") : BoardTexts::tr("OFF");
       } else {
-        value = QString::number(registerValue(watch, (*values)[w]));
+        value = QString::number(registerValue(watch, values[w]));
       }
     }
     // A step-ladder state that is on stands out from the relays that are.

@@ -94,7 +94,7 @@ class BoardView final : public QWidget {
   void tick();
   // The values as the chip holds them now; blank until the firmware has run (RAM holds
   // anything at power-on).
-  void readValues();
+  void showValues(const std::vector<long>& values);
   void clearValues();
   void showPoints();
   void showTime();

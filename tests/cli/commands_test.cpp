@@ -187,11 +187,11 @@ TEST(BuildAndSimCommands, BuildShowsEachStageAndSimRunsTheFirmware) {
 
   // Inputs typed while the chip runs in real time; what was typed, recorded, replays to the
   // same output changes.
-  const CliRun typed =
-      runCli({"sim", board.path("fx1n.hex"), "--interactive", "--record", board.path("typed.stim")},
-             "for k in $(seq 200); do grep -q 'real time' \"$err\" && break; sleep 0.05; done; "
-             "sleep 0.2; echo X0 on; "
-             "sleep 0.1; echo x0 off; sleep 0.2; echo X1 on X7 on; sleep 0.2; echo quit");
+  const CliRun typed = runCli(
+      {"sim", board.path("fx1n.hex"), "--interactive", "--record", board.path("typed.stim")},
+      "seen() { for k in $(seq 200); do grep -q \"$1\" \"$2\" && break; sleep 0.05; done; }; "
+      "seen 'real time' \"$err\"; echo X0 on; seen 'Y0 on' \"$out\"; echo x0 off; "
+      "sleep 0.2; echo X1 on X7 on; seen 'Y0 off' \"$out\"; echo quit");
   ASSERT_EQ(typed.exitCode, 0) << typed.err;
   EXPECT_NE(typed.out.find("Y0 on at "), std::string::npos) << typed.out << typed.err;
   EXPECT_NE(typed.out.find("Y0 off at "), std::string::npos) << typed.out;

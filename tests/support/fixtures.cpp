@@ -87,8 +87,10 @@ CliRun runCli(const std::vector<std::string>& args, const std::string& input) {
     for (char c : arg) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
     command += " '" + quoted + "'";
   }
-  if (!input.empty())
-    command = "(err='" + (scratch / "err").string() + "'; " + input + ") | " + command;
+  if (!input.empty()) {
+    command = "(err='" + (scratch / "err").string() + "'; out='" + (scratch / "out").string() +
+              "'; " + input + ") | " + command;
+  }
   command += " >'" + (scratch / "out").string() + "' 2>'" + (scratch / "err").string() + "'";
   CliRun run;
   const int status = std::system(command.c_str());

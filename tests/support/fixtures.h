@@ -53,7 +53,7 @@ struct CliRun {
 };
 // Runs `ladder51 ARGS...` with standard output and standard error captured separately.
 // With `input`, a shell command whose output is piped to the command's standard input; it can
-// watch the command's error output so far in the file "$err".
+// watch the command's output so far in the files "$out" and "$err".
 CliRun runCli(const std::vector<std::string>& args, const std::string& input = "");
 
 // --- stand-ins for the four Keil tools ----------------------------------------------------

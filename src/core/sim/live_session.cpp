@@ -18,6 +18,10 @@ namespace {
 
 constexpr int kPort4 = kSimulatedPorts;
 
+// The shortest time an input is held when it is switched on and off between two slices, as a
+// finger would: the input filter takes up to 10 samples, one a scan.
+constexpr std::uint64_t kShortestPressMicros = 100'000;
+
 // The clock periods each `step` took, in order, from their stop lines "Stop at 0x000a09: (109)
 // stepped 1587876 ticks"; a step that stopped otherwise has none.
 std::vector<std::uint64_t> steppedTicks(std::string_view answer) {
@@ -204,6 +208,13 @@ Status LiveSession::begin(std::uint64_t micros, const std::vector<RamWatch>& wat
     partCommands.back() += portCommand(change.port, change.level);
   }
   s.inputChanges.clear();
+  // A part before a point switches again lasts long enough for the firmware's input filter to
+  // take the level, however short the slice asked for.
+  if (s.parts.size() > 1) {
+    const auto shortest = static_cast<std::uint64_t>(
+        static_cast<double>(kShortestPressMicros * s.parts.size()) * s.options.crystalMHz);
+    s.targetTicks = std::max(s.targetTicks, s.ticks + shortest);
+  }
   // As many instructions as each part's share of the slice holds at the average so far; a slice
   // that ends past its time shortens the next one.
   const double perInstruction = static_cast<double>(s.ticks) /
