@@ -23,6 +23,8 @@
 #include "core/sim/ram_symbols.h"
 #include "core/sim/timeline.h"
 #include "core/translator/instruction_list.h"
+#include "core/translator/program_image.h"
+#include "core/translator/translator.h"
 #include "gui/report_texts.h"
 
 namespace ladder51::gui {
@@ -131,22 +133,13 @@ class SevenSegmentDigits final : public QWidget {
 };
 
 std::vector<std::string> devicesNamedBy(std::span<const std::uint8_t> pmw) {
-  // A device letter standing alone, then its number: "M5", "D10" of "D10Z1", not the M of
-  // "K4M0" nor the D of "0xD120".
-  static const QRegularExpression device(QStringLiteral("(?<![A-Z0-9.])([YMSTCD])([0-9]+)"));
-  constexpr std::string_view kOrder = "YMSTCD";
-  std::set<std::pair<std::size_t, long>> found;
-  std::istringstream lines(disassemble(pmw));
-  for (std::string line; std::getline(lines, line);) {
-    const QString code = fromUtf8(line.substr(0, line.find(';')));
-    for (auto match = device.globalMatch(code); match.hasNext();) {
-      const QRegularExpressionMatch next = match.next();
-      found.insert({kOrder.find(next.captured(1).at(0).toLatin1()), next.captured(2).toLong()});
-    }
-  }
+  Result<ProgramImage> image = ProgramImage::fromBytes(pmw);
+  if (!image) return {};
+  const Translation translation = translate(*image, TranslateOptions{});
   std::vector<std::string> devices;
-  for (const auto& [letter, number] : found)
-    devices.push_back(kOrder[letter] + std::to_string(number));
+  for (int output : translation.drivenOutputs)
+    devices.push_back("Y" + std::to_string(pointIndexOf(output)));
+  for (std::string& device : devicesUsed(translation.devices)) devices.push_back(std::move(device));
   return devices;
 }
 
@@ -284,10 +277,12 @@ QWidget* BoardView::buildOutputs() {
 QWidget* BoardView::buildValues(const std::vector<std::string>& devices) {
   auto* frame = new QGroupBox(BoardTexts::tr("Devices of the program"), this);
   auto* column = new QVBoxLayout(frame);
+  Result<std::string> map = readWholeFile(sdccMapFile(workDirectory_), kLongestFile);
+  const RamSymbols symbols = map ? parseSdccMap(*map) : RamSymbols{};
   for (const std::string& device : devices) {
     // Outputs a pin carries are lamps; a device the map cannot place is left out.
     if (pins_.outputs.contains(device)) continue;
-    Result<std::vector<RamWatch>> watches = loadWatches(workDirectory_, device);
+    Result<std::vector<RamWatch>> watches = watchesFor(device, symbols);
     if (!watches) continue;
     ValueRow row{device, {}};
     for (RamWatch& watch : *watches) {

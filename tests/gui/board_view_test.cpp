@@ -93,10 +93,11 @@ class BoardTest : public QObject {
     QTest::addColumn<QString>("program");
     QTest::addColumn<QString>("devices");
     QTest::newRow("motor") << ladder51::test::kMotorProgram << "Y0";
+    // Outputs first, then as the core lists them; a digit group names each of its relays.
     QTest::newRow("each kind once, in order")
         << "LD X0\nOUT Y20\nLD M5\nOUT T0 K10\nMOV K5 D3\nSTL S20\nOUT C1 K3\nRET\nLD M8002\n"
            "MOV K4M0 D1\nLD= D10Z1 K2\nOUT M5\nEND\n"
-        << "Y20,M5,M8002,S20,T0,C1,D1,D3,D10";
+        << "Y20,T0,C1,D1,D3,D10,M0,M1,M2,M3,M4,M5,M6,M7,M8,M9,M10,M11,M12,M13,M14,M15,S20";
     QTest::newRow("nothing") << "END\n"
                              << "";
   }

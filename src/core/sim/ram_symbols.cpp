@@ -74,6 +74,7 @@ constexpr DeviceRows kDevices[] = {
     {'M', 8034, 8034, {bits("m8000", 2), kNone}, ""},
     {'M', 8000, 8255, {kNone, kNone}, "the firmware does not keep this relay"},
     {'S', 0, 999, {bits("s"), kNone}, ""},
+    {'Y', 0, 35, {bits("y"), kNone}, ""},  // Y0..Y43 by their sequential numbers
     {'T', 0, 245, {bits("t"), words("tc", " value")}, ""},
     {'T', 246, 255, {kNone, kNone}, "the firmware does not keep the retentive timers T246-T255"},
     {'C', 0, 199, {bits("c"), words("ct", " value")}, ""},
@@ -161,11 +162,17 @@ Result<std::vector<RamWatch>> watchesFor(std::string_view devices, const RamSymb
   for (std::string name; names >> name;) {
     char letter = 0;
     int n = -1;
-    const DeviceRows* rows = splitDevice(name, letter, n) ? rowsOf(letter, n) : nullptr;
+    const bool split = splitDevice(name, letter, n);
+    const std::string device = std::string(1, letter) + std::to_string(n);
+    // Outputs are numbered in octal: Y10 is the ninth.
+    if (letter == 'Y' && split) {
+      const std::optional<Point> point = parsePointName(device);
+      n = point ? point->inputIndex() : -1;
+    }
+    const DeviceRows* rows = split ? rowsOf(letter, n) : nullptr;
     if (!rows) return Error{ErrorKind::BadArgument, "not a device that can be shown", name};
     if (!rows->refusal.empty())
       return Error{ErrorKind::BadArgument, std::string(rows->refusal), name};
-    const std::string device = std::string(1, letter) + std::to_string(n);
     for (const Cell& cell : rows->cells) {
       if (cell.symbol.empty()) continue;
       auto symbol = symbols.find(std::string(cell.symbol));
