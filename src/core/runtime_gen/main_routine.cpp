@@ -101,14 +101,17 @@ constexpr std::string_view kFirstSamples[] = {
     "  tmscan();",
 };
 
-// MAX7219: normal operation, eight digits, full intensity, Code B on digits 1 to 4.
+// MAX7219: normal operation, eight digits, full intensity, Code B on all eight. The display
+// routine blanks every digit with code 0x0F and writes values of up to five decimal digits, both
+// of which only Code B shows as meant: with it on digits 1 to 4 alone, an eight-digit module
+// showed the segments of 0x0F on its upper four digits and a raw pattern for a fifth digit.
 // clang-format off
 constexpr std::string_view kDisplaySetUp[] = {
     "#if  {display}",
     "write_word(0x0c,0x01);",
     "write_word(0x0b,0x07);",
     "write_word(0x0a,0x0f);",
-    "write_word(0x09,0x0f);",
+    "write_word(0x09,0xff);",
     "#endif",
 };
 // clang-format on
