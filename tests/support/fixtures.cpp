@@ -1,5 +1,7 @@
 #include "tests/support/fixtures.h"
 
+#include "core/config/settings_files.h"
+
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -199,6 +201,20 @@ ProgramImage imageOf(std::string_view il) {
 void writeProgram(const std::filesystem::path& path, std::string_view il) {
   const std::vector<std::uint8_t> bytes = pmwOf(il);
   writeFile(path, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+}
+
+Result<SequenceResult> buildWithSdcc(const std::filesystem::path& work, const SettingsText& board,
+                                     std::string_view il) {
+  if (Status saved = saveSettings(work, board); !saved) return saved.error();
+  writeProgram(work / "prog.pmw", il);
+  FirmwareBuildOptions sdcc;
+  sdcc.toolchain = ToolchainChoice::Sdcc;
+  return runSequence({.workDirectory = work,
+                      .program = work / "prog.pmw",
+                      .end = SequenceEnd::Built,
+                      .assemble = {},
+                      .build = sdcc},
+                     Observer::none());
 }
 
 }  // namespace ladder51::test

@@ -10,6 +10,7 @@
 
 #include "core/config/settings.h"
 #include "core/observer.h"
+#include "core/sequence.h"
 #include "core/toolchain/build.h"
 #include "core/translator/program_image.h"
 
@@ -111,5 +112,10 @@ std::vector<std::uint8_t> pmwOf(std::string_view il);
 ProgramImage imageOf(std::string_view il);
 // Writes the .pmw of an instruction list to `path`.
 void writeProgram(const std::filesystem::path& path, std::string_view il);
+
+// Saves `board` in `work`, writes the program `il` there as prog.pmw and runs the whole sequence
+// with SDCC: the firmware in work/fx1n.hex, the symbol map in work/sdcc.
+Result<SequenceResult> buildWithSdcc(const std::filesystem::path& work, const SettingsText& board,
+                                     std::string_view il);
 
 }  // namespace ladder51::test

@@ -5,7 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include "core/config/settings_files.h"
 #include "core/sequence.h"
 #include "core/sim/ram_symbols.h"
 #include "core/sim/timeline.h"
@@ -25,16 +24,7 @@ TEST(LiveSession, SwitchesInputsReadsRamAndPowersOnAgain) {
   SettingsText board = test::motorBoard();
   test::assign(board, "P3.4", "X2");
   test::assign(board, "P1.1", "Y1");
-  ASSERT_TRUE(saveSettings(work.path(), board));
-  test::writeProgram(work / "prog.pmw", kProgram);
-  FirmwareBuildOptions sdcc;
-  sdcc.toolchain = ToolchainChoice::Sdcc;
-  Result<SequenceResult> built = runSequence({.workDirectory = work.path(),
-                                              .program = work / "prog.pmw",
-                                              .end = SequenceEnd::Built,
-                                              .assemble = {},
-                                              .build = sdcc},
-                                             Observer::none());
+  Result<SequenceResult> built = test::buildWithSdcc(work.path(), board, kProgram);
   ASSERT_TRUE(built) << built.error().describe();
   const SimPinMap pins = simPinsOf(built->settings);
   Result<std::vector<RamWatch>> watches = loadWatches(work.path(), "D3,T0");

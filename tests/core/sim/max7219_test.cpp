@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include "core/config/settings_files.h"
 #include "core/sequence.h"
 #include "core/sim/live_session.h"
 #include "core/sim/ram_symbols.h"
@@ -80,18 +79,10 @@ TEST(Max7219, DecodesTheFirmwareShowingTimerCounterAndRegister) {
   board.din = "2.0";
   board.load = "2.1";
   board.clk = "2.2";
-  ASSERT_TRUE(saveSettings(work.path(), board));
-  test::writeProgram(work / "show.pmw",
-                     "LD M8000\nOUT T0 K5\nMOV K12345 D0\nLD X0\nOUT C0 K10\n"
-                     "LD X2\nMOV K1 D15\nLD X3\nMOV K2 D15\nEND\n");
-  FirmwareBuildOptions sdcc;
-  sdcc.toolchain = ToolchainChoice::Sdcc;
-  Result<SequenceResult> built = runSequence({.workDirectory = work.path(),
-                                              .program = work / "show.pmw",
-                                              .end = SequenceEnd::Built,
-                                              .assemble = {},
-                                              .build = sdcc},
-                                             Observer::none());
+  Result<SequenceResult> built =
+      test::buildWithSdcc(work.path(), board,
+                          "LD M8000\nOUT T0 K5\nMOV K12345 D0\nLD X0\nOUT C0 K10\n"
+                          "LD X2\nMOV K1 D15\nLD X3\nMOV K2 D15\nEND\n");
   ASSERT_TRUE(built) << built.error().describe();
   const std::optional<Max7219Pins> pins = max7219PinsOf(built->settings);
   ASSERT_TRUE(pins);

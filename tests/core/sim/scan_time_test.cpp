@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include "core/config/settings_files.h"
 #include "core/sequence.h"
 #include "tests/support/fixtures.h"
 
@@ -33,16 +32,7 @@ TEST(ScanTime, BuildReportsTheScansOfTheSimulatedChip) {
     test::ScratchDir work("scan-time");
     SettingsText board = test::motorBoard();
     board.crystal = crystal;
-    ASSERT_TRUE(saveSettings(work.path(), board));
-    test::writeProgram(work / "motor.pmw", test::kMotorProgram);
-    FirmwareBuildOptions sdcc;
-    sdcc.toolchain = ToolchainChoice::Sdcc;
-    Result<SequenceResult> done = runSequence({.workDirectory = work.path(),
-                                               .program = work / "motor.pmw",
-                                               .end = SequenceEnd::Built,
-                                               .assemble = {},
-                                               .build = sdcc},
-                                              Observer::none());
+    Result<SequenceResult> done = test::buildWithSdcc(work.path(), board, test::kMotorProgram);
     ASSERT_TRUE(done) << done.error().describe();
     ASSERT_TRUE(done->build->scanTime.has_value()) << crystal;
     scans.push_back(*done->build->scanTime);
