@@ -69,6 +69,8 @@ screenshot: build
 	@BUILD_DIR=$(BUILD_DIR) scripts/screenshot.sh docs/window.png
 	@LADDER51_WINDOW_PICTURES=docs QT_QPA_PLATFORM=offscreen \
 		$(BUILD_DIR)/ladder51_gui_tests buildRunsInTheBackgroundAndFillsThePanel >/dev/null
+	@LADDER51_WINDOW_PICTURES=docs QT_QPA_PLATFORM=offscreen \
+		$(BUILD_DIR)/ladder51_board_tests motorRunsOnTheBoard >/dev/null
 
 format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i
