@@ -62,26 +62,19 @@ class TypedLines {
 
 // Applies a typed line such as "X0 on" or "X1 off X2 on"; false for "quit".
 bool applyTypedLine(LiveSession& session, const std::string& line) {
-  std::istringstream words(line.substr(0, line.find('#')));
-  std::vector<std::string> word;
-  for (std::string w; words >> w;) word.push_back(w);
-  if (word.size() == 1 && (word[0] == "quit" || word[0] == "exit")) return false;
-  if (word.empty()) return true;
-  if (word.size() % 2 != 0) {
-    printWarning("expected pairs of an X point and on or off: " + line);
+  std::istringstream text(line.substr(0, line.find('#')));
+  std::vector<std::string> words;
+  for (std::string word; text >> word;) words.push_back(word);
+  if (words.size() == 1 && (words[0] == "quit" || words[0] == "exit")) return false;
+  if (words.empty()) return true;
+  Result<std::vector<StimulusEvent>> switchings = parseSwitchings(words, 0);
+  if (!switchings) {
+    printWarning(switchings.error().message + ": " + line);
     return true;
   }
-  for (std::size_t k = 0; k < word.size(); k += 2) {
-    std::string point = word[k];
-    std::transform(point.begin(), point.end(), point.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
-    const std::string& state = word[k + 1];
-    if (state != "on" && state != "off" && state != "1" && state != "0") {
-      printWarning("expected on or off after " + point + ", found " + state);
-      continue;
-    }
-    if (Status set = session.setInput(point, state == "on" || state == "1"); !set)
-      printWarning(set.error().message + ": " + point);
+  for (const StimulusEvent& switching : *switchings) {
+    if (Status set = session.setInput(switching.point, switching.on); !set)
+      printWarning(set.error().message + ": " + switching.point);
   }
   return true;
 }

@@ -74,6 +74,25 @@ Result<std::uint64_t> parseTime(std::string_view text) {
   return static_cast<std::uint64_t>(std::llround(value));
 }
 
+Result<std::vector<StimulusEvent>> parseSwitchings(std::span<const std::string> words,
+                                                   std::uint64_t timeMicros) {
+  if (words.empty() || words.size() % 2 != 0)
+    return Error{ErrorKind::BadArgument, "expected pairs of an X point and on or off"};
+  std::vector<StimulusEvent> events;
+  for (std::size_t k = 0; k < words.size(); k += 2) {
+    std::string point = upper(words[k]);
+    std::string state = upper(words[k + 1]);
+    if (!isPointName(point) || point[0] != 'X')
+      return Error{ErrorKind::BadArgument, "not an input point: " + words[k]};
+    if (state != "ON" && state != "OFF" && state != "1" && state != "0") {
+      return Error{ErrorKind::BadArgument,
+                   "expected on or off after " + point + ", found " + words[k + 1]};
+    }
+    events.push_back({timeMicros, point, state == "ON" || state == "1"});
+  }
+  return events;
+}
+
 Result<Stimulus> parseStimulus(std::string_view text) {
   Stimulus stimulus;
   int lineNumber = 0;
@@ -95,18 +114,10 @@ Result<Stimulus> parseStimulus(std::string_view text) {
       return Error{ErrorKind::BadArgument,
                    "expected a time followed by pairs of an X point and on or off", where};
     }
-    for (std::size_t k = 1; k < parts.size(); k += 2) {
-      std::string point = upper(parts[k]);
-      std::string state = upper(parts[k + 1]);
-      if (!isPointName(point) || point[0] != 'X') {
-        return Error{ErrorKind::BadArgument, "not an input point: " + parts[k], where};
-      }
-      if (state != "ON" && state != "OFF" && state != "1" && state != "0") {
-        return Error{ErrorKind::BadArgument,
-                     "expected on or off after " + point + ", found " + parts[k + 1], where};
-      }
-      stimulus.events.push_back({*time, point, state == "ON" || state == "1"});
-    }
+    Result<std::vector<StimulusEvent>> switchings =
+        parseSwitchings(std::span(parts).subspan(1), *time);
+    if (!switchings) return Error{ErrorKind::BadArgument, switchings.error().message, where};
+    stimulus.events.insert(stimulus.events.end(), switchings->begin(), switchings->end());
     if (end == text.size()) break;
   }
   std::stable_sort(

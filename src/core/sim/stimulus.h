@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <map>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -36,6 +37,11 @@ struct Stimulus {
 //   1.5s   X1 on  X2 on
 // Times take the units us, ms or s. Blank lines and text after '#' are ignored.
 Result<Stimulus> parseStimulus(std::string_view text);
+
+// The switchings of one line without its time, all at `timeMicros`: pairs of an X point and on
+// or off ("X0 on X1 off"; on, off, 1 or 0 in any case), or why they cannot be read.
+Result<std::vector<StimulusEvent>> parseSwitchings(std::span<const std::string> words,
+                                                   std::uint64_t timeMicros);
 
 // Reads and parses a stimulus file; fails when it cannot be read or is larger than any
 // stimulus needs to be.
