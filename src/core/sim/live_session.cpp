@@ -79,6 +79,26 @@ struct LiveSession::State {
   std::vector<Part> parts;
   std::vector<RamWatch> sliceWatches;
 
+  // A fresh chip: s51 started with the firmware, as from power-on.
+  static Result<std::unique_ptr<State>> poweredOn(const std::filesystem::path& hex,
+                                                  const SimPinMap& pins,
+                                                  const LiveOptions& options) {
+    auto state = std::make_unique<State>();
+    if (state->folder.path().empty() ||
+        state->folder.path().string().find('"') != std::string::npos) {
+      return Error{ErrorKind::SimulatorFailed, "no temporary folder for the simulator's waveforms"};
+    }
+    state->hex = hex;
+    state->pins = pins;
+    state->options = options;
+    for (const auto& [point, pin] : pins.outputs) state->port4Outputs |= pin.port == kPort4;
+    if (Status on = state->powerOn(); !on) {
+      state->s51.quit();
+      return on.error();
+    }
+    return state;
+  }
+
   std::filesystem::path waveFile() const { return folder.path() / "ports.vcd"; }
 
   std::uint64_t micros() const {
@@ -106,10 +126,8 @@ struct LiveSession::State {
     simulation.crystalMHz = options.crystalMHz;
     simulation.simulator = options.simulator;
     if (Status started = s51.start(simulation, hex.parent_path()); !started) return started;
-    std::string setup = loadCommands(hex, /*powerOn=*/true) + "set hw vcd[0] new 1\n";
-    for (int port = 0; port < kSimulatedPorts; ++port)
-      setup += "set hw vcd[0] add port_" + std::to_string(port) + "_cfg 2\n";
-    setup += "set hw vcd[0] file \"" + waveFile().string() + "\"\nset hw vcd[0] start\n";
+    const std::string setup =
+        loadCommands(hex, /*powerOn=*/true) + recordCommands({0, 1, 2, 3}, waveFile());
     // s51 reports the load only once the chip runs: the first instruction goes with it.
     Result<std::string> answer = ask(setup + "step 1\n");
     if (!answer) return answer.error();
@@ -146,29 +164,13 @@ LiveSession::~LiveSession() {
 Result<std::unique_ptr<LiveSession>> LiveSession::start(const std::filesystem::path& hexFile,
                                                         const SimPinMap& pins,
                                                         const LiveOptions& options) {
-  std::error_code ec;
-  auto state = std::make_unique<State>();
-  state->hex = std::filesystem::absolute(hexFile, ec);
-  if (!std::filesystem::is_regular_file(state->hex, ec))
-    return Error{ErrorKind::CannotOpen, "no such hex file", hexFile.string()};
-  if (state->hex.string().find('"') != std::string::npos) {
-    return Error{ErrorKind::BadArgument,
-                 "the simulator cannot load a file whose path holds a quote", state->hex.string()};
-  }
+  Result<std::filesystem::path> hex = hexForS51(hexFile);
+  if (!hex) return hex.error();
   if (!(options.crystalMHz > 0))
     return Error{ErrorKind::BadArgument, "the crystal frequency must be positive"};
-  if (state->folder.path().empty() ||
-      state->folder.path().string().find('"') != std::string::npos) {
-    return Error{ErrorKind::SimulatorFailed, "no temporary folder for the simulator's waveforms"};
-  }
-  state->pins = pins;
-  state->options = options;
-  for (const auto& [point, pin] : pins.outputs) state->port4Outputs |= pin.port == kPort4;
-  if (Status on = state->powerOn(); !on) {
-    state->s51.quit();
-    return on.error();
-  }
-  return std::unique_ptr<LiveSession>(new LiveSession(std::move(state)));
+  Result<std::unique_ptr<State>> state = State::poweredOn(*hex, pins, options);
+  if (!state) return state.error();
+  return std::unique_ptr<LiveSession>(new LiveSession(std::move(*state)));
 }
 
 Status LiveSession::setInput(const std::string& point, bool on) {
@@ -229,7 +231,7 @@ Status LiveSession::begin(std::uint64_t micros, const std::vector<RamWatch>& wat
     commands += partCommands[k];
     if (count > 0) commands += "step " + std::to_string(count) + "\n";
   }
-  if (s.port4Outputs) commands += "expression /X " + std::to_string(kPort4Tag) + "|sfr[0xe8]\n";
+  if (s.port4Outputs) commands += port4Command();
   commands += watchCommands(watches);
   Result<std::string> end = s.send(std::move(commands));
   if (!end) return end.error();
@@ -321,17 +323,12 @@ Result<std::vector<long>> LiveSession::read(const std::vector<RamWatch>& watches
 }
 
 Status LiveSession::reset() {
-  State& s = *state_;
-  s.s51.quit();
-  auto fresh = std::make_unique<State>();
-  fresh->hex = s.hex;
-  fresh->pins = s.pins;
-  fresh->options = s.options;
-  fresh->port4Outputs = s.port4Outputs;
-  if (fresh->folder.path().empty())
-    return Error{ErrorKind::SimulatorFailed, "no temporary folder for the simulator's waveforms"};
-  state_ = std::move(fresh);
-  return state_->powerOn();
+  state_->s51.quit();
+  Result<std::unique_ptr<State>> fresh =
+      State::poweredOn(state_->hex, state_->pins, state_->options);
+  if (!fresh) return fresh.error();
+  state_ = std::move(*fresh);
+  return success();
 }
 
 std::uint64_t LiveSession::simulatedMicros() const {

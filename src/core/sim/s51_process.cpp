@@ -4,6 +4,18 @@
 
 namespace ladder51 {
 
+Result<std::filesystem::path> hexForS51(const std::filesystem::path& hexFile) {
+  std::error_code ec;
+  std::filesystem::path hex = std::filesystem::absolute(hexFile, ec);
+  if (!std::filesystem::is_regular_file(hex, ec))
+    return Error{ErrorKind::CannotOpen, "no such hex file", hexFile.string()};
+  if (hex.string().find('"') != std::string::npos) {
+    return Error{ErrorKind::BadArgument,
+                 "the simulator cannot load a file whose path holds a quote", hex.string()};
+  }
+  return hex;
+}
+
 Status S51Process::start(const SimulationOptions& options, const std::filesystem::path& directory) {
   Status started = session_.start({options.simulator, s51Arguments(options), directory, {}});
   if (!started)

@@ -13,6 +13,9 @@
 
 namespace ladder51 {
 
+// The absolute path of a firmware s51 can load: it must exist, and the load command quotes it.
+Result<std::filesystem::path> hexForS51(const std::filesystem::path& hexFile);
+
 class S51Process {
  public:
   // Starts s51 (options.simulator) for the crystal in `options`, in `directory`.

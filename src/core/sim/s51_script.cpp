@@ -104,22 +104,25 @@ std::string setupCommands(const StopPlan& plan, const SimulationOptions& options
                           const S51Files& files) {
   std::string setup = loadCommands(files.hex, options.powerOn);
   setup += "var " + std::string(kClockVariable) + " " + kClockCell + "\n";
-  setup += "set hw vcd[0] new 1\n";
-  if (!plan.outputPorts.empty()) {
-    for (int port : plan.outputPorts)
-      setup += "set hw vcd[0] add port_" + std::to_string(port) + "_cfg 2\n";
-    setup += "set hw vcd[0] file \"" + files.outputWave.string() + "\"\nset hw vcd[0] start\n";
-  }
+  setup += recordCommands(plan.outputPorts, files.outputWave);
   setup += "set hw vcd[1] input \"" + files.stimulusWave.string() +
            "\"\nset hw vcd[1] break\nset hw vcd[1] start\n";
   return setup;
 }
 
+std::string recordCommands(const std::vector<int>& ports, const std::filesystem::path& wave) {
+  std::string commands = "set hw vcd[0] new 1\n";
+  if (ports.empty()) return commands;
+  for (int port : ports) commands += "set hw vcd[0] add port_" + std::to_string(port) + "_cfg 2\n";
+  return commands + "set hw vcd[0] file \"" + wave.string() + "\"\nset hw vcd[0] start\n";
+}
+
+std::string port4Command() {
+  return "expression /X " + std::to_string(kPort4Tag) + "|" + kPort4Sfr + "\n";
+}
+
 std::string sampleCommands(const StopPlan& plan, const SimulationOptions& options) {
-  std::string sample;
-  if (plan.port4Outputs)
-    sample += "expression /X " + std::to_string(kPort4Tag) + "|" + kPort4Sfr + "\n";
-  return sample + watchCommands(options.watches);
+  return (plan.port4Outputs ? port4Command() : "") + watchCommands(options.watches);
 }
 
 std::string watchCommands(const std::vector<RamWatch>& watches) {

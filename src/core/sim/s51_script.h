@@ -61,6 +61,13 @@ std::string stimulusWaveform(const StopPlan& plan);
 // starts with it clear, which the firmware reads as a watchdog restart).
 std::string loadCommands(const std::filesystem::path& hex, bool powerOn);
 
+// The commands that have s51 record the levels of `ports` (0..3) into the waveform file `wave` as
+// the chip runs; with no ports, only the recorder's creation.
+std::string recordCommands(const std::vector<int>& ports, const std::filesystem::path& wave);
+
+// The command that prints port 4's level behind kPort4Tag.
+std::string port4Command();
+
 // The commands that load the firmware, set the power-on flag, and start both waveforms.
 std::string setupCommands(const StopPlan& plan, const SimulationOptions& options,
                           const S51Files& files);

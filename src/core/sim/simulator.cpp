@@ -55,14 +55,9 @@ bool SimulationResult::isOn(const std::string& point, std::uint64_t timeMicros) 
 Result<SimulationResult> simulate(const std::filesystem::path& hexFile, const SimPinMap& pins,
                                   const Stimulus& stimulus, const SimulationOptions& options,
                                   const SimulationProgress& progress) {
-  std::error_code ec;
-  const std::filesystem::path hex = std::filesystem::absolute(hexFile, ec);
-  if (!std::filesystem::is_regular_file(hex, ec))
-    return Error{ErrorKind::CannotOpen, "no such hex file", hexFile.string()};
-  if (hex.string().find('"') != std::string::npos) {
-    return Error{ErrorKind::BadArgument,
-                 "the simulator cannot load a file whose path holds a quote", hex.string()};
-  }
+  Result<std::filesystem::path> loadable = hexForS51(hexFile);
+  if (!loadable) return loadable.error();
+  const std::filesystem::path& hex = *loadable;
   const Result<StopPlan> plan = planStops(pins, stimulus, options);
   if (!plan) return plan.error();
 
