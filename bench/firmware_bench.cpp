@@ -338,29 +338,16 @@ void BM_LiveSessionAhead(benchmark::State& state, const std::string& example) {
   state.counters["code_bytes"] =
       built->report.memory ? static_cast<double>(built->report.memory->codeBytes) : 0;
 }
-BENCHMARK_CAPTURE(BM_LiveSessionAhead, motor, "motor.il")
-    ->Unit(benchmark::kMillisecond)
-    ->Iterations(1)
-    ->UseRealTime();
-BENCHMARK_CAPTURE(BM_LiveSessionAhead, timer_counter, "timer_counter.il")
-    ->Unit(benchmark::kMillisecond)
-    ->Iterations(1)
-    ->UseRealTime();
-BENCHMARK_CAPTURE(BM_LiveSessionAhead, step_ladder, "step_ladder.il")
-    ->Unit(benchmark::kMillisecond)
-    ->Iterations(1)
-    ->UseRealTime();
-BENCHMARK_CAPTURE(BM_LiveSessionAhead, data_registers, "data_registers.il")
-    ->Unit(benchmark::kMillisecond)
-    ->Iterations(1)
-    ->UseRealTime();
-BENCHMARK_CAPTURE(BM_LiveSessionAhead, pulses, "pulses.il")
-    ->Unit(benchmark::kMillisecond)
-    ->Iterations(1)
-    ->UseRealTime();
-BENCHMARK_CAPTURE(BM_LiveSessionAhead, largest, "")
-    ->Unit(benchmark::kMillisecond)
-    ->Iterations(1)
-    ->UseRealTime();
+#define LIVE_SESSION_AHEAD(name, example)               \
+  BENCHMARK_CAPTURE(BM_LiveSessionAhead, name, example) \
+      ->Unit(benchmark::kMillisecond)                   \
+      ->Iterations(1)                                   \
+      ->UseRealTime()
+LIVE_SESSION_AHEAD(motor, "motor.il");
+LIVE_SESSION_AHEAD(timer_counter, "timer_counter.il");
+LIVE_SESSION_AHEAD(step_ladder, "step_ladder.il");
+LIVE_SESSION_AHEAD(data_registers, "data_registers.il");
+LIVE_SESSION_AHEAD(pulses, "pulses.il");
+LIVE_SESSION_AHEAD(largest, "");
 
 }  // namespace
