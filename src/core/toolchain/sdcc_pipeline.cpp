@@ -183,6 +183,7 @@ Result<BuildReport> SdccToolchain::runStages(const BuildJob& job,
   Result<std::string> unit =
       splitScanStatements(*source, scan, options_.statementsPerFunction, options_.callsInPlace);
   if (!unit) return unit.error();
+  if (options_.callsInPlace) *unit = withBitsFromTable(*unit);
   if (Status written = writeFileAtomically(dir / "fx1n.c", adaptKeilSource(*unit)); !written) {
     return written.error();
   }

@@ -22,8 +22,9 @@ struct SdccOptions {
   // interrupt nest on it. Fewer bytes left means the build fails.
   int minimumStackBytes = 16;
   int statementsPerFunction = 5;
-  // Runtime calls with constant arguments replaced in the scan functions (withCallsInPlace);
-  // off only to compare the firmware with the one built from the statements as they stand.
+  // Runtime calls with constant arguments replaced in the scan functions (withCallsInPlace), and
+  // the bits of devices numbered by a variable taken from a table (withBitsFromTable); off only
+  // to compare the firmware with the one built from the file as it stands.
   bool callsInPlace = true;
   std::chrono::milliseconds timeLimit{std::chrono::minutes(5)};
 };

@@ -137,6 +137,12 @@ constexpr EdgeRoutine kEdgeRoutines[] = {
     {"ldfs", kFallingEdge, "(m8000&{mask})", "m8000f", true},
 };
 
+// The bits of a byte, for withBitsFromTable; in code memory, which the direct RAM cannot spare.
+// It opens the unit's first line, so that the lines before main keep their numbers in SDCC's
+// messages (a generated file starts with a blank line or a declaration).
+constexpr std::string_view kBitmaskTable =
+    "__code unsigned char bitmask[8]={0x01,0x02,0x04,0x08,0x10,0x20,0x40,0x80};";
+
 // ldequ(first, second, mode) compares its operands converted to its int parameters; modes 1..5.
 constexpr std::string_view kComparison = "((int)({first}){operator}(int)({second}))";
 constexpr std::string_view kComparisonOperators[] = {"==", ">=", ">", "<", "<="};
@@ -373,6 +379,47 @@ std::string inputImage(const std::set<int>& read, const std::map<int, std::strin
     reads += fill(kInputImageRead, fields);
   }
   return fill(kInputImage, {{"count", dec(*read.rbegin() / 8 + 1)}, {"reads", reads}});
+}
+
+std::string withBitsFromTable(std::string_view text) {
+  static constexpr std::string_view kNames[] = {"mn", "xn", "n", "i", "j", "tobf"};
+  static constexpr std::string_view kShift = "0x01<<(";
+  // The variable named at `at` when it is one of kNames and `suffix` follows it.
+  const auto nameAt = [text](std::size_t at, std::string_view suffix) -> std::string_view {
+    std::size_t end = at;
+    while (end < text.size() && isIdentifierChar(text[end])) ++end;
+    const std::string_view name = text.substr(at, end - at);
+    if (std::find(std::begin(kNames), std::end(kNames), name) == std::end(kNames) ||
+        text.substr(end, suffix.size()) != suffix) {
+      return {};
+    }
+    return name;
+  };
+  std::string out;
+  out.reserve(text.size());
+  bool rewritten = false;
+  for (std::size_t at = 0; at < text.size();) {
+    const bool afterIdentifier = at > 0 && isIdentifierChar(text[at - 1]);
+    if (!afterIdentifier && text.substr(at, kShift.size()) == kShift) {
+      if (const std::string_view name = nameAt(at + kShift.size(), "%8)"); !name.empty()) {
+        out += fill("bitmask[{name}&7]", {{"name", std::string(name)}});
+        at += kShift.size() + name.size() + 3;
+        rewritten = true;
+        continue;
+      }
+    }
+    if (text[at] == '[') {
+      if (const std::string_view name = nameAt(at + 1, "/8]"); !name.empty()) {
+        out += fill("[{name}>>3]", {{"name", std::string(name)}});
+        at += 1 + name.size() + 3;
+        rewritten = true;
+        continue;
+      }
+    }
+    out += text[at++];
+  }
+  if (!rewritten) return out;
+  return std::string(kBitmaskTable) + out;
 }
 
 std::string withCallsInPlace(std::string_view statements, const std::map<int, std::string>& masks,

@@ -77,7 +77,14 @@ std::string inputImage(const std::set<int>& read, const std::map<int, std::strin
 std::string withCallsInPlace(std::string_view statements, const std::map<int, std::string>& masks,
                              std::set<int>* read = nullptr);
 
-// The start offsets (into the statements) of the pieces the statements are cut into.
+// The unit with each bit of a device numbered by a variable taken from a table and its byte found
+// by a shift: "0x01<<(mn%8)" becomes "bitmask[mn&7]" and "[mn/8]" becomes "[mn>>3]", with the
+// table defined at the start of the first line, for the unsigned variables the runtime and the
+// statements number devices with (mn, xn, n, i, j, tobf). SDCC shifts by a variable count in a
+// loop, and divides an unsigned char by 8 through its signed int division routine, since the char
+// is promoted first. The text is returned as it is when it holds neither form.
+std::string withBitsFromTable(std::string_view unitText);
+
 std::vector<std::size_t> scanCutOffsets(std::size_t statementsSize,
                                         const std::vector<StatementMark>& marks, int perFunction);
 

@@ -239,6 +239,31 @@ TEST(ScanSplit, ReplacesConstantCallsByTheirExpressions) {
   for (const AdaptCase& c : cases) EXPECT_EQ(withCallsInPlace(c.keil, masks), c.sdcc) << c.name;
 }
 
+// Bits and bytes of devices numbered by the runtime's unsigned variables come from the table and
+// a shift; anything else, and a text without them, stays as it is.
+TEST(BitsFromTable, RewritesVariableShiftsAndDivisions) {
+  const std::string table =
+      "__code unsigned char bitmask[8]={0x01,0x02,0x04,0x08,0x10,0x20,0x40,0x80};";
+  struct Case {
+    const char* name;
+    std::string text;
+    std::string expected;
+  };
+  const Case cases[] = {
+      {"an edge routine", "if(!(m[mn/8]&(0x01<<(mn%8)))){mflag[mn/8]&=~(0x01<<(mn%8));",
+       table + "if(!(m[mn>>3]&(bitmask[mn&7]))){mflag[mn>>3]&=~(bitmask[mn&7]);"},
+      {"a loop in the scan", "for(i=3;i<=9;i++)m[i/8]&=0xff-(0x01<<(i%8));",
+       table + "for(i=3;i<=9;i++)m[i>>3]&=0xff-(bitmask[i&7]);"},
+      {"every name", "[xn/8][n/8][j/8][tobf/8]", table + "[xn>>3][n>>3][j>>3][tobf>>3]"},
+      {"constants and expressions", "m[2]|=(0x01<<5);g[(n+k)/8]&(0x01<<((n+k)%8))",
+       "m[2]|=(0x01<<5);g[(n+k)/8]&(0x01<<((n+k)%8))"},
+      {"other names", "[k/8](0x01<<(mn2%8))[xn/16]x0x01<<(i%8)",
+       "[k/8](0x01<<(mn2%8))[xn/16]x0x01<<(i%8)"},
+      {"a form cut short", "m[mn/8", "m[mn/8"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(withBitsFromTable(c.text), c.expected) << c.name;
+}
+
 // The scan functions hold the statements with their calls replaced, unless that is turned off;
 // the inputs, which an interrupt samples, are read from an image taken before the first.
 TEST(ScanSplit, ReplacesCallsInTheScanFunctionsOnlyWhenAsked) {
