@@ -229,7 +229,8 @@ Findings checkSettingsFiles(std::span<const std::uint8_t> input) {
   // What was loaded survives a save and a new start.
   const SettingsText& s = loaded.settings;
   const LoadedSettings again = loadFrom({displayRecord(s), eepromRecord(s), pinRecord(s)});
-  if (!again.notices.empty()) findings.push_back("saved settings load with: " + again.notices[0]);
+  if (!again.notices.empty())
+    findings.push_back("saved settings load with: " + again.notices[0].message);
   if (again.settings != s) findings.push_back("saved settings load differently");
 
   if (validateForSave(s) && !validateAtStartUp(s)) {

@@ -26,6 +26,7 @@ void PrintingObserver::notice(const UserNotice& notice) {
                    notice.message);
       return;
     case NoticeKind::SettingsDefaulted:
+    case NoticeKind::SettingsLineIgnored:
     case NoticeKind::OutputWithoutPin:
     case NoticeKind::RegistersInXram:
     case NoticeKind::TimeBaseRounding:

@@ -13,13 +13,14 @@
 namespace ladder51 {
 
 enum class NoticeKind {
-  SettingsDefaulted,  // a settings file could not be used: its settings are a new installation's
-  StepNotice,         // a message about a step that did not stop the translation
-  StepPassedOver,     // a step the translator generated nothing for
-  OutputWithoutPin,   // outputs the program drives but no pin carries
-  RegistersInXram,    // data registers kept in the chip's XRAM, lost at power-off
-  TimeBaseRounding,   // the crystal's time base is off by more than 0.1%: crystal, cycles,
-                      // error, way ("slow" or "fast")
+  SettingsDefaulted,    // a settings file could not be used: its settings are a new installation's
+  SettingsLineIgnored,  // a line of ladder51.ini could not be used and is ignored
+  StepNotice,           // a message about a step that did not stop the translation
+  StepPassedOver,       // a step the translator generated nothing for
+  OutputWithoutPin,     // outputs the program drives but no pin carries
+  RegistersInXram,      // data registers kept in the chip's XRAM, lost at power-off
+  TimeBaseRounding,     // the crystal's time base is off by more than 0.1%: crystal, cycles,
+                        // error, way ("slow" or "fast")
 };
 
 // One message for the user: its English text, and what a front end needs to say it otherwise.
@@ -28,14 +29,19 @@ struct UserNotice {
   std::string message;
   std::optional<StepRef> step;  // for the step notices
   std::string instruction;      // the step's instruction-list text, when it has one ("LD X0")
-  // What a step notice says, and the values of it and of TimeBaseRounding.
+  // What a step notice says, and the values of it, of TimeBaseRounding, OutputWithoutPin
+  // (outputs), RegistersInXram (last) and of the reason.
   StepNoticeKind about = StepNoticeKind::NotTranslated;
   std::vector<NoticeValue> values;
+  // Why a settings file, or a line of one, was not used.
+  std::optional<ReasonKind> reason;
 
   // A notice about no step.
   static UserNotice plain(NoticeKind kind, std::string message) {
-    return {kind, std::move(message), std::nullopt, {}, {}, {}};
+    return {kind, std::move(message), std::nullopt, {}, {}, {}, std::nullopt};
   }
+  // A settings notice: the English text is the reason's, and for a whole file what follows.
+  static UserNotice settings(Reason reason, bool wholeFile);
   bool operator==(const UserNotice&) const = default;
 };
 

@@ -6,6 +6,7 @@
 #include <utility>
 #include <variant>
 
+#include "core/reason.h"
 #include "core/step_ref.h"
 
 namespace ladder51 {
@@ -51,18 +52,23 @@ enum class ErrorKind {
 };
 
 // A refusal or fault as the user sees it: its kind, the exact message, and where it happened
-// (a file, a settings field, a build stage; may be empty) or the program step.
+// (a file, a settings field, a build stage; may be empty) or the program step. Where the message
+// is made from a reason, the error carries it too, for a front end to say it in other words.
 struct Error {
   ErrorKind kind = ErrorKind::Internal;
   std::string message;
   std::string where;
   std::optional<StepRef> step;
+  std::optional<Reason> reason;
 
   Error() = default;
   Error(ErrorKind kind, std::string message, std::string where = {})
       : kind(kind), message(std::move(message)), where(std::move(where)) {}
   Error(ErrorKind kind, std::string message, StepRef step)
       : kind(kind), message(std::move(message)), where(step.describe()), step(std::move(step)) {}
+  // An error whose message is the reason's English text.
+  Error(ErrorKind kind, Reason reason, std::string where = {})
+      : kind(kind), message(reason.message()), where(std::move(where)), reason(std::move(reason)) {}
 
   // "message (where)", or the message alone when there is no location.
   std::string describe() const { return where.empty() ? message : message + " (" + where + ")"; }

@@ -8,6 +8,16 @@ namespace ladder51 {
 
 void Observer::stage(const BuildProgress&) {}
 
+UserNotice UserNotice::settings(Reason reason, bool wholeFile) {
+  std::string message = reason.message();
+  if (wholeFile) message += ": its settings take the values of a new installation";
+  UserNotice notice =
+      plain(wholeFile ? NoticeKind::SettingsDefaulted : NoticeKind::SettingsLineIgnored, message);
+  notice.reason = reason.kind;
+  notice.values = std::move(reason.values);
+  return notice;
+}
+
 Observer& Observer::none() {
   class Nobody final : public Observer {
    public:
@@ -52,9 +62,7 @@ BuildJob buildJobFor(const Workspace& workspace, const AssembledFile& file) {
 BuildJob buildJobForSource(const std::filesystem::path& workDirectory,
                            const std::filesystem::path& sourceFile, Observer& observer) {
   LoadedSettings loaded = loadOptionsFile(workDirectory);
-  for (std::string& message : loaded.notices) {
-    observer.notice(UserNotice::plain(NoticeKind::SettingsDefaulted, std::move(message)));
-  }
+  for (const UserNotice& notice : loaded.notices) observer.notice(notice);
   BuildJob job;
   job.workDirectory = workDirectory;
   job.sourceFile = sourceFile;
@@ -107,9 +115,7 @@ Result<Translation> translateProgram(const std::filesystem::path& program, Trans
                                      Observer& observer) {
   if (workDirectory) {
     LoadedSettings loaded = loadSettings(*workDirectory);
-    for (std::string& message : loaded.notices) {
-      observer.notice(UserNotice::plain(NoticeKind::SettingsDefaulted, std::move(message)));
-    }
+    for (const UserNotice& notice : loaded.notices) observer.notice(notice);
     if (loaded.settings.eepromFitted()) options.eeprom = loaded.settings.eeprom;
     options.timeBase = timeBaseNamed(loaded.settings.timeBase).value_or(options.timeBase);
   }

@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/reason.h"
 #include "core/step_ref.h"
 
 namespace ladder51 {
@@ -18,13 +19,6 @@ enum class StepNoticeKind {
   EepromTooSmall,       // a register beyond a 24C32's bytes: register, low, high, size
   IndexedReach,         // an operand an index register moves past what is kept: operand, index,
                         // kept
-};
-
-// One named value of a notice ("register" = "D5000").
-struct NoticeValue {
-  std::string name;
-  std::string value;
-  bool operator==(const NoticeValue&) const = default;
 };
 
 struct Notice {

@@ -86,12 +86,14 @@ std::optional<std::pair<int, int>> linesOfStep(const std::vector<StepLines>& map
 void reportTranslation(const Translation& translation, Observer& observer) {
   for (const Notice& notice : translation.notices) {
     observer.notice({NoticeKind::StepNotice, notice.message(), notice.step,
-                     describeInstruction(notice.step.words), notice.kind, notice.values});
+                     describeInstruction(notice.step.words), notice.kind, notice.values,
+                     std::nullopt});
   }
   if (translation.outcome == TranslationOutcome::Unsupported) return;
   for (const Notice& warning : translation.warnings) {
     observer.notice({NoticeKind::StepPassedOver, warning.message(), warning.step,
-                     describeInstruction(warning.step.words), warning.kind, warning.values});
+                     describeInstruction(warning.step.words), warning.kind, warning.values,
+                     std::nullopt});
   }
 }
 
@@ -106,9 +108,7 @@ Status Workspace::startUp() {
   LoadedSettings loaded = loadSettings(directory_);
   text_ = loaded.settings;
   savedFilter_ = text_.filter;
-  for (std::string& message : loaded.notices) {
-    observer_->notice(UserNotice::plain(NoticeKind::SettingsDefaulted, std::move(message)));
-  }
+  for (const UserNotice& notice : loaded.notices) observer_->notice(notice);
   Result<Settings> valid = validateAtStartUp(text_);
   if (!valid) {
     ready_ = valid.error();
@@ -172,9 +172,10 @@ Result<AssembledFile> Workspace::translateAndAssemble(const ProgramImage& image,
       planStorage(translation_.devices, extensionRamBytes(translation_, settings_), settings_.chip);
   if (!plan) return plan.error();
   if (registersInXram && translation_.devices.dataRegister >= kFirstXramRegister) {
-    observer_->notice(UserNotice::plain(
-        NoticeKind::RegistersInXram,
-        fill(kRegistersInXram, {{"last", dec(translation_.devices.dataRegister)}})));
+    UserNotice xram = UserNotice::plain(NoticeKind::RegistersInXram, {});
+    xram.values = {{"last", dec(translation_.devices.dataRegister)}};
+    xram.message = fill(kRegistersInXram, {{"last", xram.values[0].value}});
+    observer_->notice(xram);
   }
 
   if (settings_.timeBase == TimeBaseChoice::Fx) {
@@ -228,8 +229,13 @@ Result<AssembledFile> Workspace::translateAndAssemble(const ProgramImage& image,
   mainRoutine_ = std::move(mainRoutine);
   wholeFile_ = file.text;
   if (!file.undeclaredOutputs.empty()) {
-    observer_->notice(UserNotice::plain(NoticeKind::OutputWithoutPin,
-                                        undeclaredOutputsNotice(file.undeclaredOutputs)));
+    UserNotice outputs = UserNotice::plain(NoticeKind::OutputWithoutPin,
+                                           undeclaredOutputsNotice(file.undeclaredOutputs));
+    std::string names;
+    for (int output : file.undeclaredOutputs)
+      names += (names.empty() ? "" : ", ") + outputPinName(output);
+    outputs.values = {{"outputs", names}};
+    observer_->notice(outputs);
   }
   return file;
 }

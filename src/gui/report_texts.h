@@ -44,6 +44,11 @@ ErrorText errorText(const Error& error, const ErrorContext& context = {});
 // "第 12 步（LD X0）": a step and its instruction text, when it has one.
 QString stepText(const StepRef& step, const std::string& instruction);
 
+// Why the core refused a program or did not use a settings file, from the reason's kind and
+// values.
+QString reasonText(const Reason& reason);
+// The operand a refusal names ("source", "first"), as "the source operand of MOV" reads: "源".
+QString operandRoleText(const std::string& which);
 // What a translator's step notice says, from its kind and values.
 QString stepNoticeText(StepNoticeKind kind, const std::vector<NoticeValue>& values);
 // A notice that is not about outputs or registers (those the window renders from the file).

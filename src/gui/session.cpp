@@ -53,8 +53,9 @@ bool Session::startUp() {
   if (!started) settingsError_ = started.error();
   if (firstStart) {
     // No file to blame: the defaults are simply what a new board starts from.
-    std::erase_if(notices_,
-                  [](const UserNotice& n) { return n.kind == NoticeKind::SettingsDefaulted; });
+    std::erase_if(notices_, [](const UserNotice& n) {
+      return n.kind == NoticeKind::SettingsDefaulted || n.kind == NoticeKind::SettingsLineIgnored;
+    });
     setStatus(firstStartText());
   }
   reportNotices();
@@ -217,6 +218,7 @@ void Session::reportNotices(const AssembledFile* file) {
                    {}});
         break;
       case NoticeKind::SettingsDefaulted:
+      case NoticeKind::SettingsLineIgnored:
       case NoticeKind::TimeBaseRounding:
         addResult({ResultKind::Notice, noticeText(notice), {}, {}});
         break;

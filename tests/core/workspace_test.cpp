@@ -213,10 +213,12 @@ TEST(Workspace, PointsWithoutAPinAreFoundAndOutputsWorkThroughTheSpareByte) {
                             "#define Y24 dly\r\n\r\n\r\n unsigned char y[5]"),
             std::string::npos);
   ASSERT_EQ(saved.observer.notices.size(), 1u);
-  EXPECT_EQ(saved.observer.notices[0],
-            UserNotice::plain(NoticeKind::OutputWithoutPin,
-                              "Y1, Y2, Y3, Y24 are driven by the program but carried by no pin: "
-                              "they work as internal relays only"));
+  UserNotice outputs =
+      UserNotice::plain(NoticeKind::OutputWithoutPin,
+                        "Y1, Y2, Y3, Y24 are driven by the program but carried by no pin: "
+                        "they work as internal relays only");
+  outputs.values = {{"outputs", "Y1, Y2, Y3, Y24"}};
+  EXPECT_EQ(saved.observer.notices[0], outputs);
 }
 
 // The lines of fx1n.c each step's statements occupy, counted from the first line of the scan's

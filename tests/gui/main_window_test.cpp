@@ -25,6 +25,7 @@
 #include <QTranslator>
 #include <QTreeWidget>
 #include <functional>
+#include <map>
 
 #include "core/config/settings_files.h"
 #include "core/config/validation.h"
@@ -181,6 +182,9 @@ class WindowTest : public QObject {
   void everyErrorKindReadsInChinese();
   void everyNoticeKindReadsInChinese_data();
   void everyNoticeKindReadsInChinese();
+  void everyReasonKindReadsInChinese_data();
+  void everyReasonKindReadsInChinese();
+  void refusalsAndSettingsNoticesReachTheWindowInChinese();
   void unsupportedStepsAreRefusedOrLeftOutInThePanel();
   void refusedProgramShowsTheRefusalAndBuildsNothing_data();
   void refusedProgramShowsTheRefusalAndBuildsNothing();
@@ -482,6 +486,110 @@ void WindowTest::everyNoticeKindReadsInChinese() {
       QVERIFY2(chinese.contains(value.section('=', 1)), qPrintable(chinese));
   }
   if (kind >= 0) QVERIFY2(chinese.contains("第 12 步"), qPrintable(chinese));
+}
+
+void WindowTest::everyReasonKindReadsInChinese_data() {
+  QTest::addColumn<int>("kind");
+  for (int kind = 0; kind <= static_cast<int>(kLastReasonKind); ++kind) {
+    QTest::newRow(qPrintable(QString::number(kind))) << kind;
+  }
+}
+
+// Each kind with a value for every field its template names: the Chinese text carries each value
+// (an operand's role in its own words) and leaves no English word untranslated.
+void WindowTest::everyReasonKindReadsInChinese() {
+  QFETCH(int, kind);
+  // A value for each field name, and what the Chinese text shows of it.
+  static const std::map<std::string, std::pair<std::string, QString>> kSamples = {
+      {"device", {"M1536", "M1536"}},
+      {"register", {"D8000", "D8000"}},
+      {"instruction", {"DMOV", "DMOV"}},
+      {"which", {"source", "源操作数"}},
+      {"operand", {"K4M10", "K4M10"}},
+      {"index", {"Z3", "Z3"}},
+      {"last", {"Y47", "Y47"}},
+      {"low", {"-32768", "-32768"}},
+      {"high", {"32767", "32767"}},
+      {"value", {"K99", "K99"}},
+      {"offset", {"13", "13"}},
+      {"slots", {"16", "16"}},
+      {"zone", {"9", "N9"}},
+      {"state", {"S20", "S20"}},
+      {"count", {"41", "41"}},
+      {"first", {"171", "171"}},
+      {"second", {"172", "172"}},
+      {"at", {"173", "173"}},
+      {"n", {"33", "P33"}},
+      {"step", {"174", "174"}},
+      {"owner", {"35", "P35"}},
+      {"from", {"36", "P36"}},
+      {"to", {"37", "P37"}},
+      {"loop", {"175", "175"}},
+      {"label", {"176", "176"}},
+      {"steps", {"177, 178", "177, 178"}},
+      {"chain", {"P1 -> P2", "P1 -> P2"}},
+      {"end", {"FEND", "FEND"}},
+      {"byte", {"4242", "4242"}},
+      {"open", {"1", "1"}},
+      {"file", {"io.dat", "io.dat"}},
+      {"bytes", {"1048576", "1048576"}},
+      {"field", {"abc", "abc"}},
+      {"number", {"99999999999", "99999999999"}},
+      {"expected", {"37", "37"}},
+      {"line", {"12", "12"}},
+      {"text", {"junk", "junk"}},
+      {"setting", {"colour", "colour"}},
+      {"chips", {"at89s52, stc89c52", "at89s52, stc89c52"}}};
+  Reason reason{static_cast<ReasonKind>(kind), {}};
+  const std::string_view text = reasonTemplate(reason.kind);
+  for (std::size_t open = text.find('{'); open != std::string_view::npos;
+       open = text.find('{', open + 1)) {
+    const std::string name(text.substr(open + 1, text.find('}', open) - open - 1));
+    if (!reason.value(name).empty()) continue;
+    const auto sample = kSamples.find(name);
+    QVERIFY2(sample != kSamples.end(), name.c_str());
+    reason.values.push_back({name, sample->second.first});
+  }
+
+  const QString chinese = reasonText(reason);
+  QVERIFY2(isChinese(chinese), qPrintable(chinese));
+  QVERIFY2(chinese != untranslated([&] { return reasonText(reason); }), qPrintable(chinese));
+  QVERIFY2(!chinese.contains(QRegularExpression("%\\d")), qPrintable(chinese));
+  QString rest = chinese;
+  for (const NoticeValue& v : reason.values) {
+    const QString shown = kSamples.at(v.name).second;
+    QVERIFY2(chinese.contains(shown), qPrintable(QString::fromStdString(v.name) + ": " + chinese));
+    rest.remove(QString::fromStdString(v.value));
+  }
+  // Device names, instructions and hex stay as they are; a word of English does not.
+  const QRegularExpressionMatch english = QRegularExpression("[a-z]{3,}").match(rest);
+  QVERIFY2(!english.hasMatch(), qPrintable(english.captured() + " in " + chinese));
+}
+
+// A refused program and a settings file that cannot be used, through the window's session: the
+// panel shows the reasons in Chinese, and the command line's English is nowhere.
+void WindowTest::refusalsAndSettingsNoticesReachTheWindowInChinese() {
+  WindowUnderTest ui;
+  SettingsText board = motorBoard();
+  ui.startUpWith(board);
+  QVERIFY(!ui.window.openProgram(ui.program("special.pmw", "LD X0\nMOV K1 D8000\nEND\n")));
+  const std::vector<ResultEntry>& results = ui.session.results();
+  QCOMPARE(results.size(), std::size_t{1});
+  QVERIFY2(results[0].detail.contains("D8000 是 PLC 的特殊寄存器") &&
+               results[0].detail.contains("请改用 D8000 以下的寄存器"),
+           qPrintable(results[0].detail));
+  QVERIFY2(results[0].text.contains("第 1 步"), qPrintable(results[0].text));
+
+  // A malformed io.dat and a line of ladder51.ini that names no setting.
+  WindowUnderTest again;
+  if (!saveSettings(again.directory(), board)) QFAIL("cannot write the settings files");
+  ladder51::test::writeFile(again.directory() / "io.dat", "\"X0\",\"X1\"\r\n");
+  ladder51::test::writeFile(again.directory() / "ladder51.ini", "chip=at89s52\ncolour=red\n");
+  again.window.startUp();
+  QCOMPARE(again.results(),
+           (QStringList{"提示: io.dat 只有 2 个字段，应为 37 个：其中的设置已取新安装时的值。"
+                        "保存设置即可重新写入该文件。",
+                        "提示: ladder51.ini 第 2 行：没有名为 colour 的设置，该行被忽略。"}));
 }
 
 void WindowTest::unsupportedStepsAreRefusedOrLeftOutInThePanel() {

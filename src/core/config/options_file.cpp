@@ -16,6 +16,7 @@ struct Option {
   std::string_view name;
   std::string SettingsText::*text;
   Result<std::string> (*read)(std::string_view value);
+  ReasonKind unknown;  // the notice of a value it cannot take
 };
 
 Result<std::string> chipValue(std::string_view value) {
@@ -30,8 +31,8 @@ Result<std::string> timeBaseValue(std::string_view value) {
 }
 
 constexpr Option kOptions[] = {
-    {"chip", &SettingsText::chip, chipValue},
-    {"time-base", &SettingsText::timeBase, timeBaseValue},
+    {"chip", &SettingsText::chip, chipValue, ReasonKind::UnknownChipValue},
+    {"time-base", &SettingsText::timeBase, timeBaseValue, ReasonKind::UnknownTimeBase},
 };
 
 // At most this many lines are named in notices; the rest are counted in one more.
@@ -86,44 +87,48 @@ ParsedLine parseLine(std::string_view line) {
 
 }  // namespace
 
-std::vector<std::string> applyOptionsFile(const SettingsFileRead& read, SettingsText& settings) {
-  const std::string suffix = ": its settings take the values of a new installation";
+std::vector<UserNotice> applyOptionsFile(const SettingsFileRead& read, SettingsText& settings) {
   if (read.missing) return {};
-  if (!read.bytes) return {read.bytes.error().message + suffix};
+  // Every error of reading a settings file carries its reason.
+  if (!read.bytes) return {UserNotice::settings(*read.bytes.error().reason, /*wholeFile=*/true)};
+  const NoticeValue file{"file", read.name};
   const std::optional<std::vector<std::string>> lines = linesOf(*read.bytes);
-  if (!lines) return {read.name + " is malformed (not a text file)" + suffix};
+  if (!lines) return {UserNotice::settings({ReasonKind::SettingsFileNotText, {file}}, true)};
 
-  std::vector<std::string> problems;
+  std::vector<UserNotice> problems;
   std::vector<const Option*> seen;
   for (std::size_t k = 0; k < lines->size(); ++k) {
     const ParsedLine line = parseLine((*lines)[k]);
-    std::string problem;
+    const NoticeValue number{"line", std::to_string(k + 1)};
+    std::optional<Reason> problem;
     if (line.kind == ParsedLine::Kind::NotASetting) {
-      problem = "\"" + std::string(line.name) + "\" is not NAME=VALUE: the line is ignored";
+      problem =
+          Reason{ReasonKind::LineNotSetting, {file, number, {"text", std::string(line.name)}}};
     } else if (line.kind == ParsedLine::Kind::Unknown) {
-      problem = "unknown setting " + std::string(line.name) + ": the line is ignored";
+      problem =
+          Reason{ReasonKind::UnknownSetting, {file, number, {"setting", std::string(line.name)}}};
     } else if (line.kind == ParsedLine::Kind::Setting) {
       const Option& option = *line.option;
       if (std::ranges::find(seen, &option) != seen.end()) {
-        problem = std::string(option.name) + " is set again: the line is ignored";
+        problem = Reason{ReasonKind::SettingRepeated,
+                         {file, number, {"setting", std::string(option.name)}}};
       } else if (Result<std::string> value = option.read(line.value); !value) {
         seen.push_back(&option);
-        problem = value.error().message + "; " + std::string(option.name) +
-                  " takes the value of a new installation";
+        problem = Reason{option.unknown, {file, number, {"value", std::string(line.value)}}};
+        if (option.unknown == ReasonKind::UnknownChipValue)
+          problem->values.push_back({"chips", chipNameList()});
       } else {
         seen.push_back(&option);
         settings.*option.text = *value;
       }
     }
-    if (!problem.empty()) {
-      problems.push_back(read.name + " line " + std::to_string(k + 1) + ": " + problem);
-    }
+    if (problem) problems.push_back(UserNotice::settings(std::move(*problem), false));
   }
   if (problems.size() > kNamedLines + 1) {
     const std::size_t more = problems.size() - kNamedLines;
     problems.resize(kNamedLines);
-    problems.push_back(read.name + ": " + std::to_string(more) +
-                       " more lines cannot be used and are ignored");
+    problems.push_back(UserNotice::settings(
+        {ReasonKind::MoreLinesIgnored, {file, {"count", std::to_string(more)}}}, false));
   }
   return problems;
 }

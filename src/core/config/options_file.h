@@ -19,7 +19,7 @@ namespace ladder51 {
 // used, which leaves its settings as they were: a file that cannot be read or is not text, a
 // line that is not NAME=VALUE, an unknown name, a value the setting cannot take, a setting given
 // twice (the first counts). A missing file leaves everything as it is, without a notice.
-std::vector<std::string> applyOptionsFile(const SettingsFileRead& read, SettingsText& settings);
+std::vector<UserNotice> applyOptionsFile(const SettingsFileRead& read, SettingsText& settings);
 
 // The bytes of ladder51.ini that hold `settings`, made from the file as it stood (`previous`, its
 // bytes, or "" for none): each setting's first line replaced (a later one dropped), the settings

@@ -40,6 +40,21 @@ bool isNumber(std::string_view text) {
   return k == text.size();
 }
 
+// A fault of a record line: the message names no file, the reason lacks the file's name, which
+// recordOf adds.
+Error recordError(std::string message, Reason reason) {
+  Error error{ErrorKind::BadSettingsFile, std::move(message)};
+  error.reason = std::move(reason);
+  return error;
+}
+
+// Why a settings file cannot be used: the reason's values after the file's name.
+Error fileError(ErrorKind kind, const SettingsFileRead& read, ReasonKind why,
+                std::vector<NoticeValue> values = {}) {
+  values.insert(values.begin(), {"file", read.name});
+  return Error{kind, Reason{why, std::move(values)}, read.where};
+}
+
 Result<RecordField> unquotedField(std::string_view token) {
   RecordField field;
   token = trim(token);
@@ -49,15 +64,19 @@ Result<RecordField> unquotedField(std::string_view token) {
     field.truth = token == "#TRUE#";
     return field;
   }
-  if (!isNumber(token))
-    return Error{ErrorKind::BadSettingsFile, "unexpected field " + std::string(token)};
+  if (!isNumber(token)) {
+    return recordError("unexpected field " + std::string(token),
+                       {ReasonKind::UnexpectedField, {{"field", std::string(token)}}});
+  }
   field.kind = RecordField::Kind::Number;
   field.text = std::string(token);
   const std::string_view whole = token.substr(0, token.find('.'));
   const auto [end, error] =
       std::from_chars(whole.data(), whole.data() + whole.size(), field.number);
-  if (error != std::errc())
-    return Error{ErrorKind::BadSettingsFile, "number out of range " + field.text};
+  if (error != std::errc()) {
+    return recordError("number out of range " + field.text,
+                       {ReasonKind::NumberTooLarge, {{"number", field.text}}});
+  }
   return field;
 }
 
@@ -110,39 +129,34 @@ std::optional<bool> asOptionButton(const RecordField& field) {
 // why the file cannot be used; `read.error()` already says why a file could not be read.
 Result<std::vector<RecordField>> recordOf(const SettingsFileRead& read, std::size_t fieldCount) {
   if (!read.bytes) return read.bytes.error();
-  const std::string& name = read.name;
-  const std::string& where = read.where;
   std::string text = *read.bytes;
   if (text.starts_with("\xEF\xBB\xBF")) text.erase(0, 3);  // UTF-8 byte order mark of an editor
   if (!isValidUtf8(text)) {
     // Files written on the user's earlier systems are in the local 8-bit code page.
     Result<std::string> decoded = decodeGbk(text);
     if (!decoded)
-      return Error{ErrorKind::BadSettingsFile, name + " is malformed (not a text file)", where};
+      return fileError(ErrorKind::BadSettingsFile, read, ReasonKind::SettingsFileNotText);
     text = *decoded;
   }
   if (trim(text.substr(0, text.find_first_of("\r\n"))).empty()) {
-    return Error{ErrorKind::BadSettingsFile, name + " is empty", where};
+    return fileError(ErrorKind::BadSettingsFile, read, ReasonKind::SettingsFileEmpty);
   }
   Result<std::vector<RecordField>> fields = parseRecord(text);
   if (!fields) {
-    return Error{ErrorKind::BadSettingsFile,
-                 name + " is malformed (" + fields.error().message + ")", where};
+    const Reason& why = *fields.error().reason;
+    return fileError(ErrorKind::BadSettingsFile, read, why.kind, why.values);
   }
   if (fields->size() < fieldCount) {
-    return Error{ErrorKind::BadSettingsFile,
-                 name + " is malformed (" + std::to_string(fields->size()) + " fields instead of " +
-                     std::to_string(fieldCount) + ")",
-                 where};
+    return fileError(
+        ErrorKind::BadSettingsFile, read, ReasonKind::TooFewFields,
+        {{"count", std::to_string(fields->size())}, {"expected", std::to_string(fieldCount)}});
   }
   return fields;
 }
 
 Error wrongKind(const SettingsFileRead& read, std::size_t field) {
-  return Error{
-      ErrorKind::BadSettingsFile,
-      read.name + " is malformed (field " + std::to_string(field + 1) + " has the wrong kind)",
-      read.where};
+  return fileError(ErrorKind::BadSettingsFile, read, ReasonKind::FieldWrongKind,
+                   {{"field", std::to_string(field + 1)}});
 }
 
 // The display part of the settings from 7219.dat.
@@ -208,8 +222,9 @@ Result<PinFileValues> readPinRecord(const SettingsFileRead& read) {
   return values;
 }
 
-std::string defaultsNotice(const Error& error) {
-  return error.message + ": its settings take the values of a new installation";
+UserNotice defaultsNotice(const Error& error) {
+  // Every error of reading and loading a settings file carries its reason.
+  return UserNotice::settings(*error.reason, /*wholeFile=*/true);
 }
 
 }  // namespace
@@ -223,7 +238,7 @@ Result<std::vector<RecordField>> parseRecord(std::string_view content) {
     if (k < line.size() && line[k] == '"') {
       const std::size_t close = line.find('"', k + 1);
       if (close == std::string_view::npos)
-        return Error{ErrorKind::BadSettingsFile, "a quoted text is not closed"};
+        return recordError("a quoted text is not closed", {ReasonKind::QuoteNotClosed, {}});
       RecordField field;
       field.kind = RecordField::Kind::Text;
       field.text = std::string(line.substr(k + 1, close - k - 1));
@@ -231,7 +246,7 @@ Result<std::vector<RecordField>> parseRecord(std::string_view content) {
       k = close + 1;
       while (k < line.size() && isBlank(line[k])) ++k;
       if (k < line.size() && line[k] != ',')
-        return Error{ErrorKind::BadSettingsFile, "text after a quoted field"};
+        return recordError("text after a quoted field", {ReasonKind::TextAfterQuote, {}});
     } else {
       const std::size_t comma = std::min(line.find(',', k), line.size());
       Result<RecordField> field = unquotedField(line.substr(k, comma - k));
@@ -264,27 +279,28 @@ std::string pinRecord(const SettingsText& settings) {
 }
 
 SettingsFileRead readSettingsFile(const std::filesystem::path& path) {
-  const std::string name = path.filename().string();
+  SettingsFileRead read{path.filename().string(), path.string(), std::string(), false};
   std::error_code error;
   const bool exists = std::filesystem::exists(path, error);
   if (!error && !exists) {
-    return {name, path.string(), Error{ErrorKind::CannotOpen, name + " is missing", path.string()},
-            true};
+    read.bytes = fileError(ErrorKind::CannotOpen, read, ReasonKind::SettingsFileMissing);
+    read.missing = true;
+    return read;
   }
   if (std::filesystem::is_directory(path, error)) {
-    return {name, path.string(),
-            Error{ErrorKind::CannotOpen, name + " is a folder, not a file", path.string()}};
+    read.bytes = fileError(ErrorKind::CannotOpen, read, ReasonKind::SettingsFileIsFolder);
+    return read;
   }
   Result<std::string> bytes = readWholeFile(path, kLongestSettingsFile);
   if (!bytes && bytes.error().kind == ErrorKind::FileTooLarge) {
-    return {name, path.string(),
-            Error{ErrorKind::BadSettingsFile,
-                  name + " is not a settings file (" + bytes.error().message + ")", path.string()}};
+    read.bytes = fileError(ErrorKind::BadSettingsFile, read, ReasonKind::SettingsFileTooLarge,
+                           {{"bytes", std::to_string(kLongestSettingsFile)}});
+  } else if (!bytes) {
+    read.bytes = fileError(ErrorKind::CannotRead, read, ReasonKind::SettingsFileUnreadable);
+  } else {
+    read.bytes = std::move(*bytes);
   }
-  if (!bytes)
-    return {name, path.string(),
-            Error{ErrorKind::CannotRead, name + " cannot be read", path.string()}};
-  return {name, path.string(), std::move(*bytes)};
+  return read;
 }
 
 Result<PinFileValues> readPinFile(const std::filesystem::path& directory) {
@@ -305,7 +321,7 @@ LoadedSettings settingsFromFiles(const SettingsFileReads& files) {
   } else {
     loaded.notices.push_back(defaultsNotice(values.error()));
   }
-  for (std::string& notice : applyOptionsFile(files.options, loaded.settings)) {
+  for (UserNotice& notice : applyOptionsFile(files.options, loaded.settings)) {
     loaded.notices.push_back(std::move(notice));
   }
   return loaded;

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "core/config/settings.h"
+#include "core/observer.h"
 #include "core/result.h"
 
 namespace ladder51 {
@@ -64,8 +65,9 @@ Result<PinFileValues> readPinFile(const std::filesystem::path& directory);
 struct LoadedSettings {
   SettingsText settings;
   // One notice per file that was missing, empty or malformed, whose part of the settings
-  // took the values of a new installation.
-  std::vector<std::string> notices;
+  // took the values of a new installation (SettingsDefaulted), and per line of ladder51.ini that
+  // is ignored (SettingsLineIgnored).
+  std::vector<UserNotice> notices;
 };
 
 // What reading 7219.dat, IIC.dat, io.dat and ladder51.ini gave.
@@ -73,8 +75,11 @@ struct SettingsFileReads {
   SettingsFileRead display;
   SettingsFileRead eeprom;
   SettingsFileRead pins;
-  SettingsFileRead options{std::string(kOptionsFileName), std::string(kOptionsFileName),
-                           Error{ErrorKind::CannotOpen, "ladder51.ini is missing"}, true};
+  SettingsFileRead options{
+      std::string(kOptionsFileName), std::string(kOptionsFileName),
+      Error{ErrorKind::CannotOpen,
+            Reason{ReasonKind::SettingsFileMissing, {{"file", std::string(kOptionsFileName)}}}},
+      true};
 };
 
 // The settings the files hold, read as loadSettings reads them: one of the three that cannot be

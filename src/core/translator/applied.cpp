@@ -83,11 +83,11 @@ constexpr std::string_view kMovEepromToEeprom[] = {
 constexpr std::string_view kMovStore[] = {"if({cond}){{store}}", ""};
 constexpr std::string_view kMovWide[] = {"if({cond}){lv={value};{store}}", ""};
 
-// A range check of ZRST's first and last operand; the first operand's message wins.
-bool refusePair(TranslatorRun& t, long first, std::string_view firstMessage, long last,
-                std::string_view lastMessage, int limit) {
-  return t.refuseAbove(static_cast<int>(first), limit, firstMessage) ||
-         t.refuseAbove(static_cast<int>(last), limit, lastMessage);
+// A range check of ZRST's first and last operand; the first operand's refusal wins.
+bool refusePair(TranslatorRun& t, long first, ReasonKind firstRefusal, long last,
+                ReasonKind lastRefusal, int limit) {
+  return t.refuseAbove(static_cast<int>(first), limit, firstRefusal) ||
+         t.refuseAbove(static_cast<int>(last), limit, lastRefusal);
 }
 
 void translateAlt(TranslatorRun& t) {
@@ -95,7 +95,7 @@ void translateAlt(TranslatorRun& t) {
   if (!operand) return;
   const int n = operand->number;
   if (operand->letter == 'Y') {
-    if (t.refuseAbove(n, kFirmwareLastPoint, kYRange)) return;
+    if (t.refuseAbove(n, kFirmwareLastPoint, ReasonKind::OutputBeyondPins)) return;
     t.appendGuarded("ALT", t.outputsAtEnd() ? kAltYImage : kAltY, outputFields(n));
     if (!t.stopped()) t.noteOutputDriven(n);
   } else if (operand->letter == 'M') {
@@ -110,7 +110,9 @@ void translateZrst(TranslatorRun& t) {
   if (firstBit && lastBit && firstBit->letter == 'Y' && lastBit->letter == 'Y') {
     const int a = firstBit->number;
     const int z = lastBit->number;
-    if (refusePair(t, a, kYRange, z, kYRange, kFirmwareLastPoint)) return;
+    if (refusePair(t, a, ReasonKind::OutputBeyondPins, z, ReasonKind::OutputBeyondPins,
+                   kFirmwareLastPoint))
+      return;
     std::optional<CodeWriter> statement = t.guarded("ZRST", {});
     if (!statement) return;
     statement->line(kZrstYFirst);
@@ -143,7 +145,8 @@ void translateZrst(TranslatorRun& t) {
     t.appendGuarded("ZRST", kZrstT, range);
   } else if (t.options().registersInXram && std::max(*a, *z) > kFirmwareLastRamRegister) {
     t.appendGuarded("ZRST", kZrstDLoop, range);
-  } else if (!refusePair(t, *a, kDRange, *z, kZrstDRange, kFirmwareLastRamRegister)) {
+  } else if (!refusePair(t, *a, ReasonKind::RegisterBeyondRam, *z,
+                         ReasonKind::ZrstRegisterBeyondRam, kFirmwareLastRamRegister)) {
     // zrstd clears registers in RAM only, not those in the EEPROM.
     t.appendGuarded("ZRST", kZrstD, range);
   }

@@ -99,7 +99,7 @@ void translateCompact(TranslatorRun& t, const Operation& operation) {
   if (!second) return;
   const std::optional<fx::WordOperand> target = decodeWordOperand(t, 5);
   if (is(target, 'K')) {
-    t.refuse("the result operand of " + std::string(name) + " is not a D, C or T register");
+    t.refuse(ReasonKind::ResultNotRegister, {{"instruction", std::string(name)}});
     return;
   }
   const std::optional<long> r = registerOf(t, *target, name);

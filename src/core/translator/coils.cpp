@@ -174,8 +174,8 @@ void translatePulses(TranslatorRun& t) {
     if (t.refuseDevice(device->letter, n)) return;
     int& count = pulse.rising ? t.risingPulseCount() : t.fallingPulseCount();
     if (count >= kFirmwarePulseSlots) {
-      t.refuse("too many " + std::string(pulse.row->name) +
-               " instructions: the firmware has room for " + dec(kFirmwarePulseSlots));
+      t.refuse(ReasonKind::TooManyPulses, {{"instruction", std::string(pulse.row->name)},
+                                           {"slots", dec(kFirmwarePulseSlots)}});
       return;
     }
     // The firing and the arming statement both read the condition.

@@ -107,7 +107,7 @@ void translateXContacts(TranslatorRun& t) {
   const Contact* contact = contactOf(t.step());
   if (!contact || t.step().device->letter != 'X') return;
   const int n = t.step().device->number;
-  if (t.refuseAbove(n, kFirmwareLastPoint, kXRange)) return;
+  if (t.refuseAbove(n, kFirmwareLastPoint, ReasonKind::InputBeyondPins)) return;
   t.noteInputRead(n);
   applyContact(t, *contact, kXAtom, {{"n", dec(n)}});
 }

@@ -5,15 +5,6 @@
 namespace ladder51::detail {
 namespace {
 
-constexpr std::string_view kSpecialRegister =
-    "{register} is a special register of the PLC: ladder51 does not keep it";
-constexpr std::string_view kNoEeprom =
-    "{register} is kept in the external EEPROM, but the settings choose no EEPROM (or choose a "
-    "chip with XRAM, where it is not kept across power-off)";
-constexpr std::string_view kBeyondSmallEeprom =
-    "{register} does not fit in the 24C16 EEPROM the settings choose: it keeps D16 to D{last}, "
-    "and a higher register would overwrite a lower one";
-
 // The smallest EEPROM from the 24C32 up that has byte `high`: "24C64".
 std::string eepromWith(long high) {
   long bytes = kLargeEepromBytes;
@@ -41,15 +32,15 @@ std::optional<fx::Device> decodeBitOperand(const TranslatorRun& t, int k) {
 std::optional<long> registerOf(TranslatorRun& t, const fx::WordOperand& operand,
                                std::string_view instruction) {
   if (operand.oddOffset()) {
-    t.refuse("odd register offset " + dec(operand.payload) + " in an operand of " +
-             std::string(instruction) + ": the program file is damaged");
+    t.refuse(ReasonKind::OddRegisterOffset,
+             {{"offset", dec(operand.payload)}, {"instruction", std::string(instruction)}});
     return std::nullopt;
   }
   const long r = operand.number();
   if (operand.letter() == 'D' && r >= kFirstSpecialRegister && r <= kLastSpecialRegister) {
     // Reads of those the runtime keeps come through specialSourceText: this is a write.
     if (!refuseSpecialRegisterWrite(t, r)) {
-      t.refuse(fill(kSpecialRegister, {{"register", "D" + dec(r)}}));
+      t.refuse(ReasonKind::SpecialRegister, {{"register", "D" + dec(r)}});
     }
     return std::nullopt;
   }
@@ -69,12 +60,12 @@ bool refuseBeyondEeprom(TranslatorRun& t, long r) {
   const std::string name = "D" + dec(r);
   switch (t.options().eeprom) {
     case EepromChoice::None:
-      t.refuse(fill(kNoEeprom, {{"register", name}}));
+      t.refuse(ReasonKind::NoEeprom, {{"register", name}});
       return true;
     case EepromChoice::Upto24C16:
       if (high < kSmallEepromBytes) return false;
-      t.refuse(
-          fill(kBeyondSmallEeprom, {{"register", name}, {"last", dec(kSmallEepromBytes / 2 - 1)}}));
+      t.refuse(ReasonKind::BeyondSmallEeprom,
+               {{"register", name}, {"last", dec(kSmallEepromBytes / 2 - 1)}});
       return true;
     case EepromChoice::From24C32:
       if (high < kLargeEepromBytes) return false;
@@ -90,8 +81,8 @@ std::optional<std::string> sourceText(TranslatorRun& t,
                                       const std::optional<fx::WordOperand>& operand,
                                       std::string_view instruction, std::string_view which) {
   if (!operand) {
-    t.refuse("the " + std::string(which) + " operand of " + std::string(instruction) +
-             " is not a constant K or a D, C or T register");
+    t.refuse(ReasonKind::NotConstantOrRegister,
+             {{"which", std::string(which)}, {"instruction", std::string(instruction)}});
     return std::nullopt;
   }
   if (operand->letter() == 'K') return dec(operand->number());
@@ -168,35 +159,14 @@ constexpr std::string_view kIndexedPairStore =
 constexpr std::string_view kSigned16 = "(int){value}";
 constexpr std::string_view kSigned32 = "(long){value}";
 
-constexpr std::string_view kNotReadable =
-    "the {which} operand of {instruction} cannot be read: its words name no operand of the PLC";
-constexpr std::string_view kNotWritable =
-    "the {which} operand of {instruction} is {operand}, which cannot be written";
-constexpr std::string_view kBitNotWord =
-    "the {which} operand of {instruction} is the bit {operand}: a word operand is needed "
-    "(a digit group such as K4{operand} reads 16 bits)";
-constexpr std::string_view kNoNextWord =
-    "the {which} operand of {instruction} is {operand}: the instruction writes the words after "
-    "it too, which needs a D, T or C register";
-constexpr std::string_view kIndexed =
-    "the {which} operand of {instruction} is modified by the index register {index}: "
-    "ladder51 does not translate index modifiers";
-constexpr std::string_view kIndexedInputs =
-    "the {which} operand of {instruction} is {operand}{index}: ladder51 does not translate an "
-    "index register on a group of inputs";
-constexpr std::string_view kIndexedEeprom =
-    "the {which} operand of {instruction} is {operand}{index}: an index register reaches only the "
-    "D registers kept in RAM, D0 to D15 with the settings' EEPROM";
-constexpr std::string_view kIndexedBits =
-    "the {which} operand of {instruction} is modified by the index register {index}: ladder51 "
-    "translates index registers on word operands and digit groups only";
-// An indexed operand's reach, told once for each operand.
-constexpr std::string_view kGroupTooWide =
-    "the {which} operand of {instruction}, {operand}, has more bits than the "
-    "instruction's 16: its 32-bit form (D{instruction}) takes K5 to K8";
-constexpr std::string_view kGroupBeyond =
-    "the {which} operand of {instruction}, {operand}, reaches {last}, beyond the "
-    "points the firmware keeps";
+// The values of a refusal that names operand `which` of `instruction`, then `more`.
+std::vector<NoticeValue> operandValues(std::string_view which, std::string_view instruction,
+                                       std::vector<NoticeValue> more = {}) {
+  std::vector<NoticeValue> values = {{"which", std::string(which)},
+                                     {"instruction", std::string(instruction)}};
+  values.insert(values.end(), more.begin(), more.end());
+  return values;
+}
 
 std::string operandName(const fx::Operand& operand) {
   const char letter = operand.format->letter;
@@ -214,7 +184,7 @@ std::optional<WordAccess> wordDevice(TranslatorRun& t, char letter, long n) {
     // The scan times the runtime measures are read only: no store.
     if (std::optional<std::string> value = specialRegisterText(t, n))
       return WordAccess{*value, {}, {}};
-    if (!t.stopped()) t.refuse(fill(kSpecialRegister, {{"register", "D" + dec(n)}}));
+    if (!t.stopped()) t.refuse(ReasonKind::SpecialRegister, {{"register", "D" + dec(n)}});
     return std::nullopt;
   }
   if (t.refuseDevice(letter, n)) return std::nullopt;
@@ -293,18 +263,16 @@ std::optional<WordAccess> digitGroup(TranslatorRun& t, const fx::Operand& operan
   const int first = static_cast<int>(operand.number);
   const int count = 4 * operand.digits;
   const int last = first + count - 1;
-  const Fields names = {{"which", std::string(which)},
-                        {"instruction", std::string(instruction)},
-                        {"digits", dec(operand.digits)},
-                        {"operand", operandName(operand)}};
+  const std::string name = operandName(operand);
   if (count > size) {
-    t.refuse(fill(kGroupTooWide, names));
+    t.refuse(ReasonKind::GroupTooWide, operandValues(which, instruction, {{"operand", name}}));
     return std::nullopt;
   }
   if ((letter == 'X' || letter == 'Y') && last > kFirmwareLastPoint) {
-    std::vector<Field> fields(names.begin(), names.end());
-    fields.push_back({"last", std::string(1, letter) + pointDigits(last)});
-    t.refuse(fill(kGroupBeyond, fields));
+    t.refuse(
+        ReasonKind::GroupBeyondPins,
+        operandValues(which, instruction,
+                      {{"operand", name}, {"last", std::string(1, letter) + pointDigits(last)}}));
     return std::nullopt;
   }
   if (t.refuseDevices(letter, first, last)) return std::nullopt;
@@ -351,38 +319,36 @@ std::optional<WordAccess> digitGroup(TranslatorRun& t, const fx::Operand& operan
 
 std::optional<WordAccess> wordAccess(TranslatorRun& t, int k, std::string_view instruction,
                                      std::string_view which, Use use, int size, int offset) {
-  const Fields names = {{"which", std::string(which)}, {"instruction", std::string(instruction)}};
   const std::optional<fx::Operand> operand = t.appliedOperand(k);
   if (!operand) {
-    t.refuse(fill(kNotReadable, names));
+    t.refuse(ReasonKind::NotReadable, operandValues(which, instruction));
     return std::nullopt;
   }
-  std::vector<Field> fields(names.begin(), names.end());
-  fields.push_back({"operand", operandName(*operand)});
+  const NoticeValue named{"operand", operandName(*operand)};
   if (size == 0) size = t.operandSize();
   const char letter = operand->format->letter;
   const fx::Payload payload = operand->format->payload;
   if (offset != 0 &&
       (payload != fx::Payload::Offset || letter == 'V' || letter == 'Z' || letter == 'P')) {
-    t.refuse(fill(kNoNextWord, fields));
+    t.refuse(ReasonKind::NoNextWord, operandValues(which, instruction, {named}));
     return std::nullopt;
   }
   std::string index;  // the value of the index register that modifies the operand
   if (operand->index != 0) {
-    fields.push_back({"index", std::string(1, operand->index) + dec(operand->indexNumber)});
+    const NoticeValue indexed{"index", std::string(1, operand->index) + dec(operand->indexNumber)};
     const bool word = payload == fx::Payload::Offset &&
                       (letter == 'T' || letter == 'C' ||
                        (letter == 'D' && operand->number < kFirstSpecialRegister));
     if (payload != fx::Payload::Value && payload != fx::Payload::Group && !word) {
-      t.refuse(fill(kIndexed, fields));
+      t.refuse(ReasonKind::IndexedNotTranslated, operandValues(which, instruction, {indexed}));
       return std::nullopt;
     }
     if (payload == fx::Payload::Group && letter == 'X') {
-      t.refuse(fill(kIndexedInputs, fields));
+      t.refuse(ReasonKind::IndexedInputs, operandValues(which, instruction, {named, indexed}));
       return std::nullopt;
     }
     if (letter == 'D' && !inRam(t, static_cast<long>(operand->number) + offset)) {
-      t.refuse(fill(kIndexedEeprom, fields));
+      t.refuse(ReasonKind::IndexedEeprom, operandValues(which, instruction, {named, indexed}));
       return std::nullopt;
     }
     index = indexText(t, *operand, size);
@@ -402,7 +368,7 @@ std::optional<WordAccess> wordAccess(TranslatorRun& t, int k, std::string_view i
   } else if (payload == fx::Payload::Group) {
     access = digitGroup(t, *operand, size, instruction, which, index);
   } else if (payload == fx::Payload::Address) {
-    t.refuse(fill(kBitNotWord, fields));
+    t.refuse(ReasonKind::BitNotWord, operandValues(which, instruction, {named}));
     return std::nullopt;
   } else if (letter == 'V' || letter == 'Z') {
     const int n = static_cast<int>(operand->number);
@@ -422,7 +388,7 @@ std::optional<WordAccess> wordAccess(TranslatorRun& t, int k, std::string_view i
           fill(kStoreWord, {{"target", high}, {"v", std::string(kWideHigh)}});
     }
   } else if (letter == 'P') {
-    t.refuse(fill(kNotReadable, names));
+    t.refuse(ReasonKind::NotReadable, operandValues(which, instruction));
     return std::nullopt;
   } else if (!index.empty()) {
     access = indexedRegister(t, letter, static_cast<long>(operand->number) + offset, size, index);
@@ -444,7 +410,7 @@ std::optional<WordAccess> wordAccess(TranslatorRun& t, int k, std::string_view i
   }
   if (!access) return std::nullopt;
   if (use == Use::Target && access->store.empty()) {
-    t.refuse(fill(kNotWritable, fields));
+    t.refuse(ReasonKind::NotWritable, operandValues(which, instruction, {named}));
     return std::nullopt;
   }
   if (!index.empty() && payload != fx::Payload::Value) {
@@ -476,18 +442,17 @@ std::string pinRefresh(const std::vector<int>& outputs) {
 
 std::optional<BitRange> bitRange(TranslatorRun& t, int k, int count, std::string_view instruction,
                                  std::string_view which) {
-  const Fields names = {{"which", std::string(which)}, {"instruction", std::string(instruction)}};
   const std::optional<fx::Operand> operand = t.appliedOperand(k);
   if (operand && operand->index != 0) {
-    t.refuse(fill(kIndexedBits,
-                  {{"which", std::string(which)},
-                   {"instruction", std::string(instruction)},
-                   {"index", std::string(1, operand->index) + dec(operand->indexNumber)}}));
+    t.refuse(
+        ReasonKind::IndexedBits,
+        operandValues(which, instruction,
+                      {{"index", std::string(1, operand->index) + dec(operand->indexNumber)}}));
     return std::nullopt;
   }
   if (!operand || operand->format->payload != fx::Payload::Address ||
       operand->format->letter == 'X') {
-    t.refuse(fill("the {which} operand of {instruction} is not a Y, M or S bit", names));
+    t.refuse(ReasonKind::NotBitOperand, operandValues(which, instruction));
     return std::nullopt;
   }
   const char letter = operand->format->letter;
@@ -518,21 +483,16 @@ std::string bitWrite(const BitRange& range, int j, std::string_view test) {
 std::optional<long long> constantOf(TranslatorRun& t, int k, std::string_view instruction,
                                     std::string_view which, long long low, long long high) {
   const std::optional<fx::Operand> operand = t.appliedOperand(k);
-  std::vector<Field> fields = {{"which", std::string(which)},
-                               {"instruction", std::string(instruction)},
-                               {"low", dec(low)},
-                               {"high", dec(high)}};
   if (!operand || operand->format->payload != fx::Payload::Value) {
-    t.refuse(
-        fill("the {which} operand of {instruction} is not a constant K or H: ladder51 "
-             "translates it for constants from {low} to {high}",
-             fields));
+    t.refuse(ReasonKind::NotConstant,
+             operandValues(which, instruction, {{"low", dec(low)}, {"high", dec(high)}}));
     return std::nullopt;
   }
   if (operand->number < low || operand->number > high) {
-    fields.push_back({"value", operandName(*operand)});
     t.refuse(
-        fill("the {which} operand of {instruction} is {value}, outside {low} to {high}", fields));
+        ReasonKind::ConstantOutside,
+        operandValues(which, instruction,
+                      {{"value", operandName(*operand)}, {"low", dec(low)}, {"high", dec(high)}}));
     return std::nullopt;
   }
   return operand->number;

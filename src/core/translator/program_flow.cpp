@@ -66,54 +66,6 @@ constexpr std::string_view kSubroutineClose = "}";
 // At the start of the scan: the timers whose coils a scan may pass over stop counting.
 constexpr std::string_view kStopTimer = "to[{B}]&=0xff-(0x01<<{b});";
 
-// Messages that name labels and steps.
-constexpr std::string_view kDoubleLabel =
-    "label P{n} stands twice, at step {first} and at step {second}: a jump or call to it could "
-    "mean either";
-constexpr std::string_view kEndLabel = "P63 is no label: CJ P63 jumps to END";
-constexpr std::string_view kNoLabel = "{name} P{n}: the program has no label P{n}";
-constexpr std::string_view kNoSubroutine =
-    "CALL P{n}: the program has no subroutine P{n} (a label P{n} after FEND, up to SRET)";
-constexpr std::string_view kLabelInMain =
-    "CALL P{n}: label P{n} stands before FEND, in the main program; a subroutine follows FEND";
-constexpr std::string_view kInsideSubroutine =
-    "CALL P{n} at step {step}: label P{n} stands inside subroutine P{owner}; a call enters a "
-    "subroutine at its first step";
-constexpr std::string_view kJumpAcross =
-    "CJ P{n} at step {step} jumps from {from} into {to}: a jump stays in its own part of the "
-    "program";
-constexpr std::string_view kJumpIntoLoop =
-    "CJ P{n} at step {step} jumps into the FOR loop of step {loop}: a jump may leave a loop, not "
-    "enter one";
-constexpr std::string_view kEndlessJump =
-    "CJ P{n} jumps back to label P{n} (step {label}) while its condition holds, and no step in "
-    "between changes what the condition reads: once on, it repeats until the PLC's watchdog stops "
-    "the PLC";
-constexpr std::string_view kEndFromSubroutine =
-    "CJ P63 in subroutine P{owner}: P63 jumps to END, out of the subroutine";
-constexpr std::string_view kOutsideSubroutine =
-    "{what} after FEND stands in no subroutine: only subroutines (a label, its steps, SRET) "
-    "follow FEND";
-constexpr std::string_view kReturnOutside =
-    "SRET outside a subroutine: SRET ends a subroutine, which begins at its label after FEND";
-constexpr std::string_view kSecondFend =
-    "a second FEND: the main program ends at the FEND of step {first}";
-constexpr std::string_view kInStepLadder =
-    "{what} in the step ladder: ladder51 translates program flow outside STL steps only";
-constexpr std::string_view kStepLadderInSubroutine =
-    "STL in subroutine P{owner}: the step ladder stands in the main program";
-constexpr std::string_view kLoopTooDeep =
-    "FOR nested 6 deep: the PLC nests FOR loops 5 deep at most (the outer ones at steps {steps})";
-constexpr std::string_view kNextWithoutFor = "NEXT without a matching FOR";
-constexpr std::string_view kForWithoutNext = "FOR at step {step} has no NEXT before {end}";
-constexpr std::string_view kZoneOpen = "MC without a matching MCR before {end}";
-constexpr std::string_view kNoReturn = "subroutine P{n} has no SRET before END";
-constexpr std::string_view kRecursion =
-    "CALL P{n} calls subroutine P{n} from inside itself ({chain}): the PLC does not call a "
-    "subroutine again before it returns";
-constexpr std::string_view kCallsTooDeep =
-    "subroutine calls nest 6 deep ({chain}): the PLC nests them 5 deep at most";
-
 std::string stepOf(int address) {
   return dec((address - kFirstStep) / 2);
 }
@@ -257,18 +209,18 @@ struct TranslatorRun::ProgramFlow {
     return label == labels.end() ? -1 : label->second;
   }
 
-  static std::string partName(int owner) {
-    return owner < 0 ? "the main program" : "subroutine P" + dec(owner);
-  }
-
   // Refuses `jump` to a label that stands at `to` when it leaves its part of the program or enters
   // a loop; returns true when it refused.
   static bool refuseJump(TranslatorRun& t, const Jump& jump, const Place& to) {
     if (jump.place.subroutine != to.subroutine) {
-      t.refuse(fill(kJumpAcross, {{"n", dec(jump.n)},
-                                  {"step", stepOf(jump.address)},
-                                  {"from", partName(jump.place.subroutine)},
-                                  {"to", partName(to.subroutine)}}));
+      // The main program's "subroutine" is -1.
+      std::vector<NoticeValue> values = {{"n", dec(jump.n)}, {"step", stepOf(jump.address)}};
+      if (jump.place.subroutine >= 0) values.push_back({"from", dec(jump.place.subroutine)});
+      if (to.subroutine >= 0) values.push_back({"to", dec(to.subroutine)});
+      t.refuse(jump.place.subroutine < 0 ? ReasonKind::JumpIntoSubroutine
+               : to.subroutine < 0       ? ReasonKind::JumpOutOfSubroutine
+                                         : ReasonKind::JumpBetweenSubroutines,
+               std::move(values));
       return true;
     }
     const auto& outer = jump.place.loops;
@@ -276,9 +228,8 @@ struct TranslatorRun::ProgramFlow {
     const auto mismatch =
         std::mismatch(inner.begin(), inner.end(), outer.begin(), outer.end()).first;
     if (mismatch == inner.end()) return false;
-    t.refuse(
-        fill(kJumpIntoLoop,
-             {{"n", dec(jump.n)}, {"step", stepOf(jump.address)}, {"loop", stepOf(*mismatch)}}));
+    t.refuse(ReasonKind::JumpIntoLoop,
+             {{"n", dec(jump.n)}, {"step", stepOf(jump.address)}, {"loop", stepOf(*mismatch)}});
     return true;
   }
 
@@ -340,11 +291,11 @@ struct TranslatorRun::ProgramFlow {
 
   void jump(TranslatorRun& t, int n, bool pulse) {
     if (n != kEndPointer && !labels.contains(n)) {
-      t.refuse(fill(kNoLabel, {{"name", "CJ"}, {"n", dec(n)}}));
+      t.refuse(ReasonKind::NoLabel, {{"n", dec(n)}});
       return;
     }
     if (n == kEndPointer && part == Part::Subroutine) {
-      t.refuse(fill(kEndFromSubroutine, {{"owner", dec(subroutine)}}));
+      t.refuse(ReasonKind::EndFromSubroutine, {{"owner", dec(subroutine)}});
       return;
     }
     const int target = labelAddress(n);
@@ -354,7 +305,7 @@ struct TranslatorRun::ProgramFlow {
     if (backward) {
       if (refuseJump(t, here, label->second.place)) return;
       if (!conditionMayChange(t, target, pulse)) {
-        t.refuse(fill(kEndlessJump, {{"n", dec(n)}, {"label", stepOf(target)}}));
+        t.refuse(ReasonKind::EndlessJump, {{"n", dec(n)}, {"label", stepOf(target)}});
         return;
       }
     }
@@ -372,11 +323,11 @@ struct TranslatorRun::ProgramFlow {
   void call(TranslatorRun& t, int n, bool pulse) {
     const int label = labelAddress(n);
     if (label < 0) {
-      t.refuse(fill(kNoSubroutine, {{"n", dec(n)}}));
+      t.refuse(ReasonKind::NoSubroutine, {{"n", dec(n)}});
       return;
     }
     if (fend < 0 || label < fend) {
-      t.refuse(fill(kLabelInMain, {{"n", dec(n)}}));
+      t.refuse(ReasonKind::LabelInMain, {{"n", dec(n)}});
       return;
     }
     if (!appendUnderCondition(t, "CALL", n, pulse, kCall, kPulseCall)) return;
@@ -385,13 +336,13 @@ struct TranslatorRun::ProgramFlow {
 
   void label(TranslatorRun& t, int n) {
     if (n == kEndPointer) {
-      t.refuse(kEndLabel);
+      t.refuse(ReasonKind::EndLabel);
       return;
     }
     if (const auto first = walked.find(n); first != walked.end()) {
-      t.refuse(fill(
-          kDoubleLabel,
-          {{"n", dec(n)}, {"first", stepOf(first->second.address)}, {"second", stepOf(t.scan_)}}));
+      t.refuse(
+          ReasonKind::DoubleLabel,
+          {{"n", dec(n)}, {"first", stepOf(first->second.address)}, {"second", stepOf(t.scan_)}});
       return;
     }
     if (part == Part::AfterFend) {
@@ -406,7 +357,7 @@ struct TranslatorRun::ProgramFlow {
     if (static_cast<int>(loops.size()) >= kDeepestNesting) {
       std::string steps;
       for (const Loop& outer : loops) steps += (steps.empty() ? "" : ", ") + stepOf(outer.address);
-      t.refuse(fill(kLoopTooDeep, {{"steps", steps}}));
+      t.refuse(ReasonKind::LoopTooDeep, {{"steps", steps}});
       return;
     }
     const std::optional<std::string> count = sourceText(t, decodeWordOperand(t, 1), "FOR", "count");
@@ -419,7 +370,7 @@ struct TranslatorRun::ProgramFlow {
 
   void next(TranslatorRun& t) {
     if (loops.empty()) {
-      t.fault(std::string(kNextWithoutFor));
+      t.fault(ReasonKind::NextWithoutFor);
       return;
     }
     const Loop loop = loops.back();
@@ -432,12 +383,12 @@ struct TranslatorRun::ProgramFlow {
   // The checks at the end of a part (at FEND, SRET or END); returns true when the walk stopped.
   bool closePart(TranslatorRun& t, std::string_view endName) {
     if (!loops.empty()) {
-      t.fault(fill(kForWithoutNext,
-                   {{"step", stepOf(loops.back().address)}, {"end", std::string(endName)}}));
+      t.fault(ReasonKind::ForWithoutNext,
+              {{"step", stepOf(loops.back().address)}, {"end", std::string(endName)}});
       return true;
     }
     if (!t.zones_.empty() && endName != "END") {
-      t.fault(fill(kZoneOpen, {{"end", std::string(endName)}}));
+      t.fault(ReasonKind::ZoneOpenAtPartEnd, {{"end", std::string(endName)}});
       return true;
     }
     if (part == Part::Main && std::any_of(pending.begin(), pending.end(),
@@ -450,7 +401,7 @@ struct TranslatorRun::ProgramFlow {
 
   void endMain(TranslatorRun& t) {
     if (part != Part::Main) {
-      t.refuse(fill(kSecondFend, {{"first", stepOf(fend)}}));
+      t.refuse(ReasonKind::SecondFend, {{"first", stepOf(fend)}});
       return;
     }
     if (closePart(t, "FEND")) return;
@@ -464,7 +415,7 @@ struct TranslatorRun::ProgramFlow {
 
   void endSubroutine(TranslatorRun& t) {
     if (part != Part::Subroutine) {
-      t.refuse(kReturnOutside);
+      t.refuse(ReasonKind::ReturnOutside);
       return;
     }
     if (closePart(t, "SRET")) return;
@@ -478,7 +429,7 @@ struct TranslatorRun::ProgramFlow {
 
   void endProgram(TranslatorRun& t) {
     if (part == Part::Subroutine) {
-      t.fault(fill(kNoReturn, {{"n", dec(subroutine)}}));
+      t.fault(ReasonKind::NoReturn, {{"n", dec(subroutine)}});
       return;
     }
     if (part == Part::Main && closePart(t, "END")) return;
@@ -492,10 +443,11 @@ struct TranslatorRun::ProgramFlow {
     main.reset();
   }
 
-  // The step at `address` refused with `message` after the walk.
-  static void refuseAt(TranslatorRun& t, int address, const std::string& message) {
+  // The step at `address` refused after the walk.
+  static void refuseAt(TranslatorRun& t, int address, ReasonKind kind,
+                       std::vector<NoticeValue> values) {
     t.scan_ = address;
-    t.refuse(message);
+    t.refuse(kind, std::move(values));
   }
 
   // Refuses a call of a label that begins no subroutine; returns false when it refused.
@@ -505,11 +457,12 @@ struct TranslatorRun::ProgramFlow {
     for (const auto& [n, sub] : subroutines) {
       if (sub.address < labelAddress(c.n) && sub.end > labelAddress(c.n)) owner = n;
     }
-    refuseAt(t, c.address,
-             owner < 0
-                 ? fill(kNoSubroutine, {{"n", dec(c.n)}})
-                 : fill(kInsideSubroutine,
-                        {{"n", dec(c.n)}, {"step", stepOf(c.address)}, {"owner", dec(owner)}}));
+    if (owner < 0) {
+      refuseAt(t, c.address, ReasonKind::NoSubroutine, {{"n", dec(c.n)}});
+    } else {
+      refuseAt(t, c.address, ReasonKind::LabelInsideSubroutine,
+               {{"n", dec(c.n)}, {"step", stepOf(c.address)}, {"owner", dec(owner)}});
+    }
     return false;
   }
 
@@ -527,7 +480,7 @@ struct TranslatorRun::ProgramFlow {
       if (const auto again = std::find(path.begin(), path.end(), c.n); again != path.end()) {
         std::vector<int> loop(again, path.end());
         loop.push_back(c.n);
-        refuseAt(t, c.address, fill(kRecursion, {{"n", dec(c.n)}, {"chain", chainOf(loop)}}));
+        refuseAt(t, c.address, ReasonKind::Recursion, {{"n", dec(c.n)}, {"chain", chainOf(loop)}});
         return std::nullopt;
       }
       const std::optional<std::vector<int>> below = deepestChain(t, c.n, path, known);
@@ -569,7 +522,7 @@ struct TranslatorRun::ProgramFlow {
       const std::optional<std::vector<int>> chain = deepestChain(t, c.n, path, known);
       if (!chain) return;
       if (static_cast<int>(chain->size()) > kDeepestNesting) {
-        refuseAt(t, c.address, fill(kCallsTooDeep, {{"chain", "main -> " + chainOf(*chain)}}));
+        refuseAt(t, c.address, ReasonKind::CallsTooDeep, {{"chain", chainOf(*chain)}});
         return;
       }
     }
@@ -649,12 +602,16 @@ void TranslatorRun::translateProgramFlow() {
   if (flow.part == ProgramFlow::Part::AfterFend && row != kLabelRow && row != kSret &&
       row != kFend && !fx::isOperandWord(w) && !stepIs(fx::row("NOP", fx::Layout::Alone))) {
     const std::string text = describeInstruction(currentStep().words);
-    refuse(fill(kOutsideSubroutine, {{"what", text.empty() ? "the step" : text}}));
+    if (text.empty()) {
+      refuse(ReasonKind::StepAfterFend);
+    } else {
+      refuse(ReasonKind::InstructionAfterFend, {{"instruction", text}});
+    }
     return;
   }
   if (flow.part == ProgramFlow::Part::Subroutine &&
       stepIs(fx::row("STL", fx::Layout::DeviceInWord))) {
-    refuse(fill(kStepLadderInSubroutine, {{"owner", dec(flow.subroutine)}}));
+    refuse(ReasonKind::StepLadderInSubroutine, {{"owner", dec(flow.subroutine)}});
     return;
   }
   if (!row) return;
@@ -670,7 +627,8 @@ void TranslatorRun::translateProgramFlow() {
   }
   if (ladderStep_ && row != kFend && row != kSret) {
     const std::string text = describeInstruction(currentStep().words);
-    refuse(fill(kInStepLadder, {{"what", text.empty() ? std::string(row->name) : text}}));
+    refuse(ReasonKind::FlowInStepLadder,
+           {{"instruction", text.empty() ? std::string(row->name) : text}});
     return;
   }
   if (row == kLabelRow) {

@@ -42,12 +42,6 @@ constexpr SpecialRegister kSpecialRegisters[] = {
     {8012, "sct[2]"},  // the longest
 };
 
-constexpr std::string_view kScanTimeNeedsFxBase =
-    "D{n} is the scan time, which the firmware measures with the FX time base only: choose it in "
-    "the settings (--time-base fx)";
-constexpr std::string_view kReadOnlyRegister =
-    "D{n} is the scan time the firmware measures: a program may read it, not write it";
-
 // At END with M8034 on, every pin off; otherwise each pin follows its image.
 constexpr std::string_view kPinsOffHead = "if(m8000&{mask}){";
 constexpr std::string_view kPinOff = "{pin}=1;";
@@ -122,8 +116,8 @@ bool translateSpecialRelayCoil(TranslatorRun& t, std::string_view instruction,
     t.appendGuarded(instruction, coil.statement, {{"mask", std::string(relay->mask)}});
     return false;
   }
-  t.refuse(std::string(instruction) + " " + device.name() +
-           ": ladder51 does not translate coils of the special relays");
+  t.refuse(ReasonKind::SpecialRelayCoil,
+           {{"instruction", std::string(instruction)}, {"device", device.name()}});
   return true;
 }
 
@@ -131,7 +125,7 @@ std::optional<std::string> specialRegisterText(TranslatorRun& t, long number) {
   for (const SpecialRegister& reg : kSpecialRegisters) {
     if (reg.number != number) continue;
     if (t.options().timeBase != TimeBaseChoice::Fx) {
-      t.refuse(fill(kScanTimeNeedsFxBase, {{"n", dec(number)}}));
+      t.refuse(ReasonKind::ScanTimeNeedsFxBase, {{"register", "D" + dec(number)}});
       return std::nullopt;
     }
     t.useFeature(RuntimeFeature::ScanTime);
@@ -148,7 +142,7 @@ std::optional<std::string> specialSourceText(TranslatorRun& t, const fx::WordOpe
 bool refuseSpecialRegisterWrite(TranslatorRun& t, long number) {
   for (const SpecialRegister& reg : kSpecialRegisters) {
     if (reg.number != number) continue;
-    t.refuse(fill(kReadOnlyRegister, {{"n", dec(number)}}));
+    t.refuse(ReasonKind::ScanTimeReadOnly, {{"register", "D" + dec(number)}});
     return true;
   }
   return false;
@@ -179,11 +173,6 @@ std::optional<std::string_view> whyLeftOut(int fnc) {
 std::optional<std::string_view> leftOutName(int fnc) {
   const LeftOut* row = leftOut(fnc);
   return row ? std::optional(row->name) : std::nullopt;
-}
-
-std::string highSpeedCounterRefusal(int number) {
-  return "C" + dec(number) +
-         " is a high-speed counter (C235-C255): " + std::string(kHighSpeedInput.why);
 }
 
 }  // namespace ladder51::detail

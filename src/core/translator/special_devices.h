@@ -60,8 +60,7 @@ std::optional<std::string_view> whyLeftOut(int fnc);
 // The name of FNC `fnc` in the table of instructions left out ("PLSR"), or nothing.
 std::optional<std::string_view> leftOutName(int fnc);
 
-// The refusal of a high-speed counter C235..C255 ("C235 is a high-speed counter ...").
-std::string highSpeedCounterRefusal(int number);
+// The high-speed counters C235..C255, refused (ReasonKind::HighSpeedCounter).
 inline constexpr int kFirstHighSpeedCounter = 235;
 
 }  // namespace ladder51::detail

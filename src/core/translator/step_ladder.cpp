@@ -59,7 +59,7 @@ void endStep(TranslatorRun& t) {
 void openStep(TranslatorRun& t, int n) {
   if (t.refuseDevice('S', n)) return;
   if (t.zone() >= 0) {
-    t.refuse("STL S" + dec(n) + " in an MC zone: the PLC does not allow it");
+    t.refuse(ReasonKind::StateInZone, {{"state", "S" + dec(n)}});
     return;
   }
   // STL right after STL joins the states into one step.

@@ -85,8 +85,7 @@ std::optional<SetValue> decodeSetValue(TranslatorRun& t, std::string_view instru
   const std::optional<fx::WordOperand> operand = decodeWordOperand(t, 1);
   if (!is(operand, 'K') && !is(operand, 'D')) return std::nullopt;
   if (operand->payload >= 0x8000) {
-    t.fault("set value of " + std::string(instruction) +
-            " out of range: its high byte is 80 hex or more");
+    t.fault(ReasonKind::SetValueTooLarge, {{"instruction", std::string(instruction)}});
     return std::nullopt;
   }
   if (is(operand, 'K')) return SetValue{dec(operand->number()), std::nullopt};
@@ -161,16 +160,16 @@ void translateMasterControl(TranslatorRun& t) {
   const std::optional<int> level = nesting ? fx::nestingLevelOf(*nesting) : std::nullopt;
   if (!level) return;
   if (!open) {
-    if (t.closeZones(*level) == 0) t.fault("MCR without a matching MC");
+    if (t.closeZones(*level) == 0) t.fault(ReasonKind::McrWithoutMc);
     t.recognise();
     return;
   }
   if (t.ladderStep()) {
-    t.refuse("MC N" + dec(*level) + " in a step of the step ladder: the PLC does not allow it");
+    t.refuse(ReasonKind::ZoneInStepLadder, {{"zone", dec(*level)}});
     return;
   }
   if (*level > kFirmwareLastZone) {
-    t.refuse("MC N" + dec(*level) + ": the PLC nests MC zones N0 to N" + dec(kFirmwareLastZone));
+    t.refuse(ReasonKind::ZoneTooDeep, {{"zone", dec(*level)}, {"last", dec(kFirmwareLastZone)}});
     return;
   }
   // The zone's state includes the zones it stands in (condition() ANDs the open one).

@@ -19,11 +19,14 @@ Error Translation::error() const {
     // The message lists every step; the first is the error's step, not its location.
     Error error{ErrorKind::ProgramUnsupported, message};
     error.step = step;
+    error.reason = reason;
     return error;
   }
-  return Error{
+  Error error{
       outcome == TranslationOutcome::Refused ? ErrorKind::ProgramRefused : ErrorKind::ProgramFault,
       message, step};
+  error.reason = reason;
+  return error;
 }
 
 Translation translate(const ProgramImage& image, const TranslateOptions& options) {
@@ -40,11 +43,8 @@ Translation translate(const ProgramImage& image, const TranslateOptions& options
 namespace detail {
 namespace {
 
-// The refusal of unsupported steps: a head line, then a line per step, then the stop that came
-// after them, if one did.
-constexpr std::string_view kUnsupportedHead =
-    "the program uses {count} step(s) that ladder51 does not translate; the firmware would not "
-    "do what the program says:";
+// The refusal of unsupported steps: a head line (ReasonKind::StepsNotTranslated), then a line per
+// step, then the stop that came after them, if one did.
 constexpr std::string_view kUnsupportedLine = "\n  {step}{instruction}";
 constexpr std::string_view kUnsupportedThenStopped =
     "\nand after them the translation stopped at {step}: {message}";
@@ -123,11 +123,11 @@ Translation TranslatorRun::run() {
       // Past the stored bytes nothing matches: the rest of the walk would only hide that the
       // file is cut short.
       fileFault_ = true;
-      fault(scan_ == kFirstStep
-                ? "the program file holds no steps: it ends before byte " + dec(kFirstStep + 2) +
-                      ", and its steps begin at byte " + dec(kFirstStep)
-                : "the program file ends at byte " + dec(scan_) +
-                      " without END: it is cut short, or not a program file");
+      if (scan_ == kFirstStep) {
+        fault(ReasonKind::NoSteps, {{"end", dec(kFirstStep + 2)}, {"first", dec(kFirstStep)}});
+      } else {
+        fault(ReasonKind::FileCutShort, {{"byte", dec(scan_)}});
+      }
       break;
     }
     recognised_ = false;
@@ -140,15 +140,14 @@ Translation TranslatorRun::run() {
   if (!stopped_ && !ended_) {
     fileFault_ = true;
     scan_ = kLastStep;
-    fault("no END in the " + dec((kLastStep - kFirstStep) / 2 + 1) +
-          " steps the translator reads (bytes " + dec(kFirstStep) + " to " + dec(kLastStep + 1) +
-          "): the program is longer, and its later steps would be left out, or its END is missing");
+    fault(ReasonKind::NoEnd, {{"steps", dec((kLastStep - kFirstStep) / 2 + 1)},
+                              {"first", dec(kFirstStep)},
+                              {"last", dec(kLastStep + 1)}});
   }
   if (!stopped_ && !zones_.empty()) {
     scan_ -= 2;
     fileFault_ = true;
-    fault("MC without a matching MCR: " + dec(static_cast<long long>(zones_.size())) +
-          " block(s) still open at the end");
+    fault(ReasonKind::ZonesOpenAtEnd, {{"count", dec(static_cast<long long>(zones_.size()))}});
   }
   finishProgramFlow();
   if (!options_.skipUnsupported) refuseUnsupported();
@@ -174,13 +173,15 @@ void TranslatorRun::refuseUnsupported() {
                                     {"instruction", text.empty() ? "" : " " + text}});
   }
   if (!first) return;
-  std::string message = fill(kUnsupportedHead, {{"count", dec(count)}}) + list;
+  Reason head{ReasonKind::StepsNotTranslated, {{"count", dec(count)}}};
+  std::string message = head.message() + list;
   if (result_.outcome != TranslationOutcome::Completed) {
     message += fill(kUnsupportedThenStopped,
                     {{"step", result_.step.describe()}, {"message", result_.message}});
   }
   result_.outcome = TranslationOutcome::Unsupported;
   result_.message = std::move(message);
+  result_.reason = std::move(head);
   result_.step = *first;
 }
 
@@ -278,19 +279,21 @@ void TranslatorRun::warnIfPassedOver() {
   result_.warnings.push_back({StepNoticeKind::NotTranslated, currentStep(), {}});
 }
 
-void TranslatorRun::refuse(std::string_view message) {
+void TranslatorRun::refuse(ReasonKind kind, std::vector<NoticeValue> values) {
   recognise();
   stopped_ = true;
   result_.outcome = TranslationOutcome::Refused;
-  result_.message = std::string(message);
+  result_.reason = Reason{kind, std::move(values)};
+  result_.message = result_.reason->message();
   result_.step = currentStep();
 }
 
-void TranslatorRun::fault(std::string message) {
+void TranslatorRun::fault(ReasonKind kind, std::vector<NoticeValue> values) {
   recognise();
   stopped_ = true;
   result_.outcome = TranslationOutcome::Fault;
-  result_.message = std::move(message);
+  result_.reason = Reason{kind, std::move(values)};
+  result_.message = result_.reason->message();
   result_.step = currentStep();
 }
 
@@ -315,7 +318,7 @@ void TranslatorRun::noticeOnce(StepNoticeKind kind, std::vector<NoticeValue> val
 void TranslatorRun::push(std::string condition, std::vector<int> edges) {
   recognise();
   if (conditionDepth_ >= kConditionStackSize) {
-    fault("too many pending rung conditions (more than 8001)");
+    fault(ReasonKind::ConditionStackFull);
     return;
   }
   // The stacks grow as deep as the program goes: most programs need a few entries, not the
@@ -334,7 +337,7 @@ void TranslatorRun::push(std::string condition, std::vector<int> edges) {
 std::string* TranslatorRun::top(std::string_view instruction) {
   recognise();
   if (conditionDepth_ == 0) {
-    fault(std::string(instruction) + " needs a rung condition, but no LD or LDI opened one");
+    fault(ReasonKind::NoRungCondition, {{"instruction", std::string(instruction)}});
     return nullptr;
   }
   return &conditions_[static_cast<std::size_t>(conditionDepth_ - 1)];
@@ -343,8 +346,8 @@ std::string* TranslatorRun::top(std::string_view instruction) {
 void TranslatorRun::mergeTopTwo(std::string_view instruction, std::string_view merge) {
   recognise();
   if (conditionDepth_ < 2) {
-    fault(std::string(instruction) + " needs two pending rung conditions, but " +
-          dec(conditionDepth_) + " is open");
+    fault(ReasonKind::TwoConditionsNeeded,
+          {{"instruction", std::string(instruction)}, {"open", dec(conditionDepth_)}});
     return;
   }
   const auto firstSlot = static_cast<std::size_t>(conditionDepth_ - 2);
@@ -365,7 +368,7 @@ void TranslatorRun::saveBranch() {
   std::string* condition = top("MPS");
   if (!condition) return;
   if (branchDepth_ >= kBranchStackSize) {
-    fault("MPS nested more than 501 deep");
+    fault(ReasonKind::BranchStackFull);
     return;
   }
   const auto slot = static_cast<std::size_t>(branchDepth_++);
@@ -382,7 +385,7 @@ void TranslatorRun::saveBranch() {
 void TranslatorRun::restoreBranch(bool pop, std::string_view instruction) {
   recognise();
   if (branchDepth_ == 0) {
-    fault(std::string(instruction) + " with no branch saved by MPS");
+    fault(ReasonKind::NoSavedBranch, {{"instruction", std::string(instruction)}});
     return;
   }
   std::string* condition = top(instruction);
@@ -442,44 +445,37 @@ void TranslatorRun::prependStatement(const CodeWriter& statement) {
 namespace {
 
 // Devices beyond the FX1N's ranges, and those of its ranges the firmware does not keep.
-constexpr std::string_view kBeyondRange = "{device} is beyond the FX1N's {what} {range}";
-constexpr std::string_view kLongCounter =
-    "{device} is a 32-bit counter (C200-C255): ladder51 translates the 16-bit counters C0-C199";
-constexpr std::string_view kRetentiveTimer =
-    "{device} is a retentive timer (T246-T255): ladder51 translates the timers T0-T245";
-
 struct DeviceRange {
   char letter;
   int last;
-  std::string_view what;
-  std::string_view range;
+  ReasonKind beyond;  // the refusal of a device beyond the FX1N's range
 };
 constexpr DeviceRange kRanges[] = {
-    {'M', kLastRelay, "relays", "M0-M1535"},
-    {'S', kLastState, "states", "S0-S999"},
-    {'T', kLastTimer, "timers", "T0-T255"},
-    {'C', kLastCounter, "counters", "C0-C255"},
-    {'D', kLastRegister, "data registers", "D0-D7999"},
+    {'M', kLastRelay, ReasonKind::RelayBeyondRange},
+    {'S', kLastState, ReasonKind::StateBeyondRange},
+    {'T', kLastTimer, ReasonKind::TimerBeyondRange},
+    {'C', kLastCounter, ReasonKind::CounterBeyondRange},
+    {'D', kLastRegister, ReasonKind::RegisterBeyondRange},
 };
 
 }  // namespace
 
 bool TranslatorRun::refuseDevice(char letter, long n, bool contact) {
-  if (letter == 'X') return refuseAbove(static_cast<int>(n), kFirmwareLastPoint, kXRange);
-  if (letter == 'Y') return refuseAbove(static_cast<int>(n), kFirmwareLastPoint, kYRange);
+  if (letter == 'X')
+    return refuseAbove(static_cast<int>(n), kFirmwareLastPoint, ReasonKind::InputBeyondPins);
+  if (letter == 'Y')
+    return refuseAbove(static_cast<int>(n), kFirmwareLastPoint, ReasonKind::OutputBeyondPins);
   const std::string device = std::string(1, letter) + dec(n);
   for (const DeviceRange& range : kRanges) {
     if (range.letter != letter || n <= range.last) continue;
     if (letter == 'T' && n <= 255) {
-      refuse(fill(kRetentiveTimer, {{"device", device}}));
+      refuse(ReasonKind::RetentiveTimer, {{"device", device}});
     } else if (letter == 'C' && n >= kFirstHighSpeedCounter && n <= 255) {
-      refuse(highSpeedCounterRefusal(static_cast<int>(n)));
+      refuse(ReasonKind::HighSpeedCounter, {{"device", device}});
     } else if (letter == 'C' && n <= 255) {
-      refuse(fill(kLongCounter, {{"device", device}}));
+      refuse(ReasonKind::LongCounter, {{"device", device}});
     } else {
-      refuse(fill(kBeyondRange, {{"device", device},
-                                 {"what", std::string(range.what)},
-                                 {"range", std::string(range.range)}}));
+      refuse(range.beyond, {{"device", device}});
     }
     return true;
   }

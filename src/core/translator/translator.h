@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <map>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -109,7 +110,9 @@ struct Translation {
   int risingPulseCount = 0;
   int fallingPulseCount = 0;
   std::string message;  // refusal or fault message; empty when completed
-  StepRef step;         // the step that refused or faulted
+  // Why it stopped, as a kind and values: the message, or for Unsupported its head line.
+  std::optional<Reason> reason;
+  StepRef step;  // the step that refused or faulted
   // Messages shown to the user while the translation went on (the M-range notice for an
   // operand class 89).
   std::vector<Notice> notices;

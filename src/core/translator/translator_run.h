@@ -21,12 +21,6 @@
 
 namespace ladder51::detail {
 
-// Refusal messages, as the PLC programming tool's users know them.
-inline constexpr std::string_view kXRange = "X超出范围 只能在X0-X43之间！！";
-inline constexpr std::string_view kYRange = "Y超出范围 只能在Y0-Y43之间！！";
-inline constexpr std::string_view kDRange = "D超出范围 只能在D0-D15之间！！";
-inline constexpr std::string_view kZrstDRange = "ZRST D 超出范围 只能在D0-D15之间！！";
-
 // The highest point numbers the generated firmware's tables hold; a step naming a higher one is
 // refused. (The numbers a step word can name at all are the encoding's, fx_encoding.h.)
 inline constexpr int kFirmwareLastPoint = 35;  // X0..X43, Y0..Y43 (octal): the pins
@@ -143,10 +137,11 @@ class TranslatorRun {
   void recognise() { recognised_ = true; }
 
   // --- stopping -----------------------------------------------------------------------------
-  // Refuses the program at this step with `message`; the walk ends.
-  void refuse(std::string_view message);
+  // Refuses the program at this step for a reason of `kind`, with the values its template
+  // names; the walk ends.
+  void refuse(ReasonKind kind, std::vector<NoticeValue> values = {});
   // Ends the walk at this step because the program cannot be followed.
-  void fault(std::string message);
+  void fault(ReasonKind kind, std::vector<NoticeValue> values = {});
   bool stopped() const { return stopped_; }
   // A notice shown to the user; the translation goes on. One the step has given already (a
   // register it names twice) is not repeated.
@@ -172,9 +167,9 @@ class TranslatorRun {
     result_.devices.named['D'].insert(static_cast<int>(r));
   }
   // Refuses when a device number is above its limit; returns true when it refused.
-  bool refuseAbove(int n, int limit, std::string_view message) {
+  bool refuseAbove(int n, int limit, ReasonKind kind) {
     if (n <= limit) return false;
-    refuse(message);
+    refuse(kind);
     return true;
   }
 

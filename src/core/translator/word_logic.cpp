@@ -43,9 +43,6 @@ constexpr std::string_view kShiftMove[] = {
     "",
 };
 constexpr std::string_view kTakeDigit = "while(lv>={power})lv-={power};";
-constexpr std::string_view kShiftMoveRange =
-    "SMOV moves {count} digits from digit {first} to digit {at}: the digits lie in 1 to 4, "
-    "from the highest down";
 
 struct Logic {
   std::string_view name;
@@ -165,8 +162,8 @@ void translateShiftMove(TranslatorRun& t) {
   const std::optional<long long> at = constantOf(t, 4, name, "destination digit", 1, 4);
   if (!at) return;
   if (*count > *first || *count > *at) {
-    t.refuse(
-        fill(kShiftMoveRange, {{"count", dec(*count)}, {"first", dec(*first)}, {"at", dec(*at)}}));
+    t.refuse(ReasonKind::ShiftMoveDigits,
+             {{"count", dec(*count)}, {"first", dec(*first)}, {"at", dec(*at)}});
     return;
   }
   t.useFeature(RuntimeFeature::Scratch);

@@ -413,6 +413,422 @@
         <source>Build the firmware without these steps?</source>
         <translation>略去这些步，仍然生成固件吗？</translation>
     </message>
+    <message>
+        <source>first</source>
+        <translation>第一个</translation>
+    </message>
+    <message>
+        <source>second</source>
+        <translation>第二个</translation>
+    </message>
+    <message>
+        <source>third</source>
+        <translation>第三个</translation>
+    </message>
+    <message>
+        <source>source</source>
+        <translation>源</translation>
+    </message>
+    <message>
+        <source>destination</source>
+        <translation>目标</translation>
+    </message>
+    <message>
+        <source>result</source>
+        <translation>结果</translation>
+    </message>
+    <message>
+        <source>count</source>
+        <translation>次数</translation>
+    </message>
+    <message>
+        <source>destination digit</source>
+        <translation>目标位</translation>
+    </message>
+    <message>
+        <source>the %1 operand of %2</source>
+        <translation>%2 的%1操作数</translation>
+    </message>
+    <message>
+        <source>X is out of range: use an input from X0 to X43.</source>
+        <translation>X 超出范围：请使用 X0-X43 之间的输入点。</translation>
+    </message>
+    <message>
+        <source>Y is out of range: use an output from Y0 to Y43.</source>
+        <translation>Y 超出范围：请使用 Y0-Y43 之间的输出点。</translation>
+    </message>
+    <message>
+        <source>The first register of ZRST is out of range: ZRST clears registers from D0 to D15 only.</source>
+        <translation>ZRST 的起始寄存器超出范围：ZRST 只能清除 D0-D15 之间的寄存器。</translation>
+    </message>
+    <message>
+        <source>The last register of ZRST is out of range: ZRST clears registers from D0 to D15 only.</source>
+        <translation>ZRST 的结束寄存器超出范围：ZRST 只能清除 D0-D15 之间的寄存器。</translation>
+    </message>
+    <message>
+        <source>%1 is beyond the FX1N's relays M0-M1535: use a relay in that range.</source>
+        <translation>%1 超出了 FX1N 的辅助继电器范围 M0-M1535：请改用此范围内的继电器。</translation>
+    </message>
+    <message>
+        <source>%1 is beyond the FX1N's states S0-S999: use a state in that range.</source>
+        <translation>%1 超出了 FX1N 的状态继电器范围 S0-S999：请改用此范围内的状态。</translation>
+    </message>
+    <message>
+        <source>%1 is beyond the FX1N's timers T0-T255: use a timer from T0 to T245.</source>
+        <translation>%1 超出了 FX1N 的定时器范围 T0-T255：请改用 T0-T245 之间的定时器。</translation>
+    </message>
+    <message>
+        <source>%1 is beyond the FX1N's counters C0-C255: use a counter from C0 to C199.</source>
+        <translation>%1 超出了 FX1N 的计数器范围 C0-C255：请改用 C0-C199 之间的计数器。</translation>
+    </message>
+    <message>
+        <source>%1 is beyond the FX1N's data registers D0-D7999: use a register in that range.</source>
+        <translation>%1 超出了 FX1N 的数据寄存器范围 D0-D7999：请改用此范围内的寄存器。</translation>
+    </message>
+    <message>
+        <source>%1 is a retentive timer (T246-T255), which the firmware does not keep: use a timer from T0 to T245.</source>
+        <translation>%1 是积算定时器（T246-T255），固件不支持：请改用 T0-T245 之间的定时器。</translation>
+    </message>
+    <message>
+        <source>%1 is a high-speed counter (C235-C255), which needs the PLC's counter hardware: use a counter from C0 to C199.</source>
+        <translation>%1 是高速计数器（C235-C255），需要 PLC 的计数硬件，固件无法实现：请改用 C0-C199 之间的计数器。</translation>
+    </message>
+    <message>
+        <source>%1 is a 32-bit counter (C200-C255), which the firmware does not keep: use a 16-bit counter from C0 to C199.</source>
+        <translation>%1 是 32 位计数器（C200-C255），固件不支持：请改用 C0-C199 之间的 16 位计数器。</translation>
+    </message>
+    <message>
+        <source>%1 is a special register of the PLC, which the firmware does not keep: use a register below D8000.</source>
+        <translation>%1 是 PLC 的特殊寄存器，固件不保存它：请改用 D8000 以下的寄存器。</translation>
+    </message>
+    <message>
+        <source>%1 is the scan time, which the firmware measures with the FX time base only: check the FX timing box, then save.</source>
+        <translation>%1 是扫描时间，固件只在 FX 时基下测量它：请勾选“FX定时”，保存设置后再打开程序。</translation>
+    </message>
+    <message>
+        <source>%1 is the scan time the firmware measures: a program may read it, not write it.</source>
+        <translation>%1 是固件测得的扫描时间：程序只能读取，不能写入。</translation>
+    </message>
+    <message>
+        <source>%1 %2: the firmware does not drive coils of special relays other than M8034.</source>
+        <translation>%1 %2：除 M8034 外，固件不支持特殊继电器的线圈。</translation>
+    </message>
+    <message>
+        <source>%1 is kept in an external EEPROM, but the settings choose none: choose an EEPROM, or a chip with XRAM (where its value is lost at power-off).</source>
+        <translation>%1 需要保存在外接 EEPROM 中，但设置中没有选择 EEPROM：请选择 EEPROM，或选择带 XRAM 的芯片（XRAM 中的值掉电丢失）。</translation>
+    </message>
+    <message>
+        <source>%1 does not fit in the 24C16 the settings choose, which keeps D16 to D%2 (a higher register would overwrite a lower one): choose the 24C32 or larger.</source>
+        <translation>%1 超出了设置所选 24C16 的容量，它只能保存 D16 至 D%2（更高的寄存器会覆盖较低的寄存器）：请选择 24C32 或更大的 EEPROM。</translation>
+    </message>
+    <message>
+        <source>Too many %1 instructions: the firmware has room for %2.</source>
+        <translation>%1 指令太多：固件最多容纳 %2 条。</translation>
+    </message>
+    <message>
+        <source>MC N%1 stands in a step of the step ladder, which the PLC does not allow.</source>
+        <translation>MC N%1 位于步进梯形图的步中，PLC 不允许这样使用。</translation>
+    </message>
+    <message>
+        <source>MC N%1: the PLC nests MC zones N0 to N%2 only.</source>
+        <translation>MC N%1：PLC 的 MC 嵌套只能使用 N0 至 N%2。</translation>
+    </message>
+    <message>
+        <source>STL %1 stands in an MC zone, which the PLC does not allow.</source>
+        <translation>STL %1 位于 MC 区域中，PLC 不允许这样使用。</translation>
+    </message>
+    <message>
+        <source>An operand of %1 has the odd register offset %2: the program file is damaged.</source>
+        <translation>%1 的一个操作数带有奇数的寄存器偏移 %2：程序文件已损坏。</translation>
+    </message>
+    <message>
+        <source>%1 is neither a constant K nor a D, C or T register.</source>
+        <translation>%1不是常数 K，也不是 D、C 或 T 寄存器。</translation>
+    </message>
+    <message>
+        <source>The result operand of %1 is not a D, C or T register.</source>
+        <translation>%1 的结果操作数不是 D、C 或 T 寄存器。</translation>
+    </message>
+    <message>
+        <source>%1 cannot be read: its words name no operand of the PLC.</source>
+        <translation>%1无法读取：它的字不是 PLC 的任何操作数。</translation>
+    </message>
+    <message>
+        <source>%1 is %2, which cannot be written: use a D, T or C register or a digit group of Y, M or S.</source>
+        <translation>%1是 %2，不能写入：请改用 D、T、C 寄存器，或 Y、M、S 的位组合。</translation>
+    </message>
+    <message>
+        <source>%1 is the bit %2, but a word is needed: a digit group such as K4%2 reads 16 bits.</source>
+        <translation>%1是位元件 %2，这里需要字操作数：可改用 K4%2 这样的位组合，它读取 16 位。</translation>
+    </message>
+    <message>
+        <source>%1 is %2: the instruction writes the words after it too, which needs a D, T or C register.</source>
+        <translation>%1是 %2：该指令还要写入其后的字，需要使用 D、T 或 C 寄存器。</translation>
+    </message>
+    <message>
+        <source>%1 is modified by the index register %2, which the firmware does not follow here.</source>
+        <translation>%1带有变址寄存器 %2，固件不支持这种变址。</translation>
+    </message>
+    <message>
+        <source>%1 is %2%3: the firmware does not move a group of inputs with an index register.</source>
+        <translation>%1是 %2%3：固件不支持对输入位组合使用变址寄存器。</translation>
+    </message>
+    <message>
+        <source>%1 is %2%3: with an EEPROM an index register reaches only D0 to D15, which are kept in RAM.</source>
+        <translation>%1是 %2%3：选用 EEPROM 时，变址寄存器只能访问 RAM 中的 D0-D15。</translation>
+    </message>
+    <message>
+        <source>%1 is modified by the index register %2: the firmware follows index registers on words and digit groups only.</source>
+        <translation>%1带有变址寄存器 %2：固件只支持字操作数和位组合上的变址。</translation>
+    </message>
+    <message>
+        <source>%1, %2, has more than 16 bits: use the 32-bit form D%3, which takes K5 to K8.</source>
+        <translation>%1 %2 超过 16 位：请改用 32 位指令 D%3，它可以使用 K5 至 K8。</translation>
+    </message>
+    <message>
+        <source>%1, %2, reaches %3, beyond the points the firmware keeps.</source>
+        <translation>%1 %2 延伸到 %3，超出了固件保存的点。</translation>
+    </message>
+    <message>
+        <source>%1 is not a bit of Y, M or S.</source>
+        <translation>%1不是 Y、M 或 S 的位元件。</translation>
+    </message>
+    <message>
+        <source>%1 is not a constant K or H: the firmware takes constants from %2 to %3 there.</source>
+        <translation>%1不是常数 K 或 H：这里只能使用 %2 至 %3 的常数。</translation>
+    </message>
+    <message>
+        <source>%1 is %2, outside %3 to %4.</source>
+        <translation>%1是 %2，超出了 %3 至 %4 的范围。</translation>
+    </message>
+    <message>
+        <source>SMOV moves %1 digits from digit %2 to digit %3: the digits must lie within digits 1 to 4, counted from the highest.</source>
+        <translation>SMOV 从第 %2 位起移动 %1 位到第 %3 位：移动的各位必须在第 1 至第 4 位之内（从最高位数起）。</translation>
+    </message>
+    <message>
+        <source>Label P%1 stands twice, at step %2 and at step %3: a jump or call to it could mean either. Remove one of them.</source>
+        <translation>标号 P%1 出现了两次（第 %2 步和第 %3 步）：跳转或调用无法确定目标。请删去其中一个。</translation>
+    </message>
+    <message>
+        <source>P63 cannot be a label: CJ P63 jumps to END.</source>
+        <translation>P63 不能用作标号：CJ P63 表示跳到 END。</translation>
+    </message>
+    <message>
+        <source>CJ P%1: the program has no label P%1.</source>
+        <translation>CJ P%1：程序中没有标号 P%1。</translation>
+    </message>
+    <message>
+        <source>CALL P%1: the program has no subroutine P%1 (a label P%1 after FEND, up to SRET).</source>
+        <translation>CALL P%1：程序中没有子程序 P%1（即 FEND 之后以标号 P%1 开始、以 SRET 结束的部分）。</translation>
+    </message>
+    <message>
+        <source>CALL P%1: label P%1 stands before FEND, in the main program; put the subroutine after FEND.</source>
+        <translation>CALL P%1：标号 P%1 位于 FEND 之前的主程序中；子程序应写在 FEND 之后。</translation>
+    </message>
+    <message>
+        <source>CALL P%1 at step %2: label P%1 stands inside subroutine P%3; a call enters a subroutine at its first step.</source>
+        <translation>第 %2 步的 CALL P%1：标号 P%1 位于子程序 P%3 的内部；调用只能从子程序的第一步进入。</translation>
+    </message>
+    <message>
+        <source>CJ P%1 at step %2 jumps from the main program into subroutine P%3: a jump stays in its own part of the program.</source>
+        <translation>第 %2 步的 CJ P%1 从主程序跳进了子程序 P%3：跳转只能在程序的同一部分之内。</translation>
+    </message>
+    <message>
+        <source>CJ P%1 at step %2 jumps from subroutine P%3 into the main program: a jump stays in its own part of the program.</source>
+        <translation>第 %2 步的 CJ P%1 从子程序 P%3 跳进了主程序：跳转只能在程序的同一部分之内。</translation>
+    </message>
+    <message>
+        <source>CJ P%1 at step %2 jumps from subroutine P%3 into subroutine P%4: a jump stays in its own part of the program.</source>
+        <translation>第 %2 步的 CJ P%1 从子程序 P%3 跳进了子程序 P%4：跳转只能在程序的同一部分之内。</translation>
+    </message>
+    <message>
+        <source>CJ P%1 at step %2 jumps into the FOR loop of step %3: a jump may leave a loop, not enter one.</source>
+        <translation>第 %2 步的 CJ P%1 跳进了第 %3 步的 FOR 循环：跳转可以跳出循环，但不能跳入循环。</translation>
+    </message>
+    <message>
+        <source>CJ P%1 jumps back to label P%1 (step %2) while its condition holds, and no step in between changes what the condition reads: once on, it repeats until the PLC's watchdog stops the PLC.</source>
+        <translation>CJ P%1 在条件成立时跳回标号 P%1（第 %2 步），而其间没有任何一步改变该条件：一旦接通就会无限循环，直到 PLC 的看门狗使其停机。</translation>
+    </message>
+    <message>
+        <source>CJ P63 in subroutine P%1: P63 jumps to END, out of the subroutine.</source>
+        <translation>子程序 P%1 中的 CJ P63：P63 会跳到 END，跳出子程序。</translation>
+    </message>
+    <message>
+        <source>The step after FEND belongs to no subroutine: only subroutines (a label, its steps, SRET) may follow FEND.</source>
+        <translation>FEND 之后的这一步不属于任何子程序：FEND 之后只能写子程序（标号、子程序的各步、SRET）。</translation>
+    </message>
+    <message>
+        <source>%1 after FEND belongs to no subroutine: only subroutines (a label, its steps, SRET) may follow FEND.</source>
+        <translation>FEND 之后的 %1 不属于任何子程序：FEND 之后只能写子程序（标号、子程序的各步、SRET）。</translation>
+    </message>
+    <message>
+        <source>SRET outside a subroutine: SRET ends a subroutine, which begins at its label after FEND.</source>
+        <translation>SRET 位于子程序之外：SRET 用来结束子程序，而子程序从 FEND 之后的标号开始。</translation>
+    </message>
+    <message>
+        <source>A second FEND: the main program already ends at the FEND of step %1.</source>
+        <translation>出现了第二个 FEND：主程序已在第 %1 步的 FEND 结束。</translation>
+    </message>
+    <message>
+        <source>%1 stands in the step ladder: the firmware follows program flow outside STL steps only.</source>
+        <translation>%1 位于步进梯形图中：固件只支持 STL 步之外的程序流程指令。</translation>
+    </message>
+    <message>
+        <source>STL in subroutine P%1: the step ladder belongs in the main program.</source>
+        <translation>子程序 P%1 中有 STL：步进梯形图应写在主程序中。</translation>
+    </message>
+    <message>
+        <source>FOR is nested 6 deep: the PLC nests FOR loops 5 deep at most (the outer ones at steps %1).</source>
+        <translation>FOR 嵌套达到 6 层：PLC 最多嵌套 5 层（外层循环在第 %1 步）。</translation>
+    </message>
+    <message>
+        <source>CALL P%1 calls subroutine P%1 from inside itself (%2): the PLC does not call a subroutine again before it returns.</source>
+        <translation>CALL P%1 在子程序 P%1 内部又调用了它自己（%2）：PLC 不会在子程序返回之前再次调用它。</translation>
+    </message>
+    <message>
+        <source>Subroutine calls are nested 6 deep (main program -&gt; %1): the PLC nests them 5 deep at most.</source>
+        <translation>子程序调用嵌套达到 6 层（主程序 -&gt; %1）：PLC 最多嵌套 5 层。</translation>
+    </message>
+    <message>
+        <source>The program file holds no steps: it ends before byte %1, and its steps begin at byte %2.</source>
+        <translation>程序文件中没有任何步：文件在第 %1 字节之前就结束了，而步从第 %2 字节开始。</translation>
+    </message>
+    <message>
+        <source>The program file ends at byte %1 without END: it is cut short, or not a program file.</source>
+        <translation>程序文件在第 %1 字节处结束，却没有 END：文件不完整，或者不是程序文件。</translation>
+    </message>
+    <message>
+        <source>There is no END in the %1 steps the translator reads (bytes %2 to %3): the program is longer, or its END is missing. Add END at the end of the program.</source>
+        <translation>翻译器读取的 %1 步（第 %2 至 %3 字节）中没有 END：程序过长，或者缺少 END。请在程序末尾加上 END。</translation>
+    </message>
+    <message>
+        <source>MC without a matching MCR: %1 zone(s) are still open at the end. Close each MC with its MCR.</source>
+        <translation>MC 没有对应的 MCR：程序结束时仍有 %1 个区域未关闭。请为每个 MC 加上对应的 MCR。</translation>
+    </message>
+    <message>
+        <source>Too many pending rung conditions (more than 8001).</source>
+        <translation>等待合并的梯级条件太多（超过 8001 个）。</translation>
+    </message>
+    <message>
+        <source>%1 needs a rung condition, but no LD or LDI opened one.</source>
+        <translation>%1 需要梯级条件，但前面没有 LD 或 LDI 开始梯级。</translation>
+    </message>
+    <message>
+        <source>%1 needs two pending rung conditions, but %2 is open.</source>
+        <translation>%1 需要两个等待合并的梯级条件，但只有 %2 个。</translation>
+    </message>
+    <message>
+        <source>MPS is nested more than 501 deep.</source>
+        <translation>MPS 嵌套超过 501 层。</translation>
+    </message>
+    <message>
+        <source>%1 without a branch saved by MPS.</source>
+        <translation>%1 之前没有 MPS 保存的分支。</translation>
+    </message>
+    <message>
+        <source>The set value of %1 is out of range: its high byte is 80 hex or more.</source>
+        <translation>%1 的设定值超出范围：其高字节不小于十六进制 80。</translation>
+    </message>
+    <message>
+        <source>MCR without a matching MC.</source>
+        <translation>MCR 没有对应的 MC。</translation>
+    </message>
+    <message>
+        <source>NEXT without a matching FOR.</source>
+        <translation>NEXT 没有对应的 FOR。</translation>
+    </message>
+    <message>
+        <source>FOR at step %1 has no NEXT before %2.</source>
+        <translation>第 %1 步的 FOR 在 %2 之前没有对应的 NEXT。</translation>
+    </message>
+    <message>
+        <source>MC without a matching MCR before %1.</source>
+        <translation>%1 之前的 MC 没有对应的 MCR。</translation>
+    </message>
+    <message>
+        <source>Subroutine P%1 has no SRET before END.</source>
+        <translation>子程序 P%1 在 END 之前没有 SRET。</translation>
+    </message>
+    <message>
+        <source>The program has %1 step(s) that ladder51 does not translate: firmware without them would not do what the program says.</source>
+        <translation>程序中有 %1 步无法翻译：缺少这些步的固件不能完全按程序工作。</translation>
+    </message>
+    <message>
+        <source>%1 is missing</source>
+        <translation>%1 不存在</translation>
+    </message>
+    <message>
+        <source>%1 is a folder, not a file</source>
+        <translation>%1 是文件夹，不是文件</translation>
+    </message>
+    <message>
+        <source>%1 is larger than %2 bytes, too large for a settings file</source>
+        <translation>%1 大于 %2 字节，不是设置文件</translation>
+    </message>
+    <message>
+        <source>%1 cannot be read</source>
+        <translation>%1 无法读取</translation>
+    </message>
+    <message>
+        <source>%1 is not a text file</source>
+        <translation>%1 不是文本文件</translation>
+    </message>
+    <message>
+        <source>%1 is empty</source>
+        <translation>%1 是空文件</translation>
+    </message>
+    <message>
+        <source>a quoted text in %1 is not closed</source>
+        <translation>%1 中的引号没有闭合</translation>
+    </message>
+    <message>
+        <source>%1 has text after a quoted field</source>
+        <translation>%1 中引号之后还有多余的文字</translation>
+    </message>
+    <message>
+        <source>%1 has the field %2, which is neither a number nor text in quotes</source>
+        <translation>%1 中的字段 %2 既不是数字，也不是带引号的文字</translation>
+    </message>
+    <message>
+        <source>the number %2 in %1 is out of range</source>
+        <translation>%1 中的数字 %2 超出范围</translation>
+    </message>
+    <message>
+        <source>%1 has %2 fields instead of %3</source>
+        <translation>%1 只有 %2 个字段，应为 %3 个</translation>
+    </message>
+    <message>
+        <source>field %2 of %1 has the wrong kind</source>
+        <translation>%1 的第 %2 个字段类型不对</translation>
+    </message>
+    <message>
+        <source>%1 line %2: "%3" is not NAME=VALUE; the line is ignored.</source>
+        <translation>%1 第 %2 行：“%3”不是“名称=值”的格式，该行被忽略。</translation>
+    </message>
+    <message>
+        <source>%1 line %2: there is no setting %3; the line is ignored.</source>
+        <translation>%1 第 %2 行：没有名为 %3 的设置，该行被忽略。</translation>
+    </message>
+    <message>
+        <source>%1 line %2: %3 is set again; the line is ignored.</source>
+        <translation>%1 第 %2 行：%3 重复设置，该行被忽略。</translation>
+    </message>
+    <message>
+        <source>%1 line %2: the chip "%3" is unknown (known: %4); the chip of a new installation is used. Choose a chip in the chip menu, then save.</source>
+        <translation>%1 第 %2 行：芯片“%3”无法识别（可选：%4），已改用新安装时的芯片。请在“芯片选择”菜单中选择芯片，然后保存设置。</translation>
+    </message>
+    <message>
+        <source>%1 line %2: the time base "%3" is unknown (fx or classic); the time base of a new installation is used. Check or clear the FX timing box, then save.</source>
+        <translation>%1 第 %2 行：时基“%3”无法识别，已改用新安装时的时基。请勾选或去掉“FX定时”，然后保存设置。</translation>
+    </message>
+    <message>
+        <source>%1: %2 more lines cannot be used and are ignored.</source>
+        <translation>%1：另有 %2 行无法使用，已被忽略。</translation>
+    </message>
+    <message>
+        <source>%1: its settings take the values of a new installation. Saving the settings writes the file again.</source>
+        <translation>%1：其中的设置已取新安装时的值。保存设置即可重新写入该文件。</translation>
+    </message>
 </context>
 <context>
     <name>WindowTexts</name>

@@ -199,7 +199,8 @@ std::pair<std::string, std::string> fileOf(const std::string& part) {
 
 std::string noticesOf(const LoadedSettings& loaded) {
   std::string out;
-  for (const std::string& notice : loaded.notices) out += "notice: " + escape(notice) + " / ";
+  for (const UserNotice& notice : loaded.notices)
+    out += "notice: " + escape(notice.message) + " / ";
   return out;
 }
 
@@ -277,8 +278,9 @@ TEST(SettingsFiles, UnreadablePathsGiveDefaultsWithAReason) {
     // A folder, or a path that cannot be looked at, is not a missing file.
     const std::size_t notices = reason.starts_with("is a folder") || reason == "cannot be read";
     ASSERT_EQ(loaded.notices.size(), 3u + notices) << directory;
-    EXPECT_TRUE(loaded.notices[0].starts_with("7219.dat " + reason)) << loaded.notices[0];
-    EXPECT_TRUE(!notices || loaded.notices[3].starts_with("ladder51.ini " + reason));
+    EXPECT_TRUE(loaded.notices[0].message.starts_with("7219.dat " + reason))
+        << loaded.notices[0].message;
+    EXPECT_TRUE(!notices || loaded.notices[3].message.starts_with("ladder51.ini " + reason));
     EXPECT_EQ(loaded.settings, SettingsText{}) << directory;
   }
 }

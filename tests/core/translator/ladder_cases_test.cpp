@@ -5,6 +5,7 @@
 // `make golden` (LADDER51_UPDATE_GOLDEN=1) rewrites all of them from the translator as it stands.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
@@ -36,7 +37,39 @@ std::string lineFeeds(std::string_view text) {
   return out;
 }
 
+// The names a template's "{name}" fields give, in order, each once.
+std::vector<std::string> fieldNames(std::string_view text) {
+  std::vector<std::string> names;
+  for (std::size_t open = text.find('{'); open != std::string_view::npos;
+       open = text.find('{', open + 1)) {
+    const std::string name(text.substr(open + 1, text.find('}', open) - open - 1));
+    if (std::find(names.begin(), names.end(), name) == names.end()) names.push_back(name);
+  }
+  return names;
+}
+
+// A stop carries its reason, with exactly the values the kind's template names: the window
+// renders the reason, the command line the message, and both must say the same.
+void checkReason(const Translation& t) {
+  if (!t.reason) {
+    ADD_FAILURE() << "a stop without a reason: " << t.message;
+    return;
+  }
+  std::vector<std::string> given;
+  for (const NoticeValue& v : t.reason->values) given.push_back(v.name);
+  std::vector<std::string> named = fieldNames(reasonTemplate(t.reason->kind));
+  std::sort(given.begin(), given.end());
+  std::sort(named.begin(), named.end());
+  EXPECT_EQ(given, named) << t.message;
+  // The refusal of unsupported steps lists them after the reason's head line.
+  const std::string text = t.reason->message();
+  EXPECT_EQ(
+      t.outcome == TranslationOutcome::Unsupported ? t.message.substr(0, text.size()) : t.message,
+      text);
+}
+
 std::string stopOf(const Translation& t) {
+  checkReason(t);
   const char* kind = t.outcome == TranslationOutcome::Refused       ? "refused: "
                      : t.outcome == TranslationOutcome::Unsupported ? "unsupported: "
                                                                     : "fault: ";
