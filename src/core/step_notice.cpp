@@ -14,8 +14,11 @@ constexpr std::string_view kSpecialRelayLeftOut =
 constexpr std::string_view kEepromTooSmall =
     "{register} is kept at EEPROM bytes {low} and {high}: the EEPROM must be a {size} or larger";
 constexpr std::string_view kIndexedReach =
-    "{operand}{index} moves with {index}: where it reaches beyond {kept}, which the firmware "
-    "keeps, it reads 0 and writes nothing";
+    "{operand}{index} moves with {index}: where it reaches beyond {first} to {last}, which the "
+    "firmware keeps, it reads 0 and writes nothing";
+constexpr std::string_view kIndexedReachNamed =
+    "{operand}{index} moves with {index}: where it reaches beyond {letter}0 to the highest "
+    "{letter} the program names, which the firmware keeps, it reads 0 and writes nothing";
 
 std::string_view englishOf(const Notice& notice) {
   switch (notice.kind) {
@@ -29,6 +32,8 @@ std::string_view englishOf(const Notice& notice) {
       return kEepromTooSmall;
     case StepNoticeKind::IndexedReach:
       return kIndexedReach;
+    case StepNoticeKind::IndexedReachNamed:
+      return kIndexedReachNamed;
   }
   return kNotTranslated;
 }

@@ -18,7 +18,9 @@ enum class StepNoticeKind {
   SpecialRelayLeftOut,  // a contact on a special relay the firmware does not keep: relay
   EepromTooSmall,       // a register beyond a 24C32's bytes: register, low, high, size
   IndexedReach,         // an operand an index register moves past what is kept: operand, index,
-                        // kept
+                        // first, last (the devices kept: "D0", "D15")
+  IndexedReachNamed,    // the same where the program's highest device bounds the table: operand,
+                        // index, letter
 };
 
 struct Notice {

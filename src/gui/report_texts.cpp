@@ -587,7 +587,15 @@ QString stepNoticeText(StepNoticeKind kind, const std::vector<NoticeValue>& valu
       return ReportTexts::tr(
                  "%1%2 moves with %2: where it reaches beyond %3, which the firmware keeps, it "
                  "reads 0 and writes nothing")
-          .arg(value("operand"), value("index"), value("kept"));
+          .arg(value("operand"), value("index"),
+               value("first") + QStringLiteral(" - ") + value("last"));
+    case StepNoticeKind::IndexedReachNamed:
+      return ReportTexts::tr(
+                 "%1%2 moves with %2: where it reaches beyond %3, which the firmware keeps, it "
+                 "reads 0 and writes nothing")
+          .arg(value("operand"), value("index"),
+               ReportTexts::tr("%1 to the highest %2 the program names")
+                   .arg(value("letter") + QLatin1Char('0'), value("letter")));
   }
   return {};
 }

@@ -455,8 +455,10 @@ void WindowTest::everyNoticeKindReadsInChinese_data() {
   row("special relay", StepNoticeKind::SpecialRelayLeftOut, {"relay=M8005"}, "触点已略去");
   row("EEPROM too small", StepNoticeKind::EepromTooSmall,
       {"register=D5000", "low=10000", "high=10001", "size=24C128"}, "或更大容量");
-  row("index reach", StepNoticeKind::IndexedReach, {"operand=D10", "index=Z0", "kept=D0-D15"},
-      "读出为 0");
+  row("index reach", StepNoticeKind::IndexedReach,
+      {"operand=D10", "index=Z0", "first=D0", "last=D15"}, "读出为 0");
+  row("index reach of a named table", StepNoticeKind::IndexedReachNamed,
+      {"operand=M10", "index=Z0", "letter=M"}, "M0 至程序用到的最大 M");
   QTest::newRow("time base rounding")
       << -1 << QStringList{"crystal=11.0592", "cycles=4608", "error=0.35", "way=slow"}
       << QString("定时器偏慢 0.35%");

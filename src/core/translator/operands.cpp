@@ -247,13 +247,24 @@ std::optional<WordAccess> indexedRegister(TranslatorRun& t, char letter, long n,
   return access;
 }
 
-// What an index reaches of the device of `operand`, for the notice: "D0 to D15"; the tables
-// of the others have the size the program's highest device gives them.
-std::string indexedReach(const TranslatorRun& t, const fx::Operand& operand) {
+// The notice for an operand an index moves: what the firmware keeps of its device, D0 to D15
+// and Y0 to Y43; the tables of the others have the size the program's highest device gives them.
+void noticeIndexedReach(TranslatorRun& t, const fx::Operand& operand) {
   const char letter = operand.format->letter;
-  if (letter == 'D' && !t.options().registersInXram) return "D0 to D15";
-  if (letter == 'Y') return "Y0 to Y43";
-  return std::string(1, letter) + "0 to the highest " + letter + " the program names";
+  std::vector<NoticeValue> values = {
+      {"operand", operandName(operand)},
+      {"index", std::string(1, operand.index) + dec(operand.indexNumber)}};
+  const char* last = letter == 'Y'                                   ? "Y43"
+                     : letter == 'D' && !t.options().registersInXram ? "D15"
+                                                                     : nullptr;
+  if (last == nullptr) {
+    values.push_back({"letter", std::string(1, letter)});
+    t.noticeOnce(StepNoticeKind::IndexedReachNamed, std::move(values));
+    return;
+  }
+  values.push_back({"first", std::string(1, letter) + "0"});
+  values.push_back({"last", last});
+  t.noticeOnce(StepNoticeKind::IndexedReach, std::move(values));
 }
 
 std::optional<WordAccess> digitGroup(TranslatorRun& t, const fx::Operand& operand, int size,
@@ -414,10 +425,7 @@ std::optional<WordAccess> wordAccess(TranslatorRun& t, int k, std::string_view i
     return std::nullopt;
   }
   if (!index.empty() && payload != fx::Payload::Value) {
-    t.noticeOnce(StepNoticeKind::IndexedReach,
-                 {{"operand", operandName(*operand)},
-                  {"index", std::string(1, operand->index) + dec(operand->indexNumber)},
-                  {"kept", indexedReach(t, *operand)}});
+    noticeIndexedReach(t, *operand);
   }
   return access;
 }

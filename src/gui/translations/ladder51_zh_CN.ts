@@ -334,6 +334,10 @@
         <translation>%1%2 随变址寄存器 %2 偏移：超出固件保存的 %3 时，读出为 0，写入无效</translation>
     </message>
     <message>
+        <source>%1 to the highest %2 the program names</source>
+        <translation>%1 至程序用到的最大 %2</translation>
+    </message>
+    <message>
         <source>with a %1 MHz crystal the firmware's 5 ms are %2 machine cycles: its timers run %3% %4</source>
         <translation>晶振为 %1 MHz 时，固件的 5 毫秒为 %2 个机器周期：定时器%4 %3%</translation>
     </message>
