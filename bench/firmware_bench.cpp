@@ -131,13 +131,19 @@ void BM_PmwToHexLargestProgram(benchmark::State& state) {
 }
 BENCHMARK(BM_PmwToHexLargestProgram)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
 
-// The scan time of the largest program on the simulated STC89C516RD+ at 12 MHz: the shortest and
-// longest of 20 scans with every input off, measured between two starts of the scan as `build`
-// reports it. Arg 1 builds the scan with the runtime's calls replaced in place, Arg 0 with the
-// calls as the translation writes them.
-void BM_ScanTimeLargestProgram(benchmark::State& state) {
-  const std::filesystem::path work = boardFolder("ladder51-bench-scan", "stc89c516");
-  Result<std::vector<std::uint8_t>> program = assembleInstructionList(largestProgram());
+// The text of an example program.
+std::string exampleProgram(const std::string& example) {
+  std::ifstream file(std::filesystem::path(LADDER51_SOURCE_DIR) / "examples" / example);
+  return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+}
+
+// The scan time of `il` on the simulated STC89C516RD+ at 12 MHz, as `build` reports it: the
+// shortest (scan_us) and longest of 20 scans with every input off, measured between two starts of
+// the scan. Arg 1 builds the SDCC unit as ladder51 does (runtime calls with constant arguments
+// in place, bits of variable device numbers from a table), Arg 0 from fx1n.c as it stands.
+void scanTime(benchmark::State& state, const std::string& il, const std::string& folder) {
+  const std::filesystem::path work = boardFolder(folder, "stc89c516");
+  Result<std::vector<std::uint8_t>> program = assembleInstructionList(il);
   if (!program) return state.SkipWithError(program.error().describe().c_str());
   Workspace workspace(work);
   (void)workspace.startUp();
@@ -146,10 +152,8 @@ void BM_ScanTimeLargestProgram(benchmark::State& state) {
   SdccOptions options;
   options.callsInPlace = state.range(0) != 0;
   const SdccToolchain sdcc(options);
-  BuildJob job = buildJobFor(workspace, *file);
-  job.limits.flashBytes = 64 * 1024;
   Result<BuildReport> built = Error{};
-  for (auto _ : state) built = sdcc.build(job, {});
+  for (auto _ : state) built = sdcc.build(buildJobFor(workspace, *file), {});
   if (!built) return state.SkipWithError(built.error().describe().c_str());
   Result<ScanTime> scan =
       measureScanTime(built->hexFile, sdcc.buildDirectory(work) / "fx1n.map", 12.0);
@@ -157,6 +161,10 @@ void BM_ScanTimeLargestProgram(benchmark::State& state) {
   state.counters["scan_us"] = scan->minMicros;
   state.counters["scan_max_us"] = scan->maxMicros;
   state.counters["code_bytes"] = built->memory ? static_cast<double>(built->memory->codeBytes) : 0;
+}
+
+void BM_ScanTimeLargestProgram(benchmark::State& state) {
+  scanTime(state, largestProgram(), "ladder51-bench-scan");
 }
 BENCHMARK(BM_ScanTimeLargestProgram)
     ->Arg(0)
@@ -213,28 +221,9 @@ std::string edgeProgram() {
   return il + "END\n";
 }
 
-// The scan time of edgeProgram() on the simulated STC89C516RD+ at 12 MHz, the shortest of 20
-// scans with every input off; Arg 1 builds the scan with the runtime's calls replaced in place,
-// Arg 0 with the calls as the translation writes them.
+// edgeProgram()'s code is about 8 KB: the program a full AT89S52 holds.
 void BM_ScanTimeEdgeProgram(benchmark::State& state) {
-  const std::filesystem::path work = boardFolder("ladder51-bench-edges", "stc89c516");
-  Result<std::vector<std::uint8_t>> program = assembleInstructionList(edgeProgram());
-  if (!program) return state.SkipWithError(program.error().describe().c_str());
-  Workspace workspace(work);
-  (void)workspace.startUp();
-  Result<AssembledFile> file = workspace.translateAndAssemble(*ProgramImage::fromBytes(*program));
-  if (!file) return state.SkipWithError(file.error().describe().c_str());
-  SdccOptions options;
-  options.callsInPlace = state.range(0) != 0;
-  const SdccToolchain sdcc(options);
-  Result<BuildReport> built = Error{};
-  for (auto _ : state) built = sdcc.build(buildJobFor(workspace, *file), {});
-  if (!built) return state.SkipWithError(built.error().describe().c_str());
-  Result<ScanTime> scan =
-      measureScanTime(built->hexFile, sdcc.buildDirectory(work) / "fx1n.map", 12.0);
-  if (!scan) return state.SkipWithError(scan.error().describe().c_str());
-  state.counters["scan_us"] = scan->minMicros;
-  state.counters["code_bytes"] = built->memory ? static_cast<double>(built->memory->codeBytes) : 0;
+  scanTime(state, edgeProgram(), "ladder51-bench-edges");
 }
 BENCHMARK(BM_ScanTimeEdgeProgram)
     ->Arg(0)
@@ -242,6 +231,22 @@ BENCHMARK(BM_ScanTimeEdgeProgram)
     ->Unit(benchmark::kSecond)
     ->Iterations(1)
     ->UseRealTime();
+
+void BM_ScanTimeExample(benchmark::State& state, const std::string& example) {
+  scanTime(state, exampleProgram(example), "ladder51-bench-example-scan");
+}
+#define EXAMPLE_SCAN(name)                                 \
+  BENCHMARK_CAPTURE(BM_ScanTimeExample, name, #name ".il") \
+      ->Arg(0)                                             \
+      ->Arg(1)                                             \
+      ->Unit(benchmark::kSecond)                           \
+      ->Iterations(1)                                      \
+      ->UseRealTime()
+EXAMPLE_SCAN(motor);
+EXAMPLE_SCAN(timer_counter);
+EXAMPLE_SCAN(pulses);
+EXAMPLE_SCAN(data_registers);
+EXAMPLE_SCAN(step_ladder);
 
 // Arg: 0 runs without reading RAM; otherwise the microseconds between reads of four values.
 void BM_SimulateGeneratedFirmware(benchmark::State& state) {
@@ -292,11 +297,7 @@ BENCHMARK(BM_SimulateGeneratedFirmware)
 // idle s51 looks for commands every 100 ms, so each slice also waits up to that long.) `example` is
 // an example's file name, or "" for the largest program.
 void BM_LiveSessionAhead(benchmark::State& state, const std::string& example) {
-  std::string il = largestProgram();
-  if (!example.empty()) {
-    std::ifstream file(std::filesystem::path(LADDER51_SOURCE_DIR) / "examples" / example);
-    il.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-  }
+  const std::string il = example.empty() ? largestProgram() : exampleProgram(example);
   const std::filesystem::path work = boardFolder("ladder51-bench-live", "stc89c516");
   Result<std::vector<std::uint8_t>> program = assembleInstructionList(il);
   if (!program) return state.SkipWithError(program.error().describe().c_str());
