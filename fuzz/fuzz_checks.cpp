@@ -125,7 +125,12 @@ std::vector<std::uint16_t> stepWords(std::span<const std::uint8_t> file) {
 
 SettingsFileRead fileRead(std::string_view name, const std::optional<std::string>& bytes) {
   const std::string text(name);
-  if (!bytes) return {text, text, Error{ErrorKind::CannotOpen, text + " is missing", text}};
+  if (!bytes) {
+    return {text, text,
+            Error{ErrorKind::CannotOpen, Reason{ReasonKind::SettingsFileMissing, {{"file", text}}},
+                  text},
+            true};
+  }
   return {text, text, *bytes};
 }
 

@@ -89,8 +89,7 @@ ParsedLine parseLine(std::string_view line) {
 
 std::vector<UserNotice> applyOptionsFile(const SettingsFileRead& read, SettingsText& settings) {
   if (read.missing) return {};
-  // Every error of reading a settings file carries its reason.
-  if (!read.bytes) return {UserNotice::settings(*read.bytes.error().reason, /*wholeFile=*/true)};
+  if (!read.bytes) return {settingsDefaultedNotice(read.bytes.error())};
   const NoticeValue file{"file", read.name};
   const std::optional<std::vector<std::string>> lines = linesOf(*read.bytes);
   if (!lines) return {UserNotice::settings({ReasonKind::SettingsFileNotText, {file}}, true)};

@@ -222,12 +222,18 @@ Result<PinFileValues> readPinRecord(const SettingsFileRead& read) {
   return values;
 }
 
-UserNotice defaultsNotice(const Error& error) {
-  // Every error of reading and loading a settings file carries its reason.
+}  // namespace
+
+UserNotice settingsDefaultedNotice(const Error& error) {
+  // The errors of reading and loading a settings file carry their reason; one from elsewhere
+  // (a caller's own read) is told by its message.
+  if (!error.reason) {
+    return UserNotice::plain(
+        NoticeKind::SettingsDefaulted,
+        error.message + ": its settings take the values of a new installation");
+  }
   return UserNotice::settings(*error.reason, /*wholeFile=*/true);
 }
-
-}  // namespace
 
 Result<std::vector<RecordField>> parseRecord(std::string_view content) {
   const std::string_view line = content.substr(0, content.find_first_of("\r\n"));
@@ -310,16 +316,16 @@ Result<PinFileValues> readPinFile(const std::filesystem::path& directory) {
 LoadedSettings settingsFromFiles(const SettingsFileReads& files) {
   LoadedSettings loaded;
   if (Status status = loadDisplayFile(files.display, loaded.settings); !status) {
-    loaded.notices.push_back(defaultsNotice(status.error()));
+    loaded.notices.push_back(settingsDefaultedNotice(status.error()));
   }
   if (Status status = loadEepromFile(files.eeprom, loaded.settings); !status) {
-    loaded.notices.push_back(defaultsNotice(status.error()));
+    loaded.notices.push_back(settingsDefaultedNotice(status.error()));
   }
   if (Result<PinFileValues> values = readPinRecord(files.pins); values) {
     loaded.settings.pins = values->pins;
     loaded.settings.filter = values->filter;
   } else {
-    loaded.notices.push_back(defaultsNotice(values.error()));
+    loaded.notices.push_back(settingsDefaultedNotice(values.error()));
   }
   for (UserNotice& notice : applyOptionsFile(files.options, loaded.settings)) {
     loaded.notices.push_back(std::move(notice));

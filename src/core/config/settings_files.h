@@ -55,6 +55,10 @@ struct SettingsFileRead {
   bool missing = false;  // there is no file of that name (not one that cannot be read)
 };
 
+// The notice that a settings file could not be used and its settings are the defaults, from the
+// error of reading or loading it.
+UserNotice settingsDefaultedNotice(const Error& error);
+
 // Reads one settings file; never fails, whatever the path.
 SettingsFileRead readSettingsFile(const std::filesystem::path& path);
 
