@@ -242,7 +242,7 @@ std::string_view reasonTemplate(ReasonKind kind) {
   return {};
 }
 
-const std::string& Reason::value(std::string_view name) const {
+const std::string& valueNamed(const std::vector<NoticeValue>& values, std::string_view name) {
   static const std::string kNone;
   for (const NoticeValue& v : values) {
     if (v.name == name) return v.value;
@@ -250,10 +250,18 @@ const std::string& Reason::value(std::string_view name) const {
   return kNone;
 }
 
-std::string Reason::message() const {
+std::string filledWith(std::string_view text, const std::vector<NoticeValue>& values) {
   std::vector<Field> fields;
   for (const NoticeValue& v : values) fields.push_back({v.name, v.value});
-  return fill(reasonTemplate(kind), fields);
+  return fill(text, fields);
+}
+
+const std::string& Reason::value(std::string_view name) const {
+  return valueNamed(values, name);
+}
+
+std::string Reason::message() const {
+  return filledWith(reasonTemplate(kind), values);
 }
 
 }  // namespace ladder51

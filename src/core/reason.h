@@ -17,6 +17,11 @@ struct NoticeValue {
   bool operator==(const NoticeValue&) const = default;
 };
 
+// The value of that name in `values`, or "".
+const std::string& valueNamed(const std::vector<NoticeValue>& values, std::string_view name);
+// `text` with each "{name}" replaced by the value of that name.
+std::string filledWith(std::string_view text, const std::vector<NoticeValue>& values);
+
 // The kinds, with the values each names (in its template) after the colon.
 enum class ReasonKind {
   // --- The translator's refusals: devices and operands outside what the firmware keeps ---

@@ -41,17 +41,11 @@ std::string_view englishOf(const Notice& notice) {
 }  // namespace
 
 const std::string& Notice::value(std::string_view name) const {
-  static const std::string kNone;
-  for (const NoticeValue& v : values) {
-    if (v.name == name) return v.value;
-  }
-  return kNone;
+  return valueNamed(values, name);
 }
 
 std::string Notice::message() const {
-  std::vector<Field> fields;
-  for (const NoticeValue& v : values) fields.push_back({v.name, v.value});
-  return fill(englishOf(*this), fields);
+  return filledWith(englishOf(*this), values);
 }
 
 }  // namespace ladder51

@@ -15,10 +15,7 @@ QString fromUtf8(const std::string& text) {
 
 // The value of that name among a notice's values, or "".
 QString valueOf(const std::vector<NoticeValue>& values, std::string_view name) {
-  for (const NoticeValue& v : values) {
-    if (v.name == name) return fromUtf8(v.value);
-  }
-  return {};
+  return fromUtf8(valueNamed(values, name));
 }
 
 // Outputs ("Y5, Y24") the program drives but no pin carries.
