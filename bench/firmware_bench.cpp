@@ -163,15 +163,15 @@ void scanTime(benchmark::State& state, const std::string& il, const std::string&
   state.counters["code_bytes"] = built->memory ? static_cast<double>(built->memory->codeBytes) : 0;
 }
 
+// A scan benchmark's runs: once from fx1n.c as it stands (0), once as ladder51 builds it (1).
+void bothUnits(benchmark::internal::Benchmark* b) {
+  b->Arg(0)->Arg(1)->Unit(benchmark::kSecond)->Iterations(1)->UseRealTime();
+}
+
 void BM_ScanTimeLargestProgram(benchmark::State& state) {
   scanTime(state, largestProgram(), "ladder51-bench-scan");
 }
-BENCHMARK(BM_ScanTimeLargestProgram)
-    ->Arg(0)
-    ->Arg(1)
-    ->Unit(benchmark::kSecond)
-    ->Iterations(1)
-    ->UseRealTime();
+BENCHMARK(BM_ScanTimeLargestProgram)->Apply(bothUnits);
 
 // 60 random rungs of edge contacts (LDP, LDF, ANDP, ORF... of X, M, Y, T, C), comparisons and
 // plain contacts, each driving an output, a counter or an increment, the same on every run.
@@ -225,23 +225,13 @@ std::string edgeProgram() {
 void BM_ScanTimeEdgeProgram(benchmark::State& state) {
   scanTime(state, edgeProgram(), "ladder51-bench-edges");
 }
-BENCHMARK(BM_ScanTimeEdgeProgram)
-    ->Arg(0)
-    ->Arg(1)
-    ->Unit(benchmark::kSecond)
-    ->Iterations(1)
-    ->UseRealTime();
+BENCHMARK(BM_ScanTimeEdgeProgram)->Apply(bothUnits);
 
 void BM_ScanTimeExample(benchmark::State& state, const std::string& example) {
   scanTime(state, exampleProgram(example), "ladder51-bench-example-scan");
 }
-#define EXAMPLE_SCAN(name)                                 \
-  BENCHMARK_CAPTURE(BM_ScanTimeExample, name, #name ".il") \
-      ->Arg(0)                                             \
-      ->Arg(1)                                             \
-      ->Unit(benchmark::kSecond)                           \
-      ->Iterations(1)                                      \
-      ->UseRealTime()
+#define EXAMPLE_SCAN(name) \
+  BENCHMARK_CAPTURE(BM_ScanTimeExample, name, #name ".il")->Apply(bothUnits)
 EXAMPLE_SCAN(motor);
 EXAMPLE_SCAN(timer_counter);
 EXAMPLE_SCAN(pulses);

@@ -179,6 +179,14 @@ SettingsText& assign(SettingsText& settings, std::string_view pin, std::string_v
   return settings;
 }
 
+SettingsText portsBoard(const std::string& chip) {
+  SettingsText board;
+  if (!chip.empty()) board.chip = chip;
+  for (int k = 0; k < 6; ++k) assign(board, "P3." + std::to_string(k + 2), "X" + std::to_string(k));
+  for (int k = 0; k < 8; ++k) assign(board, "P1." + std::to_string(k), "Y" + std::to_string(k));
+  return board;
+}
+
 SettingsText motorBoard() {
   SettingsText settings;
   assign(settings, "P3.2", "X0");

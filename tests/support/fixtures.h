@@ -103,6 +103,8 @@ inline constexpr char kMotorProgram[] = "LD X0\nOR Y0\nANI X1\nOUT Y0\nEND\n";
 
 // The motor's board: X0 on P3.2, X1 on P3.3, Y0 on P1.0; otherwise a new installation.
 SettingsText motorBoard();
+// X0..X5 on P3.2..P3.7 and Y0..Y7 on P1.0..P1.7, on `chip` (the default without one).
+SettingsText portsBoard(const std::string& chip = "");
 // `settings` with `pin` ("P3.2") carrying `point` ("X0").
 SettingsText& assign(SettingsText& settings, std::string_view pin, std::string_view point);
 

@@ -29,13 +29,7 @@ bool haveChipTools() {
 
 // X0..X5 on P3.2..P3.7, Y0..Y7 on P1.0..P1.7.
 void saveCheckBoard(const std::filesystem::path& dir, const std::string& chip = "") {
-  SettingsText board;
-  if (!chip.empty()) board.chip = chip;
-  for (int k = 0; k < 6; ++k) {
-    assign(board, "P3." + std::to_string(k + 2), "X" + std::to_string(k));
-  }
-  for (int k = 0; k < 8; ++k) assign(board, "P1." + std::to_string(k), "Y" + std::to_string(k));
-  ASSERT_TRUE(saveSettings(dir, board));
+  ASSERT_TRUE(saveSettings(dir, portsBoard(chip)));
 }
 
 Result<reference::CheckReport> check(const std::filesystem::path& dir, std::string_view il,

@@ -137,11 +137,7 @@ Result<ScanRecord> runScans(const std::filesystem::path& buildDir, const std::st
 TEST(CallsInPlace, RandomProgramsScanAsTheUnitBuiltFromTheStatements) {
   if (!haveProgram("sdcc") || !haveProgram("s51")) GTEST_SKIP() << "SDCC or s51 is not installed";
   const ScratchDir dir("calls-in-place");
-  SettingsText board;
-  board.chip = "stc89c516";
-  for (int k = 0; k < 6; ++k) assign(board, "P3." + std::to_string(k + 2), "X" + std::to_string(k));
-  for (int k = 0; k < 8; ++k) assign(board, "P1." + std::to_string(k), "Y" + std::to_string(k));
-  ASSERT_TRUE(saveSettings(dir.path(), board));
+  ASSERT_TRUE(saveSettings(dir.path(), portsBoard("stc89c516")));
 
   int changes = 0;  // scans after which port 1 differs from the scan before
   for (unsigned seed = 1; seed <= 6; ++seed) {
