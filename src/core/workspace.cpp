@@ -20,13 +20,13 @@
 namespace ladder51 {
 namespace {
 
-// A crystal whose 5 ms timer 2 cannot count (65536 machine cycles at most), ...
+// A crystal whose millisecond timer 2 cannot count (65536 machine cycles at most), ...
 constexpr std::string_view kCrystalTooFast =
     "a {crystal} MHz crystal is too fast for the FX time base (timer 2 counts at most 65536 "
-    "machine cycles in its 5 ms): choose the classic time base";
-// ... and one whose 5 ms it cannot count exactly.
+    "machine cycles in its 1 ms): choose the classic time base";
+// ... and one whose millisecond it cannot count exactly.
 constexpr std::string_view kTimeBaseRounding =
-    "with a {crystal} MHz crystal the firmware's 5 ms are {cycles} machine cycles: its timers run "
+    "with a {crystal} MHz crystal the firmware's 1 ms is {cycles} machine cycles: its timers run "
     "{error}% {way}";
 
 // Without an EEPROM, registers from D16 up live in the chip's XRAM.

@@ -630,7 +630,7 @@ QString noticeText(const UserNotice& notice) {
       const QString way =
           value("way") == QLatin1String("slow") ? ReportTexts::tr("slow") : ReportTexts::tr("fast");
       return ReportTexts::tr("The timers run off the PLC's times with this crystal: %1")
-          .arg(ReportTexts::tr("with a %1 MHz crystal the firmware's 5 ms are %2 machine cycles: "
+          .arg(ReportTexts::tr("with a %1 MHz crystal the firmware's 1 ms is %2 machine cycles: "
                                "its timers run %3% %4")
                    .arg(value("crystal"), value("cycles"), value("error"), way));
     }

@@ -899,8 +899,8 @@ void WindowTest::savedSettingsMarkTheHexOutOfDateUntilRebuilt() {
   QTRY_VERIFY(!ui.session.building());
   QCOMPARE(ui.session.statusKind(), StatusKind::Done);
   QCOMPARE(builds->jobs.size(), std::size_t{2});
-  // The FX time base's timer 2 reloads for 4608 machine cycles of the 11.0592 MHz crystal.
-  QVERIFY(ladder51::test::readFile(ui.path("fx1n.c").toStdString()).find("RCAP2H = 0xee;") !=
+  // The FX time base's timer 2 reloads for 922 machine cycles (1 ms) of the 11.0592 MHz crystal.
+  QVERIFY(ladder51::test::readFile(ui.path("fx1n.c").toStdString()).find("RCAP2L = 0x66;") !=
           std::string::npos);
 
   // The time base box: unchecked, the classic base, saved with the chip in ladder51.ini.

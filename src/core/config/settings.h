@@ -22,7 +22,7 @@ enum class EepromChoice {
 // How the firmware counts time.
 enum class TimeBaseChoice {
   // As the PLC: T0..T199 in 100 ms, T200..T245 in 10 ms, M8011..M8014 with periods of 10 ms,
-  // 100 ms, 1 s and 1 min, from timer 2 reloaded every 5 ms for the crystal.
+  // 100 ms, 1 s and 1 min, from timer 2 reloaded every 1 ms for the crystal.
   Fx,
   // The runtime's original base: 24 timer-0 interrupts of 1411 machine cycles (33.864 ms at
   // 12 MHz) for each timer unit, whatever the crystal.

@@ -1,6 +1,7 @@
 // The FX time base's timer: timer 2 of the 8052 in 16-bit auto-reload mode, overflowing every
-// 5 ms of the crystal, so that no time is lost to the interrupt's latency. Its interrupt counts
-// 5 ms units; the scan divides them into the 10 ms and 100 ms timer units and the clock relays.
+// millisecond of the crystal, so that no time is lost to the interrupt's latency. Its interrupt
+// counts milliseconds; the scan divides them into the clock relays, and each timer adds them to a
+// phase of its own, which its 10 ms or 100 ms units come from.
 #pragma once
 
 #include <optional>
@@ -9,18 +10,18 @@
 namespace ladder51 {
 
 struct FxTimer {
-  long cycles = 0;            // machine cycles of the period, 5 ms rounded
-  double errorPercent = 0.0;  // how far the period is from 5 ms: + longer, - shorter
-  std::string reloadHigh;     // the reload, "0xec" and "0x78"
+  long cycles = 0;            // machine cycles of the period, 1 ms rounded
+  double errorPercent = 0.0;  // how far the period is from 1 ms: + longer, - shorter
+  std::string reloadHigh;     // the reload, "0xfc" and "0x18"
   std::string reloadLow;
-  // Machine cycles of 0.1 ms, the unit of the scan times: a fiftieth of the period, rounded
+  // Machine cycles of 0.1 ms, the unit of the scan times: a tenth of the period, rounded
   // (at least 1).
   long ticksPerTenthMs = 1;
 };
 
-// The period of 5 ms in machine cycles of a crystal of `crystalMHz` and `clocksPerCycle`
+// The period of 1 ms in machine cycles of a crystal of `crystalMHz` and `clocksPerCycle`
 // oscillator clocks a machine cycle, or nothing when timer 2 cannot count that long (a crystal
-// above about 157 MHz).
+// above about 786 MHz).
 std::optional<FxTimer> fxTimerFor(double crystalMHz, int clocksPerCycle);
 
 // Above this rounding error of the period, a build says how far the firmware's time is off.

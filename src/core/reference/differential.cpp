@@ -35,6 +35,7 @@ struct Variant {
   std::int64_t delay;      // how long an input change takes to be seen
   std::int64_t scan;       // the scan's length
   std::int64_t firstScan;  // when the first scan runs, after the cold start
+  bool ownUnits;           // FirmwareTiming::ownUnits
 };
 
 // The unit stretched by the scan that ends it (0, 1.5 and 3 %), its boundaries at each quarter,
@@ -48,8 +49,8 @@ std::vector<Variant> variantsOf(const FirmwareTiming& timing) {
     for (int quarter = 0; quarter < 4; ++quarter) {
       for (bool late : {false, true}) {
         const auto scan = static_cast<std::int64_t>(250 + 45 * variants.size());
-        variants.push_back(
-            {unit, unit * quarter / 4, late ? 4'000 : 500, scan, late ? 150'000 : 60'000});
+        variants.push_back({unit, unit * quarter / 4, late ? 4'000 : 500, scan,
+                            late ? 150'000 : 60'000, timing.ownUnits});
       }
     }
   }
@@ -132,7 +133,7 @@ std::vector<std::vector<long>> runVariant(
     const std::vector<Step>& steps, const Stimulus& stimulus, const Variant& variant,
     const std::vector<std::uint64_t>& samples, const std::vector<Probe>& probes,
     std::vector<std::vector<std::optional<std::size_t>>>* writers) {
-  Interpreter plc(steps, {variant.unit, variant.phase});
+  Interpreter plc(steps, {variant.unit, variant.phase, variant.ownUnits});
   std::vector<std::vector<long>> values;
   std::size_t event = 0;
   auto record = [&] {
@@ -179,9 +180,10 @@ FirmwareTiming firmwareTiming(const Settings& settings) {
           ? fxTimerFor(settings.crystalMHz, settings.chip.clocksPerMachineCycle)
           : std::nullopt;
   if (fx) {
-    // Twenty 5 ms periods of timer 2.
-    timing.unitMicros = std::llround(20.0 * static_cast<double>(fx->cycles) *
+    // A hundred 1 ms periods of timer 2.
+    timing.unitMicros = std::llround(100.0 * static_cast<double>(fx->cycles) *
                                      settings.chip.clocksPerMachineCycle / settings.crystalMHz);
+    timing.ownUnits = true;
   } else {
     timing.unitMicros = std::llround(settings.scanThreshold() * kCyclesPerInterrupt *
                                      kClocksPerCycle / settings.crystalMHz);

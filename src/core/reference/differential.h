@@ -49,10 +49,12 @@ struct CheckReport {
 
 // The timing of the firmware that the variants span.
 struct FirmwareTiming {
-  // The nominal time base unit (100 ms on the PLC): twenty periods of timer 2 for the FX base;
+  // The nominal time base unit (100 ms on the PLC): a hundred periods of timer 2 for the FX base;
   // for the classic one the timer interrupt's 1411 machine cycles of 12 oscillator periods,
   // scanThreshold() times.
   std::int64_t unitMicros = 33'864;
+  // The FX base's timers count units of their own; the classic base's share theirs.
+  bool ownUnits = false;
   // A phase end is compared only when the phase has lasted this long (the input filter and a
   // few scans) ...
   std::uint64_t settleMicros = 20'000;

@@ -272,8 +272,9 @@ bool Interpreter::clockAt(std::int64_t timeMicros, std::int64_t halfHundredths) 
 
 void Interpreter::scan(std::int64_t timeMicros) {
   if (watchdog_) return;
-  // Timers whose coil was on count the unit boundaries passed since the last scan.
-  if (scans_ > 0) {
+  // Timers whose coil was on count the shared unit boundaries passed since the last scan.
+  sinceLastScan_ = scans_ > 0 ? timeMicros - lastTime_ : 0;
+  if (scans_ > 0 && !time_.ownUnits) {
     const std::int64_t ticks = unitsAt(timeMicros, 1) - unitsAt(lastTime_, 1);
     const std::int64_t tenths = unitsAt(timeMicros, 10) - unitsAt(lastTime_, 10);
     for (std::size_t n = 0; n < timers_.size(); ++n) {
@@ -414,6 +415,7 @@ void Interpreter::resetTimerCounter(char letter, long long n, std::size_t index)
   setContact({letter, static_cast<int>(n)}, false, index);
   if (letter == 'T' && n >= 0 && n < static_cast<long long>(timers_.size())) {
     timers_[static_cast<std::size_t>(n)].running = false;
+    timers_[static_cast<std::size_t>(n)].begun = 0;
   }
 }
 
@@ -529,6 +531,15 @@ void Interpreter::run(std::size_t index) {
     const std::int64_t setValue = value(step, 0);
     if (on) {
       timer.running = true;
+      if (time_.ownUnits) {
+        const std::int64_t unit =
+            step.device.number >= kFirstTenthTimer ? time_.unitMicros / 10 : time_.unitMicros;
+        timer.begun += sinceLastScan_;
+        std::int64_t count = std::min<std::int64_t>(32767, timer.count + timer.begun / unit);
+        timer.begun %= unit;
+        if (count >= setValue) count = setValue;  // one change: the count stops there
+        writeRegister('T', step.device.number, static_cast<std::int32_t>(count), index);
+      }
       if (timer.count >= setValue) {
         writeRegister('T', step.device.number, static_cast<std::int32_t>(setValue), index);
         timer.running = false;
@@ -538,6 +549,7 @@ void Interpreter::run(std::size_t index) {
       writeRegister('T', step.device.number, 0, index);
       setContact(step.device, false, index);
       timer.running = false;
+      timer.begun = 0;
     }
     return;
   }

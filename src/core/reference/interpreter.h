@@ -59,12 +59,15 @@
 // states at the step's end (the next STL, RET or END). Outside steps S coils act like M coils.
 //
 // Timers (OUT T n K/D; T0..T199 count units, T200..T245 tenths of a unit). Time is counted in
-// units of the timer's base (TimeBase):
-// a timer whose OUT T ran in a scan with its coil on adds every unit boundary passed before the
-// next scan (one whose coil a scan passed over stops, keeping its count and contact); OUT T with
-// the coil on closes the contact when the count reaches the set value (the count stops there); coil
-// off (or its bus off) clears count and contact. RST T clears count and contact and stops the
-// counting until OUT T runs with the coil on again.
+// units of the timer's base (TimeBase), in one of two ways. With units shared by all timers, a
+// timer whose OUT T ran in a scan with its coil on adds every unit boundary passed before the
+// next scan (one whose coil a scan passed over stops, keeping its count and contact). With units
+// of its own (the PLC's), OUT T with the coil on adds the time since the scan before to the part
+// of a unit the timer has begun and counts each unit completed, so its units begin when it
+// starts; where a scan passes over its coil, it stops. OUT T with the coil on closes the contact
+// when the count reaches the set value (the count stops there); coil off (or its bus off) clears
+// count and contact. RST T clears count and contact (and the unit begun) and stops the counting
+// until OUT T runs with the coil on again.
 //
 // Clocks. M8011, M8012, M8013 and M8014 are the 10 ms, 100 ms, 1 s and 1 min clocks: on and off
 // for half a period each, periods 1/10, 1, 10 and 600 timer units, from the unit boundaries'
@@ -171,6 +174,7 @@ std::optional<int> pointerOf(std::uint16_t first, std::uint16_t second);
 struct TimeBase {
   std::int64_t unitMicros = 100'000;
   std::int64_t phaseMicros = 0;
+  bool ownUnits = false;  // each timer's units begin when it starts (see Timers)
 };
 
 // The PLC running one program.
@@ -214,6 +218,7 @@ class Interpreter {
     std::int16_t count = 0;
     bool contact = false;
     bool running = false;
+    std::int64_t begun = 0;  // own units: the microseconds of the unit begun
   };
   struct Counter {
     std::int32_t count = 0;  // 16 bits below C200
@@ -345,6 +350,7 @@ class Interpreter {
   std::optional<LadderStep> ladder_;
   long scans_ = 0;
   std::int64_t lastTime_ = 0;
+  std::int64_t sinceLastScan_ = 0;  // microseconds from the scan before to this one
   // Program flow: per step its kind and the FOR around it (npos: none); each label's step.
   std::vector<Flow> flows_;
   std::vector<std::size_t> loopOf_;

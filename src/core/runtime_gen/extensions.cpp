@@ -123,14 +123,14 @@ constexpr std::string_view kIndexPairs[] = {
 
 // The scan times D8010..D8012 in 0.1 ms units: sct[0] the last scan, sct[1] the shortest and
 // sct[2] the longest since power-on. scantime() runs first in every scan and measures the time
-// since its last run, from the FX time base: its 5 ms units, counted by the dividers of tmscan
-// (mlei, mlei2, mlei3, fxm: 6000 units in all before they repeat) and by tmr, which holds those
-// tmscan has not divided yet; and the part of the unit timer 2 has counted, {cycles} machine
-// cycles a unit, {ticks} of them a 0.1 ms. Read with timer 2's interrupt held, an overflow it has
-// not counted yet is added when the count read lies after it. The stamp of the last run is kept
-// as its unit (sctu) and its tenths of the unit (sctf, 0..49), whose bit 7 marks the first scan:
-// the shortest and the longest begin with the first scan measured. A scan of 3.27 s or more
-// reads as 32767.
+// since its last run, from the FX time base: its milliseconds, counted by the dividers of tmscan
+// (mlei, mlei1, mlei2, fxm: 30000 ms in all before they repeat) and by tmr, which holds those
+// tmscan has not divided yet; and the part of the millisecond timer 2 has counted, {cycles}
+// machine cycles a millisecond, {ticks} of them a 0.1 ms. Read with timer 2's interrupt held, an
+// overflow it has not counted yet is added when the count read lies after it. The stamp of the
+// last run is kept as its millisecond (sctu) and its tenths of it (sctf, 0..9), whose bit 7 marks
+// the first scan: the shortest and the longest begin with the first scan measured. A scan of
+// 3.27 s or more reads as 32767.
 constexpr std::string_view kScanTime[] = {
     "unsigned int idata sct[3],sctu;unsigned char idata sctf;",
     "void scantime(void)",
@@ -138,11 +138,11 @@ constexpr std::string_view kScanTime[] = {
     "ET2=0;f=TH2;l=TL2;if(f!=TH2){f=TH2;l=TL2;}",
     "f=(f<<8|l)+{cycles};u=tmr;if(TF2&&f<{half})u++;",
     "ET2=1;",
-    "u+=mlei+2*mlei2+20*mlei3+100*fxm;while(u>=6000)u-=6000;",
-    "l=f/{ticks};if(l>49)l=49;",
+    "u+=mlei+5*mlei1+50*mlei2+500*fxm;while(u>=30000)u-=30000;",
+    "l=f/{ticks};if(l>9)l=9;",
     "if(m8000&0x02){sct[0]=0;sct[1]=0;sct[2]=0;sctu=u;sctf=l|0x80;return;}",
-    "f=u-sctu;if(u<sctu)f+=6000;",
-    "if(f>=655)f=32767;else f=f*50+l-(sctf&0x7f);",
+    "f=u-sctu;if(u<sctu)f+=30000;",
+    "if(f>=3276)f=32767;else f=f*10+l-(sctf&0x7f);",
     "sct[0]=f;",
     "if((sctf&0x80)||f<sct[1])sct[1]=f;",
     "if((sctf&0x80)||f>sct[2])sct[2]=f;",
@@ -164,6 +164,8 @@ constexpr std::string_view kHeldContacts[] = {"unsigned char idata held[{count}]
 constexpr std::string_view kLadderSteps[] = {"unsigned char idata stlr,stlt,stlw[{count}];"};
 // FOR loops: the repetitions each has left, two bytes.
 constexpr std::string_view kLoopCounters[] = {"unsigned int {space} loopc[{count}];"};
+// The FX time base's timers: the milliseconds of the unit each has begun, a byte each.
+constexpr std::string_view kTimerPhases[] = {"unsigned char {space} tph[{count}];"};
 
 // m8000p and m8000f of the special relays' edge routines.
 constexpr int kSpecialRelayEdgeBytes = 2;
@@ -194,6 +196,7 @@ std::vector<StateArray> stateArrays(const Translation& translation) {
       {kZRegisters, translation.zRegisters, translation.zRegisters, true},  // two bytes each
       {kVRegisters, translation.vRegisters, translation.vRegisters, true},
       {kLoopCounters, translation.loops, translation.loops, true},  // the second byte of each
+      {kTimerPhases, translation.timerPhases, 0, true},
   };
   std::vector<StateArray> needed;
   for (const StateArray& array : all) {

@@ -25,11 +25,11 @@ constexpr std::string_view kClassicTimerStart[] = {
     "   TH0 = 0xfa;     //定时器赋予初值",
     "   TR0 = 1;        //启动定时器",
 };
-// ... timer 2 reloading itself every 5 ms for the FX base.
+// ... timer 2 reloading itself every millisecond for the FX base.
 constexpr std::string_view kFxTimerStart[] = {
     "    ET2 = 1;        //允许定时器2中断",
     "    RCAP2H = {high};",
-    "    RCAP2L = {low};  //5ms",
+    "    RCAP2L = {low};  //1ms",
     "    TH2 = {high};",
     "    TL2 = {low};",
     "    T2CON = 0x04;   //16位自动重装，启动定时器2",
@@ -94,7 +94,7 @@ constexpr std::string_view kClearRegisters = "for(i=0;i<{count};i++)d[i]=0;";
 constexpr std::string_view kClearFastTimerUnits = "tm10={threshold};";
 // The FX time base's dividers start together, so that the clock relays' phases follow timer 2's
 // start.
-constexpr std::string_view kClearFxDividers = "mlei=0;mlei1=0;mlei2=0;mlei3=0;fxm=0;fxd=0;";
+constexpr std::string_view kClearFxDividers = "mlei=0;mlei1=0;mlei2=0;fxm=0;fxd=0;fxdt=0;";
 // Then the filters fill with real samples.
 constexpr std::string_view kFirstSamples[] = {
     " for(i=0;i<=1000;i++)",

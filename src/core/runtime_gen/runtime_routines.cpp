@@ -176,10 +176,12 @@ constexpr std::string_view kTimer0[] = {
 };
 
 // The FX time base: timer 2's registers (the runtime's register header declares timer 0's only),
-// and tmscan dividing the 5 ms units its interrupt counted in tmr: M8011 toggles every unit,
-// 10 ms timers count every 2 (mlei), M8012 every 10 (mlei1 counts 10 ms), 100 ms timers every 20
-// (mlei2), M8013 every 100 (mlei3 counts 100 ms), M8014 every 6000 (fxm counts 500 ms), and the
-// display is refreshed every 300 ms (fxd).
+// and tmscan taking the milliseconds its interrupt counted in tmr since the last scan. The timers
+// add them, as fxdt, to phases of their own where their coils run (OUT T), so a timer's units
+// begin when it starts; the clock relays divide them: M8011 toggles every 5 ms (mlei), M8012
+// every 50 ms (mlei1), M8013 every 500 ms (mlei2) and M8014 every 30 s (fxm), and the display is
+// refreshed every 300 ms (fxd). A scan of 150 ms or more gives the timers 150. Most scans
+// are shorter than a millisecond: they skip it all.
 // clang-format off
 constexpr std::string_view kFxTimerRegisters[] = {
     "sfr T2CON  = 0xC8;",
@@ -192,39 +194,33 @@ constexpr std::string_view kFxTimerRegisters[] = {
 };
 constexpr std::string_view kFxTmscanHead[] = {
     "void tmscan(void)",
-    "{unsigned int j,u;",
+    "{unsigned int u;",
     "WDT=0X1E;",
     "WDT=0XE1;",
     "WDTSTC=0X3C;",
     " ET2=0;u=tmr;tmr=0;ET2=1;",
-    " for(;u>0;u--)",
-    " {m8000^=0x10;",
-    "  if(++mlei>=2)",
-    "  {mlei=0;",
-};
-// clang-format on
-constexpr std::string_view kFxFastTimers[] = {
-    "   for(j={first};j<={last};j++)",
-    "    if(to[j/8]&(0x01<<(j%8)))tc[j]++;",
-};
-constexpr std::string_view kFxUnit[] = {
-    "   if(++mlei1>=5){mlei1=0;m8000^=0x20;}",
-    "   if(++mlei2>=10)",
-    "   {mlei2=0;",
-    "   for(j=0;j<={lastSlow};j++)",
-    "    if(to[j/8]&(0x01<<(j%8)))tc[j]++;",
-};
-constexpr std::string_view kFxUnitEnd[] = {
-    "   if(++mlei3>=5){mlei3=0;m8000^=0x40;if(++fxm>=60){fxm=0;m8000^=0x80;}}",
-    "   if(++fxd>=3){fxd=0;m8000|=0x08;}",
+    " fxdt=0;",
+    " if(u)",
+    " {fxdt=u<150?u:150;",
+    " do",
+    "  if(++mlei>=5)",
+    "  {mlei=0;m8000^=0x10;",
+    "   if(++mlei1>=10)",
+    "   {mlei1=0;m8000^=0x20;",
+    "    if(++fxd>=6){fxd=0;m8000|=0x08;}",
+    "    if(++mlei2>=10)",
+    "    {mlei2=0;m8000^=0x40;",
+    "     if(++fxm>=60){fxm=0;m8000^=0x80;}}",
     "   }",
     "  }",
+    " while(--u);",
     " }",
 };
-// Timer 2's interrupt: the 5 ms units, at most a few minutes of them.
+// Timer 2's interrupt: the milliseconds, at most 30 s of them.
 constexpr std::string_view kTimer2[] = {
-    "void timer2(void) interrupt 5 using 0", "{", "  TF2=0;", "  if(tmr<60000)tmr++;", "}",
+    "void timer2(void) interrupt 5 using 0", "{", "  TF2=0;", "  if(tmr<30000)tmr++;", "}",
 };
+// clang-format on
 
 constexpr std::string_view kSendCharCom[] = {
     "void send_char_com(unsigned char ch)",
@@ -262,15 +258,9 @@ void writeClassicTmscan(CodeWriter& out, const AssignmentTables& tables, const S
   out.lines(kTimer0);
 }
 
-void writeFxTmscan(CodeWriter& out, const AssignmentTables& tables, const StoragePlan& plan) {
+void writeFxTmscan(CodeWriter& out, const AssignmentTables& tables) {
   out.lines(kFxTimerRegisters);
   out.lines(kFxTmscanHead);
-  if (plan.firstFastTimer >= 0) {
-    out.set("first", dec(plan.firstFastTimer)).set("last", dec(plan.lastFastTimer));
-    out.lines(kFxFastTimers);
-  }
-  out.set("lastSlow", dec(std::max(15, plan.lastSlowTimer))).lines(kFxUnit);
-  out.lines(kFxUnitEnd);
   writeTmscanInputs(out, tables);
   out.lines(kTimer2);
 }
@@ -287,7 +277,7 @@ std::string runtimeSection(const Settings& settings, int scanThreshold, const St
   out.lines(kZrstd);
   out.lines(kEdgeRoutines);
   if (settings.timeBase == TimeBaseChoice::Fx) {
-    writeFxTmscan(out, tables, plan);
+    writeFxTmscan(out, tables);
   } else {
     writeClassicTmscan(out, tables, plan);
   }

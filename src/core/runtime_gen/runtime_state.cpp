@@ -20,7 +20,8 @@ namespace {
 //   xfir             one filter shift register per input;  ack  last I2C acknowledge
 //   s                S states, when the program has them (declared with the grown tables)
 //   tm10             when the next 10 ms unit is due, when 10 ms timers run (tmscan)
-//   fxm, fxd         the FX time base's dividers (tmscan), which also uses tmr and mlei..mlei3
+//   fxm, fxd, fxdt   the FX time base's dividers and the milliseconds of the last scan
+//                    (tmscan), which also uses tmr and mlei..mlei2
 // A table that grows past its fixed size leaves its place below (GrownTables).
 constexpr std::string_view kPointTables = " unsigned char y[5],yflag[5],xflag[5],plsm[2],plfm[2];";
 // The byte variables: each of M, T and C drops out when its tables grow.
@@ -56,8 +57,8 @@ constexpr std::string_view kGrownCounters[] = {
 };
 constexpr std::string_view kGrownRegisters = " unsigned int {space} d[{count}];";
 constexpr std::string_view kFastTimerUnits = " unsigned int idata tm10;";
-// The FX time base's dividers of 500 ms and 100 ms (tmscan).
-constexpr std::string_view kFxDividers = " unsigned char idata fxm,fxd;";
+// The FX time base's dividers of 30 s and 300 ms, and the milliseconds the timers add (tmscan).
+constexpr std::string_view kFxDividers = " unsigned char idata fxm,fxd,fxdt;";
 
 // The state block: the fixed tables where they stand, and the grown ones in their place.
 void writeStateBlock(CodeWriter& out, const StoragePlan& plan, TimeBaseChoice timeBase) {

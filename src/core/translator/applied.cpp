@@ -53,6 +53,17 @@ constexpr std::string_view kZrstT[] = {
     "to[i/8]&=0xff-(0x01<<(i%8));tc[i]=0;}",
     "",
 };
+// With the FX time base: no run bits, and the units begun of timers with coils, tph[{first}] to
+// tph[{last}].
+constexpr std::string_view kZrstTFx[] = {
+    "if({cond})for(i={a};i<={z};i++){t[i/8]&=0xff-(0x01<<(i%8));tc[i]=0;}",
+    "",
+};
+constexpr std::string_view kZrstTFxPhases[] = {
+    "if({cond}){for(i={a};i<={z};i++){t[i/8]&=0xff-(0x01<<(i%8));tc[i]=0;}",
+    "for(i={first};i<={last};i++)tph[i]=0;}",
+    "",
+};
 constexpr std::string_view kZrstC[] = {
     "if({cond})for(i={a};i<={z};i++){c[i/8]&=0xff-(0x01<<(i%8));"
     "ct[i]=0;}",
@@ -104,6 +115,17 @@ void translateAlt(TranslatorRun& t) {
   }
 }
 
+// ZRST on timers T{a} to T{z}.
+void translateZrstT(TranslatorRun& t, int a, int z) {
+  std::vector<Field> fields = {{"a", dec(a)}, {"z", dec(z)}};
+  if (t.options().timeBase != TimeBaseChoice::Fx) return t.appendGuarded("ZRST", kZrstT, fields);
+  const std::optional<std::pair<int, int>> phases = t.timerPhases(a, z);
+  if (!phases) return t.appendGuarded("ZRST", kZrstTFx, fields);
+  fields.push_back({"first", dec(phases->first)});
+  fields.push_back({"last", dec(phases->second)});
+  t.appendGuarded("ZRST", kZrstTFxPhases, fields);
+}
+
 void translateZrst(TranslatorRun& t) {
   const std::optional<fx::Device> firstBit = decodeBitOperand(t, 1);
   const std::optional<fx::Device> lastBit = decodeBitOperand(t, 3);
@@ -142,7 +164,7 @@ void translateZrst(TranslatorRun& t) {
   if (is(first, 'C')) {
     t.appendGuarded("ZRST", kZrstC, range);
   } else if (is(first, 'T')) {
-    t.appendGuarded("ZRST", kZrstT, range);
+    translateZrstT(t, static_cast<int>(*a), static_cast<int>(*z));
   } else if (t.options().registersInXram && std::max(*a, *z) > kFirmwareLastRamRegister) {
     t.appendGuarded("ZRST", kZrstDLoop, range);
   } else if (!refusePair(t, *a, ReasonKind::RegisterBeyondRam, *z,

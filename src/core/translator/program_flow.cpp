@@ -569,8 +569,9 @@ struct TranslatorRun::ProgramFlow {
     });
   }
 
+  // (The FX time base's timers count only where their coils run: they need no stopping.)
   void stopPassedTimers(TranslatorRun& t) {
-    if (passedTimers.empty()) return;
+    if (passedTimers.empty() || t.options().timeBase == TimeBaseChoice::Fx) return;
     CodeWriter statement;
     for (int n : passedTimers) {
       for (const Field& field : bitFields(n)) statement.set(field.name, field.value);

@@ -22,6 +22,22 @@ constexpr std::string_view kOutTRest[] = {
     "",
 };
 
+// The FX time base: while the condition holds, the timer adds the milliseconds of the last scan
+// to the phase of its unit ({unit}: 100 or 10 ms) in tph[{p}] and counts each unit completed, so
+// its units begin when it starts, whatever the scans or the other timers do. Where the coil is
+// not run (a jump, a step not active) the timer stops, keeping its count and phase.
+constexpr std::string_view kOutTFxFirst = "if({cond}){tph[{p}]+=fxdt;";
+constexpr std::string_view kOutTFxRest[] = {
+    "while(tph[{p}]>={unit}){tph[{p}]-={unit};tc[{n}]++;}",
+    "if(tc[{n}]>=({sv}))",
+    "{t[{B}]|=(0x01<<{b});",
+    "tc[{n}]={sv};}}",
+    "else",
+    "{t[{B}]&=0xff-(0x01<<{b});",
+    "tph[{p}]=0;tc[{n}]=0;}",
+    "",
+};
+
 // Counts rising edges of the condition: cflag remembers that it was true on the last scan. A set
 // value in the EEPROM is loaded into d[16] after the count.
 constexpr std::string_view kOutCCount[] = {
@@ -45,6 +61,11 @@ constexpr std::string_view kEepromSetValue = "d[16]=ReData({r}*2)+256*ReData({r}
 constexpr std::string_view kRstT[] = {
     "if({cond})", "{t[{B}]&=0xff-(0x01<<{b});", "to[{B}]&=0xff-(0x01<<{b});", "tc[{n}]=0;}", "",
 };
+// With the FX time base the unit begun goes too, where the timer has a coil.
+constexpr std::string_view kRstTFx[] = {"if({cond})", "{t[{B}]&=0xff-(0x01<<{b});", "tc[{n}]=0;}",
+                                        ""};
+constexpr std::string_view kRstTFxPhase[] = {"if({cond})", "{t[{B}]&=0xff-(0x01<<{b});",
+                                             "tph[{p}]=0;tc[{n}]=0;}", ""};
 // RST C clears the count and the contact; the counter's edge memory stays, as on the PLC: a
 // condition still on after the reset does not count again.
 constexpr std::string_view kRstC[] = {
@@ -113,11 +134,17 @@ void translateOutT(TranslatorRun& t, int n) {
   if (!setValue) return;
   std::vector<Field> fields = bitFields(n);
   fields.push_back({"sv", setValue->text});
+  const std::optional<int> phase = t.timerPhase(n);
+  if (phase) {
+    fields.push_back({"p", dec(*phase)});
+    fields.push_back({"unit", n < kFirstFastTimer ? "100" : "10"});
+  }
   std::optional<CodeWriter> statement = t.guarded("OUT T", fields);
   if (!statement) return;
-  statement->line(kOutTFirst);
+  statement->line(phase ? kOutTFxFirst : kOutTFirst);
   loadSetValue(*statement, *setValue);
-  t.appendStatement(statement->lines(kOutTRest));
+  t.appendStatement(statement->lines(phase ? std::span<const std::string_view>(kOutTFxRest)
+                                           : std::span<const std::string_view>(kOutTRest)));
 }
 
 void translateOutC(TranslatorRun& t, int n) {
@@ -143,7 +170,15 @@ void translateReset(TranslatorRun& t) {
   const int n = device->number;
   if (device->letter == 'T') {
     if (t.refuseDevice('T', n)) return;
-    t.appendGuarded("RST T", kRstT, bitFields(n));
+    std::vector<Field> fields = bitFields(n);
+    if (t.options().timeBase != TimeBaseChoice::Fx) {
+      t.appendGuarded("RST T", kRstT, fields);
+    } else if (const std::optional<int> phase = t.timerPhase(n)) {
+      fields.push_back({"p", dec(*phase)});
+      t.appendGuarded("RST T", kRstTFxPhase, fields);
+    } else {
+      t.appendGuarded("RST T", kRstTFx, fields);
+    }
   } else if (device->letter == 'C') {
     if (t.refuseDevice('C', n)) return;
     t.appendGuarded("RST C", kRstC, bitFields(n));

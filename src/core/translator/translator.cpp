@@ -111,11 +111,44 @@ bool readsFlags(const ProgramImage& image) {
   return false;
 }
 
+// The timers that a coil (OUT T) before END drives, in the order of their numbers.
+std::vector<int> coilTimers(const ProgramImage& image) {
+  std::set<int> timers;
+  for (int at = kFirstStep; at + 1 <= kLastStep + 1; at += 2) {
+    if (image.at(at) == ProgramImage::kEmpty || image.at(at + 1) == ProgramImage::kEmpty) break;
+    const fx::StepWord step =
+        fx::readStepWord(static_cast<std::uint16_t>(image.at(at + 1) << 8 | image.at(at)), true);
+    if (step.instruction == &fx::row("END", fx::Layout::Alone)) break;
+    if (step.instruction && step.instruction->layout == fx::Layout::NumberInWord && step.device &&
+        step.device->letter == 'T') {
+      timers.insert(step.device->number);
+    }
+  }
+  return {timers.begin(), timers.end()};
+}
+
 }  // namespace
 
 TranslatorRun::TranslatorRun(const ProgramImage& image, const TranslateOptions& options,
                              EvaluationPlan plan)
-    : image_(image), options_(options), plan_(std::move(plan)), flagsRead_(readsFlags(image)) {}
+    : image_(image), options_(options), plan_(std::move(plan)), flagsRead_(readsFlags(image)) {
+  if (options_.timeBase == TimeBaseChoice::Fx) phasedTimers_ = coilTimers(image);
+  result_.timerPhases = static_cast<int>(phasedTimers_.size());
+}
+
+std::optional<int> TranslatorRun::timerPhase(int n) const {
+  const auto at = std::ranges::lower_bound(phasedTimers_, n);
+  if (at == phasedTimers_.end() || *at != n) return std::nullopt;
+  return static_cast<int>(at - phasedTimers_.begin());
+}
+
+std::optional<std::pair<int, int>> TranslatorRun::timerPhases(int a, int z) const {
+  const auto first = std::ranges::lower_bound(phasedTimers_, a);
+  const auto end = std::ranges::upper_bound(phasedTimers_, z);
+  if (first >= end) return std::nullopt;
+  return std::pair(static_cast<int>(first - phasedTimers_.begin()),
+                   static_cast<int>(end - phasedTimers_.begin()) - 1);
+}
 
 Translation TranslatorRun::run() {
   for (scan_ = kFirstStep; scan_ <= kLastStep && !stopped_ && !ended_; scan_ += 2) {

@@ -132,6 +132,10 @@ class TranslatorRun {
   // True when the program reads the flags M8020..M8022 (contacts, edges): its arithmetic then
   // sets them.
   bool flagsRead() const { return flagsRead_; }
+  // With the FX time base, the element of tph[] that keeps the unit begun of timer n, when a coil
+  // (OUT T) drives it; and the elements of those from T a to T z, when any does.
+  std::optional<int> timerPhase(int n) const;
+  std::optional<std::pair<int, int>> timerPhases(int a, int z) const;
 
   // Marks the step as recognised, so that it draws no "passed over" warning.
   void recognise() { recognised_ = true; }
@@ -340,7 +344,8 @@ class TranslatorRun {
   std::set<int> trailingEdges_;
   std::map<int, std::string> edgeMemories_;
   bool flagsRead_ = false;
-  bool outputsOff_ = false;  // a step names M8034
+  std::vector<int> phasedTimers_;  // tph[k] belongs to timer phasedTimers_[k]
+  bool outputsOff_ = false;        // a step names M8034
   bool recognised_ = false;
   bool stopped_ = false;
   bool fileFault_ = false;  // the stop is the file's: cut short, no END, an MC left open

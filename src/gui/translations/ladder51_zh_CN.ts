@@ -338,8 +338,8 @@
         <translation>%1 至程序用到的最大 %2</translation>
     </message>
     <message>
-        <source>with a %1 MHz crystal the firmware's 5 ms are %2 machine cycles: its timers run %3% %4</source>
-        <translation>晶振为 %1 MHz 时，固件的 5 毫秒为 %2 个机器周期：定时器%4 %3%</translation>
+        <source>with a %1 MHz crystal the firmware's 1 ms is %2 machine cycles: its timers run %3% %4</source>
+        <translation>晶振为 %1 MHz 时，固件的 1 毫秒为 %2 个机器周期：定时器%4 %3%</translation>
     </message>
     <message>
         <source>slow</source>

@@ -2,7 +2,8 @@
 // followed by scan lines, one scan each, in order:
 //   ;@ TIME [X0=1 ...] -> Y0=1 M3=0 C0:2 D1:-1
 // TIME is the scan's time in ms after power-on (timer unit 100 ms, first boundary at 0 unless a
-// line "; phase: N" moves it to N ms); X points set before the scan; after "->" the bit devices
+// line "; phase: N" moves it to N ms; timers share the units unless a line "; units: own" gives
+// each its own); X points set before the scan; after "->" the bit devices
 // (=0 or 1) and the values of T, C and D (:N, signed 16-bit) the scan must leave.
 #include <gtest/gtest.h>
 
@@ -32,6 +33,7 @@ TEST_P(InterpreterRules, ScansAsThePlcDoes) {
   for (std::string line; std::getline(lines, line);) {
     ++lineNumber;
     if (line.starts_with("; phase:")) timeBase.phaseMicros = std::stol(line.substr(8)) * 1000;
+    if (line == "; units: own") timeBase.ownUnits = true;
     if (line.starts_with(";@")) scans.push_back(line.substr(2)), scanLines.push_back(lineNumber);
   }
   ASSERT_FALSE(scans.empty()) << "the case has no scan lines";

@@ -94,9 +94,10 @@ int main(void){
 )";
 
 std::string withoutInterruptKeywords(std::string text) {
-  const std::string keyword = " interrupt 1 using 0";
-  const std::size_t at = text.find(keyword);
-  if (at != std::string::npos) text.erase(at, keyword.size());
+  for (const std::string keyword : {" interrupt 1 using 0", " interrupt 5 using 0"}) {
+    const std::size_t at = text.find(keyword);
+    if (at != std::string::npos) text.erase(at, keyword.size());
+  }
   return text;
 }
 
@@ -122,6 +123,39 @@ TEST(RuntimeBehaviour, RoutinesRunAsThePlcExpects) {
                              std::to_string(threshold) + "\n" +
                              withoutInterruptKeywords(runtimeSection(s, threshold)) + "\n" +
                              kDisplayHarnessHead + refresh + "}\n" + kChecks;
+  test::ScratchDir dir;
+  const test::CompileRun run = test::compileAndRunOnHost(source, dir.path());
+  EXPECT_TRUE(run.ok) << run.output;
+  EXPECT_NE(run.output.find("DONE 0"), std::string::npos) << run.output;
+}
+
+// The FX time base's tmscan: the milliseconds timer 2's interrupt counted reach the timers as
+// fxdt (150 at most) and are divided into the clock relays M8011 (0x10, every 5 ms), M8012
+// (0x20, 50 ms), M8013 (0x40, 500 ms) and M8014 (0x80, 30 s), and the display's 300 ms (0x08).
+constexpr const char* kFxChecks = R"(
+int main(void){
+  int k;
+  m8000=0;mlei=0;mlei1=0;mlei2=0;fxm=0;fxd=0;tmr=0;
+  for(k=0;k<3;k++)timer2();tmscan();CHECK(fxdt==3);CHECK(tmr==0);CHECK(m8000==0);
+  tmscan();CHECK(fxdt==0);
+  tmr=2;tmscan();CHECK(fxdt==2);CHECK(m8000==0x10);
+  tmr=45;tmscan();CHECK(m8000==0x20);
+  tmr=250;tmscan();CHECK(fxdt==150);CHECK(m8000==0x08);
+  m8000=0;tmr=200;tmscan();CHECK(m8000==0x40);
+  tmr=29500;tmscan();CHECK((m8000&0xf0)==0x80);
+  tmr=29999;timer2();timer2();CHECK(tmr==30000);
+  printf("DONE %d\n",failures);
+  return failures!=0;
+}
+)";
+
+TEST(RuntimeBehaviour, FxTimeBaseDividesTheMilliseconds) {
+  if (!test::haveProgram("cc")) GTEST_SKIP() << "no host C compiler";
+  Settings s;
+  s.timeBase = TimeBaseChoice::Fx;
+  const std::string source = std::string(kPrelude) + "#define sfr unsigned char\n" +
+                             "#define sbit unsigned char\n" +
+                             withoutInterruptKeywords(runtimeSection(s, 24)) + kFxChecks;
   test::ScratchDir dir;
   const test::CompileRun run = test::compileAndRunOnHost(source, dir.path());
   EXPECT_TRUE(run.ok) << run.output;

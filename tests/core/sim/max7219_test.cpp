@@ -95,7 +95,7 @@ TEST(Max7219, DecodesTheFirmwareShowingTimerCounterAndRegister) {
     ASSERT_TRUE(slice) << slice.error().describe();
     decoder.take(slice->ports);
   };
-  runFor(800'000);
+  runFor(1'000'000);  // T0 runs 500 ms from the first scan; the display shows every 300 ms
   EXPECT_EQ(decoder.display().text(), "       5");  // T0 done at K5
   for (int press = 0; press < 3; ++press) {
     ASSERT_TRUE((*live)->setInput("X0", true));
