@@ -44,7 +44,7 @@ std::map<std::string, long long> tableSizes(const Translation& translation) {
       {"ixz", translation.zRegisters},
       {"ixv", translation.vRegisters},
       {"loopc", translation.loops},
-      {"tph", translation.timerPhases},
+      {"tph", translation.devices.timerPhases},
   };
   const std::map<char, std::vector<std::string>> images = {
       {'M', {"m"}}, {'S', {"s"}}, {'T', {"t", "to"}}, {'C', {"c", "cflag"}}};

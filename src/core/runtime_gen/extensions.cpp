@@ -196,7 +196,7 @@ std::vector<StateArray> stateArrays(const Translation& translation) {
       {kZRegisters, translation.zRegisters, translation.zRegisters, true},  // two bytes each
       {kVRegisters, translation.vRegisters, translation.vRegisters, true},
       {kLoopCounters, translation.loops, translation.loops, true},  // the second byte of each
-      {kTimerPhases, translation.timerPhases, 0, true},
+      {kTimerPhases, translation.devices.timerPhases, 0, true},
   };
   std::vector<StateArray> needed;
   for (const StateArray& array : all) {

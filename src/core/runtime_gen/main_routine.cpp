@@ -92,6 +92,8 @@ constexpr std::string_view kClearCounters[] = {
 };
 constexpr std::string_view kClearRegisters = "for(i=0;i<{count};i++)d[i]=0;";
 constexpr std::string_view kClearFastTimerUnits = "tm10={threshold};";
+// The FX time base's timers start with no unit begun.
+constexpr std::string_view kClearTimerPhases = "for(i=0;i<{count};i++)tph[i]=0;";
 // The FX time base's dividers start together, so that the clock relays' phases follow timer 2's
 // start.
 constexpr std::string_view kClearFxDividers = "mlei=0;mlei1=0;mlei2=0;fxm=0;fxd=0;fxdt=0;";
@@ -174,6 +176,7 @@ void writeClearGrownTables(CodeWriter& out, const StoragePlan& plan, const Setti
   }
   if (settings.timeBase == TimeBaseChoice::Fx) {
     out.line(kClearFxDividers);
+    if (plan.timerPhases > 0) out.set("count", dec(plan.timerPhases)).line(kClearTimerPhases);
   } else if (plan.firstFastTimer >= 0) {
     out.line(kClearFastTimerUnits);  // the first tenth's due
   }

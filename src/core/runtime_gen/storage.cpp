@@ -118,6 +118,7 @@ Result<StoragePlan> planStorage(const DeviceUse& devices, int extensionBytes,
   plan.lastSlowTimer = devices.lastSlowTimer;
   plan.firstFastTimer = devices.firstFastTimer;
   plan.lastFastTimer = devices.lastFastTimer;
+  plan.timerPhases = devices.timerPhases;
   plan.grown = grownTables(devices);
   if (plan.grown.empty()) return plan;
 

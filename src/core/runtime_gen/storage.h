@@ -41,6 +41,8 @@ struct StoragePlan {
   int lastSlowTimer = -1;
   int firstFastTimer = -1;
   int lastFastTimer = -1;
+  // The FX time base's units begun, tph[0 .. timerPhases - 1] (DeviceUse::timerPhases).
+  int timerPhases = 0;
 
   // True when the runtime's fixed tables hold everything: fx1n.c is as it always was.
   bool fixed() const { return grown.empty(); }

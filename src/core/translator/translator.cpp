@@ -133,7 +133,7 @@ TranslatorRun::TranslatorRun(const ProgramImage& image, const TranslateOptions& 
                              EvaluationPlan plan)
     : image_(image), options_(options), plan_(std::move(plan)), flagsRead_(readsFlags(image)) {
   if (options_.timeBase == TimeBaseChoice::Fx) phasedTimers_ = coilTimers(image);
-  result_.timerPhases = static_cast<int>(phasedTimers_.size());
+  result_.devices.timerPhases = static_cast<int>(phasedTimers_.size());
 }
 
 std::optional<int> TranslatorRun::timerPhase(int n) const {

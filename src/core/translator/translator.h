@@ -81,6 +81,9 @@ struct DeviceUse {
   int lastSlowTimer = -1;
   int firstFastTimer = -1;
   int lastFastTimer = -1;
+  // With the FX time base, the timers with a coil keep the milliseconds of the unit they have
+  // begun in tph[0 .. timerPhases - 1], in the order of their numbers.
+  int timerPhases = 0;
   // Every device of those tables the statements name, by letter ('M', 'S', 'T', 'C', 'D').
   std::map<char, std::set<int>> named;
 
@@ -150,9 +153,6 @@ struct Translation {
   int vRegisters = 0;
   // FOR loops: each keeps the repetitions it has left in its element of loopc[0 .. loops - 1].
   int loops = 0;
-  // With the FX time base, the timers with a coil (OUT T) keep the milliseconds of their unit
-  // begun in tph[0 .. timerPhases - 1], in the order of their numbers.
-  int timerPhases = 0;
   // The subroutines the scan calls (a P label after FEND, its steps, SRET), each a C function
   // "void subP33(void)" after their prototypes, CR LF line ends: fx1n.c places them before main.
   // Empty for a program without CALL.
