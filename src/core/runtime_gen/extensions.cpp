@@ -164,8 +164,15 @@ constexpr std::string_view kHeldContacts[] = {"unsigned char idata held[{count}]
 constexpr std::string_view kLadderSteps[] = {"unsigned char idata stlr,stlt,stlw[{count}];"};
 // FOR loops: the repetitions each has left, two bytes.
 constexpr std::string_view kLoopCounters[] = {"unsigned int {space} loopc[{count}];"};
-// The FX time base's timers: the milliseconds of the unit each has begun, a byte each.
-constexpr std::string_view kTimerPhases[] = {"unsigned char {space} tph[{count}];"};
+// The FX time base's timers: the milliseconds of the unit each has begun, a byte each, and
+// fxunits(p), which adds the milliseconds of the last scan to tph[p] and returns the units it
+// completed, of {unit} milliseconds: 100 for T0..T199, whose elements come first, 10 for the
+// rest. (The unit is not a second parameter: SDCC would keep it in the full direct RAM.)
+constexpr std::string_view kTimerPhases[] = {
+    "unsigned char {space} tph[{count}];", "unsigned char fxunits(unsigned char p)",
+    "{unsigned char k=0,u={unit};",        "tph[p]+=fxdt;",
+    "while(tph[p]>=u){tph[p]-=u;k++;}",    "return k;}",
+};
 
 // m8000p and m8000f of the special relays' edge routines.
 constexpr int kSpecialRelayEdgeBytes = 2;
@@ -274,6 +281,11 @@ bool stateInXram(const Settings& settings) {
 std::string runtimeExtensions(const Translation& translation, const Settings& settings) {
   CodeWriter text;
   text.set("space", stateInXram(settings) ? "xdata" : "idata");
+  const DeviceUse& devices = translation.devices;
+  text.set("unit", devices.slowTimerPhases == devices.timerPhases ? "100"
+                   : devices.slowTimerPhases == 0
+                       ? "10"
+                       : fill("p<{slow}?100:10", {{"slow", dec(devices.slowTimerPhases)}}));
   for (const FeatureText& feature : featureTexts()) {
     if (needs(translation, feature)) text.lines(feature.text);
   }

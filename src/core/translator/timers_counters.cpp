@@ -23,12 +23,11 @@ constexpr std::string_view kOutTRest[] = {
 };
 
 // The FX time base: while the condition holds, the timer adds the milliseconds of the last scan
-// to the phase of its unit ({unit}: 100 or 10 ms) in tph[{p}] and counts each unit completed, so
-// its units begin when it starts, whatever the scans or the other timers do. Where the coil is
-// not run (a jump, a step not active) the timer stops, keeping its count and phase.
-constexpr std::string_view kOutTFxFirst = "if({cond}){tph[{p}]+=fxdt;";
+// to the unit it has begun, tph[{p}], and counts each unit completed (fxunits), so its units
+// begin when it starts, whatever the scans or the other timers do. Where the coil is not run (a
+// jump, a step not active) the timer stops, keeping its count and the unit begun.
+constexpr std::string_view kOutTFxFirst = "if({cond}){tc[{n}]+=fxunits({p});";
 constexpr std::string_view kOutTFxRest[] = {
-    "while(tph[{p}]>={unit}){tph[{p}]-={unit};tc[{n}]++;}",
     "if(tc[{n}]>=({sv}))",
     "{t[{B}]|=(0x01<<{b});",
     "tc[{n}]={sv};}}",
@@ -135,10 +134,7 @@ void translateOutT(TranslatorRun& t, int n) {
   std::vector<Field> fields = bitFields(n);
   fields.push_back({"sv", setValue->text});
   const std::optional<int> phase = t.timerPhase(n);
-  if (phase) {
-    fields.push_back({"p", dec(*phase)});
-    fields.push_back({"unit", n < kFirstFastTimer ? "100" : "10"});
-  }
+  if (phase) fields.push_back({"p", dec(*phase)});
   std::optional<CodeWriter> statement = t.guarded("OUT T", fields);
   if (!statement) return;
   statement->line(phase ? kOutTFxFirst : kOutTFirst);

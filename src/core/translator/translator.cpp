@@ -134,6 +134,8 @@ TranslatorRun::TranslatorRun(const ProgramImage& image, const TranslateOptions& 
     : image_(image), options_(options), plan_(std::move(plan)), flagsRead_(readsFlags(image)) {
   if (options_.timeBase == TimeBaseChoice::Fx) phasedTimers_ = coilTimers(image);
   result_.devices.timerPhases = static_cast<int>(phasedTimers_.size());
+  result_.devices.slowTimerPhases = static_cast<int>(
+      std::ranges::count_if(phasedTimers_, [](int n) { return n < kFirstFastTimer; }));
 }
 
 std::optional<int> TranslatorRun::timerPhase(int n) const {

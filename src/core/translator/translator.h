@@ -84,6 +84,7 @@ struct DeviceUse {
   // With the FX time base, the timers with a coil keep the milliseconds of the unit they have
   // begun in tph[0 .. timerPhases - 1], in the order of their numbers.
   int timerPhases = 0;
+  int slowTimerPhases = 0;  // those of T0..T199, which come first
   // Every device of those tables the statements name, by letter ('M', 'S', 'T', 'C', 'D').
   std::map<char, std::set<int>> named;
 
