@@ -167,12 +167,20 @@ constexpr std::string_view kLoopCounters[] = {"unsigned int {space} loopc[{count
 // The FX time base's timers: the milliseconds of the unit each has begun, a byte each, and
 // fxunits(p), which adds the milliseconds of the last scan to tph[p] and returns the units it
 // completed, of {unit} milliseconds: 100 for T0..T199, whose elements come first, 10 for the
-// rest. (The unit is not a second parameter: SDCC would keep it in the full direct RAM.)
+// rest. It reads and writes tph[p] once, and not at all in a scan shorter than a millisecond.
+// (The unit is not a second parameter: SDCC would keep it in the full direct RAM.)
+// clang-format off
 constexpr std::string_view kTimerPhases[] = {
-    "unsigned char {space} tph[{count}];", "unsigned char fxunits(unsigned char p)",
-    "{unsigned char k=0,u={unit};",        "tph[p]+=fxdt;",
-    "while(tph[p]>=u){tph[p]-=u;k++;}",    "return k;}",
+    "unsigned char {space} tph[{count}];",
+    "unsigned char fxunits(unsigned char p)",
+    "{unsigned char k=0,u={unit},h;",
+    "if(!fxdt)return 0;",
+    "h=tph[p]+fxdt;",
+    "while(h>=u){h-=u;k++;}",
+    "tph[p]=h;",
+    "return k;}",
 };
+// clang-format on
 
 // m8000p and m8000f of the special relays' edge routines.
 constexpr int kSpecialRelayEdgeBytes = 2;
