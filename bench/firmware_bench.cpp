@@ -9,6 +9,7 @@
 #include <random>
 #include <string>
 
+#include "bench/programs.h"
 #include "core/sequence.h"
 #include "core/sim/live_session.h"
 #include "core/sim/ram_symbols.h"
@@ -21,6 +22,8 @@
 namespace {
 
 using namespace ladder51;
+using bench::edgeProgram;
+using bench::exampleProgram;
 
 // A work folder whose settings put X0..X7 on port 3 and Y0..Y7 on port 1, for `chip` (the
 // settings' default without one).
@@ -131,12 +134,6 @@ void BM_PmwToHexLargestProgram(benchmark::State& state) {
 }
 BENCHMARK(BM_PmwToHexLargestProgram)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
 
-// The text of an example program.
-std::string exampleProgram(const std::string& example) {
-  std::ifstream file(std::filesystem::path(LADDER51_SOURCE_DIR) / "examples" / example);
-  return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-}
-
 // The scan time of `il` on the simulated STC89C516RD+ at 12 MHz, as `build` reports it: the
 // shortest (scan_us) and longest of 20 scans with every input off, measured between two starts of
 // the scan. Arg 1 builds the SDCC unit as ladder51 does (runtime calls with constant arguments
@@ -172,54 +169,6 @@ void BM_ScanTimeLargestProgram(benchmark::State& state) {
   scanTime(state, largestProgram(), "ladder51-bench-scan");
 }
 BENCHMARK(BM_ScanTimeLargestProgram)->Apply(bothUnits);
-
-// 60 random rungs of edge contacts (LDP, LDF, ANDP, ORF... of X, M, Y, T, C), comparisons and
-// plain contacts, each driving an output, a counter or an increment, the same on every run.
-std::string edgeProgram() {
-  std::mt19937 random(7);
-  auto pick = [&random](int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); };
-  auto device = [&pick]() {
-    static const char* kLetters[] = {"X", "M", "Y", "T", "C"};
-    static const int kCounts[] = {8, 80, 8, 16, 11};
-    const int k = pick(5);
-    return kLetters[k] + std::to_string(pick(kCounts[k]));
-  };
-  auto comparison = [&pick]() {
-    static const char* kOperators[] = {"=", ">=", ">", "<", "<="};
-    return std::string(kOperators[pick(5)]) + " D" + std::to_string(pick(16)) + " K" +
-           std::to_string(pick(10));
-  };
-  std::string il;
-  for (int r = 0; r < 60; ++r) {
-    static const char* kEdgeLoads[] = {"LDP ", "LDF "};
-    static const char* kEdgeJoins[] = {"ANDP ", "ORP ", "ANDF ", "ORF "};
-    static const char* kJoins[] = {"AND ", "ORI "};
-    const int first = pick(3);
-    il += first == 0   ? kEdgeLoads[pick(2)] + device()
-          : first == 1 ? "LD " + device()
-                       : "LD" + comparison();
-    for (int k = pick(3); k > 0; --k) {
-      const int join = pick(3);
-      il += "\n" + (join == 0   ? kEdgeJoins[pick(4)] + device()
-                    : join == 1 ? kJoins[pick(2)] + device()
-                                : (pick(2) ? "AND" : "OR") + comparison());
-    }
-    switch (pick(4)) {
-      case 0:
-        il += "\nOUT Y" + std::to_string(pick(8)) + "\n";
-        break;
-      case 1:
-        il += "\nOUT M" + std::to_string(pick(80)) + "\n";
-        break;
-      case 2:
-        il += "\nINC D" + std::to_string(pick(16)) + "\n";
-        break;
-      default:
-        il += "\nOUT C" + std::to_string(pick(11)) + " K" + std::to_string(1 + pick(9)) + "\n";
-    }
-  }
-  return il + "END\n";
-}
 
 // edgeProgram()'s code is about 8 KB: the program a full AT89S52 holds.
 void BM_ScanTimeEdgeProgram(benchmark::State& state) {
