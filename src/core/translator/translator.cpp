@@ -91,15 +91,23 @@ std::vector<Field> outputFields(int n) {
 
 namespace {
 
+// The image's words from the first step up to the first entry that holds no byte.
+std::vector<std::uint16_t> storedWords(const ProgramImage& image) {
+  std::vector<std::uint16_t> words;
+  for (int at = kFirstStep; at + 1 <= kLastStep + 1; at += 2) {
+    if (image.at(at) == ProgramImage::kEmpty || image.at(at + 1) == ProgramImage::kEmpty) break;
+    words.push_back(static_cast<std::uint16_t>(image.at(at + 1) << 8 | image.at(at)));
+  }
+  return words;
+}
+
 // True when a step of the image reads one of the flags M8020..M8022: a contact (LD .. ORI) or
 // the device word of an edge contact. Operand words have a type byte of 80 hex and up, so no
 // word of an applied instruction is taken for either.
-bool readsFlags(const ProgramImage& image) {
+bool readsFlags(std::span<const std::uint16_t> words) {
   const auto isFlag = [](int address) { return address >= 0xF14 && address <= 0xF16; };
   int before = -1;
-  for (int at = kFirstStep; at + 1 <= kLastStep + 1; at += 2) {
-    if (image.at(at) == ProgramImage::kEmpty || image.at(at + 1) == ProgramImage::kEmpty) break;
-    const int word = image.at(at + 1) << 8 | image.at(at);
+  for (const int word : words) {
     const int op = word >> 12;
     if (op >= 2 && op <= 7 && isFlag(word & 0x0FFF)) return true;
     if (before >= 0x01CA && before <= 0x01CF && (word & 0xF000) == 0x8000 &&
@@ -112,12 +120,10 @@ bool readsFlags(const ProgramImage& image) {
 }
 
 // The timers that a coil (OUT T) before END drives, in the order of their numbers.
-std::vector<int> coilTimers(const ProgramImage& image) {
+std::vector<int> coilTimers(std::span<const std::uint16_t> words) {
   std::set<int> timers;
-  for (int at = kFirstStep; at + 1 <= kLastStep + 1; at += 2) {
-    if (image.at(at) == ProgramImage::kEmpty || image.at(at + 1) == ProgramImage::kEmpty) break;
-    const fx::StepWord step =
-        fx::readStepWord(static_cast<std::uint16_t>(image.at(at + 1) << 8 | image.at(at)), true);
+  for (const std::uint16_t word : words) {
+    const fx::StepWord step = fx::readStepWord(word, true);
     if (step.instruction == &fx::row("END", fx::Layout::Alone)) break;
     if (step.instruction && step.instruction->layout == fx::Layout::NumberInWord && step.device &&
         step.device->letter == 'T') {
@@ -131,8 +137,10 @@ std::vector<int> coilTimers(const ProgramImage& image) {
 
 TranslatorRun::TranslatorRun(const ProgramImage& image, const TranslateOptions& options,
                              EvaluationPlan plan)
-    : image_(image), options_(options), plan_(std::move(plan)), flagsRead_(readsFlags(image)) {
-  if (options_.timeBase == TimeBaseChoice::Fx) phasedTimers_ = coilTimers(image);
+    : image_(image), options_(options), plan_(std::move(plan)) {
+  const std::vector<std::uint16_t> words = storedWords(image);
+  flagsRead_ = readsFlags(words);
+  if (options_.timeBase == TimeBaseChoice::Fx) phasedTimers_ = coilTimers(words);
   result_.devices.timerPhases = static_cast<int>(phasedTimers_.size());
   result_.devices.slowTimerPhases = static_cast<int>(
       std::ranges::count_if(phasedTimers_, [](int n) { return n < kFirstFastTimer; }));
