@@ -106,7 +106,7 @@ const OptionSet kOptionSets[] = {
      },
      "LD X0\nOR M300\nOUT M300\nOUT T210 K50\nLD T210\nOUT Y0\nOUT C50 K3\nLDP X0\n"
      "INC D100\nLD X0\nZRST D0 D120\nEND\n"},
-    // The FX time base for an 11.0592 MHz crystal: timer 2, the 5 ms units divided in tmscan.
+    // The FX time base at 11.0592 MHz: timer 2 every millisecond, each timer's own units.
     {"fx1n_fx_time_base",
      [](SettingsText& s) {
        assign(s, "P3.2", "X0");
